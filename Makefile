@@ -1,0 +1,31 @@
+# The two commands of the README:
+#   make print   sets up the machine, builds, and prints a job
+#   make test    sets up the machine, builds, and runs every test
+BUILD ?= build
+JOBS ?= $(shell nproc)
+SANITIZE ?= OFF
+
+.PHONY: all setup configure build print test bench clean
+
+all: build
+
+setup:
+	@bash tools/setup.sh
+
+configure: setup
+	@cmake -S . -B $(BUILD) -DQ730_SANITIZE=$(SANITIZE) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
+
+print: build
+	@$(BUILD)/bin/q730 version
+
+test: build
+	@cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,46 @@
+// windows.h: everything the platform layer offers, in one include.
+// Each area keeps its own header; this one gathers those that exist.
+#pragma once
+
+#include "platform/windef.h"
+#include "platform/kernel/root.h"
+
+#if __has_include("platform/kernel/kernel.h")
+#include "platform/kernel/kernel.h"
+#endif
+#if __has_include("platform/kernel/wstr.h")
+#include "platform/kernel/wstr.h"
+#endif
+#if __has_include("platform/kernel/codepage.h")
+#include "platform/kernel/codepage.h"
+#endif
+#if __has_include("platform/kernel/memory.h")
+#include "platform/kernel/memory.h"
+#endif
+#if __has_include("platform/kernel/files.h")
+#include "platform/kernel/files.h"
+#endif
+#if __has_include("platform/kernel/profile.h")
+#include "platform/kernel/profile.h"
+#endif
+#if __has_include("platform/kernel/system.h")
+#include "platform/kernel/system.h"
+#endif
+#if __has_include("platform/kernel/modules.h")
+#include "platform/kernel/modules.h"
+#endif
+#if __has_include("platform/registry/registry.h")
+#include "platform/registry/registry.h"
+#endif
+#if __has_include("platform/spooler/winspool.h")
+#include "platform/spooler/winspool.h"
+#endif
+#if __has_include("platform/resources/resources.h")
+#include "platform/resources/resources.h"
+#endif
+#if __has_include("platform/gdi/wingdi.h")
+#include "platform/gdi/wingdi.h"
+#endif
+#if __has_include("platform/gdi/winddi.h")
+#include "platform/gdi/winddi.h"
+#endif

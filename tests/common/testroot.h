@@ -1,0 +1,14 @@
+// testroot.h: every test program runs in a fresh root folder of its own.
+#pragma once
+
+#include <string>
+
+// The host path of the current test root.
+std::string TestRootPath();
+
+// Replaces the current root with a new empty one (for tests that need a
+// second fresh machine inside one program).
+std::string TestNewRoot();
+
+// Host path of a file inside the current root.
+std::string TestRootFile(const std::string& relative);
