@@ -5,6 +5,8 @@
 
 #include <string>
 
+extern "C" {
+
 // The calling thread's last error code.
 void SetLastError(DWORD dwErrCode);
 DWORD GetLastError();
@@ -21,6 +23,8 @@ void InitializeCriticalSection(LPCRITICAL_SECTION pcs);
 void EnterCriticalSection(LPCRITICAL_SECTION pcs);
 void LeaveCriticalSection(LPCRITICAL_SECTION pcs);
 void DeleteCriticalSection(LPCRITICAL_SECTION pcs);
+
+}  // extern "C"
 
 // Host path (UTF-8) of a Windows path: "C:\WINDOWS\x.ini" becomes
 // "<root>/c/WINDOWS/x.ini", matching existing folders and files without regard

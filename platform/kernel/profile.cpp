@@ -1,0 +1,625 @@
+// profile.cpp: private profile (INI) files.
+//
+// A file is read whole into lines of 16-bit text, looked up or edited as
+// lines, and written back whole. Lines the calls do not understand
+// (comments, text before the first section) are kept as they are.
+//
+// Facts this file relies on:
+//  1. A section runs from its "[name]" line to the next line that starts
+//     (after blanks) with "["; the first section of a name is the one used.
+//  2. A line in a section is an entry when it is not blank: the key is the
+//     text before the first "=" (all of it when there is none), the value
+//     the text after it; both trimmed of blanks and tabs.
+//  3. Every read-modify-write runs under g_profileLock, so two threads of
+//     this process never lose each other's changes.
+#include "platform/kernel/profile.h"
+
+#include "platform/kernel/codepage.h"
+#include "platform/kernel/files.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/sysutil.h"
+#include "platform/kernel/wstr.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+enum { LINE_OTHER, LINE_SECTION, LINE_ENTRY };
+
+// One line with what a lookup needs from it, worked out once.
+struct INILINE {
+    std::u16string text;  // the line without its line end
+    BYTE eKind;           // LINE_*
+    std::u16string fold;  // section or key name in capitals (LINE_OTHER: empty)
+};
+
+struct INIFILE {
+    bool bExists;                // the file was there when read
+    bool bUtf16;                 // begins with FF FE: UTF-16LE
+    std::vector<INILINE> aLines;
+};
+
+std::mutex g_profileLock;
+std::atomic<unsigned> g_tempCounter{0};
+
+bool _bBlank(char16_t c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+std::u16string _Trim(const std::u16string& s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && _bBlank(s[b]))
+        ++b;
+    while (e > b && _bBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool _bSameName(const std::u16string& a, const std::u16string& b)
+{
+    return lstrcmpiW(a.c_str(), b.c_str()) == 0;
+}
+
+// The section name of a "[name]" line (without a closing bracket the name
+// runs to the end of the line).
+bool _bSectionLine(const std::u16string& line, std::u16string& name)
+{
+    std::u16string t = _Trim(line);
+    if (t.empty() || t[0] != u'[')
+        return false;
+    size_t close = t.find(u']');
+    name = _Trim(t.substr(1, close == std::u16string::npos ? std::u16string::npos : close - 1));
+    return true;
+}
+
+bool _bEntryLine(const std::u16string& line, std::u16string& key, std::u16string& value)
+{
+    std::u16string t = _Trim(line);
+    if (t.empty() || t[0] == u'[')
+        return false;
+    size_t eq = t.find(u'=');
+    key = _Trim(t.substr(0, eq));
+    value = eq == std::u16string::npos ? std::u16string() : _Trim(t.substr(eq + 1));
+    return true;
+}
+
+std::u16string _Fold(std::u16string s)
+{
+    if (!s.empty())
+        CharUpperBuffW(s.data(), (DWORD)s.size());
+    return s;
+}
+
+INILINE _MakeLine(const std::u16string& text)
+{
+    INILINE l{text, LINE_OTHER, std::u16string()};
+    std::u16string name, value;
+    if (_bSectionLine(text, name)) {
+        l.eKind = LINE_SECTION;
+        l.fold = _Fold(name);
+    } else if (_bEntryLine(text, name, value)) {
+        l.eKind = LINE_ENTRY;
+        l.fold = _Fold(name);
+    }
+    return l;
+}
+
+// Host path of a profile file: a bare name lives in the Windows folder.
+std::string _ProfileHost(LPCWSTR lpFileName)
+{
+    std::u16string w = lpFileName ? std::u16string(lpFileName) : std::u16string(u"win.ini");
+    if (w.find_first_of(u"\\/:") == std::u16string::npos)
+        w = std::u16string(SYS_WINDOWS_DIR) + u"\\" + w;
+    return PlatHostPath(w.c_str());
+}
+
+void _SplitLines(const std::u16string& text, std::vector<INILINE>& lines)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t j = i;
+        while (j < text.size() && text[j] != u'\r' && text[j] != u'\n')
+            ++j;
+        lines.push_back(_MakeLine(text.substr(i, j - i)));
+        if (j < text.size() && text[j] == u'\r' && j + 1 < text.size() && text[j + 1] == u'\n')
+            ++j;
+        i = j + 1;
+    }
+}
+
+bool _bRead(const std::string& host, INIFILE& ini)
+{
+    ini = INIFILE{false, false, {}};
+    int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::string bytes;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof(buf));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        bytes.append(buf, (size_t)n);
+    }
+    close(fd);
+    ini.bExists = true;
+    std::u16string text;
+    if (bytes.size() >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE) {
+        ini.bUtf16 = true;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+            text += (char16_t)((unsigned char)bytes[i] | ((unsigned char)bytes[i + 1] << 8));
+    } else if (!bytes.empty()) {
+        int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), (int)bytes.size(), nullptr, 0);
+        if (n > 0) {
+            text.resize((size_t)n);
+            MultiByteToWideChar(CP_ACP, 0, bytes.data(), (int)bytes.size(), text.data(), n);
+        }
+    }
+    // A NUL ends the text, as it ends the platform's reading.
+    size_t nul = text.find(u'\0');
+    if (nul != std::u16string::npos)
+        text.resize(nul);
+    _SplitLines(text, ini.aLines);
+    return true;
+}
+
+// The last file read or written, kept while its host file is unchanged
+// (same inode, size and times), so a settings file written key by key is
+// not read again for every key. Used under g_profileLock only.
+struct PROFILECACHE {
+    bool bValid;
+    std::string host;
+    struct stat st;
+    INIFILE ini;
+};
+PROFILECACHE g_cache;
+
+bool _bSameStat(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// The file's lines (g_profileLock held; valid until the lock goes); null
+// when the file is missing.
+INIFILE* _Cached(const std::string& host)
+{
+    struct stat st;
+    if (stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return nullptr;
+    if (g_cache.bValid && g_cache.host == host && _bSameStat(st, g_cache.st))
+        return &g_cache.ini;
+    g_cache.bValid = false;
+    if (!_bRead(host, g_cache.ini))
+        return nullptr;
+    g_cache.host = host;
+    g_cache.st = st;
+    g_cache.bValid = true;
+    return &g_cache.ini;
+}
+
+bool _bLoad(const std::string& host, INIFILE& ini)
+{
+    const INIFILE* p = _Cached(host);
+    ini = p ? *p : INIFILE{false, false, {}};
+    return p != nullptr;
+}
+
+// Writes the lines through a temporary file in the same folder and renames
+// it over the file, so the old file stays whole until the new one is. No
+// sync to the disk: a settings file is written key by key, thousands of
+// times in one save, and the rename already keeps a crashed process from
+// leaving half a file.
+BOOL _bSave(const std::string& host, const INIFILE& ini)
+{
+    // ini may be the cache itself, already edited: until the file holds the
+    // same, the cache does not stand for it.
+    g_cache.bValid = false;
+    std::u16string text;
+    size_t cch = 0;
+    for (const INILINE& l : ini.aLines)
+        cch += l.text.size() + 2;
+    text.reserve(cch);
+    for (const INILINE& l : ini.aLines)
+        text.append(l.text).append(u"\r\n");
+    std::string bytes;
+    if (ini.bUtf16) {
+        bytes.reserve(2 + 2 * text.size());
+        bytes = "\xFF\xFE";
+        for (char16_t c : text) {
+            bytes += (char)(c & 0xFF);
+            bytes += (char)(c >> 8);
+        }
+    } else if (!text.empty()) {
+        int n = WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+        if (n <= 0)
+            return FALSE;
+        bytes.resize((size_t)n);
+        WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
+    }
+
+    struct stat st;
+    mode_t mode = 0666;
+    if (stat(host.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        mode = st.st_mode & 07777;
+    }
+    size_t slash = host.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : host.substr(0, slash));
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if ((st.st_mode & 0222) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    std::string temp = host + ".~" + std::to_string(getpid()) + "." + std::to_string(++g_tempCounter);
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        SysSetErrno(errno, temp);
+        return FALSE;
+    }
+    bool ok = true;
+    for (size_t done = 0; done < bytes.size();) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            SysSetErrno(n < 0 ? errno : ENOSPC, host);
+            ok = false;
+            break;
+        }
+        done += (size_t)n;
+    }
+    if (ok)
+        fchmod(fd, mode);
+    if (close(fd) != 0 && ok) {
+        SysSetErrno(errno, host);
+        ok = false;
+    }
+    if (ok && rename(temp.c_str(), host.c_str()) != 0) {
+        SysSetErrno(errno, host);
+        ok = false;
+    }
+    g_cache.bValid = false;
+    if (!ok) {
+        unlink(temp.c_str());
+        return FALSE;
+    }
+    if (stat(host.c_str(), &g_cache.st) == 0) {
+        if (&ini != &g_cache.ini)
+            g_cache.ini = ini;
+        g_cache.host = host;
+        g_cache.ini.bExists = true;
+        g_cache.bValid = true;
+    }
+    return TRUE;
+}
+
+// Index of the first "[name]" line, or -1; *pEnd receives where the
+// section ends.
+long _FindSection(const INIFILE& ini, const std::u16string& wanted, size_t* pEnd)
+{
+    std::u16string name = _Fold(_Trim(wanted));
+    for (size_t i = 0; i < ini.aLines.size(); ++i) {
+        if (ini.aLines[i].eKind == LINE_SECTION && ini.aLines[i].fold == name) {
+            size_t e = i + 1;
+            while (e < ini.aLines.size() && ini.aLines[e].eKind != LINE_SECTION)
+                ++e;
+            if (pEnd)
+                *pEnd = e;
+            return (long)i;
+        }
+    }
+    return -1;
+}
+
+// Index of the key's line in the section [from, to), or -1.
+long _FindKey(const INIFILE& ini, size_t from, size_t to, const std::u16string& wanted)
+{
+    std::u16string key = _Fold(_Trim(wanted));
+    for (size_t i = from; i < to; ++i)
+        if (ini.aLines[i].eKind == LINE_ENTRY && ini.aLines[i].fold == key)
+            return (long)i;
+    return -1;
+}
+
+// Writes a list of strings (each NUL-terminated, one more NUL at the end)
+// into out; a list that does not fit is cut and ends in two NULs.
+DWORD _CopyList(const std::vector<std::u16string>& items, LPWSTR out, DWORD nSize)
+{
+    if (!out || nSize == 0)
+        return 0;
+    if (nSize == 1) {
+        out[0] = 0;
+        return 0;
+    }
+    DWORD pos = 0;
+    for (const std::u16string& s : items) {
+        if (pos + s.size() + 2 <= nSize) {
+            std::copy(s.begin(), s.end(), out + pos);
+            pos += (DWORD)s.size();
+            out[pos++] = 0;
+            continue;
+        }
+        DWORD room = nSize - 2 > pos ? nSize - 2 - pos : 0;
+        std::copy(s.begin(), s.begin() + room, out + pos);
+        out[nSize - 2] = 0;
+        out[nSize - 1] = 0;
+        SetLastError(ERROR_MORE_DATA);
+        return nSize - 2;
+    }
+    out[pos] = 0;
+    if (pos == 0)
+        out[1] = 0;
+    return pos;
+}
+
+DWORD _CopyValue(const std::u16string& s, LPWSTR out, DWORD nSize)
+{
+    if (!out || nSize == 0)
+        return 0;
+    if (s.size() < nSize) {
+        std::copy(s.begin(), s.end(), out);
+        out[s.size()] = 0;
+        return (DWORD)s.size();
+    }
+    std::copy(s.begin(), s.begin() + (nSize - 1), out);
+    out[nSize - 1] = 0;
+    SetLastError(ERROR_MORE_DATA);
+    return nSize - 1;
+}
+
+// The value of a key as a profile read answers it: one pair of matching
+// quotes around it is dropped.
+std::u16string _Unquote(const std::u16string& v)
+{
+    if (v.size() >= 2 && (v[0] == u'"' || v[0] == u'\'') && v.back() == v[0])
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+// Reads the value of section/key; false when the file, section or key is
+// missing.
+bool _bReadValue(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpFileName, std::u16string& value, bool& bFile)
+{
+    std::string host = _ProfileHost(lpFileName);
+    std::lock_guard<std::mutex> lock(g_profileLock);
+    const INIFILE* pIni = _Cached(host);
+    bFile = pIni != nullptr;
+    size_t end = 0;
+    long sec = bFile ? _FindSection(*pIni, lpAppName, &end) : -1;
+    long line = sec >= 0 ? _FindKey(*pIni, (size_t)sec + 1, end, lpKeyName) : -1;
+    if (line < 0)
+        return false;
+    std::u16string k;
+    _bEntryLine(pIni->aLines[(size_t)line].text, k, value);
+    value = _Unquote(value);
+    return true;
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpDefault,
+                               LPWSTR lpReturnedString, DWORD nSize, LPCWSTR lpFileName)
+{
+    if (!lpReturnedString || nSize == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (lpAppName && lpKeyName) {
+        std::u16string value;
+        bool bFile = false;
+        if (!_bReadValue(lpAppName, lpKeyName, lpFileName, value, bFile)) {
+            // Trailing blanks of the default are not part of it.
+            value = SysWide(lpDefault);
+            while (!value.empty() && _bBlank(value.back()))
+                value.pop_back();
+            SetLastError(bFile ? NO_ERROR : ERROR_FILE_NOT_FOUND);
+        } else {
+            SetLastError(NO_ERROR);
+        }
+        return _CopyValue(value, lpReturnedString, nSize);
+    }
+
+    INIFILE ini;
+    bool bFile;
+    {
+        std::lock_guard<std::mutex> lock(g_profileLock);
+        bFile = _bLoad(_ProfileHost(lpFileName), ini);
+    }
+    SetLastError(bFile ? NO_ERROR : ERROR_FILE_NOT_FOUND);
+    std::vector<std::u16string> items;
+    std::u16string n, v;
+    if (!lpAppName) {
+        for (const INILINE& l : ini.aLines) {
+            if (!_bSectionLine(l.text, n))
+                continue;
+            bool bSeen = false;
+            for (const std::u16string& s : items)
+                bSeen = bSeen || _bSameName(s, n);
+            if (!bSeen)
+                items.push_back(n);
+        }
+    } else {
+        size_t end = 0;
+        long sec = _FindSection(ini, lpAppName, &end);
+        for (size_t i = sec >= 0 ? (size_t)sec + 1 : end; i < end; ++i)
+            if (_bEntryLine(ini.aLines[i].text, n, v))
+                items.push_back(n);
+    }
+    return _CopyList(items, lpReturnedString, nSize);
+}
+
+UINT GetPrivateProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT nDefault, LPCWSTR lpFileName)
+{
+    if (!lpAppName || !lpKeyName)
+        return (UINT)nDefault;
+    std::u16string value;
+    bool bFile = false;
+    if (!_bReadValue(lpAppName, lpKeyName, lpFileName, value, bFile) || value.empty())
+        return (UINT)nDefault;
+    size_t i = 0;
+    while (i < value.size() && _bBlank(value[i]))
+        ++i;
+    bool bNeg = false;
+    if (i < value.size() && (value[i] == u'-' || value[i] == u'+'))
+        bNeg = value[i++] == u'-';
+    UINT result = 0;
+    if (i + 1 < value.size() && value[i] == u'0' && (value[i + 1] == u'x' || value[i + 1] == u'X')) {
+        for (i += 2; i < value.size(); ++i) {
+            char16_t c = value[i];
+            UINT d = c >= u'0' && c <= u'9' ? c - u'0'
+                     : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                     : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                              : 16;
+            if (d == 16)
+                break;
+            result = result * 16 + d;
+        }
+    } else {
+        for (; i < value.size() && value[i] >= u'0' && value[i] <= u'9'; ++i)
+            result = result * 10 + (UINT)(value[i] - u'0');
+    }
+    return bNeg ? 0u - result : result;
+}
+
+BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString, LPCWSTR lpFileName)
+{
+    if (!lpAppName && !lpKeyName && !lpString)
+        return FALSE;  // the platform's cache flush; this one keeps no cache
+    if (!lpAppName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string host = _ProfileHost(lpFileName);
+    std::lock_guard<std::mutex> lock(g_profileLock);
+    // Edited in place in the cache; a failed save drops the cache.
+    INIFILE fresh{false, false, {}};
+    INIFILE* pCached = _Cached(host);
+    INIFILE& ini = pCached ? *pCached : fresh;
+    size_t end = 0;
+    long sec = _FindSection(ini, lpAppName, &end);
+
+    if (!lpKeyName) {
+        bool bChanged = false;
+        while (sec >= 0) {
+            ini.aLines.erase(ini.aLines.begin() + sec, ini.aLines.begin() + (long)end);
+            bChanged = true;
+            sec = _FindSection(ini, lpAppName, &end);
+        }
+        return bChanged ? _bSave(host, ini) : TRUE;
+    }
+    if (!lpString) {
+        long line = sec >= 0 ? _FindKey(ini, (size_t)sec + 1, end, lpKeyName) : -1;
+        if (line < 0)
+            return TRUE;
+        ini.aLines.erase(ini.aLines.begin() + line);
+        return _bSave(host, ini);
+    }
+
+    std::u16string key = _Trim(lpKeyName);
+    if (sec < 0) {
+        ini.aLines.push_back(_MakeLine(u"[" + _Trim(lpAppName) + u"]"));
+        ini.aLines.push_back(_MakeLine(key + u"=" + lpString));
+        return _bSave(host, ini);
+    }
+    long line = _FindKey(ini, (size_t)sec + 1, end, key);
+    if (line >= 0) {
+        std::u16string k, v;
+        _bEntryLine(ini.aLines[(size_t)line].text, k, v);
+        std::u16string newLine = k + u"=" + lpString;
+        if (ini.aLines[(size_t)line].text == newLine)
+            return TRUE;
+        ini.aLines[(size_t)line] = _MakeLine(newLine);
+        return _bSave(host, ini);
+    }
+    // A new key goes after the section's last non-blank line, so a blank
+    // line that parts it from the next section stays where it is.
+    size_t at = end;
+    while (at > (size_t)sec + 1 && _Trim(ini.aLines[at - 1].text).empty())
+        --at;
+    ini.aLines.insert(ini.aLines.begin() + (long)at, _MakeLine(key + u"=" + lpString));
+    return _bSave(host, ini);
+}
+
+DWORD GetPrivateProfileSectionW(LPCWSTR lpAppName, LPWSTR lpReturnedString, DWORD nSize, LPCWSTR lpFileName)
+{
+    if (!lpReturnedString || nSize == 0 || !lpAppName) {
+        if (lpReturnedString && nSize)
+            lpReturnedString[0] = 0;
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    INIFILE ini;
+    bool bFile;
+    {
+        std::lock_guard<std::mutex> lock(g_profileLock);
+        bFile = _bLoad(_ProfileHost(lpFileName), ini);
+    }
+    SetLastError(bFile ? NO_ERROR : ERROR_FILE_NOT_FOUND);
+    std::vector<std::u16string> items;
+    size_t end = 0;
+    long sec = _FindSection(ini, lpAppName, &end);
+    std::u16string k, v;
+    for (size_t i = sec >= 0 ? (size_t)sec + 1 : end; i < end; ++i) {
+        if (!_bEntryLine(ini.aLines[i].text, k, v))
+            continue;
+        std::u16string t = _Trim(ini.aLines[i].text);
+        items.push_back(t.find(u'=') == std::u16string::npos ? t : k + u"=" + v);
+    }
+    return _CopyList(items, lpReturnedString, nSize);
+}
+
+BOOL WritePrivateProfileSectionW(LPCWSTR lpAppName, LPCWSTR lpString, LPCWSTR lpFileName)
+{
+    if (!lpAppName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!lpString)
+        return WritePrivateProfileStringW(lpAppName, nullptr, nullptr, lpFileName);
+    std::vector<INILINE> entries;
+    for (LPCWSTR p = lpString; *p; p += lstrlenW(p) + 1)
+        entries.push_back(_MakeLine(p));
+    std::string host = _ProfileHost(lpFileName);
+    std::lock_guard<std::mutex> lock(g_profileLock);
+    // Edited in place in the cache; a failed save drops the cache.
+    INIFILE fresh{false, false, {}};
+    INIFILE* pCached = _Cached(host);
+    INIFILE& ini = pCached ? *pCached : fresh;
+    size_t end = 0;
+    long sec = _FindSection(ini, lpAppName, &end);
+    if (sec < 0) {
+        ini.aLines.push_back(_MakeLine(u"[" + _Trim(lpAppName) + u"]"));
+        ini.aLines.insert(ini.aLines.end(), entries.begin(), entries.end());
+    } else {
+        // Blank lines at the section's end keep parting it from the next.
+        size_t at = end;
+        while (at > (size_t)sec + 1 && _Trim(ini.aLines[at - 1].text).empty())
+            --at;
+        ini.aLines.erase(ini.aLines.begin() + sec + 1, ini.aLines.begin() + (long)at);
+        ini.aLines.insert(ini.aLines.begin() + sec + 1, entries.begin(), entries.end());
+    }
+    return _bSave(host, ini);
+}
+
+DWORD GetPrivateProfileSectionNamesW(LPWSTR lpszReturnBuffer, DWORD nSize, LPCWSTR lpFileName)
+{
+    return GetPrivateProfileStringW(nullptr, nullptr, nullptr, lpszReturnBuffer, nSize, lpFileName);
+}
