@@ -35,12 +35,18 @@
 #if __has_include("platform/spooler/winspool.h")
 #include "platform/spooler/winspool.h"
 #endif
-#if __has_include("platform/resources/resources.h")
-#include "platform/resources/resources.h"
+#if __has_include("platform/spooler/drvinterface.h")
+#include "platform/spooler/drvinterface.h"
+#endif
+#if __has_include("platform/kernel/resource.h")
+#include "platform/kernel/resource.h"
 #endif
 #if __has_include("platform/gdi/wingdi.h")
 #include "platform/gdi/wingdi.h"
 #endif
 #if __has_include("platform/gdi/winddi.h")
 #include "platform/gdi/winddi.h"
+#endif
+#if __has_include("platform/gdi/resload.h")
+#include "platform/gdi/resload.h"
 #endif
