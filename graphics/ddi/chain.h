@@ -1,0 +1,33 @@
+// chain.h: the graphics library's block allocator.
+//
+// Owns: block chains. A chain head is a 4-byte block of movable, zero-filled
+// global memory that points to the newest block; each block is one movable,
+// zero-filled global allocation of the asked size plus a 4-byte link to the
+// block allocated before it, and the caller gets the address after the link.
+// Freeing a chain frees every block, newest first, then the head: the PDEV
+// and its small companions (document name, lists) go in one call.
+//
+// Blocks stay locked from allocation to free; their handle is found again
+// with GlobalHandle.
+#pragma once
+
+#include "platform/windows.h"
+
+struct CHAINHEAD {
+    void* pNewest;  // newest block's link word, or null
+};
+static_assert(sizeof(CHAINHEAD) == 4);
+
+// A new empty chain, or null.
+CHAINHEAD* CreateChainList();
+// A zero-filled block of cb bytes from the chain, or null (also for a null head).
+void* AllocChainBlock(CHAINHEAD* pHead, DWORD cb);
+// Unlinks and frees pBlock; nothing for a null head, an empty chain, a null
+// block or a block that is not in this chain.
+void FreeChainBlock(CHAINHEAD* pHead, void* pBlock);
+// Frees every block, newest first, then the head.
+void FreeChainList(CHAINHEAD* pHead);
+
+// Movable global memory locked for use and freed through its address.
+void* GfxAlloc(DWORD cb);
+void GfxFree(void* p);

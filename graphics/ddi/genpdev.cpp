@@ -1,0 +1,461 @@
+// genpdev.cpp: the PDEV's creation, device capabilities, surface and teardown.
+//
+// Entry points: GenEnablePDEV, bInitPDEV, FillGdiInfo, bFillDevInfo,
+// GetHalftonePatternSize, GenCompletePDEV, GenResetPDEV, GenEnableSurface,
+// GenDisableSurface, GenDisablePDEV, FreePDEV, CopyDevmode, bCheckPDEV,
+// pGetPdlWork, GetPDEVFromSurface. The job DEVMODE arrives built and
+// validated (CustEnablePDEV); this file places it in the PDEV, applies the
+// frame's own fix-ups and answers GDI from it.
+#include "graphics/ddi/gendi.h"
+
+#include "graphics/ddi/chain.h"
+#include "graphics/ddi/jobrecord.h"
+#include "graphics/ddi/pdlcalls.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/spooler/winspool.h"
+
+BOOL bCheckPDEV(const PDEV* pPDev)
+{
+    if (pPDev && pPDev->dwSignature == PDEV_SIGNATURE && pPDev->dwSignatureEnd == PDEV_SIGNATURE)
+        return TRUE;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
+PDLWORK* pGetPdlWork(PDEV* pPDev)
+{
+    DWORD dwOffset = static_cast<DWORD>(pPDev->wEnvExtraOffset) + DRV_ENVEXTRA_SIZE;
+    PDLWORK* pWork = reinterpret_cast<PDLWORK*>(reinterpret_cast<BYTE*>(pPDev) + dwOffset);
+    pWork->lWorkOffset = static_cast<LONG>(dwOffset);
+    return pWork;
+}
+
+PDEV* GetPDEVFromSurface(SURFOBJ* pso)
+{
+    return pso ? reinterpret_cast<PDEV*>(pso->dhpdev) : nullptr;
+}
+
+DWORD CopyDevmode(DEVMODEW* pdmDst, const DEVMODEW* pdmSrc)
+{
+    // Both ends of every copy in the frame are 2615-byte buffers; a DEVMODE
+    // claiming more is cut there rather than run past them.
+    DWORD cb = static_cast<DWORD>(pdmSrc->dmSize) + pdmSrc->dmDriverExtra;
+    std::memcpy(pdmDst, pdmSrc, std::min<DWORD>(cb, DRV_DEVMODE_SIZE));
+    return pdmSrc->dmDriverExtra;
+}
+
+ULONG GetHalftonePatternSize(ULONG xDpi, ULONG yDpi, BOOL bFlag)
+{
+    ULONG r = std::min(xDpi, yDpi);
+    ULONG ulSize;
+    if (r >= 2400)
+        ulSize = HT_PATSIZE_16x16_M;
+    else if (r >= 1800)
+        ulSize = HT_PATSIZE_14x14_M;
+    else if (r >= 1200)
+        ulSize = HT_PATSIZE_12x12_M;
+    else if (r >= 900)
+        ulSize = HT_PATSIZE_10x10_M;
+    else if (r >= 400)
+        ulSize = HT_PATSIZE_8x8_M;
+    else if (r < 180)
+        ulSize = HT_PATSIZE_4x4_M;
+    else
+        ulSize = HT_PATSIZE_6x6_M;
+    return bFlag ? ulSize - 2 : ulSize;
+}
+
+static BOOL _bIsMonoBitmap(PDEV* pPDev)
+{
+    DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
+    return pdm->ui.lpGraphicsMode == 1 && pdm->ui.dmMirror.dmColor == DMCOLOR_MONOCHROME;
+}
+
+void FillGdiInfo(PDEV* pPDev, ULONG cjGdiInfo, GDIINFO* pGdiInfo)
+{
+    if (!pGdiInfo)
+        return;
+    DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
+    const DEVMODEW& mir = pdm->ui.dmMirror;
+    ULONG dpi = static_cast<USHORT>(mir.dmPrintQuality);
+    const RECTL& mm = pdm->ui.rcPrintMm;
+    const RECTL& dots = pdm->ui.rcPrintDots;
+
+    GDIINFO gi;
+    std::memset(&gi, 0, sizeof(gi));
+    gi.ulVersion = 0x500;
+    gi.ulTechnology = DT_RASPRINTER;
+    gi.ulHorzSize = static_cast<USHORT>(static_cast<ULONG>(mm.right - mm.left) / 100);
+    gi.ulVertSize = static_cast<USHORT>(static_cast<ULONG>(mm.bottom - mm.top) / 100);
+    gi.ulHorzRes = static_cast<ULONG>(dots.right - dots.left);
+    gi.ulVertRes = static_cast<ULONG>(dots.bottom - dots.top);
+    if (_bIsMonoBitmap(pPDev)) {
+        gi.cBitsPixel = 1;
+        gi.cPlanes = 1;
+        gi.ulNumColors = 2;
+    } else {
+        gi.cBitsPixel = 24;
+        gi.cPlanes = 1;
+        gi.ulNumColors = 8;
+    }
+    gi.ulLogPixelsX = dpi;
+    gi.ulLogPixelsY = static_cast<USHORT>(mir.dmYResolution);
+    gi.flTextCaps = 0x1817;
+    gi.ulAspectX = dpi;
+    gi.ulAspectY = dpi;
+    gi.ulAspectXY = dpi * 1414 / 1000;
+    gi.xStyleStep = 1;
+    gi.yStyleStep = 1;
+    gi.denStyleStep = static_cast<LONG>(dpi / 25);
+    gi.ptlPhysOffset.x = dots.left;
+    gi.ptlPhysOffset.y = dots.top;
+    gi.szlPhysSize.cx = pdm->ui.sizePaperDots.cx;
+    gi.szlPhysSize.cy = pdm->ui.sizePaperDots.cy;
+    gi.ciDevice = {{6380, 3350, 0}, {2345, 6075, 0}, {1410, 932, 0}, {2000, 2450, 0},
+                   {5210, 2100, 0}, {4750, 5100, 0}, {3127, 3290, 0},
+                   10000, 10000, 10000, 585, 120, 0, 0, 0, 10000};
+    gi.ulDevicePelsDPI = 0;
+    gi.ulPrimaryOrder = 0;
+    gi.ulHTPatternSize = GetHalftonePatternSize(dpi, dpi, FALSE);
+    if (gi.ulHTPatternSize > 15)
+        gi.ulHTPatternSize = HT_PATSIZE_8x8_M;
+    gi.ulHTOutputFormat = mir.dmColor == DMCOLOR_COLOR ? 2 : 0;
+    gi.flHTFlags = 2;
+
+    if (mir.dmOrientation == DMORIENT_LANDSCAPE) {
+        std::swap(gi.ulHorzSize, gi.ulVertSize);
+        std::swap(gi.ulHorzRes, gi.ulVertRes);
+        std::swap(gi.ptlPhysOffset.x, gi.ptlPhysOffset.y);
+        std::swap(gi.szlPhysSize.cx, gi.szlPhysSize.cy);
+    }
+    std::memcpy(pGdiInfo, &gi, std::min<ULONG>(cjGdiInfo, sizeof(gi)));
+}
+
+BOOL bFillDevInfo(PDEV* pPDev, ULONG cjDevInfo, DEVINFO* pDevInfo)
+{
+    if (pPDev->hpal) {
+        EngDeletePalette(pPDev->hpal);
+        pPDev->hpal = nullptr;
+    }
+    DEVINFO di;
+    std::memset(&di, 0, sizeof(di));
+    BOOL bMono = _bIsMonoBitmap(pPDev);
+    if (bMono)
+        di.flGraphicsCaps = 0x0080253F;
+    else if (bIsBitmapMode(pPDev))
+        di.flGraphicsCaps = 0x0000211F;
+    else
+        di.flGraphicsCaps = 0x0000A11F;
+    HPALETTE hpal;
+    if (bMono) {
+        ULONG aulColors[2] = {0x000000, 0xFFFFFF};
+        hpal = EngCreatePalette(PAL_INDEXED, 2, aulColors, 0, 0, 0);
+        di.iDitherFormat = BMF_1BPP;
+        di.cxDither = 8;
+        di.cyDither = 8;
+    } else {
+        hpal = EngCreatePalette(PAL_RGB, 0, nullptr, 0, 0, 0);
+        di.iDitherFormat = BMF_24BPP;
+    }
+    if (!hpal)
+        return FALSE;
+    pPDev->hpal = hpal;
+    di.hpalDefault = hpal;
+    if (pDevInfo)
+        std::memcpy(pDevInfo, &di, std::min<ULONG>(cjDevInfo, sizeof(di)));
+    return TRUE;
+}
+
+BOOL bInitPDEV(PDEV* pPDev)
+{
+    DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
+    pPDev->dwSignature = PDEV_SIGNATURE;
+    pPDev->dwSignatureEnd = PDEV_SIGNATURE;
+    pPDev->fJob = 0;
+    pPDev->cPages = 0;
+    pPDev->cCopies = pdm->ui.dmMirror.dmCopies;
+    pPDev->pDocBuf = nullptr;
+    pPDev->cbDocBuf = 0;
+    pPDev->lNupScale = pdm->ui.lpLayout == 1 ? 10000 : GetNupScale(pPDev);
+    pPDev->xNupCell = 0;
+    pPDev->yNupCell = 0;
+    if (pdm->ui.bLayoutKind == 4) {
+        pdm->ui.dmMirror.dmDuplex = DMDUP_HORIZONTAL;
+        if (pdm->ui.lpBooklet) {
+            pdm->ui.lpLayout = 9;
+            pdm->ui.lpOrder = 2;
+        } else {
+            pdm->ui.lpLayout = 8;
+            pdm->ui.lpOrder = 1;
+        }
+    }
+    pPDev->pfnWriteJobData = bWriteJobData;
+    pPDev->pfnEmitJobRecord = bEmitJobRecord;
+    return TRUE;
+}
+
+// Loads the printer's driver file as an engine module; any failure leaves
+// the handle null, which is not an error.
+static HANDLE _LoadDriverModule(HANDLE hPrinter)
+{
+    DWORD cbNeeded = 0;
+    if (GetPrinterDriverW(hPrinter, nullptr, 2, nullptr, 0, &cbNeeded) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER || cbNeeded == 0)
+        return nullptr;
+    HLOCAL hInfo = LocalAlloc(LPTR, cbNeeded);
+    if (!hInfo)
+        return nullptr;
+    HANDLE hModule = nullptr;
+    DRIVER_INFO_2W* pInfo = static_cast<DRIVER_INFO_2W*>(LocalLock(hInfo));
+    if (pInfo && GetPrinterDriverW(hPrinter, nullptr, 2, reinterpret_cast<LPBYTE>(pInfo),
+                                   cbNeeded, &cbNeeded) &&
+        pInfo->pDriverPath)
+        hModule = EngLoadModule(pInfo->pDriverPath);
+    LocalUnlock(hInfo);
+    LocalFree(hInfo);
+    return hModule;
+}
+
+PDEV* GenEnablePDEV(DEVMODEW* pdmJob, LPWSTR pwszLogAddress, ULONG cPat, HSURF* phsurfPatterns,
+                    ULONG cjCaps, ULONG* pdevcaps, ULONG cjDevInfo, DEVINFO* pdi, HDEV hdev,
+                    LPWSTR pwszDeviceName, HANDLE hDriver)
+{
+    if (!pdmJob)
+        return nullptr;
+    CHAINHEAD* pChain = CreateChainList();
+    PDEV* pPDev = pChain ? static_cast<PDEV*>(AllocChainBlock(pChain, PDEV_TOTAL_SIZE)) : nullptr;
+    if (!pPDev) {
+        FreeChainList(pChain);
+        return nullptr;
+    }
+    pPDev->pChain = pChain;
+    pPDev->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
+    pPDev->wPdevSize = PDEV_TOTAL_SIZE;
+    pPDev->hPrinter = hDriver;
+    pPDev->pwszDocName = nullptr;
+    pPDev->hModule = _LoadDriverModule(hDriver);
+
+    DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
+    CopyDevmode(&pdm->dm, pdmJob);
+    if (pdm->ui.lpGraphicsMode == 1)
+        pdm->ui.FontUseFlg = 0;
+    if (pdm->ui.Layout_Check == 1) {
+        pdm->ui.ZoomCheck = 0;
+        pdm->ui.Zoom = 100;
+    } else {
+        pdm->ui.lpLayout = 1;
+        if (pdm->ui.ZoomCheck == 0) {
+            pdm->ui.Zoom = 100;
+            pdm->ui.lpOutputPaper = pdm->ui.dmMirror.dmPaperSize;
+        }
+    }
+    std::memset(pdm->ui.abReserved1412, 0, sizeof(pdm->ui.abReserved1412));
+
+    ResetJobRecordBuffer(pPDev);
+    bInitPDEV(pPDev);
+
+    // GDI's buffers may be shorter than the records; the capabilities are
+    // built whole here and only the part GDI asked for is copied out.
+    GDIINFO gi;
+    DEVINFO di;
+    std::memset(&gi, 0, sizeof(gi));
+    std::memset(&di, 0, sizeof(di));
+    FillGdiInfo(pPDev, sizeof(gi), &gi);
+    if (!bFillDevInfo(pPDev, sizeof(di), &di)) {
+        FreePDEV(pPDev);
+        return nullptr;
+    }
+    if (!bIsBitmapMode(pPDev))
+        PdlFillDevCaps(pPDev, &pdm->dm, &gi, &di);
+    if (pdevcaps)
+        std::memcpy(pdevcaps, &gi, std::min<ULONG>(cjCaps, sizeof(gi)));
+    if (pdi)
+        std::memcpy(pdi, &di, std::min<ULONG>(cjDevInfo, sizeof(di)));
+
+    pPDev->wOrientation = static_cast<WORD>(pdm->ui.dmMirror.dmOrientation);
+    if (pdm->ui.lpLayout != 1)
+        ToggleNupOrientation(&pdm->ui.dmMirror.dmOrientation, pdm->ui.lpLayout);
+
+    if (phsurfPatterns)
+        for (ULONG i = 0; i < cPat; i++)
+            phsurfPatterns[i] = nullptr;
+    (void)pwszLogAddress;
+    (void)hdev;
+    (void)pwszDeviceName;
+    return pPDev;
+}
+
+void GenCompletePDEV(PDEV* pPDev, HDEV hdev)
+{
+    if (!bCheckPDEV(pPDev))
+        return;
+    pPDev->hdev = hdev;
+}
+
+static LPWSTR _CopyNameToChain(PDEV* pPDev, LPCWSTR pwsz)
+{
+    size_t cch = 0;
+    while (pwsz[cch])
+        cch++;
+    LPWSTR pCopy = static_cast<LPWSTR>(
+        AllocChainBlock(static_cast<CHAINHEAD*>(pPDev->pChain), static_cast<DWORD>((cch + 1) * 2)));
+    if (pCopy)
+        std::memcpy(pCopy, pwsz, (cch + 1) * 2);
+    return pCopy;
+}
+
+BOOL GenResetPDEV(PDEV* pOld, PDEV* pNew)
+{
+    if (!bCheckPDEV(pOld) || !bCheckPDEV(pNew))
+        return FALSE;
+    if (pOld->fJob & PDEVF_DOCSTARTED) {
+        // The name is copied first: when that fails nothing has moved yet and
+        // GDI keeps a whole old PDEV.
+        LPWSTR pwszName = nullptr;
+        if (pOld->pwszDocName) {
+            pwszName = _CopyNameToChain(pNew, pOld->pwszDocName);
+            if (!pwszName)
+                return FALSE;
+        }
+        DRVDEVMODE* pdmOld = pGetJobDevmode(pOld);
+        DRVDEVMODE* pdmNew = pGetJobDevmode(pNew);
+        std::memcpy(pdmNew->ui.abReserved1412, pdmOld->ui.abReserved1412, 4);
+        std::memset(pdmOld->ui.abReserved1412, 0, 4);
+
+        pNew->fJob = pOld->fJob;
+        pNew->cPages = pOld->cPages;
+        pNew->cyPage = pOld->cyPage;
+        pNew->iBand = pOld->iBand;
+        // The writer moves: the old PDEV must not close it when GDI disables it.
+        pNew->pWriter = pOld->pWriter;
+        pOld->pWriter = nullptr;
+        pOld->fJob &= ~PDEVF_STREAMOPEN;
+
+        if (pNew->pwszDocName)
+            FreeChainBlock(static_cast<CHAINHEAD*>(pNew->pChain), pNew->pwszDocName);
+        pNew->pwszDocName = pwszName;
+
+        if (pNew->cPages != 0) {
+            pdmNew->ui.FirstPageOnly = pdmOld->ui.FirstPageOnly;
+            pdmNew->ui.bWatermarkCurrent = pdmOld->ui.bWatermarkCurrent;
+            pdmNew->ui.dmMirror.dmDuplex = pdmOld->ui.dmMirror.dmDuplex;
+            pdmNew->ui.dmMirror.dmCopies = pdmOld->ui.dmMirror.dmCopies;
+            pdmNew->ui.bLayoutKind = pdmOld->ui.bLayoutKind;
+        }
+        pdmNew->ui.lpOverlay = pdmOld->ui.lpOverlay;
+        pdmNew->ui.bOverlayIndex = pdmOld->ui.bOverlayIndex;
+        if (pNew->pDocBuf && pNew->pDocBuf != pOld->pDocBuf)
+            GfxFree(pNew->pDocBuf);
+        pNew->pDocBuf = pOld->pDocBuf;
+        pNew->cbDocBuf = pOld->cbDocBuf;
+        pOld->pDocBuf = nullptr;  // moved: freed once, by the new PDEV
+        pOld->cbDocBuf = 0;
+        pNew->fJob |= PDEVF_HANDEDOVER;
+    }
+    CopyPDEVState(pNew, pOld);
+    PdlResetPDEV(pOld, pNew);
+    return TRUE;
+}
+
+HSURF GenEnableSurface(PDEV* pPDev)
+{
+    if (!bCheckPDEV(pPDev))
+        return nullptr;
+    DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
+    LONG cx = pdm->ui.rcPrintDots.right - pdm->ui.rcPrintDots.left;
+    LONG cy = pdm->ui.rcPrintDots.bottom - pdm->ui.rcPrintDots.top;
+    if (pPDev->wOrientation == DMORIENT_LANDSCAPE)
+        std::swap(cx, cy);
+    if (cx <= 0 || cy <= 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    HSURF hsurf = nullptr;
+    FLONG flHooks;
+    if (bIsBitmapMode(pPDev)) {
+        flHooks = GEN_HOOKS_BITMAP;
+        LONG cbRow;
+        ULONG iFormat;
+        if (pdm->ui.dmMirror.dmColor == DMCOLOR_MONOCHROME) {
+            cbRow = (cx + 7) / 8;
+            iFormat = BMF_1BPP;
+        } else {
+            cbRow = cx * 3;
+            iFormat = BMF_24BPP;
+        }
+        LONG cyBitmap = cy;
+        BOOL bBanded = FALSE;
+        LONG cyBand = GEN_BAND_BYTES / cbRow;
+        if (cy > cyBand) {
+            cyBitmap = cyBand;
+            bBanded = TRUE;
+        }
+        SIZEL sizl = {cx, cyBitmap};
+        hsurf = reinterpret_cast<HSURF>(EngCreateBitmap(sizl, cbRow, iFormat, BMF_TOPDOWN, nullptr));
+        if (hsurf && bBanded && !EngMarkBandingSurface(hsurf)) {
+            EngDeleteSurface(hsurf);
+            hsurf = nullptr;
+        }
+        pPDev->cyPage = cy;
+    } else {
+        flHooks = GEN_HOOKS_DEVICE;
+        ULONG iFormat = BMF_24BPP;
+        PdlEnableSurface(pPDev);
+        SIZEL sizl = {cx, cy};
+        hsurf = EngCreateDeviceSurface(reinterpret_cast<DHSURF>(pPDev), sizl, iFormat);
+    }
+    pPDev->hsurf = hsurf;
+    if (!hsurf)
+        return nullptr;
+    EngAssociateSurface(hsurf, pPDev->hdev, flHooks);
+    return hsurf;
+}
+
+void GenDisableSurface(PDEV* pPDev)
+{
+    if (!pPDev || pPDev->dwSignature != PDEV_SIGNATURE || pPDev->dwSignatureEnd != PDEV_SIGNATURE)
+        return;
+    if (pPDev->hsurf)
+        EngDeleteSurface(pPDev->hsurf);
+    pPDev->hsurf = nullptr;
+}
+
+void GenDisablePDEV(PDEV* pPDev)
+{
+    if (!bCheckPDEV(pPDev))
+        return;
+    if (pPDev->hpal) {
+        EngDeletePalette(pPDev->hpal);
+        pPDev->hpal = nullptr;
+    }
+    // A device context that goes away in the middle of a job still tears its
+    // writer down (the spool state, the temporary file, the form file) and
+    // lets the page generator release its job, output dropped. A PDEV that
+    // handed its job over at ResetPDEV holds no writer and does neither.
+    ResetJobRecordBuffer(pPDev);
+    if (pPDev->pWriter) {
+        pPDev->fJob |= PDEVF_DROPOUTPUT;
+        if (pPDev->fJob & PDEVF_DOCSTARTED)
+            PdlEndDoc(pPDev);
+        ResetJobRecordBuffer(pPDev);
+        CloseJobRecordStream(pPDev);
+    }
+    std::memset(pGetJobDevmode(pPDev)->ui.abReserved1412, 0, 4);
+    FreePDEV(pPDev);
+}
+
+void FreePDEV(PDEV* pPDev)
+{
+    if (!pPDev)
+        return;
+    if (pPDev->hModule)
+        EngFreeModule(pPDev->hModule);
+    if (pPDev->pDocBuf)
+        GfxFree(pPDev->pDocBuf);
+    pPDev->dwSignature = 0;
+    pPDev->dwSignatureEnd = 0;
+    FreeChainList(static_cast<CHAINHEAD*>(pPDev->pChain));
+}
