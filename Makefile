@@ -19,7 +19,7 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
 
 print: build
-	@$(BUILD)/bin/q730 version
+	@$(BUILD)/bin/q730 print
 
 test: build
 	@cd $(BUILD) && ctest -j $(JOBS) --output-on-failure

@@ -1,25 +1,377 @@
 // q730: the command line that plays the application and the spooler around
 // the driver libraries.
+//
+// Owns: the commands "print" (a job through the whole road, from the
+// printer's installation to the bytes in its port file), "version" and the
+// help texts. Everything it does goes through the platform's own calls, as
+// an application and the spooler would: the printer is installed into the
+// root and initialised through the user-interface library's DrvPrinterEvent,
+// the job DEVMODE comes from DocumentPropertiesW, CreateDCW loads the
+// graphics library, and the pages are drawn with application-side GDI calls.
+//
+// Exit status: 0 printed, 1 the job could not be printed, 2 a usage error.
 #include "platform/windows.h"
+#include "platform/spooler/drvinterface.h"
 
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
 const char* const kLibraries[] = {"libQ730MVU3.so", "libQ730MVG3.so", "libQ730MVT3.so"};
+const char kDefaultPrinter[] = "QX-730";
+const char kSampleName[] = "q730 sample document";
+
+enum { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+// ---------------------------------------------------------------------------
+// Text.
+
+std::u16string _Wide(const std::string& s)
+{
+    std::u16string w;
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, NULL, 0);
+    if (n > 0) {
+        w.resize(n);
+        MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, (LPWSTR)w.data(), n);
+        w.resize(n - 1);
+    }
+    return w;
+}
+
+int _Fail(const std::string& message)
+{
+    fprintf(stderr, "q730: %s\n", message.c_str());
+    return kExitFailed;
+}
+
+int _FailCall(const char* what, const std::string& printer)
+{
+    return _Fail(std::string(what) + " failed for printer \"" + printer + "\" (error " +
+                 std::to_string(GetLastError()) + ")");
+}
 
 int _Usage(FILE* out)
 {
     fprintf(out,
-            "usage: q730 COMMAND\n"
+            "usage: q730 COMMAND [OPTIONS]\n"
             "\n"
             "commands:\n"
+            "  print     print a document on a QX-730 printer (see q730 print --help)\n"
             "  version   load the three driver libraries and report them\n"
             "  --help    show this text\n");
-    return out == stdout ? 0 : 2;
+    return out == stdout ? kExitOk : kExitUsage;
+}
+
+int _PrintUsage(FILE* out)
+{
+    fprintf(out,
+            "usage: q730 print [--printer NAME] [--output FILE] [FILE]\n"
+            "\n"
+            "Prints FILE, or without one the built-in sample document, through the\n"
+            "driver: the printer is installed into the machine's root folder on first\n"
+            "use, the job's settings come from the driver, and the job stream (PJL and\n"
+            "ORDEX2) is written to the printer's port file.\n"
+            "\n"
+            "options:\n"
+            "  --printer NAME   the printer to print on (default \"%s\"); a printer\n"
+            "                   that does not exist yet is installed with this driver\n"
+            "  --output FILE    write the job to FILE instead of the printer's port\n"
+            "                   file\n"
+            "  --help           show this text\n"
+            "\n"
+            "The root folder is $Q730_ROOT, else $XDG_DATA_HOME/q730, else\n"
+            "~/.local/share/q730. A new printer's port file is\n"
+            "<root>/c/ports/NAME.prn.\n",
+            kDefaultPrinter);
+    return out == stdout ? kExitOk : kExitUsage;
+}
+
+// ---------------------------------------------------------------------------
+// The printer.
+
+// The port file of a new printer: a Windows path inside the root.
+std::u16string _DefaultPort(const std::u16string& printer)
+{
+    std::u16string name;
+    for (char16_t c : printer)
+        name += (c == u'\\' || c == u'/' || c == u':' || c == u'*' || c == u'?') ? u'_' : c;
+    return u"C:\\ports\\" + name + u".prn";
+}
+
+typedef BOOL (*PFN_PRINTEREVENT)(LPWSTR, INT, DWORD, LPARAM);
+
+// Runs the driver's printer initialisation, as the spooler does when it adds
+// a printer: the user-interface library (the driver's configuration file)
+// stores the printer's default settings.
+bool _bInitialisePrinter(HANDLE hPrinter, std::u16string& printer)
+{
+    DWORD cb = 0;
+    GetPrinterDriverW(hPrinter, NULL, 2, NULL, 0, &cb);
+    std::vector<BYTE> info(cb ? cb : 1);
+    if (!cb || !GetPrinterDriverW(hPrinter, NULL, 2, info.data(), cb, &cb))
+        return false;
+    const DRIVER_INFO_2W* pdi = (const DRIVER_INFO_2W*)info.data();
+    HMODULE hUi = LoadLibraryW(pdi->pConfigFile);
+    if (!hUi)
+        return false;
+    auto pfn = reinterpret_cast<PFN_PRINTEREVENT>(
+        reinterpret_cast<void*>(GetProcAddress(hUi, "DrvPrinterEvent")));
+    bool bOk = pfn && pfn((LPWSTR)printer.c_str(), PRINTER_EVENT_INITIALIZE, 0, 0);
+    FreeLibrary(hUi);
+    return bOk;
+}
+
+// The printer's port as the spooler keeps it (a Windows or host path).
+std::u16string _Port(HANDLE hPrinter)
+{
+    DWORD cb = 0;
+    GetPrinterW(hPrinter, 2, NULL, 0, &cb);
+    std::vector<BYTE> info(cb ? cb : 1);
+    if (!cb || !GetPrinterW(hPrinter, 2, info.data(), cb, &cb))
+        return std::u16string();
+    const PRINTER_INFO_2W* pi2 = (const PRINTER_INFO_2W*)info.data();
+    return pi2->pPortName ? std::u16string((const char16_t*)pi2->pPortName) : std::u16string();
+}
+
+// The printer's port as a host path.
+std::string _PortHostPath(HANDLE hPrinter)
+{
+    std::u16string port = _Port(hPrinter);
+    return port.empty() ? std::string() : PlatHostPath(port.c_str());
+}
+
+// Opens the printer, installing and initialising it first when it does not
+// exist. An existing printer gets the driver files beside this program again
+// (its port, data and defaults stay), so that a job always runs the driver
+// that was just built. Null with a message printed on failure.
+HANDLE _hOpenOrInstall(std::u16string& printer, const std::string& printerName)
+{
+    HANDLE hPrinter = NULL;
+    if (OpenPrinterW((LPWSTR)printer.c_str(), &hPrinter, NULL)) {
+        std::u16string port = _Port(hPrinter);
+        if (port.empty() || !PlatInstallPrinter(printer.c_str(), port.c_str(), NULL)) {
+            _FailCall("updating the printer's driver files", printerName);
+            ClosePrinter(hPrinter);
+            return NULL;
+        }
+        return hPrinter;
+    }
+    std::u16string port = _DefaultPort(printer);
+    if (!PlatInstallPrinter(printer.c_str(), port.c_str(), NULL)) {
+        _FailCall("installing the printer", printerName);
+        return NULL;
+    }
+    // The ports folder holds the port files; a job writes its file beside
+    // the port, so the folder must exist.
+    if (!CreateDirectoryW(u"C:\\ports", NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        _FailCall("creating the ports folder", printerName);
+        return NULL;
+    }
+    if (!OpenPrinterW((LPWSTR)printer.c_str(), &hPrinter, NULL)) {
+        _FailCall("opening the installed printer", printerName);
+        return NULL;
+    }
+    if (!_bInitialisePrinter(hPrinter, printer)) {
+        _FailCall("initialising the printer", printerName);
+        ClosePrinter(hPrinter);
+        return NULL;
+    }
+    printf("installed printer \"%s\" with port %s\n", printerName.c_str(),
+           PlatHostPath(port.c_str()).c_str());
+    return hPrinter;
+}
+
+// ---------------------------------------------------------------------------
+// The job.
+
+// The driver's job DEVMODE for one page orientation.
+bool _bJobDevmode(HANDLE hPrinter, std::u16string& printer, SHORT sOrientation,
+                  std::vector<BYTE>* pdm)
+{
+    LONG cb = DocumentPropertiesW(NULL, hPrinter, (LPWSTR)printer.c_str(), NULL, NULL, 0);
+    if (cb < (LONG)sizeof(DEVMODEW))
+        return false;
+    std::vector<BYTE> plain(cb);
+    if (DocumentPropertiesW(NULL, hPrinter, (LPWSTR)printer.c_str(), (DEVMODEW*)plain.data(), NULL,
+                            DM_OUT_BUFFER) != 1)
+        return false;
+    DEVMODEW* pIn = (DEVMODEW*)plain.data();
+    pIn->dmOrientation = sOrientation;
+    pIn->dmFields |= DM_ORIENTATION;
+    pdm->assign(cb, 0);
+    return DocumentPropertiesW(NULL, hPrinter, (LPWSTR)printer.c_str(), (DEVMODEW*)pdm->data(), pIn,
+                               DM_IN_BUFFER | DM_OUT_BUFFER) == 1;
+}
+
+// One page of the sample document: its orientation.
+struct SAMPLEPAGE {
+    SHORT sOrientation;
+};
+// The sample document: portrait and landscape pages in turn. The pages
+// carry no drawing yet; each still makes a full page in the job.
+const SAMPLEPAGE kSamplePages[] = {
+    {DMORIENT_PORTRAIT},
+    {DMORIENT_LANDSCAPE},
+    {DMORIENT_PORTRAIT},
+    {DMORIENT_LANDSCAPE},
+};
+
+struct JOBRESULT {
+    int cPages;
+    std::string strOutput;  // host path of the file the job went to
+};
+
+// Prints the sample document; false with a message printed on failure.
+bool _bPrintSample(HANDLE hPrinter, std::u16string& printer, const std::string& printerName,
+                   const std::u16string& output, JOBRESULT* pResult)
+{
+    std::vector<BYTE> dmPortrait, dmLandscape;
+    if (!_bJobDevmode(hPrinter, printer, DMORIENT_PORTRAIT, &dmPortrait) ||
+        !_bJobDevmode(hPrinter, printer, DMORIENT_LANDSCAPE, &dmLandscape)) {
+        _FailCall("getting the job settings from the driver", printerName);
+        return false;
+    }
+    HDC hdc = CreateDCW(NULL, printer.c_str(), NULL, (const DEVMODEW*)dmPortrait.data());
+    if (!hdc) {
+        _FailCall("creating the printer device context", printerName);
+        return false;
+    }
+    std::u16string docName = _Wide(kSampleName);
+    DOCINFOW di = {};
+    di.cbSize = sizeof(di);
+    di.lpszDocName = docName.c_str();
+    di.lpszOutput = output.empty() ? NULL : output.c_str();
+    bool bOk = StartDocW(hdc, &di) > 0;
+    if (!bOk)
+        _FailCall("starting the document", printerName);
+    SHORT sCurrent = DMORIENT_PORTRAIT;
+    int cPages = 0;
+    for (const SAMPLEPAGE& page : kSamplePages) {
+        if (!bOk)
+            break;
+        if (page.sOrientation != sCurrent) {
+            const std::vector<BYTE>& dm =
+                page.sOrientation == DMORIENT_LANDSCAPE ? dmLandscape : dmPortrait;
+            bOk = ResetDCW(hdc, (const DEVMODEW*)dm.data()) != NULL;
+            if (!bOk) {
+                _FailCall("changing the page orientation", printerName);
+                break;
+            }
+            sCurrent = page.sOrientation;
+        }
+        bOk = StartPage(hdc) > 0 && EndPage(hdc) > 0;
+        if (!bOk)
+            _FailCall("printing a page", printerName);
+        else
+            ++cPages;
+    }
+    if (bOk) {
+        bOk = EndDoc(hdc) > 0;
+        if (!bOk)
+            _FailCall("ending the document", printerName);
+    } else {
+        AbortDoc(hdc);
+    }
+    DeleteDC(hdc);
+    pResult->cPages = cPages;
+    pResult->strOutput = output.empty() ? _PortHostPath(hPrinter) : PlatHostPath(output.c_str());
+    return bOk;
+}
+
+// ---------------------------------------------------------------------------
+// Commands.
+
+// An absolute host path for a path given on the command line.
+std::string _Absolute(const std::string& path)
+{
+    if (!path.empty() && path[0] == '/')
+        return path;
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof(cwd)))
+        return path;
+    return std::string(cwd) + "/" + path;
+}
+
+int _Print(int argc, char** argv)
+{
+    std::string printerName = kDefaultPrinter;
+    std::string outputPath;
+    std::string inputPath;
+    bool bHaveInput = false;
+    for (int i = 0; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool bHasValue = false;
+        std::string option = arg;
+        size_t eq = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            option = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+            bHasValue = true;
+        }
+        if (option == "--help" || option == "-h") {
+            return _PrintUsage(stdout);
+        } else if (option == "--printer" || option == "--output") {
+            if (!bHasValue) {
+                if (i + 1 >= argc) {
+                    fprintf(stderr, "q730: option %s needs a value (see q730 print --help)\n",
+                            option.c_str());
+                    return kExitUsage;
+                }
+                value = argv[++i];
+            }
+            if (value.empty()) {
+                fprintf(stderr, "q730: option %s needs a value (see q730 print --help)\n",
+                        option.c_str());
+                return kExitUsage;
+            }
+            (option == "--printer" ? printerName : outputPath) = value;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            fprintf(stderr, "q730: unknown option '%s' (see q730 print --help)\n", arg.c_str());
+            return kExitUsage;
+        } else if (bHaveInput) {
+            fprintf(stderr, "q730: only one FILE can be printed at a time (see q730 print --help)\n");
+            return kExitUsage;
+        } else {
+            inputPath = arg;
+            bHaveInput = true;
+        }
+    }
+
+    if (bHaveInput) {
+        struct stat st;
+        if (stat(inputPath.c_str(), &st) != 0)
+            return _Fail(inputPath + ": no such file");
+        if (!S_ISREG(st.st_mode))
+            return _Fail(inputPath + ": not a file");
+        return _Fail("cannot print " + inputPath +
+                     " yet: this version prints only the built-in sample document "
+                     "(run q730 print without FILE)");
+    }
+
+    std::u16string printer = _Wide(printerName);
+    std::u16string output = outputPath.empty() ? std::u16string() : _Wide(_Absolute(outputPath));
+    HANDLE hPrinter = _hOpenOrInstall(printer, printerName);
+    if (!hPrinter)
+        return kExitFailed;
+    JOBRESULT result = {};
+    bool bOk = _bPrintSample(hPrinter, printer, printerName, output, &result);
+    ClosePrinter(hPrinter);
+    if (!bOk)
+        return kExitFailed;
+
+    struct stat st;
+    if (result.strOutput.empty() || stat(result.strOutput.c_str(), &st) != 0)
+        return _Fail("the job ended but its file " + result.strOutput + " is missing");
+    printf("printed \"%s\" (%d pages) on printer \"%s\": %lld bytes to %s\n", kSampleName,
+           result.cPages, printerName.c_str(), (long long)st.st_size, result.strOutput.c_str());
+    return kExitOk;
 }
 
 int _Version()
@@ -37,7 +389,7 @@ int _Version()
         printf("  %s: loaded from %s\n", lib, path.c_str());
         dlclose(h);
     }
-    return failed ? 1 : 0;
+    return failed ? kExitFailed : kExitOk;
 }
 
 }  // namespace
@@ -46,10 +398,12 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return _Usage(stderr);
-    if (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h"))
+    if (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "help"))
         return _Usage(stdout);
+    if (!strcmp(argv[1], "print"))
+        return _Print(argc - 2, argv + 2);
     if (!strcmp(argv[1], "version"))
         return _Version();
     fprintf(stderr, "q730: unknown command '%s' (see q730 --help)\n", argv[1]);
-    return 2;
+    return kExitUsage;
 }

@@ -1,0 +1,185 @@
+// The q730 command line, run as a program in a fresh root.
+#include "platform/windows.h"
+#include "tests/common/testroot.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+struct RunResult {
+    int iExit;
+    std::string strOut, strErr;
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+// Runs the built q730 with the given arguments (shell words) in the current
+// test root.
+RunResult RunQ730(const std::string& args)
+{
+    std::string out = TestRootFile("q730.out"), err = TestRootFile("q730.err");
+    std::string cmd = "cd '" + TestRootPath() + "' && Q730_ROOT='" + TestRootPath() + "' '" +
+                      PlatGetProgramDir() + "/q730' " + args + " >'" + out + "' 2>'" + err + "'";
+    int status = std::system(cmd.c_str());
+    RunResult r;
+    r.iExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.strOut = ReadFile(out);
+    r.strErr = ReadFile(err);
+    return r;
+}
+
+size_t Count(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1))
+        ++n;
+    return n;
+}
+
+// The lines a job of this driver begins with: the exit sequence, "@PJL",
+// the HEADER, Title and Driver version comments.
+std::string JobHead(const std::string& title)
+{
+    return "\x1B%-12345X@PJL\n"
+           "@PJL COMMENT HEADER OSTREL BRAVINE QX-730 ORDEX2 V\n"
+           "@PJL COMMENT Title : " + title + " ;\n"
+           "@PJL COMMENT Driver version : 04.03\n";
+}
+
+void ExpectSampleJob(const std::string& job)
+{
+    const std::string head = JobHead("q730 sample document");
+    EXPECT_EQ(job.substr(0, head.size()), head);
+    EXPECT_NE(job.find("@PJL SET JOBNAME = \"q730 sample document\"\n"), std::string::npos);
+    EXPECT_NE(job.find("@PJL ENTER LANGUAGE = ORDEX\nini 600 1 S;\n"), std::string::npos);
+    // Four pages, portrait and landscape in turn, each set up and ejected.
+    EXPECT_EQ(Count(job, "prn;\n"), 4u);
+    size_t p1 = job.find("pps A4 P;\n");
+    size_t p2 = job.find("pps A4 L;\n", p1);
+    size_t p3 = job.find("pps A4 P;\n", p2);
+    size_t p4 = job.find("pps A4 L;\n", p3);
+    EXPECT_NE(p4, std::string::npos);
+    EXPECT_EQ(Count(job, "pps "), 4u);
+}
+
+TEST(Q730Print, SamplePrintsIntoTheNewPrintersPort)
+{
+    TestNewRoot();
+    RunResult r = RunQ730("print");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    std::string port = TestRootFile("c/ports/QX-730.prn");
+    std::string job = ReadFile(port);
+    ExpectSampleJob(job);
+    // The last line says what was printed and where.
+    std::string last = "printed \"q730 sample document\" (4 pages) on printer \"QX-730\": " +
+                       std::to_string(job.size()) + " bytes to " + port + "\n";
+    ASSERT_GE(r.strOut.size(), last.size());
+    EXPECT_EQ(r.strOut.substr(r.strOut.size() - last.size()), last);
+    EXPECT_NE(r.strOut.find("installed printer \"QX-730\""), std::string::npos);
+
+    // The installation initialised the printer through the driver: its
+    // default DEVMODE is stored.
+    HANDLE hPrinter = NULL;
+    ASSERT_TRUE(OpenPrinterW((LPWSTR)u"QX-730", &hPrinter, NULL));
+    DWORD cb = 0, dwType = 0;
+    EXPECT_EQ(GetPrinterDataW(hPrinter, (LPWSTR)u"RNOVA NT", &dwType, NULL, 0, &cb),
+              (DWORD)ERROR_MORE_DATA);
+    EXPECT_EQ(cb, 2615u);
+    ClosePrinter(hPrinter);
+
+    // A second job reuses the printer and replaces the port file; the
+    // driver files in the root are those of this build again, even when the
+    // installed copy went bad.
+    std::ofstream(TestRootFile("c/WINDOWS/system32/spool/drivers/w32x86/3/libQ730MVG3.so"),
+                  std::ios::trunc)
+        << "not a library";
+    RunResult again = RunQ730("print");
+    ASSERT_EQ(again.iExit, 0) << again.strErr;
+    EXPECT_EQ(again.strOut.find("installed"), std::string::npos);
+    ExpectSampleJob(ReadFile(port));
+}
+
+TEST(Q730Print, OutputAndPrinterOptions)
+{
+    TestNewRoot();
+    RunResult r = RunQ730("print --printer 'Office QX' --output job.prn");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    std::string file = TestRootFile("job.prn");
+    ExpectSampleJob(ReadFile(file));
+    EXPECT_NE(r.strOut.find("on printer \"Office QX\""), std::string::npos);
+    EXPECT_NE(r.strOut.find("bytes to " + file + "\n"), std::string::npos);
+    // The job went to the named file, not to the port.
+    EXPECT_FALSE(Exists(TestRootFile("c/ports/Office QX.prn")));
+
+    RunResult eq = RunQ730("print --printer='Office QX' --output=" + TestRootFile("two.prn"));
+    ASSERT_EQ(eq.iExit, 0) << eq.strErr;
+    ExpectSampleJob(ReadFile(TestRootFile("two.prn")));
+}
+
+struct ErrorRow {
+    const char* args;
+    int iExit;
+    const char* message;  // in standard error
+};
+const ErrorRow kErrorRows[] = {
+    {"", 2, "usage: q730"},
+    {"frobnicate", 2, "unknown command 'frobnicate'"},
+    {"print --bogus", 2, "unknown option '--bogus'"},
+    {"print -x", 2, "unknown option '-x'"},
+    {"print --printer", 2, "option --printer needs a value"},
+    {"print --output=", 2, "option --output needs a value"},
+    {"print one.txt two.txt", 2, "only one FILE"},
+    {"print /no/such/file.txt", 1, "/no/such/file.txt: no such file"},
+    {"print existing.txt", 1, "cannot print existing.txt yet"},
+    {"print --output /no/such/folder/job.prn", 1, "starting the document failed"},
+};
+
+TEST(Q730Print, BadInputIsAClearErrorWithANonZeroExit)
+{
+    for (const ErrorRow& row : kErrorRows) {
+        TestNewRoot();
+        std::ofstream(TestRootFile("existing.txt")) << "hello\n";
+        RunResult r = RunQ730(row.args);
+        EXPECT_EQ(r.iExit, row.iExit) << row.args;
+        EXPECT_NE(r.strErr.find(row.message), std::string::npos) << row.args << ": " << r.strErr;
+        EXPECT_FALSE(Exists(TestRootFile("c/ports/QX-730.prn"))) << row.args;
+    }
+}
+
+TEST(Q730Help, DescribesEveryOption)
+{
+    TestNewRoot();
+    RunResult top = RunQ730("--help");
+    EXPECT_EQ(top.iExit, 0);
+    for (const char* word : {"print", "version", "--help"})
+        EXPECT_NE(top.strOut.find(word), std::string::npos) << word;
+    RunResult print = RunQ730("print --help");
+    EXPECT_EQ(print.iExit, 0);
+    for (const char* word : {"q730 print [--printer NAME] [--output FILE] [FILE]", "--printer NAME",
+                             "--output FILE", "--help", "Q730_ROOT"})
+        EXPECT_NE(print.strOut.find(word), std::string::npos) << word;
+    // Help prints nothing and installs nothing.
+    EXPECT_FALSE(Exists(TestRootFile("c/ports")));
+}
+
+}  // namespace
