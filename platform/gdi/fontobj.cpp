@@ -198,7 +198,9 @@ void BuildIfi(FONTREAL* pf)
         ifi.fsSelection |= FM_SEL_BOLD;
     if (!(ifi.fsSelection & (FM_SEL_ITALIC | FM_SEL_BOLD)))
         ifi.fsSelection |= FM_SEL_REGULAR;
-    ifi.lItalicAngle = pPost ? -Round(pPost->italicAngle / 65536.0 * 10.0) : 0;
+    // Tenths of a degree counter-clockwise from upright: negative for faces
+    // that lean right, as the face's own table gives it.
+    ifi.lItalicAngle = pPost ? Round(pPost->italicAngle / 65536.0 * 10.0) : 0;
     ifi.fwdUnitsPerEm = static_cast<FWORD>(face->units_per_EM);
     ifi.fwdLowestPPEm = 9;
     if (pOs2) {

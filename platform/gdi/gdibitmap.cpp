@@ -9,6 +9,8 @@
 // surface is an ordinary SURFOBJ. A bitmap is selected into at most one
 // memory DC; a new memory DC holds the 1 x 1 monochrome stock bitmap.
 #include "platform/gdi/gdiobj.h"
+#include "platform/gdi/gdidraw.h"
+#include "platform/gdi/gditext.h"
 
 #include <cstring>
 #include <mutex>
@@ -274,6 +276,12 @@ HDC CreateCompatibleDC(HDC hdc)
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h)
 {
+    // Pens, brushes and regions belong to the DC's drawing state.
+    if (GdiDrawObjectType(h))
+        return GdiDrawSelectObject(hdc, h);
+    // Fonts belong to the DC's text state.
+    if (GdiTextIsFont(h))
+        return GdiTextSelectFont(hdc, h);
     GDIDC* pdc = GdiLookupDC(hdc, GDI_MEMORYDC);
     GDIBMP* pBmp = GdiLookupBitmap(h);
     if (!pdc || !pBmp) {
@@ -295,6 +303,10 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h)
 
 BOOL DeleteObject(HGDIOBJ ho)
 {
+    if (GdiDrawObjectType(ho))
+        return GdiDrawDeleteObject(ho);
+    if (GdiTextIsFont(ho))
+        return GdiTextDeleteFont(ho);
     GDIBMP* pBmp = GdiLookupBitmap(ho);
     if (!pBmp) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -319,6 +331,8 @@ BOOL GdiDeleteMemoryDC(HDC hdc)
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    GdiDrawFreeDC(hdc);
+    GdiTextForgetDC(hdc);
     if (pdc->pBitmap && !pdc->pBitmap->bStock)
         pdc->pBitmap->pSelectedInto = nullptr;
     GdiUnregister(pdc);
@@ -356,6 +370,8 @@ SURFOBJ* GdiLockMemoryDCSurface(HDC hdc)
 
 int GetObjectW(HANDLE h, int c, LPVOID pv)
 {
+    if (GdiTextIsFont(h))
+        return GdiTextGetFont(h, c, pv);
     GDIBMP* pBmp = GdiLookupBitmap(h);
     if (!pBmp) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -374,6 +390,10 @@ int GetObjectW(HANDLE h, int c, LPVOID pv)
 
 DWORD GetObjectType(HGDIOBJ h)
 {
+    if (DWORD dwType = GdiDrawObjectType(h))
+        return dwType;
+    if (GdiTextIsFont(h))
+        return OBJ_FONT;
     if (GdiLookupBitmap(h))
         return OBJ_BITMAP;
     if (GdiLookupDC(static_cast<HDC>(h), GDI_PRINTERDC))

@@ -10,6 +10,8 @@
 // the driver's PDEV and surface, and, when the printer's configuration file
 // exports DrvDocumentEvent, that library. Everything goes in DeleteDC.
 #include "platform/gdi/gdiobj.h"
+#include "platform/gdi/gdidraw.h"
+#include "platform/gdi/gditext.h"
 
 #include "platform/gdi/engobj.h"
 
@@ -472,6 +474,8 @@ BOOL DeleteDC(HDC hdc)
         if (pdc->bDocStarted)
             EndDocument(pdc, hdc, TRUE);
         DocEvent(pdc, hdc, DOCUMENTEVENT_DELETEDC, 0, nullptr, 0, nullptr);
+        GdiDrawFreeDC(hdc);
+        GdiTextForgetDC(hdc);
         FreePrinterDC(pdc);
         return TRUE;
     }

@@ -377,11 +377,16 @@ void SpanToRects(void* pv, LONG y, LONG x0, LONG x1)
     static_cast<std::vector<RECTL>*>(pv)->push_back(RECTL{x0, y, x1, y + 1});
 }
 
+// Regions made from paths hold the pixels within this distance of the
+// origin, which is far beyond any page, so that a wild polygon cannot make
+// millions of rows.
+const LONG kRegionLimit = 0x3FFFF;
+
 // The region a path fills under a fill mode.
 std::vector<RECTL> RegionOfPath(PATHOBJ* ppo, int iFillMode)
 {
     std::vector<RECTL> rows;
-    RECTL rcAll = {-0x3FFFFFF, -0x3FFFFFF, 0x3FFFFFF, 0x3FFFFFF};
+    RECTL rcAll = {-kRegionLimit, -kRegionLimit, kRegionLimit, kRegionLimit};
     EngPathSpans(ppo, iFillMode == WINDING, &rcAll, SpanToRects, &rows);
     return RegionOp(rows, std::vector<RECTL>(), RGN_OR);
 }
@@ -433,15 +438,28 @@ MAPPING Mapping(HDC hdc, const DCSTATE* s)
     return m;
 }
 
+// Device pixels are kept where a 28.4 value can hold them.
+const double kDeviceLimit = 0x7FFFFFF;
+
+inline LONG DeviceValue(double v)
+{
+    return static_cast<LONG>(std::lround(std::clamp(v, -kDeviceLimit, kDeviceLimit)));
+}
+
 inline POINTL ToDevice(const MAPPING& m, LONG x, LONG y)
 {
-    return POINTL{static_cast<LONG>(std::lround(x * m.sx + m.dx)), static_cast<LONG>(std::lround(y * m.sy + m.dy))};
+    return POINTL{DeviceValue(x * m.sx + m.dx), DeviceValue(y * m.sy + m.dy)};
 }
 
 inline POINTFIX ToFix(const MAPPING& m, LONG x, LONG y)
 {
     POINTL p = ToDevice(m, x, y);
     return POINTFIX{p.x * 16, p.y * 16};
+}
+
+inline FIX FixOf(LONG v)
+{
+    return static_cast<FIX>(std::clamp<LONG>(v, -0x7FFFFFF, 0x7FFFFFF) * 16);
 }
 
 RECTL DeviceRect(const MAPPING& m, LONG l, LONG t, LONG r, LONG b)
@@ -1113,8 +1131,8 @@ HRGN CreatePolygonRgn(const POINT* pptl, int cPoint, int iMode)
         return nullptr;
     std::vector<POINTFIX> pts;
     for (int i = 1; i < cPoint; i++)
-        pts.push_back(POINTFIX{pptl[i].x * 16, pptl[i].y * 16});
-    PATHOBJ_bMoveTo(ppo, POINTFIX{pptl[0].x * 16, pptl[0].y * 16});
+        pts.push_back(POINTFIX{FixOf(pptl[i].x), FixOf(pptl[i].y)});
+    PATHOBJ_bMoveTo(ppo, POINTFIX{FixOf(pptl[0].x), FixOf(pptl[0].y)});
     PATHOBJ_bPolyLineTo(ppo, pts.data(), static_cast<ULONG>(pts.size()));
     PATHOBJ_bCloseFigure(ppo);
     std::vector<RECTL> v = RegionOfPath(ppo, iMode);
@@ -1236,6 +1254,10 @@ DWORD GdiDrawObjectType(HGDIOBJ h)
 
 void GdiDrawFreeDC(HDC hdc)
 {
+    // The engine forgets the device's driver with the DC.
+    if (GDIDC* pdc = GdiLookupDC(hdc, GDI_PRINTERDC))
+        if (pdc->hdev)
+            PlatEngSetDeviceDriver(pdc->hdev, nullptr, 0);
     DCSTATE* s = nullptr;
     {
         std::lock_guard<std::mutex> guard(g_lock);

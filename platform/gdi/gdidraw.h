@@ -151,6 +151,8 @@ HBRUSH CreatePatternBrush(HBITMAP hbm);
 HBRUSH CreateDIBPatternBrushPt(const void* lpPackedDIB, UINT iUsage);
 HGDIOBJ GetStockObject(int i);
 HRGN CreateRectRgn(int x1, int y1, int x2, int y2);
+// Regions made from polygons and paths hold the pixels within 262143 of
+// the origin; a polygon reaching further is cut there.
 HRGN CreatePolygonRgn(const POINT* pptl, int cPoint, int iMode);
 int CombineRgn(HRGN hrgnDst, HRGN hrgnSrc1, HRGN hrgnSrc2, int iMode);
 int GetRgnBox(HRGN hrgn, LPRECT lprc);

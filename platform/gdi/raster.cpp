@@ -624,8 +624,24 @@ struct STROKECTX {
     const PAINT* pp;
     ULONG rop;
     std::vector<RECTL> clip;
+    RECTL rcBound = {0, 0, 0, 0};  // holds every clip rectangle
     STYLE style;
 };
+
+void BoundClip(STROKECTX* pc)
+{
+    for (size_t i = 0; i < pc->clip.size(); i++) {
+        const RECTL& r = pc->clip[i];
+        if (i == 0) {
+            pc->rcBound = r;
+            continue;
+        }
+        pc->rcBound.left = std::min(pc->rcBound.left, r.left);
+        pc->rcBound.top = std::min(pc->rcBound.top, r.top);
+        pc->rcBound.right = std::max(pc->rcBound.right, r.right);
+        pc->rcBound.bottom = std::max(pc->rcBound.bottom, r.bottom);
+    }
+}
 
 inline void StrokePixel(STROKECTX* pc, LONG x, LONG y)
 {
@@ -638,25 +654,62 @@ inline void StrokePixel(STROKECTX* pc, LONG x, LONG y)
         }
 }
 
-// A cosmetic line from (x0, y0) to (x1, y1) without its last pixel.
+// Steps of a line, 0 .. n - 1, whose offset k (0 .. d) on the minor axis
+// lies in [kLo, kHi]: step i has k = floor((2 i d + n) / 2n).
+void StepRange(LONGLONG n, LONGLONG d, LONGLONG kLo, LONGLONG kHi, LONGLONG* piFirst, LONGLONG* piEnd)
+{
+    if (d == 0) {
+        if (kLo > 0 || kHi < 0)
+            *piEnd = *piFirst;
+        return;
+    }
+    // k >= kLo  <=>  i >= (2 n kLo - n) / 2d;  k <= kHi  <=>  i < (2 n (kHi + 1) - n) / 2d.
+    LONGLONG a = 2 * n * kLo - n, b = 2 * n * (kHi + 1) - n;
+    LONGLONG iLo = a <= 0 ? 0 : (a + 2 * d - 1) / (2 * d);
+    LONGLONG iHi = b <= 0 ? 0 : (b + 2 * d - 1) / (2 * d);
+    *piFirst = std::max(*piFirst, iLo);
+    *piEnd = std::min(*piEnd, iHi);
+}
+
+// A cosmetic line from (x0, y0) to (x1, y1) without its last pixel. Each
+// step along the longer axis sets one pixel, the other axis rounded; only
+// the steps inside the clip's bounds are taken, so a line far off the page
+// costs nothing.
 void CosmeticLine(STROKECTX* pc, LONG x0, LONG y0, LONG x1, LONG y1)
 {
-    LONG dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
+    LONGLONG dx = std::llabs(static_cast<LONGLONG>(x1) - x0), dy = std::llabs(static_cast<LONGLONG>(y1) - y0);
     LONG sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    LONG err = dx - dy;
-    LONG x = x0, y = y0;
-    while (x != x1 || y != y1) {
-        StrokePixel(pc, x, y);
-        LONG e2 = 2 * err;
-        if (e2 > -dy) {
-            err -= dy;
-            x += sx;
-        }
-        if (e2 < dx) {
-            err += dx;
-            y += sy;
-        }
+    BOOL bXMajor = dx >= dy;
+    LONGLONG n = bXMajor ? dx : dy, d = bXMajor ? dy : dx;
+    if (n == 0 || pc->clip.empty())
+        return;
+    LONG m0 = bXMajor ? x0 : y0, k0 = bXMajor ? y0 : x0;
+    LONG sm = bXMajor ? sx : sy, sk = bXMajor ? sy : sx;
+    const RECTL& rb = pc->rcBound;
+    LONG mLo = bXMajor ? rb.left : rb.top, mHi = (bXMajor ? rb.right : rb.bottom) - 1;
+    LONG kLoC = bXMajor ? rb.top : rb.left, kHiC = (bXMajor ? rb.bottom : rb.right) - 1;
+    LONGLONG iFirst = 0, iEnd = n;
+    // The major axis: m0 + sm * i within [mLo, mHi].
+    LONGLONG a = sm > 0 ? static_cast<LONGLONG>(mLo) - m0 : static_cast<LONGLONG>(m0) - mHi;
+    LONGLONG b = sm > 0 ? static_cast<LONGLONG>(mHi) - m0 : static_cast<LONGLONG>(m0) - mLo;
+    iFirst = std::max(iFirst, a);
+    iEnd = std::min(iEnd, b + 1);
+    // The minor axis: k0 + sk * k within [kLoC, kHiC].
+    LONGLONG kLo = sk > 0 ? static_cast<LONGLONG>(kLoC) - k0 : static_cast<LONGLONG>(k0) - kHiC;
+    LONGLONG kHi = sk > 0 ? static_cast<LONGLONG>(kHiC) - k0 : static_cast<LONGLONG>(k0) - kLoC;
+    StepRange(n, d, kLo, kHi, &iFirst, &iEnd);
+    if (iFirst >= iEnd)
+        return;
+    pc->style.lPos += static_cast<LONG>(iFirst);
+    for (LONGLONG i = iFirst; i < iEnd; i++) {
+        LONG m = static_cast<LONG>(m0 + sm * i);
+        LONG k = static_cast<LONG>(k0 + sk * ((2 * i * d + n) / (2 * n)));
+        if (bXMajor)
+            StrokePixel(pc, m, k);
+        else
+            StrokePixel(pc, k, m);
     }
+    pc->style.lPos += static_cast<LONG>(n - iEnd);
 }
 
 inline LONG FixToPixel(FIX v)
@@ -756,7 +809,8 @@ void Dash(const std::vector<POLY>& in, const std::vector<double>& aDash, std::ve
     double total = 0;
     for (double d : aDash)
         total += d;
-    if (total <= 0) {
+    // A pattern shorter than a pixel draws as a solid line.
+    if (total < 1) {
         *pOut = in;
         return;
     }
@@ -839,6 +893,7 @@ BOOL StrokePolys(SURFOBJ* pso, const SURF& s, const std::vector<POLY>& polys, CL
     ctx.rop = rop;
     RECTL rcSurf = SurfRect(s);
     EngClipRects(pco, &rcSurf, &ctx.clip);
+    BoundClip(&ctx);
     if (pla) {
         LONG u = StylePixels(pso);
         ctx.style.bAlternate = (pla->fl & LA_ALTERNATE) != 0;
@@ -934,9 +989,14 @@ BOOL GradientOnBitmap(const SURF& s, CLIPOBJ* pco, TRIVERTEX* pv, ULONG nv, PVOI
             double det = (y[1] - y[2]) * (x[0] - x[2]) + (x[2] - x[1]) * (y[0] - y[2]);
             if (det == 0)
                 continue;
-            for (const RECTL& r : clip)
-                for (LONG py = r.top; py < r.bottom; py++)
-                    for (LONG px = r.left; px < r.right; px++) {
+            // Only the pixels of the triangle's box are tested.
+            RECTL rcTri = {static_cast<LONG>(std::floor(std::min({x[0], x[1], x[2]}))),
+                           static_cast<LONG>(std::floor(std::min({y[0], y[1], y[2]}))),
+                           static_cast<LONG>(std::ceil(std::max({x[0], x[1], x[2]}))) + 1,
+                           static_cast<LONG>(std::ceil(std::max({y[0], y[1], y[2]}))) + 1};
+            for (const RECTL& rClip : clip)
+                for (LONG py = std::max(rClip.top, rcTri.top); py < std::min(rClip.bottom, rcTri.bottom); py++)
+                    for (LONG px = std::max(rClip.left, rcTri.left); px < std::min(rClip.right, rcTri.right); px++) {
                         double cx = px + 0.5, cy = py + 0.5;
                         double l0 = ((y[1] - y[2]) * (cx - x[2]) + (x[2] - x[1]) * (cy - y[2])) / det;
                         double l1 = ((y[2] - y[0]) * (cx - x[2]) + (x[0] - x[2]) * (cy - y[2])) / det;
@@ -1258,6 +1318,7 @@ BOOL EngLineTo(SURFOBJ* pso, CLIPOBJ* pco, BRUSHOBJ* pbo, LONG x1, LONG y1, LONG
     ctx.rop = Rop3FromRop2(mix & 0xFF);
     RECTL rcSurf = SurfRect(s);
     EngClipRects(pco, &rcSurf, &ctx.clip);
+    BoundClip(&ctx);
     CosmeticLine(&ctx, x1, y1, x2, y2);
     return TRUE;
 }
