@@ -333,7 +333,9 @@ BOOL PlatClipSetRects(CLIPOBJ* pco, const RECTL* prcl, ULONG c)
     pClip->pPath = nullptr;
     SetClipBounds(pClip);
     pClip->co.iDComplexity = pClip->aRects.size() > 1 ? DC_COMPLEX : DC_RECT;
-    pClip->co.iFComplexity = pClip->aRects.size() > 4 ? FC_COMPLEX : pClip->aRects.size() > 1 ? FC_RECT4 : FC_RECT;
+    pClip->co.iFComplexity = pClip->aRects.size() > 4   ? FC_COMPLEX
+                             : pClip->aRects.size() > 1 ? FC_RECT4
+                                                        : FC_RECT;
     pClip->co.iMode = TC_RECTANGLES;
     pClip->co.iUniq = NewClipUniq();
     pClip->aEnum.clear();
@@ -459,7 +461,8 @@ PATHOBJ* CLIPOBJ_ppoGetPath(CLIPOBJ* pco)
     if (!pPath)
         return nullptr;
     for (const RECTL& r : aRects) {
-        POINTFIX apt[3] = {{r.right * 16, r.top * 16}, {r.right * 16, r.bottom * 16}, {r.left * 16, r.bottom * 16}};
+        POINTFIX apt[3] = {
+            {r.right * 16, r.top * 16}, {r.right * 16, r.bottom * 16}, {r.left * 16, r.bottom * 16}};
         PATHOBJ_bMoveTo(&pPath->po, POINTFIX{r.left * 16, r.top * 16});
         PATHOBJ_bPolyLineTo(&pPath->po, apt, 3);
         PATHOBJ_bCloseFigure(&pPath->po);

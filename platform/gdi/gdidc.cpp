@@ -355,11 +355,14 @@ int EndPage(HDC hdc)
         POINTL ptl = {0, 0};
         bOk = pfnStartBanding && pfnNextBand && (Trace("DrvStartBanding"), pfnStartBanding)(pso, &ptl);
         for (int i = 0; bOk && i < 65536; i++) {
+            // The page's drawing goes into each band before it is sent.
+            GdiDrawPlayBand(hdc, ptl);
             bOk = (Trace("DrvNextBand"), pfnNextBand)(pso, &ptl);
             if (ptl.x == -1 && ptl.y == -1)
                 break;
         }
     }
+    GdiDrawEndPage(hdc);
     auto pfnSendPage = Hook<PFN_DrvSendPage>(pdc, INDEX_DrvSendPage);
     if (bOk)
         bOk = pfnSendPage && (Trace("DrvSendPage"), pfnSendPage)(pso);

@@ -17,6 +17,10 @@
 //     change, so a driver's realization is made once per brush.
 //  5. A path recorded between BeginPath and EndPath is in device
 //     coordinates; drawing it or making it the clip discards it.
+//  6. On a surface marked for banding the page is drawn band by band: each
+//     path and blit call is kept (with copies of its path, pen, brush,
+//     clip and source bits) and drawn again into every band, moved by the
+//     band's origin, while EndPage runs the banding loop.
 #include "platform/gdi/gdidraw.h"
 
 #include "platform/gdi/engobj.h"
@@ -38,6 +42,7 @@ enum DrawKind { DK_PEN = 0x4E455044, DK_BRUSH, DK_REGION };
 struct DRAWOBJ {
     DrawKind eKind;
     BOOL bStock;
+    BOOL bDeletePending;  // deleted while selected: goes when no DC holds it
 };
 
 struct GPEN {
@@ -101,6 +106,9 @@ struct DCSTATE {
     BRUSHOBJ* pboPen = nullptr;
     COLORREF crPenFor = 0;
     HSURF hsurfPenFor = nullptr;
+    // banded pages (fact 6)
+    BOOL bReplaying = FALSE;            // drawing a recorded call into a band
+    std::vector<struct BANDREC*> aPage; // the page's calls, kept until EndPage
 };
 
 std::mutex g_lock;
@@ -212,8 +220,11 @@ void FreePenBrush(DCSTATE* s)
     s->hsurfPenFor = nullptr;
 }
 
+void FreePage(DCSTATE* s);
+
 void FreeState(DCSTATE* s)
 {
+    FreePage(s);
     FreeFillBrush(s);
     FreePenBrush(s);
     if (s->ppoPath)
@@ -475,6 +486,7 @@ struct TARGET {
     GDIDC* pdcPrinter = nullptr;   // the printer DC, or null for a memory DC
     FLONG flHooks = 0;
     BOOL bBitmap = FALSE;          // the engine can draw on it
+    BOOL bBanding = FALSE;         // marked for banding: calls are kept for the bands
 };
 
 BOOL GetTarget(HDC hdc, TARGET* pt)
@@ -487,7 +499,7 @@ BOOL GetTarget(HDC hdc, TARGET* pt)
     pt->pdcPrinter = GdiLookupDC(hdc, GDI_PRINTERDC);
     pt->bBitmap = pt->pso->iType != STYPE_DEVICE && pt->pso->pvScan0;
     if (pt->pdcPrinter) {
-        PlatEngQuerySurface(pt->pso->hsurf, &pt->flHooks, nullptr);
+        PlatEngQuerySurface(pt->pso->hsurf, &pt->flHooks, &pt->bBanding);
         const GDIINFO& gi = pt->pdcPrinter->gi;
         LONG lStyle = gi.xStyleStep > 0 && gi.denStyleStep > 0 ? gi.denStyleStep / gi.xStyleStep : 1;
         PlatEngSetDeviceDriver(pt->pdcPrinter->hdev, &pt->pdcPrinter->ded, lStyle);
@@ -532,8 +544,8 @@ CLIPOBJ* ClipForSurface(DCSTATE* s, SURFOBJ* pso)
         s->rcClipSurface = rcSurf;
         s->bClipDirty = FALSE;
     }
-    if (s->pco->iDComplexity != DC_TRIVIAL &&
-        (s->pco->rclBounds.left >= s->pco->rclBounds.right || s->pco->rclBounds.top >= s->pco->rclBounds.bottom))
+    if (s->pco->iDComplexity != DC_TRIVIAL && (s->pco->rclBounds.left >= s->pco->rclBounds.right ||
+                                               s->pco->rclBounds.top >= s->pco->rclBounds.bottom))
         return nullptr;
     return s->pco;
 }
@@ -588,7 +600,8 @@ BRUSHOBJ* FillBrush(DCSTATE* s, const TARGET& t)
             ULONG pal[2] = {s->crText, s->crBk};
             s->pxloFill = XlateTo(t, pal, 2);
         } else {
-            s->pxloFill = XlateTo(t, pb->aPal.empty() ? nullptr : pb->aPal.data(), static_cast<ULONG>(pb->aPal.size()));
+            s->pxloFill =
+                XlateTo(t, pb->aPal.empty() ? nullptr : pb->aPal.data(), static_cast<ULONG>(pb->aPal.size()));
         }
         def.iSolidColor = 0xFFFFFFFF;
         def.crRGB = 0xFFFFFFFF;
@@ -683,7 +696,8 @@ BOOL PenAttrs(const DCSTATE* s, const MAPPING& m, LINEATTRS* pla, std::vector<FL
         // Geometric dashes are lengths on the page: user lengths are
         // logical units, the named styles multiples of the width.
         for (double u : units)
-            pStyle->push_back(FLOAT_LONG{FloatBits(static_cast<float>(iStyle == PS_USERSTYLE ? u * scale : u * w))});
+            pStyle->push_back(
+                FLOAT_LONG{FloatBits(static_cast<float>(iStyle == PS_USERSTYLE ? u * scale : u * w))});
     }
     if (!pStyle->empty()) {
         pla->fl |= LA_STYLED;
@@ -698,12 +712,260 @@ inline MIX MixOf(const DCSTATE* s)
     return static_cast<MIX>(s->iRop2 | (s->iRop2 << 8));
 }
 
+// --- banded pages (fact 6) ------------------------------------------------------------
+
+// One kept call with what it needs to be drawn again.
+struct BANDREC {
+    BOOL bBlit = FALSE;
+    PATHOBJ* ppo = nullptr;         // a path call's path, device pixels
+    BOOL bFill = FALSE;
+    BOOL bStroke = FALSE;
+    GPEN pen = {};                  // the pen and brush in force, copied
+    GBRUSH brush = {};              // (with a copy of its pattern)
+    int iRop2 = R2_COPYPEN;
+    int iBkMode = OPAQUE;
+    int iFillMode = ALTERNATE;
+    COLORREF crBk = 0;
+    COLORREF crText = 0;
+    POINTL ptBrushOrg = {0, 0};
+    int iMapMode = MM_TEXT;
+    POINTL ptWinOrg = {0, 0};
+    POINTL ptViewOrg = {0, 0};
+    SIZEL szWinExt = {1, 1};
+    SIZEL szViewExt = {1, 1};
+    BOOL bClip = FALSE;
+    std::vector<RECTL> aClip;
+    PATHOBJ* ppoClipPath = nullptr;
+    RECTL rcDst = {};               // a blit's rectangles, device pixels
+    RECTL rcSrc = {};
+    HSURF hsurfSrc = nullptr;       // a copy of its source
+    std::vector<ULONG> aSrcPal;     // the source colours of its translation
+    ULONG rop3 = 0;
+};
+
+// A copy of an engine bitmap, top row first.
+HSURF CopyBitmap(HSURF hsurf)
+{
+    SURFOBJ* psoFrom = hsurf ? EngLockSurface(hsurf) : nullptr;
+    if (!psoFrom)
+        return nullptr;
+    LONG cb = psoFrom->lDelta < 0 ? -psoFrom->lDelta : psoFrom->lDelta;
+    HSURF hCopy = psoFrom->pvScan0 ? reinterpret_cast<HSURF>(EngCreateBitmap(
+                                         psoFrom->sizlBitmap, cb, psoFrom->iBitmapFormat, BMF_TOPDOWN, nullptr))
+                                   : nullptr;
+    SURFOBJ* psoTo = hCopy ? EngLockSurface(hCopy) : nullptr;
+    if (psoTo) {
+        for (LONG y = 0; y < psoFrom->sizlBitmap.cy; y++)
+            std::memcpy(static_cast<BYTE*>(psoTo->pvScan0) + static_cast<LONGLONG>(y) * psoTo->lDelta,
+                        static_cast<BYTE*>(psoFrom->pvScan0) + static_cast<LONGLONG>(y) * psoFrom->lDelta, cb);
+        EngUnlockSurface(psoTo);
+    }
+    EngUnlockSurface(psoFrom);
+    return hCopy;
+}
+
+// A copy of a path moved by whole pixels.
+PATHOBJ* CopyPathMoved(PATHOBJ* ppo, LONG dx, LONG dy)
+{
+    PATHOBJ* ppoNew = EngCreatePath();
+    if (!ppoNew || !ppo)
+        return ppoNew;
+    ppoNew->fl = ppo->fl;
+    PATHOBJ_vEnumStart(ppo);
+    PATHDATA pd;
+    BOOL bMore;
+    std::vector<POINTFIX> pts;
+    do {
+        bMore = PATHOBJ_bEnum(ppo, &pd);
+        if (!pd.count)
+            continue;
+        pts.assign(pd.pptfx, pd.pptfx + pd.count);
+        for (POINTFIX& pt : pts) {
+            pt.x += dx * 16;
+            pt.y += dy * 16;
+        }
+        ULONG i = 0;
+        if (pd.flags & PD_BEGINSUBPATH) {
+            PATHOBJ_bMoveTo(ppoNew, pts[0]);
+            i = 1;
+        }
+        if (i < pts.size()) {
+            if (pd.flags & PD_BEZIERS)
+                PATHOBJ_bPolyBezierTo(ppoNew, pts.data() + i, static_cast<ULONG>(pts.size() - i));
+            else
+                PATHOBJ_bPolyLineTo(ppoNew, pts.data() + i, static_cast<ULONG>(pts.size() - i));
+        }
+        if ((pd.flags & PD_ENDSUBPATH) && (pd.flags & PD_CLOSEFIGURE))
+            PATHOBJ_bCloseFigure(ppoNew);
+    } while (bMore);
+    return ppoNew;
+}
+
+void FreeBandRec(BANDREC* pr)
+{
+    if (pr->ppo)
+        EngDeletePath(pr->ppo);
+    if (pr->ppoClipPath)
+        EngDeletePath(pr->ppoClipPath);
+    if (pr->hsurfSrc)
+        EngDeleteSurface(pr->hsurfSrc);
+    if (pr->brush.hsurfPattern)
+        EngDeleteSurface(pr->brush.hsurfPattern);
+    delete pr;
+}
+
+void FreePage(DCSTATE* s)
+{
+    for (BANDREC* pr : s->aPage)
+        FreeBandRec(pr);
+    s->aPage.clear();
+}
+
+// A new record with the state of the DC; null when memory runs out.
+BANDREC* KeepState(DCSTATE* s)
+{
+    BANDREC* pr = new (std::nothrow) BANDREC();
+    if (!pr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    pr->pen = *s->pPen;
+    pr->brush = *s->pBrush;
+    pr->brush.hsurfPattern = s->pBrush->hsurfPattern ? CopyBitmap(s->pBrush->hsurfPattern) : nullptr;
+    pr->iRop2 = s->iRop2;
+    pr->iBkMode = s->iBkMode;
+    pr->iFillMode = s->iFillMode;
+    pr->crBk = s->crBk;
+    pr->crText = s->crText;
+    pr->ptBrushOrg = s->ptBrushOrg;
+    pr->iMapMode = s->iMapMode;
+    pr->ptWinOrg = s->ptWinOrg;
+    pr->ptViewOrg = s->ptViewOrg;
+    pr->szWinExt = s->szWinExt;
+    pr->szViewExt = s->szViewExt;
+    pr->bClip = s->bClip;
+    pr->aClip = s->aClip;
+    pr->ppoClipPath = s->ppoClipPath ? CopyPathMoved(s->ppoClipPath, 0, 0) : nullptr;
+    if ((s->pBrush->hsurfPattern && !pr->brush.hsurfPattern) || (s->ppoClipPath && !pr->ppoClipPath)) {
+        FreeBandRec(pr);
+        return nullptr;
+    }
+    return pr;
+}
+
+BOOL KeepPath(DCSTATE* s, PATHOBJ* ppo, BOOL bFill, BOOL bStroke)
+{
+    BANDREC* pr = KeepState(s);
+    if (!pr)
+        return FALSE;
+    pr->ppo = CopyPathMoved(ppo, 0, 0);
+    pr->bFill = bFill;
+    pr->bStroke = bStroke;
+    if (!pr->ppo) {
+        FreeBandRec(pr);
+        return FALSE;
+    }
+    s->aPage.push_back(pr);
+    return TRUE;
+}
+
+BOOL KeepBlit(DCSTATE* s, RECTL rcDst, SURFOBJ* psoSrc, RECTL rcSrc, XLATEOBJ* pxlo, ULONG rop3)
+{
+    BANDREC* pr = KeepState(s);
+    if (!pr)
+        return FALSE;
+    pr->bBlit = TRUE;
+    pr->rcDst = rcDst;
+    pr->rcSrc = rcSrc;
+    pr->rop3 = rop3;
+    if (psoSrc) {
+        pr->hsurfSrc = CopyBitmap(psoSrc->hsurf);
+        ULONG c = pxlo ? XLATEOBJ_cGetPalette(pxlo, XO_SRCPALETTE, 0, nullptr) : 0;
+        pr->aSrcPal.resize(c);
+        if (c)
+            XLATEOBJ_cGetPalette(pxlo, XO_SRCPALETTE, c, pr->aSrcPal.data());
+        if (!pr->hsurfSrc) {
+            FreeBandRec(pr);
+            return FALSE;
+        }
+    }
+    s->aPage.push_back(pr);
+    return TRUE;
+}
+
+// A binary raster operation as the ternary one that ignores the source.
+ULONG Rop3OfRop2(ULONG r2)
+{
+    ULONG v = (r2 - 1) & 0xF, rop = 0;
+    for (ULONG i = 0; i < 8; i++)
+        if ((v >> ((((i >> 2) & 1) << 1) | (i & 1))) & 1)
+            rop |= 1u << i;
+    return rop;
+}
+
+// A device that draws no paths itself gets them as masked blits, as the
+// platform hands them on: the path's pixels become a one-bit mask, and
+// DrvBitBlt paints the brush through it (the mix where the mask is set,
+// the page left as it is elsewhere).
+BOOL PathAsMaskedBlit(const TARGET& t, PATHOBJ* ppo, CLIPOBJ* pco, BRUSHOBJ* pbo, POINTL* pptlOrg, MIX mix,
+                      const LINEATTRS* pla, FLONG flOptions)
+{
+    auto pfnBitBlt = DrvHook<PFN_DrvBitBlt>(t, INDEX_DrvBitBlt, HOOK_BITBLT);
+    if (!pfnBitBlt) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return FALSE;
+    }
+    RECTFX rfx;
+    PATHOBJ_vGetBounds(ppo, &rfx);
+    LONG lPad = 2;
+    if (pla && (pla->fl & LA_GEOMETRIC)) {
+        float w;
+        std::memcpy(&w, &pla->elWidth.l, sizeof(w));
+        lPad += static_cast<LONG>(std::min(std::max(w, 0.0f), 100000.0f));
+    }
+    RECTL rc = {rfx.xLeft / 16 - lPad, rfx.yTop / 16 - lPad, rfx.xRight / 16 + lPad, rfx.yBottom / 16 + lPad};
+    RECTL rcLimit = {0, 0, t.pso->sizlBitmap.cx, t.pso->sizlBitmap.cy};
+    if (pco && pco->iDComplexity != DC_TRIVIAL)
+        rcLimit = RECTL{
+            std::max(rcLimit.left, pco->rclBounds.left), std::max(rcLimit.top, pco->rclBounds.top),
+            std::min(rcLimit.right, pco->rclBounds.right), std::min(rcLimit.bottom, pco->rclBounds.bottom)};
+    rc = RECTL{std::max(rc.left, rcLimit.left), std::max(rc.top, rcLimit.top),
+               std::min(rc.right, rcLimit.right), std::min(rc.bottom, rcLimit.bottom)};
+    if (rc.left >= rc.right || rc.top >= rc.bottom)
+        return TRUE;
+    HSURF hsurfMask = reinterpret_cast<HSURF>(
+        EngCreateBitmap(SIZEL{rc.right - rc.left, rc.bottom - rc.top}, 0, BMF_1BPP, BMF_TOPDOWN, nullptr));
+    SURFOBJ* psoMask = hsurfMask ? EngLockSurface(hsurfMask) : nullptr;
+    PATHOBJ* ppoMoved = psoMask ? CopyPathMoved(ppo, -rc.left, -rc.top) : nullptr;
+    BOOL bOk = FALSE;
+    if (ppoMoved) {
+        BRUSHOBJ boSet = {1, nullptr, 0};
+        LINEATTRS la = pla ? *pla : LINEATTRS{};
+        bOk = pla ? EngStrokePath(psoMask, ppoMoved, nullptr, nullptr, &boSet, nullptr, &la, R2_COPYPEN)
+                  : EngFillPath(psoMask, ppoMoved, nullptr, &boSet, nullptr, R2_COPYPEN, flOptions);
+        POINTL ptlMask = {0, 0};
+        if (bOk)
+            bOk = pfnBitBlt(t.pso, nullptr, psoMask, pco, nullptr, &rc, nullptr, &ptlMask, pbo, pptlOrg,
+                            Rop3OfRop2(mix & 0xFF) | (0xAA << 8));
+        EngDeletePath(ppoMoved);
+    }
+    if (psoMask)
+        EngUnlockSurface(psoMask);
+    if (hsurfMask)
+        EngDeleteSurface(hsurfMask);
+    return bOk;
+}
+
 // Fills and/or strokes a path in device coordinates on the DC's surface.
 BOOL DrawPath(HDC hdc, DCSTATE* s, PATHOBJ* ppo, BOOL bFill, BOOL bStroke)
 {
     TARGET t;
     if (!GetTarget(hdc, &t))
         return FALSE;
+    if (t.bBanding && !s->bReplaying) {
+        ReleaseTarget(&t);
+        return KeepPath(s, ppo, bFill, bStroke);
+    }
     BOOL bOk = TRUE;
     CLIPOBJ* pco = ClipFor(s, t);
     MAPPING m = Mapping(hdc, s);
@@ -720,7 +982,8 @@ BOOL DrawPath(HDC hdc, DCSTATE* s, PATHOBJ* ppo, BOOL bFill, BOOL bStroke)
     XFORMOBJ* pxo = PlatXformCreate(&xf);
     if (!pco) {
         // Nothing is visible.
-    } else if (pboFill && pboPen && DrvHook<PFN_DrvStrokeAndFillPath>(t, INDEX_DrvStrokeAndFillPath, HOOK_STROKEANDFILLPATH)) {
+    } else if (pboFill && pboPen &&
+               DrvHook<PFN_DrvStrokeAndFillPath>(t, INDEX_DrvStrokeAndFillPath, HOOK_STROKEANDFILLPATH)) {
         bOk = DrvHook<PFN_DrvStrokeAndFillPath>(t, INDEX_DrvStrokeAndFillPath, HOOK_STROKEANDFILLPATH)(
             t.pso, ppo, pco, pxo, pboPen, &la, pboFill, &ptlOrg, mix, flOptions);
     } else {
@@ -730,10 +993,8 @@ BOOL DrawPath(HDC hdc, DCSTATE* s, PATHOBJ* ppo, BOOL bFill, BOOL bStroke)
                 bOk = pfn(t.pso, ppo, pco, pboFill, &ptlOrg, mix, flOptions);
             else if (t.bBitmap)
                 bOk = EngFillPath(t.pso, ppo, pco, pboFill, &ptlOrg, mix, flOptions);
-            else {
-                SetLastError(ERROR_NOT_SUPPORTED);
-                bOk = FALSE;
-            }
+            else
+                bOk = PathAsMaskedBlit(t, ppo, pco, pboFill, &ptlOrg, mix, nullptr, flOptions);
         }
         if (pboPen && bOk) {
             auto pfn = DrvHook<PFN_DrvStrokePath>(t, INDEX_DrvStrokePath, HOOK_STROKEPATH);
@@ -741,10 +1002,8 @@ BOOL DrawPath(HDC hdc, DCSTATE* s, PATHOBJ* ppo, BOOL bFill, BOOL bStroke)
                 bOk = pfn(t.pso, ppo, pco, pxo, pboPen, &ptlOrg, &la, mix);
             else if (t.bBitmap)
                 bOk = EngStrokePath(t.pso, ppo, pco, pxo, pboPen, &ptlOrg, &la, mix);
-            else {
-                SetLastError(ERROR_NOT_SUPPORTED);
-                bOk = FALSE;
-            }
+            else
+                bOk = PathAsMaskedBlit(t, ppo, pco, pboPen, &ptlOrg, mix, &la, 0);
         }
     }
     PlatXformDelete(pxo);
@@ -784,7 +1043,9 @@ void AddEllipseFigure(PATHOBJ* ppo, const RECTL& rcDev)
     double r = std::max(rcDev.left, rcDev.right - 1) * 16.0, b = std::max(rcDev.top, rcDev.bottom - 1) * 16.0;
     double cx = (l + r) / 2, cy = (t + b) / 2, rx = (r - l) / 2, ry = (b - t) / 2;
     const double k = 0.5522847498;
-    auto P = [](double x, double y) { return POINTFIX{static_cast<FIX>(std::lround(x)), static_cast<FIX>(std::lround(y))}; };
+    auto P = [](double x, double y) {
+        return POINTFIX{static_cast<FIX>(std::lround(x)), static_cast<FIX>(std::lround(y))};
+    };
     POINTFIX pts[12] = {P(r, cy - k * ry), P(cx + k * rx, t), P(cx, t),      P(cx - k * rx, t),
                         P(l, cy - k * ry), P(l, cy),          P(l, cy + k * ry), P(cx - k * rx, b),
                         P(cx, b),          P(cx + k * rx, b), P(r, cy + k * ry), P(r, cy)};
@@ -827,6 +1088,10 @@ BOOL Blit(HDC hdc, DCSTATE* s, RECTL rcDst, SURFOBJ* psoSrc, RECTL rcSrc, XLATEO
     TARGET t;
     if (!GetTarget(hdc, &t))
         return FALSE;
+    if (t.bBanding && !s->bReplaying) {
+        ReleaseTarget(&t);
+        return KeepBlit(s, rcDst, psoSrc, rcSrc, pxlo, rop3);
+    }
     BOOL bOk = TRUE;
     CLIPOBJ* pco = ClipFor(s, t);
     BOOL bPattern = (((rop3 >> 4) ^ rop3) & 0x0F) != 0;
@@ -860,7 +1125,8 @@ BOOL Blit(HDC hdc, DCSTATE* s, RECTL rcDst, SURFOBJ* psoSrc, RECTL rcSrc, XLATEO
         auto pfnStretch = DrvHook<PFN_DrvStretchBlt>(t, INDEX_DrvStretchBlt, HOOK_STRETCHBLT);
         auto pfnStretchROP = DrvHook<PFN_DrvStretchBltROP>(t, INDEX_DrvStretchBltROP, HOOK_STRETCHBLTROP);
         if (rop3 == 0xCC && pfnStretch)
-            bOk = pfnStretch(t.pso, psoSrc, nullptr, pco, pxlo, &ca, &ptlHT, &rcDst, &rcSrc, nullptr, COLORONCOLOR);
+            bOk = pfnStretch(t.pso, psoSrc, nullptr, pco, pxlo, &ca, &ptlHT, &rcDst, &rcSrc, nullptr,
+                             COLORONCOLOR);
         else if (pfnStretchROP)
             bOk = pfnStretchROP(t.pso, psoSrc, nullptr, pco, pxlo, &ca, &ptlHT, &rcDst, &rcSrc, nullptr,
                                 COLORONCOLOR, pbo, rop4);
@@ -1035,8 +1301,9 @@ HBRUSH CreatePatternBrush(HBITMAP hbm)
     SURFOBJ* psoFrom = EngLockSurface(pBmp->hsurf);
     if (!psoFrom)
         return nullptr;
-    HSURF hsurf = reinterpret_cast<HSURF>(EngCreateBitmap(psoFrom->sizlBitmap, psoFrom->lDelta > 0 ? psoFrom->lDelta : -psoFrom->lDelta,
-                                                          psoFrom->iBitmapFormat, BMF_TOPDOWN, nullptr));
+    HSURF hsurf = reinterpret_cast<HSURF>(
+        EngCreateBitmap(psoFrom->sizlBitmap, psoFrom->lDelta > 0 ? psoFrom->lDelta : -psoFrom->lDelta,
+                        psoFrom->iBitmapFormat, BMF_TOPDOWN, nullptr));
     SURFOBJ* psoTo = hsurf ? EngLockSurface(hsurf) : nullptr;
     GBRUSH* p = psoTo ? NewBrush(BS_PATTERN, 0) : nullptr;
     if (p) {
@@ -1068,7 +1335,9 @@ HBRUSH CreateDIBPatternBrushPt(const void* lpPackedDIB, UINT iUsage)
         return nullptr;
     }
     const BITMAPINFOHEADER& h = pbmi->bmiHeader;
-    ULONG cColors = h.biBitCount <= 8 ? (h.biClrUsed ? std::min<ULONG>(h.biClrUsed, 1u << h.biBitCount) : 1u << h.biBitCount) : 0;
+    ULONG cColors = h.biBitCount <= 8 ? (h.biClrUsed ? std::min<ULONG>(h.biClrUsed, 1u << h.biBitCount)
+                                                     : 1u << h.biBitCount)
+                                      : 0;
     const BYTE* pBits = reinterpret_cast<const BYTE*>(pbmi) + h.biSize + cColors * sizeof(RGBQUAD);
     std::vector<ULONG> pal;
     LONG cy = h.biHeight < 0 ? -h.biHeight : h.biHeight;
@@ -1187,6 +1456,30 @@ BOOL PtInRegion(HRGN hrgn, int x, int y)
     return FALSE;
 }
 
+// Frees a pen or brush whose deletion waited, once no DC holds it.
+static void FreeIfUnselected(HGDIOBJ h)
+{
+    GPEN* pPen = nullptr;
+    GBRUSH* pBrush = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(g_lock);
+        for (const auto& kv : g_states)
+            if (kv.second->pPen == h || kv.second->pBrush == h)
+                return;
+        if (!g_objects.erase(h))
+            return;
+        const DRAWOBJ* pHdr = static_cast<const DRAWOBJ*>(h);
+        if (pHdr->eKind == DK_PEN)
+            pPen = static_cast<GPEN*>(h);
+        else
+            pBrush = static_cast<GBRUSH*>(h);
+    }
+    if (pBrush && pBrush->hsurfPattern)
+        EngDeleteSurface(pBrush->hsurfPattern);
+    delete pPen;
+    delete pBrush;
+}
+
 HGDIOBJ GdiDrawSelectObject(HDC hdc, HGDIOBJ h)
 {
     GPEN* pPen = LookupObj<GPEN>(h, DK_PEN);
@@ -1200,11 +1493,15 @@ HGDIOBJ GdiDrawSelectObject(HDC hdc, HGDIOBJ h)
     if (pPen) {
         GPEN* pOld = s->pPen;
         s->pPen = pPen;
+        if (pOld != pPen && pOld->hdr.bDeletePending)
+            FreeIfUnselected(pOld);
         return pOld;
     }
     if (pBrush) {
         GBRUSH* pOld = s->pBrush;
         s->pBrush = pBrush;
+        if (pOld != pBrush && pOld->hdr.bDeletePending)
+            FreeIfUnselected(pOld);
         return pOld;
     }
     // Selecting a region makes a copy of it the clip; the answer is the
@@ -1223,21 +1520,18 @@ BOOL GdiDrawDeleteObject(HGDIOBJ h)
     DRAWOBJ* pHdr = pPen ? &pPen->hdr : pBrush ? &pBrush->hdr : &pRgn->hdr;
     if (pHdr->bStock)
         return TRUE;
-    {
-        // An object still selected into a DC stays alive, as on the platform.
-        std::lock_guard<std::mutex> guard(g_lock);
-        for (const auto& kv : g_states)
-            if (kv.second->pPen == pPen || kv.second->pBrush == pBrush) {
-                SetLastError(ERROR_INVALID_PARAMETER);
-                return TRUE;
-            }
-        g_objects.erase(h);
+    if (pRgn) {
+        {
+            std::lock_guard<std::mutex> guard(g_lock);
+            g_objects.erase(h);
+        }
+        delete pRgn;
+        return TRUE;
     }
-    if (pBrush && pBrush->hsurfPattern)
-        EngDeleteSurface(pBrush->hsurfPattern);
-    delete pPen;
-    delete pBrush;
-    delete pRgn;
+    // A pen or brush still selected into a DC lives on until no DC holds
+    // it, as on the platform.
+    pHdr->bDeletePending = TRUE;
+    FreeIfUnselected(h);
     return TRUE;
 }
 
@@ -1267,7 +1561,82 @@ void GdiDrawFreeDC(HDC hdc)
         s = it->second;
         g_states.erase(it);
     }
+    GPEN* pPen = s->pPen;
+    GBRUSH* pBrush = s->pBrush;
     FreeState(s);
+    if (pPen && pPen->hdr.bDeletePending)
+        FreeIfUnselected(pPen);
+    if (pBrush && pBrush->hdr.bDeletePending)
+        FreeIfUnselected(pBrush);
+}
+
+void GdiDrawPlayBand(HDC hdc, POINTL ptlOrigin)
+{
+    DCSTATE* s = State(hdc);
+    if (!s || s->aPage.empty())
+        return;
+    SURFOBJ* pso = PlatGdiLockDCSurface(hdc);
+    if (!pso)
+        return;
+    BOOL bMono = pso->iBitmapFormat == BMF_1BPP;
+    PlatGdiUnlockDCSurface(pso);
+    LONG dx = -ptlOrigin.x, dy = -ptlOrigin.y;
+    for (BANDREC* pr : s->aPage) {
+        DCSTATE t;
+        t.bReplaying = TRUE;
+        t.pPen = &pr->pen;
+        t.pBrush = &pr->brush;
+        t.iRop2 = pr->iRop2;
+        t.iBkMode = pr->iBkMode;
+        t.iFillMode = pr->iFillMode;
+        t.crBk = pr->crBk;
+        t.crText = pr->crText;
+        t.ptBrushOrg = POINTL{pr->ptBrushOrg.x + dx, pr->ptBrushOrg.y + dy};
+        t.iMapMode = pr->iMapMode;
+        t.ptWinOrg = pr->ptWinOrg;
+        t.ptViewOrg = pr->ptViewOrg;
+        t.szWinExt = pr->szWinExt;
+        t.szViewExt = pr->szViewExt;
+        t.bClip = pr->bClip;
+        for (const RECTL& r : pr->aClip)
+            t.aClip.push_back(RECTL{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy});
+        t.ppoClipPath = pr->ppoClipPath ? CopyPathMoved(pr->ppoClipPath, dx, dy) : nullptr;
+        if (!pr->bBlit) {
+            PATHOBJ* ppo = CopyPathMoved(pr->ppo, dx, dy);
+            if (ppo) {
+                DrawPath(hdc, &t, ppo, pr->bFill, pr->bStroke);
+                EngDeletePath(ppo);
+            }
+        } else {
+            RECTL rcDst = {pr->rcDst.left + dx, pr->rcDst.top + dy, pr->rcDst.right + dx,
+                           pr->rcDst.bottom + dy};
+            SURFOBJ* psoSrc = pr->hsurfSrc ? EngLockSurface(pr->hsurfSrc) : nullptr;
+            XLATEOBJ* pxlo = psoSrc ? PlatXlateCreate(pr->aSrcPal.empty() ? nullptr : pr->aSrcPal.data(),
+                                                      static_cast<ULONG>(pr->aSrcPal.size()),
+                                                      bMono ? g_aulBlackWhite : nullptr, bMono ? 2 : 0)
+                                    : nullptr;
+            Blit(hdc, &t, rcDst, psoSrc, pr->rcSrc, pxlo, pr->rop3);
+            if (pxlo)
+                PlatXlateDelete(pxlo);
+            if (psoSrc)
+                EngUnlockSurface(psoSrc);
+        }
+        // The replay's own objects go; the pen and brush are the record's.
+        FreeFillBrush(&t);
+        FreePenBrush(&t);
+        if (t.pco)
+            EngDeleteClip(t.pco);
+        if (t.ppoClipPath)
+            EngDeletePath(t.ppoClipPath);
+    }
+}
+
+void GdiDrawEndPage(HDC hdc)
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    auto it = g_states.find(hdc);
+    if (it != g_states.end())
+        FreePage(it->second);
 }
 
 LONG PlatGdiLiveDrawObjects()
@@ -1504,11 +1873,12 @@ BOOL LineTo(HDC hdc, int x, int y)
         return FALSE;
     auto pfnLineTo = DrvHook<PFN_DrvLineTo>(t, INDEX_DrvLineTo, HOOK_LINETO);
     BOOL bPen = PenAttrs(s, m, &la, &style);
-    if (pfnLineTo && bPen && !(la.fl & (LA_GEOMETRIC | LA_STYLED | LA_ALTERNATE))) {
+    if (pfnLineTo && bPen && !t.bBanding && !(la.fl & (LA_GEOMETRIC | LA_STYLED | LA_ALTERNATE))) {
         CLIPOBJ* pco = ClipFor(s, t);
         BRUSHOBJ* pbo = PenBrush(s, t);
         POINTL a = ToDevice(m, s->ptCur.x, s->ptCur.y), b = ToDevice(m, x, y);
-        RECTL rcBounds = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
+        RECTL rcBounds = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1,
+                          std::max(a.y, b.y) + 1};
         if (pco && pbo)
             bOk = pfnLineTo(t.pso, pco, pbo, a.x, a.y, b.x, b.y, &rcBounds, MixOf(s));
         ReleaseTarget(&t);
@@ -1532,7 +1902,8 @@ BOOL Polyline(HDC hdc, const POINT* apt, int cpt)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return Shape(hdc, FALSE, TRUE, [&](PATHOBJ* ppo, const MAPPING& m) { AddPolyFigure(ppo, m, apt, cpt, FALSE); });
+    return Shape(hdc, FALSE, TRUE,
+                 [&](PATHOBJ* ppo, const MAPPING& m) { AddPolyFigure(ppo, m, apt, cpt, FALSE); });
 }
 
 BOOL PolyBezier(HDC hdc, const POINT* apt, DWORD cpt)
@@ -1570,7 +1941,8 @@ BOOL Polygon(HDC hdc, const POINT* apt, int cpt)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return Shape(hdc, TRUE, TRUE, [&](PATHOBJ* ppo, const MAPPING& m) { AddPolyFigure(ppo, m, apt, cpt, TRUE); });
+    return Shape(hdc, TRUE, TRUE,
+                 [&](PATHOBJ* ppo, const MAPPING& m) { AddPolyFigure(ppo, m, apt, cpt, TRUE); });
 }
 
 BOOL PolyPolygon(HDC hdc, const POINT* apt, const INT* asz, int csz)
@@ -1905,10 +2277,14 @@ HDC PlatGdiCreateDriverDC(const DRVENABLEDATA* pded, const DEVMODEW* pdm)
         return nullptr;
     }
     auto hook = [&](ULONG i) { return EngFindHook(pded, i); };
-    auto pfnEnablePDEV = reinterpret_cast<PFN_DrvEnablePDEV>(reinterpret_cast<void (*)(void)>(hook(INDEX_DrvEnablePDEV)));
-    auto pfnCompletePDEV = reinterpret_cast<PFN_DrvCompletePDEV>(reinterpret_cast<void (*)(void)>(hook(INDEX_DrvCompletePDEV)));
-    auto pfnDisablePDEV = reinterpret_cast<PFN_DrvDisablePDEV>(reinterpret_cast<void (*)(void)>(hook(INDEX_DrvDisablePDEV)));
-    auto pfnEnableSurface = reinterpret_cast<PFN_DrvEnableSurface>(reinterpret_cast<void (*)(void)>(hook(INDEX_DrvEnableSurface)));
+    auto pfnEnablePDEV =
+        reinterpret_cast<PFN_DrvEnablePDEV>(reinterpret_cast<void (*)(void)>(hook(INDEX_DrvEnablePDEV)));
+    auto pfnCompletePDEV =
+        reinterpret_cast<PFN_DrvCompletePDEV>(reinterpret_cast<void (*)(void)>(hook(INDEX_DrvCompletePDEV)));
+    auto pfnDisablePDEV =
+        reinterpret_cast<PFN_DrvDisablePDEV>(reinterpret_cast<void (*)(void)>(hook(INDEX_DrvDisablePDEV)));
+    auto pfnEnableSurface = reinterpret_cast<PFN_DrvEnableSurface>(
+        reinterpret_cast<void (*)(void)>(hook(INDEX_DrvEnableSurface)));
     if (!pfnEnablePDEV || !pfnCompletePDEV || !pfnDisablePDEV || !pfnEnableSurface) {
         SetLastError(ERROR_INVALID_FUNCTION);
         return nullptr;
@@ -1927,9 +2303,10 @@ HDC PlatGdiCreateDriverDC(const DRVENABLEDATA* pded, const DEVMODEW* pdm)
     }
     pdc->hdev = PlatEngCreateDevice(nullptr);
     if (pdc->hdev) {
-        pdc->dhpdev = pfnEnablePDEV(pdc->devmode.empty() ? nullptr : reinterpret_cast<DEVMODEW*>(pdc->devmode.data()),
-                                    nullptr, 0, nullptr, sizeof(GDIINFO), reinterpret_cast<ULONG*>(&pdc->gi),
-                                    sizeof(DEVINFO), &pdc->di, pdc->hdev, pdc->strPrinter.data(), nullptr);
+        pdc->dhpdev =
+            pfnEnablePDEV(pdc->devmode.empty() ? nullptr : reinterpret_cast<DEVMODEW*>(pdc->devmode.data()),
+                          nullptr, 0, nullptr, sizeof(GDIINFO), reinterpret_cast<ULONG*>(&pdc->gi),
+                          sizeof(DEVINFO), &pdc->di, pdc->hdev, pdc->strPrinter.data(), nullptr);
     }
     if (pdc->dhpdev) {
         PlatEngSetDevicePDEV(pdc->hdev, pdc->dhpdev);

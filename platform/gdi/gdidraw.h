@@ -15,7 +15,8 @@
 // DrvLineTo, DrvBitBlt, DrvCopyBits, DrvStretchBlt, DrvStretchBltROP),
 // else to the engine, which draws on bitmaps and hands stretching with a
 // raster operation on a device back to the driver. Memory DCs always draw
-// through the engine.
+// through the engine. On a surface marked for banding the page's calls are
+// kept and drawn into each band during EndPage.
 #pragma once
 
 #include "platform/windef.h"
@@ -79,6 +80,24 @@ struct CLIPOBJ;
 #define OBJ_BRUSH 2
 #define OBJ_REGION 8
 #define OBJ_EXTPEN 11
+
+// Binary raster operations (SetROP2); the engine's mixes use the same codes.
+#define R2_BLACK 1
+#define R2_NOTMERGEPEN 2
+#define R2_MASKNOTPEN 3
+#define R2_NOTCOPYPEN 4
+#define R2_MASKPENNOT 5
+#define R2_NOT 6
+#define R2_XORPEN 7
+#define R2_NOTMASKPEN 8
+#define R2_MASKPEN 9
+#define R2_NOTXORPEN 10
+#define R2_NOP 11
+#define R2_MERGENOTPEN 12
+#define R2_COPYPEN 13
+#define R2_MERGEPENNOT 14
+#define R2_MERGEPEN 15
+#define R2_WHITE 16
 
 // Background modes, fill modes, mapping modes.
 #define TRANSPARENT 1
@@ -225,6 +244,11 @@ DWORD GdiDrawObjectType(HGDIOBJ h);
 // The DC's clip object for a surface (text output takes it too); owned by
 // the DC, null when nothing is visible.
 CLIPOBJ* GdiDrawClipFor(HDC hdc, struct SURFOBJ* pso);
+// On a surface marked for banding the page's calls are kept: EndPage has
+// them drawn into each band whose origin (the band's top left on the page)
+// the driver gives, and drops them when the page ends.
+void GdiDrawPlayBand(HDC hdc, POINTL ptlOrigin);
+void GdiDrawEndPage(HDC hdc);
 // Frees a device context's drawing state (its DeleteDC).
 void GdiDrawFreeDC(HDC hdc);
 // A printer DC on a driver that is already in the process (a test's or a

@@ -481,6 +481,16 @@ inline LONGLONG FloorDiv(LONGLONG a, LONGLONG b)
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
+// Where an edge crosses the row centre yc, rounded down; exact in 64 bits
+// for every path of a sane size, and close for wild ones.
+inline LONGLONG EdgeX(const EDGE& e, LONGLONG yc)
+{
+    LONGLONG dyc = yc - e.y0, dx = static_cast<LONGLONG>(e.x1) - e.x0, dy = static_cast<LONGLONG>(e.y1) - e.y0;
+    if (dyc < (1LL << 31) && dx < (1LL << 31) && dx > -(1LL << 31))
+        return e.x0 + FloorDiv(dyc * dx, dy);
+    return e.x0 + static_cast<LONGLONG>(std::floor(static_cast<long double>(dyc) * dx / dy));
+}
+
 BOOL SpansOfPolys(const std::vector<POLY>& polys, BOOL bWinding, const RECTL* prclLimit,
                   PFN_ENGSPAN pfn, void* pv)
 {
@@ -528,7 +538,7 @@ BOOL SpansOfPolys(const std::vector<POLY>& polys, BOOL bWinding, const RECTL* pr
         for (const EDGE* e : active) {
             if (e->y0 > yc)
                 continue;
-            LONGLONG x = e->x0 + FloorDiv((yc - e->y0) * (e->x1 - e->x0), e->y1 - e->y0);
+            LONGLONG x = EdgeX(*e, yc);
             xs.emplace_back(x, e->dir);
         }
         std::sort(xs.begin(), xs.end());
@@ -655,7 +665,8 @@ inline void StrokePixel(STROKECTX* pc, LONG x, LONG y)
 }
 
 // Steps of a line, 0 .. n - 1, whose offset k (0 .. d) on the minor axis
-// lies in [kLo, kHi]: step i has k = floor((2 i d + n) / 2n).
+// lies in [kLo, kHi]: step i has k = floor((2 i d + n - 1) / 2n), the
+// nearest pixel with a tie going to the one nearer the start.
 void StepRange(LONGLONG n, LONGLONG d, LONGLONG kLo, LONGLONG kHi, LONGLONG* piFirst, LONGLONG* piEnd)
 {
     if (d == 0) {
@@ -663,8 +674,8 @@ void StepRange(LONGLONG n, LONGLONG d, LONGLONG kLo, LONGLONG kHi, LONGLONG* piF
             *piEnd = *piFirst;
         return;
     }
-    // k >= kLo  <=>  i >= (2 n kLo - n) / 2d;  k <= kHi  <=>  i < (2 n (kHi + 1) - n) / 2d.
-    LONGLONG a = 2 * n * kLo - n, b = 2 * n * (kHi + 1) - n;
+    // k >= kLo  <=>  i >= (2 n kLo - n + 1) / 2d;  k <= kHi  <=>  i < (2 n (kHi + 1) - n + 1) / 2d.
+    LONGLONG a = 2 * n * kLo - n + 1, b = 2 * n * (kHi + 1) - n + 1;
     LONGLONG iLo = a <= 0 ? 0 : (a + 2 * d - 1) / (2 * d);
     LONGLONG iHi = b <= 0 ? 0 : (b + 2 * d - 1) / (2 * d);
     *piFirst = std::max(*piFirst, iLo);
@@ -703,7 +714,7 @@ void CosmeticLine(STROKECTX* pc, LONG x0, LONG y0, LONG x1, LONG y1)
     pc->style.lPos += static_cast<LONG>(iFirst);
     for (LONGLONG i = iFirst; i < iEnd; i++) {
         LONG m = static_cast<LONG>(m0 + sm * i);
-        LONG k = static_cast<LONG>(k0 + sk * ((2 * i * d + n) / (2 * n)));
+        LONG k = static_cast<LONG>(k0 + sk * ((2 * i * d + n - 1) / (2 * n)));
         if (bXMajor)
             StrokePixel(pc, m, k);
         else
@@ -962,8 +973,9 @@ ULONG TempFormat(SURFOBJ* psoDest)
 
 inline ULONG GradientIndex(const SURF& s, LONG x, LONG y, double r, double g, double b)
 {
-    COLORREF cr = RGB(std::clamp(static_cast<int>(r / 256), 0, 255), std::clamp(static_cast<int>(g / 256), 0, 255),
-                      std::clamp(static_cast<int>(b / 256), 0, 255));
+    COLORREF cr =
+        RGB(std::clamp(static_cast<int>(r / 256), 0, 255), std::clamp(static_cast<int>(g / 256), 0, 255),
+            std::clamp(static_cast<int>(b / 256), 0, 255));
     if (s.iFormat != BMF_1BPP)
         return EngColorIndex(s.iFormat, cr);
     return Dither(cr, x, y);
@@ -996,7 +1008,8 @@ BOOL GradientOnBitmap(const SURF& s, CLIPOBJ* pco, TRIVERTEX* pv, ULONG nv, PVOI
                            static_cast<LONG>(std::ceil(std::max({y[0], y[1], y[2]}))) + 1};
             for (const RECTL& rClip : clip)
                 for (LONG py = std::max(rClip.top, rcTri.top); py < std::min(rClip.bottom, rcTri.bottom); py++)
-                    for (LONG px = std::max(rClip.left, rcTri.left); px < std::min(rClip.right, rcTri.right); px++) {
+                    for (LONG px = std::max(rClip.left, rcTri.left); px < std::min(rClip.right, rcTri.right);
+                         px++) {
                         double cx = px + 0.5, cy = py + 0.5;
                         double l0 = ((y[1] - y[2]) * (cx - x[2]) + (x[2] - x[1]) * (cy - y[2])) / det;
                         double l1 = ((y[2] - y[0]) * (cx - x[2]) + (x[0] - x[2]) * (cy - y[2])) / det;
@@ -1027,8 +1040,8 @@ BOOL GradientOnBitmap(const SURF& s, CLIPOBJ* pco, TRIVERTEX* pv, ULONG nv, PVOI
                     double pos = bH ? px + ptlShift.x - a.x : py + ptlShift.y - a.y;
                     double t = span != 0 ? std::clamp(pos / span, 0.0, 1.0) : 0.0;
                     PutPix(s, px, py,
-                           GradientIndex(s, px, py, a.Red + (b.Red - a.Red) * t, a.Green + (b.Green - a.Green) * t,
-                                         a.Blue + (b.Blue - a.Blue) * t));
+                           GradientIndex(s, px, py, a.Red + (b.Red - a.Red) * t,
+                                         a.Green + (b.Green - a.Green) * t, a.Blue + (b.Blue - a.Blue) * t));
                 }
         }
     }

@@ -548,9 +548,9 @@ HPALETTE EngCreatePalette(ULONG iMode, ULONG cColors, ULONG* pulColors, FLONG fl
                           FLONG flGreen, FLONG flBlue);
 BOOL EngDeletePalette(HPALETTE hpal);
 
-// Drawing services of the engine on its own bitmaps. They are declared with
-// the platform's signatures; until the drawing engine is built they report
-// ERROR_CALL_NOT_IMPLEMENTED and FALSE.
+// Drawing services of the engine on its own bitmaps: the rasteriser
+// (raster.cpp; the engine objects they take are in engobj.h), and text from
+// the font engine (fontobj.h).
 BOOL EngCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOBJ* pxlo,
                  RECTL* prclDest, POINTL* pptlSrc);
 BOOL EngBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco,

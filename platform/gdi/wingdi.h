@@ -5,7 +5,9 @@
 // printer driver: CreateDCW, ResetDCW, DeleteDC, StartDocW, StartPage,
 // EndPage, EndDoc, AbortDoc, ExtEscape, GetDeviceCaps; and the basic bitmap
 // objects: CreateBitmap, CreateDIBitmap, CreateCompatibleDC, SelectObject,
-// DeleteObject, GetObjectW. Drawing calls come with the drawing engine.
+// DeleteObject, GetObjectW. Pens, brushes, regions and the drawing calls are
+// in gdidraw.h, which SelectObject, DeleteObject, GetObjectType and DeleteDC
+// hand their objects to; EndPage has it draw each band of a banded page.
 //
 // The order in which a printer DC calls its drivers:
 //   CreateDCW   CREATEDCPRE - DrvEnableDriver, DrvEnablePDEV, DrvCompletePDEV,
