@@ -50,3 +50,15 @@
 #if __has_include("platform/gdi/resload.h")
 #include "platform/gdi/resload.h"
 #endif
+#if __has_include("platform/gdi/engobj.h")
+#include "platform/gdi/engobj.h"
+#endif
+#if __has_include("platform/gdi/gdidraw.h")
+#include "platform/gdi/gdidraw.h"
+#endif
+#if __has_include("platform/gdi/fontobj.h")
+#include "platform/gdi/fontobj.h"
+#endif
+#if __has_include("platform/gdi/gditext.h")
+#include "platform/gdi/gditext.h"
+#endif

@@ -12,7 +12,10 @@
 // first, when the cache grows past kCacheSize. Each realisation renders a
 // glyph's bitmap and outline the first time they are asked for and keeps
 // them until it is dropped. All of it runs under FontLock(), since FreeType
-// faces are shared between realisations.
+// faces are shared between realisations. A realisation of a Latin face
+// holds a realisation of a Japanese face for the characters it lacks (font
+// linking); an "@" face reads its vertical forms from the face's glyph
+// substitution table.
 #include "platform/gdi/fontobj.h"
 
 #include "platform/gdi/fonts.h"
@@ -22,6 +25,7 @@
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 #include FT_ADVANCES_H
+#include FT_TRUETYPE_TAGS_H
 
 #include <algorithm>
 #include <cmath>
@@ -90,9 +94,11 @@ struct STRREAL {
     POINTL ptlEnd;
 };
 
-std::map<std::string, FONTREAL*> g_cache;
-std::set<const void*> g_liveFonts;
-std::set<const void*> g_liveStrs;
+// The cache lives as long as the process: it is never torn down at exit,
+// while drivers and hosts may still hold its fonts.
+std::map<std::string, FONTREAL*>& g_cache = *new std::map<std::string, FONTREAL*>();
+std::set<const void*>& g_liveFonts = *new std::set<const void*>();
+std::set<const void*>& g_liveStrs = *new std::set<const void*>();
 ULONGLONG g_ullClock = 0;
 ULONG g_ulUniq = 1;
 ULONG g_cRendered = 0;
@@ -688,6 +694,94 @@ BOOL IsFullWidth(char16_t wc)
     return cb == 2 && !bDefault;
 }
 
+// --- vertical forms ---
+// An "@" face draws the vertical forms its face defines (the 'vert'
+// feature of the glyph substitution table: long vowel marks, brackets,
+// small kana and punctuation set for columns), as the platform does.
+
+inline ULONG Be16(const std::vector<BYTE>& t, size_t at)
+{
+    return at + 2 <= t.size() ? (static_cast<ULONG>(t[at]) << 8) | t[at + 1] : 0;
+}
+
+inline ULONG Be32(const std::vector<BYTE>& t, size_t at)
+{
+    return (Be16(t, at) << 16) | Be16(t, at + 2);
+}
+
+// The glyphs a coverage table lists, in coverage order.
+std::vector<HGLYPH> Coverage(const std::vector<BYTE>& t, size_t at)
+{
+    std::vector<HGLYPH> out;
+    ULONG iFormat = Be16(t, at), c = Be16(t, at + 2);
+    for (ULONG i = 0; i < c && out.size() < 65536; i++) {
+        if (iFormat == 1) {
+            out.push_back(Be16(t, at + 4 + 2 * i));
+        } else if (iFormat == 2) {
+            size_t r = at + 4 + 6 * i;
+            for (ULONG g = Be16(t, r); g <= Be16(t, r + 2) && out.size() < 65536; g++)
+                out.push_back(g);
+        }
+    }
+    return out;
+}
+
+void SingleSubst(const std::vector<BYTE>& t, size_t at, std::unordered_map<HGLYPH, HGLYPH>* pMap)
+{
+    ULONG iFormat = Be16(t, at);
+    std::vector<HGLYPH> cover = Coverage(t, at + Be16(t, at + 2));
+    for (size_t i = 0; i < cover.size(); i++) {
+        HGLYPH to;
+        if (iFormat == 1)
+            to = (cover[i] + Be16(t, at + 4)) & 0xFFFF;
+        else if (iFormat == 2 && i < Be16(t, at + 4))
+            to = Be16(t, at + 6 + 2 * i);
+        else
+            continue;
+        pMap->emplace(cover[i], to);
+    }
+}
+
+const std::unordered_map<HGLYPH, HGLYPH>& VerticalForms(FT_Face face)
+{
+    static std::map<FT_Face, std::unordered_map<HGLYPH, HGLYPH>> s_forms;
+    auto it = s_forms.find(face);
+    if (it != s_forms.end())
+        return it->second;
+    std::unordered_map<HGLYPH, HGLYPH>& forms = s_forms[face];
+    FT_ULong cb = 0;
+    const FT_ULong kGsub = FT_MAKE_TAG('G', 'S', 'U', 'B');
+    if (FT_Load_Sfnt_Table(face, kGsub, 0, nullptr, &cb) != 0 || cb < 10 || cb > (16u << 20))
+        return forms;
+    std::vector<BYTE> t(cb);
+    if (FT_Load_Sfnt_Table(face, kGsub, 0, t.data(), &cb) != 0)
+        return forms;
+    size_t features = Be16(t, 6), lookups = Be16(t, 8);
+    std::set<ULONG> aLookup;
+    for (ULONG f = 0, cf = Be16(t, features); f < cf; f++) {
+        size_t rec = features + 2 + 6 * f;
+        if (Be32(t, rec) != FT_MAKE_TAG('v', 'e', 'r', 't'))
+            continue;
+        size_t feature = features + Be16(t, rec + 4);
+        for (ULONG i = 0, ci = Be16(t, feature + 2); i < ci; i++)
+            aLookup.insert(Be16(t, feature + 4 + 2 * i));
+    }
+    for (ULONG iLookup : aLookup) {
+        if (iLookup >= Be16(t, lookups))
+            continue;
+        size_t lookup = lookups + Be16(t, lookups + 2 + 2 * iLookup);
+        ULONG iType = Be16(t, lookup);
+        for (ULONG k = 0, ck = Be16(t, lookup + 4); k < ck; k++) {
+            size_t sub = lookup + Be16(t, lookup + 6 + 2 * k);
+            if (iType == 7 && Be16(t, sub) == 1 && Be16(t, sub + 2) == 1)
+                SingleSubst(t, sub + Be32(t, sub + 4), &forms);  // an extension holding one
+            else if (iType == 1)
+                SingleSubst(t, sub, &forms);
+        }
+    }
+    return forms;
+}
+
 HGLYPH GlyphOfChar(FONTREAL* pf, char16_t wc)
 {
     auto it = pf->charGlyphs.find(wc);
@@ -699,9 +793,15 @@ HGLYPH GlyphOfChar(FONTREAL* pf, char16_t wc)
         if (hgLinked)
             hg = kLinked | hgLinked;
     }
+    if (pf->face.bVertical && hg != 0 && !(hg & kLinked)) {
+        const std::unordered_map<HGLYPH, HGLYPH>& forms = VerticalForms(pf->ftFace);
+        auto itForm = forms.find(hg);
+        if (itForm != forms.end() && itForm->second != 0)
+            hg = itForm->second;
+        if (IsFullWidth(wc))
+            pf->upright.insert(hg);
+    }
     pf->charGlyphs[wc] = hg;
-    if (pf->face.bVertical && hg != 0 && IsFullWidth(wc))
-        pf->upright.insert(hg);
     return hg;
 }
 

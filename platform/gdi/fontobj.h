@@ -20,7 +20,13 @@
 //     origin.
 //  3. Glyph bitmaps are 1 bit per pixel, rows rounded up to whole bytes,
 //     top row first, 1 = ink. A glyph without ink is one blank pixel.
-//  4. HGLYPH values are the face's glyph indexes.
+//  4. HGLYPH values are the face's glyph indexes; a glyph a Latin face
+//     lacks comes from the linked Japanese face of the same size, and its
+//     handle carries the bit 0x80000000.
+//  5. In an "@" face the full-width characters turn a quarter counter-
+//     clockwise in their em cell (one em of advance) and take the face's
+//     vertical forms, so that text run downward (escapement 2700) shows
+//     them upright.
 #pragma once
 
 #include "platform/gdi/engobj.h"

@@ -2,7 +2,7 @@
 // library. Rules in fonts.h.
 //
 // The face map is data (facemap.tsv, beside this file): the platform's
-// substitution table, read once on first use. fontconfig answers which file
+// substitution table, compiled in by the build and parsed once on first use. fontconfig answers which file
 // holds a family in a given weight and slant; a weight or slant the family
 // does not have is simulated later by the glyph renderer.
 #include "platform/gdi/fonts.h"
@@ -44,19 +44,15 @@ std::u16string FromUtf8(const std::string& s)
     return out;
 }
 
-// The face map file sits next to this source, as the platform's own data.
-std::string FaceMapPath()
-{
-    std::string strSelf = __FILE__;
-    size_t slash = strSelf.find_last_of('/');
-    return (slash == std::string::npos ? std::string(".") : strSelf.substr(0, slash)) +
-           "/facemap.tsv";
-}
+// The text of facemap.tsv, embedded by the build.
+const char kFaceMapText[] =
+#include "facemap_tsv.inc"
+    ;
 
 std::vector<FACEMAPROW> LoadFaceMap()
 {
     std::vector<FACEMAPROW> rows;
-    std::ifstream in(FaceMapPath());
+    std::istringstream in(kFaceMapText);
     std::string line;
     BOOL bHeader = TRUE;
     while (std::getline(in, line)) {
@@ -120,10 +116,27 @@ const FACEMAPROW* FallbackRow(BYTE jCharSet, BYTE jPitchAndFamily, BOOL bVertica
     return pRow ? pRow : FindRow(pszName);
 }
 
+FcConfig* g_pFcConfig = nullptr;
+
+// fontconfig keeps caches of its own until it is finished with.
+void FinishFontconfig()
+{
+    std::lock_guard<std::recursive_mutex> guard(FontLock());
+    if (g_pFcConfig)
+        FcConfigDestroy(g_pFcConfig);
+    g_pFcConfig = nullptr;
+    FcFini();
+}
+
 FcConfig* Fontconfig()
 {
-    static FcConfig* s_pConfig = FcInitLoadConfigAndFonts();
-    return s_pConfig;
+    static BOOL s_bTried = FALSE;
+    if (!s_bTried) {
+        s_bTried = TRUE;
+        g_pFcConfig = FcInitLoadConfigAndFonts();
+        std::atexit(FinishFontconfig);
+    }
+    return g_pFcConfig;
 }
 
 // The family's file for a weight and slant; bExact tells whether the
@@ -298,7 +311,9 @@ BOOL FontResolve(const LOGFONTW* plf, FACEINFO* pInfo)
 FT_Face FontOpenFace(const std::string& strFile, int iIndex)
 {
     static FT_Library s_library = nullptr;
-    static std::map<std::pair<std::string, int>, FT_Face> s_faces;
+    // Faces stay open for the life of the process.
+    static std::map<std::pair<std::string, int>, FT_Face>& s_faces =
+        *new std::map<std::pair<std::string, int>, FT_Face>();
     if (!s_library && FT_Init_FreeType(&s_library) != 0) {
         s_library = nullptr;
         return nullptr;

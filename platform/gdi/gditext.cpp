@@ -1,15 +1,17 @@
 // gditext.cpp: logical fonts, the text state of DCs and the text calls.
 //
 // Entry points: CreateFontIndirectW, CreateFontW, TextOutW, ExtTextOutW,
-// SetTextAlign, GetTextAlign, SetTextColor, GetTextColor,
-// GetTextExtentPoint32W, GetTextMetricsW, GetTextFaceW, EnumFontFamiliesW,
-// EnumFontFamiliesExW, GetDIBits, and the Gdi* calls of gditext.h.
+// SetTextAlign, GetTextAlign, GetTextColor, GetBkMode, GetBkColor,
+// GetTextExtentPoint32W, GetTextExtentPointW, GetTextMetricsW,
+// GetTextFaceW, EnumFontFamiliesW, EnumFontFamiliesExW, GetDIBits, and the
+// Gdi* calls of gditext.h.
 //
-// The text state of a DC (font and alignment) lives here, keyed by the DC's
-// handle, and is dropped with the DC; colours, background, current position,
-// mapping and clip are the DC's drawing state (gdidraw.h). A font handle is a LOGFONTW record registered while
-// it lives; realising it for a device is the engine's business (fontobj.h),
-// whose cache keeps the glyphs between calls.
+// The text state of a DC (font and alignment) lives here, keyed by the
+// DC's handle, and is dropped with the DC; colours, background, current
+// position, mapping and clip are the DC's drawing state (gdidraw.h). A font
+// handle is a LOGFONTW record registered while it lives; realising it for a
+// device is the engine's business (fontobj.h), whose cache keeps the
+// glyphs between calls.
 #include "platform/gdi/gditext.h"
 
 #include "platform/gdi/fontobj.h"
@@ -44,6 +46,7 @@ struct GDIFONT {
     LOGFONTW lf;
     LONG cSelected;      // DCs that hold it
     BOOL bDeletePending; // DeleteObject came while it was selected
+    BOOL bStock;         // the DCs' default font, never deleted
 };
 
 struct TEXTSTATE {
@@ -54,6 +57,7 @@ struct TEXTSTATE {
 std::mutex g_lock;
 std::set<const void*> g_fonts;
 std::map<HDC, TEXTSTATE> g_states;
+GDIFONT* g_pStockFont = nullptr;
 
 GDIFONT* LookupFontLocked(HGDIOBJ h)
 {
@@ -79,6 +83,34 @@ LOGFONTW DefaultFont()
     for (int i = 0; pszFace[i]; i++)
         lf.lfFaceName[i] = pszFace[i];
     return lf;
+}
+
+// The default font of every DC, as a stock object (call with g_lock held).
+GDIFONT* StockFontLocked()
+{
+    if (!g_pStockFont) {
+        GDIFONT* p = new (std::nothrow) GDIFONT();
+        if (!p)
+            return nullptr;
+        p->ulMagic = kFontMagic;
+        p->lf = DefaultFont();
+        p->bStock = TRUE;
+        g_fonts.insert(p);
+        g_pStockFont = p;
+    }
+    return g_pStockFont;
+}
+
+// A DC lets go of a font; a font deleted while selected goes with its last DC.
+void DeselectLocked(GDIFONT* p)
+{
+    if (!p || p->bStock)
+        return;
+    if (--p->cSelected == 0 && p->bDeletePending) {
+        g_fonts.erase(p);
+        p->ulMagic = 0;
+        delete p;
+    }
 }
 
 // The DC's text state (made on first use) copied out, with its font.
@@ -303,26 +335,16 @@ HGDIOBJ GdiTextSelectFont(HDC hdc, HGDIOBJ hfont)
         return nullptr;
     }
     TEXTSTATE& st = g_states[hdc];
-    GDIFONT* pOld = st.pFont;
+    GDIFONT* pOld = st.pFont ? st.pFont : StockFontLocked();
     if (!pOld) {
-        // The DC's default font becomes an object of its own the first
-        // time it is replaced, so that the caller can select it back.
-        pOld = new (std::nothrow) GDIFONT();
-        if (!pOld) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return nullptr;
-        }
-        pOld->ulMagic = kFontMagic;
-        pOld->lf = DefaultFont();
-        g_fonts.insert(pOld);
-    } else if (--pOld->cSelected == 0 && pOld->bDeletePending) {
-        // A font deleted while it was selected goes now; the caller gets
-        // it back as a handle that no longer works, as on the platform.
-        g_fonts.erase(pOld);
-        pOld->ulMagic = 0;
-        delete pOld;
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
     }
-    pNew->cSelected++;
+    // The caller gets back a font deleted while selected as a handle that
+    // no longer works, as on the platform.
+    DeselectLocked(st.pFont);
+    if (!pNew->bStock)
+        pNew->cSelected++;
     st.pFont = pNew;
     return pOld;
 }
@@ -335,6 +357,8 @@ BOOL GdiTextDeleteFont(HGDIOBJ hfont)
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (p->bStock)
+        return TRUE;  // stock objects are never deleted
     if (p->cSelected > 0) {
         p->bDeletePending = TRUE;
         return TRUE;
@@ -370,19 +394,14 @@ void GdiTextForgetDC(HDC hdc)
     auto it = g_states.find(hdc);
     if (it == g_states.end())
         return;
-    GDIFONT* p = it->second.pFont;
-    if (p && --p->cSelected == 0 && p->bDeletePending) {
-        g_fonts.erase(p);
-        p->ulMagic = 0;
-        delete p;
-    }
+    DeselectLocked(it->second.pFont);
     g_states.erase(it);
 }
 
 LONG PlatGdiLiveFonts()
 {
     std::lock_guard<std::mutex> guard(g_lock);
-    return static_cast<LONG>(g_fonts.size());
+    return static_cast<LONG>(g_fonts.size()) - (g_pStockFont ? 1 : 0);
 }
 
 // --- text state ----------------------------------------------------------------------
@@ -639,6 +658,11 @@ BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR psz, int c, LPSIZE psizl)
     psizl->cy = ToLogical(m.lAscent + m.lDescent, map.sy);
     PlatFontRelease(pfo);
     return TRUE;
+}
+
+BOOL GetTextExtentPointW(HDC hdc, LPCWSTR psz, int c, LPSIZE psizl)
+{
+    return GetTextExtentPoint32W(hdc, psz, c, psizl);
 }
 
 BOOL GetTextMetricsW(HDC hdc, LPTEXTMETRICW ptm)

@@ -2,17 +2,19 @@
 //
 // Owns: TEXTMETRICW, NEWTEXTMETRICW(EX), ENUMLOGFONTW(EX), FONTSIGNATURE,
 // the font constants, and CreateFontIndirectW, CreateFontW, TextOutW,
-// ExtTextOutW, SetTextAlign, GetTextAlign, SetTextColor, GetTextColor,
-// GetTextExtentPoint32W, GetTextMetricsW, GetTextFaceW, EnumFontFamiliesW,
-// EnumFontFamiliesExW and GetDIBits; plus the calls through which the
-// generic GDI object functions (SelectObject, DeleteObject, GetObjectW,
-// GetObjectType, DeleteDC) reach fonts and a DC's text state.
+// ExtTextOutW, SetTextAlign, GetTextAlign, GetTextColor, GetBkMode,
+// GetBkColor, GetTextExtentPoint32W, GetTextExtentPointW, GetTextMetricsW,
+// GetTextFaceW, EnumFontFamiliesW, EnumFontFamiliesExW and GetDIBits; plus
+// the calls through which the generic GDI object functions (SelectObject,
+// DeleteObject, GetObjectW, GetObjectType, DeleteDC) reach fonts and a DC's
+// text state. SetTextColor, SetBkMode and SetBkColor are the drawing
+// side's (gdidraw.h).
 //
 // How a text call reaches the device: the DC's font is realised for the
-// device's resolution (engine font cache, fontobj.h), the string is laid out
-// into a STROBJ, and the call goes to the driver's DrvTextOut when the
-// device surface hooks HOOK_TEXTOUT, else to EngTextOut on the surface.
-// Coordinates are device pixels (the text calls use the MM_TEXT mapping).
+// device's resolution (engine font cache, fontobj.h) at its size in pixels
+// through the DC's mapping, the string is laid out into a STROBJ, and the
+// call goes to the driver's DrvTextOut when the device surface hooks
+// HOOK_TEXTOUT, else to EngTextOut on the surface.
 #pragma once
 
 #include "platform/gdi/wingdi.h"
@@ -225,6 +227,8 @@ COLORREF GetBkColor(HDC hdc);
 
 // Measures and names.
 BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR psz, int c, LPSIZE psizl);
+// The older form; the same measure.
+BOOL GetTextExtentPointW(HDC hdc, LPCWSTR psz, int c, LPSIZE psizl);
 BOOL GetTextMetricsW(HDC hdc, LPTEXTMETRICW ptm);
 int GetTextFaceW(HDC hdc, int c, LPWSTR pszName);
 
@@ -247,7 +251,7 @@ int GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID pvBits, LPBI
 
 // TRUE when h is a live font.
 BOOL GdiTextIsFont(HGDIOBJ h);
-// Selects a font into a DC; answers the previous font (the DC's default
+// Selects a font into a DC; answers the previous font (the stock default
 // font the first time), or null with ERROR_INVALID_PARAMETER.
 HGDIOBJ GdiTextSelectFont(HDC hdc, HGDIOBJ hfont);
 // Deletes a font; a font selected into a DC is deleted when it is
