@@ -92,6 +92,10 @@ TEST(JobHeader, OnePageReportJobByteForByte)
         "brc 0 #00;\n"
         "brc 1 #FFFFFF;\n"
         "brc 10 #00;\n"
+        // The page end sets the clip back to none; the page set-up forgot the
+        // clip kind, so it is selected again. The page clip of this empty
+        // printable area is already cached, so no "cpc" is written.
+        "cps 0;\n"
         "prn;\n"
         "\x1B%-12345X";
     EXPECT_EQ(t.sStream, expected);

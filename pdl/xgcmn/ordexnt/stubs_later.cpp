@@ -11,37 +11,6 @@
 
 #define PDL_LATER __attribute__((weak))
 
-// ---- attribute cache, brushes, pens ----
-PDL_LATER void PdlResetState(PDEV*) {}
-PDL_LATER void ReleaseBrushCache(PDEV*) {}
-PDL_LATER void SelectNullPen(PDEV*) {}
-PDL_LATER void SelectPatternBrush8x8(PDEV*, const BYTE[8]) {}
-PDL_LATER BOOL RealizeBrush(BRUSHOBJ*, SURFOBJ*, SURFOBJ*, SURFOBJ*, XLATEOBJ*, ULONG)
-{
-    return FALSE;
-}
-
-// ---- clipping, raster operations, paths ----
-PDL_LATER void ResetClipToNone(PDEV*) {}
-PDL_LATER void SetClipState(PDEV*, int) {}
-PDL_LATER void SelectClipRect(PDEV*, const RECTL*) {}
-PDL_LATER void ReleaseClipCache(PDEV*) {}
-PDL_LATER void ReleasePathCache(PDEV*) {}
-PDL_LATER void SelectRop(PDEV*, ROP4) {}
-PDL_LATER BOOL DrawPathBody(int, SURFOBJ*, PATHOBJ*, CLIPOBJ*, XFORMOBJ*, BRUSHOBJ*, LINEATTRS*,
-                            BRUSHOBJ*, POINTL*, MIX, FLONG)
-{
-    return TRUE;
-}
-
-// ---- text ----
-PDL_LATER void WriteFontSubstLines(PDEV*) {}
-PDL_LATER BOOL DrawTextBody(SURFOBJ*, STROBJ*, FONTOBJ*, CLIPOBJ*, RECTL*, RECTL*, BRUSHOBJ*,
-                            BRUSHOBJ*, POINTL*, MIX)
-{
-    return TRUE;
-}
-
 // ---- images ----
 PDL_LATER BOOL DrawBlitBody(int, SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*,
                             RECTL*, POINTL*, BRUSHOBJ*, POINTL*, ROP4)
