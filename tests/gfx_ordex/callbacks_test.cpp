@@ -66,7 +66,8 @@ TEST(Callbacks, DrawingHooksCheckSurfacesAndSetTheKind)
     FONTOBJ fo = {};
     EXPECT_TRUE(PdlTextOut(&soDevice, &str, &fo, nullptr, nullptr, nullptr, nullptr, nullptr,
                            nullptr, 0));
-    EXPECT_EQ(Val(t.work()->bDrawKind), 4);
+    // Text is kind 4 only while it is drawn; the body hands back kind 0.
+    EXPECT_EQ(Val(t.work()->bDrawKind), 0);
     EXPECT_FALSE(PdlTextOut(&soDevice, &str, nullptr, nullptr, nullptr, nullptr, nullptr,
                             nullptr, nullptr, 0));
     t.pdev()->fJob |= PDEVF_ABORTED;
@@ -74,7 +75,7 @@ TEST(Callbacks, DrawingHooksCheckSurfacesAndSetTheKind)
     EXPECT_FALSE(PdlFillPath(&soDevice, &po, nullptr, nullptr, nullptr, 0, 0));
     EXPECT_FALSE(PdlTextOut(&soDevice, &str, &fo, nullptr, nullptr, nullptr, nullptr, nullptr,
                             nullptr, 0));
-    EXPECT_EQ(Val(t.work()->bDrawKind), 4);
+    EXPECT_EQ(Val(t.work()->bDrawKind), 0);
     PdlEndDoc(t.pdev());
 }
 

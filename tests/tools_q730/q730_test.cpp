@@ -150,7 +150,7 @@ const ErrorRow kErrorRows[] = {
     {"print --output=", 2, "option --output needs a value"},
     {"print one.txt two.txt", 2, "only one FILE"},
     {"print /no/such/file.txt", 1, "/no/such/file.txt: no such file"},
-    {"print existing.txt", 1, "cannot print existing.txt yet"},
+    {"print binary.bin", 1, "binary.bin: not a text file"},
     {"print --output /no/such/folder/job.prn", 1, "starting the document failed"},
 };
 
@@ -159,6 +159,7 @@ TEST(Q730Print, BadInputIsAClearErrorWithANonZeroExit)
     for (const ErrorRow& row : kErrorRows) {
         TestNewRoot();
         std::ofstream(TestRootFile("existing.txt")) << "hello\n";
+        std::ofstream(TestRootFile("binary.bin"), std::ios::binary) << std::string("\x7F" "ELF\0\0\1", 7);
         RunResult r = RunQ730(row.args);
         EXPECT_EQ(r.iExit, row.iExit) << row.args;
         EXPECT_NE(r.strErr.find(row.message), std::string::npos) << row.args << ": " << r.strErr;

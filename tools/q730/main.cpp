@@ -2,8 +2,9 @@
 // the driver libraries.
 //
 // Owns: the commands "print" (a job through the whole road, from the
-// printer's installation to the bytes in its port file), "version" and the
-// help texts. Everything it does goes through the platform's own calls, as
+// printer's installation to the bytes in its port file: the built-in sample
+// document, or a plain-text file laid out in pages), "version" and the help
+// texts. Everything it does goes through the platform's own calls, as
 // an application and the spooler would: the printer is installed into the
 // root and initialised through the user-interface library's DrvPrinterEvent,
 // the job DEVMODE comes from DocumentPropertiesW, CreateDCW loads the
@@ -11,11 +12,15 @@
 //
 // Exit status: 0 printed, 1 the job could not be printed, 2 a usage error.
 #include "platform/windows.h"
+#include "platform/gdi/gditext.h"
 #include "platform/spooler/drvinterface.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,6 +82,11 @@ int _PrintUsage(FILE* out)
             "driver: the printer is installed into the machine's root folder on first\n"
             "use, the job's settings come from the driver, and the job stream (PJL and\n"
             "ORDEX2) is written to the printer's port file.\n"
+            "\n"
+            "FILE is plain text in UTF-8, or in Shift-JIS when it is not valid UTF-8.\n"
+            "It is printed in a 10-point monospaced face on the paper and within the\n"
+            "margins of the printer's settings: long lines wrap, a page holds as many\n"
+            "lines as fit, and a form feed starts a new page.\n"
             "\n"
             "options:\n"
             "  --printer NAME   the printer to print on (default \"%s\"); a printer\n"
@@ -209,17 +219,80 @@ bool _bJobDevmode(HANDLE hPrinter, std::u16string& printer, SHORT sOrientation,
                                DM_IN_BUFFER | DM_OUT_BUFFER) == 1;
 }
 
-// One page of the sample document: its orientation.
+// One line of text on a sample page.
+struct SAMPLETEXT {
+    const char16_t* pszFace;
+    int iPoints;
+    int iWeight;
+    BOOL bItalic;
+    int iTenthsDegrees;  // baseline angle, counter-clockwise
+    int x, y;            // position in 1/100 inch from the printable area's corner
+    const char16_t* pszText;
+};
+
+// Draws one line in its face, size and angle; the font is the DC's only
+// while the line is drawn.
+bool _bDrawSampleText(HDC hdc, const SAMPLETEXT& t)
+{
+    LOGFONTW lf = {};
+    int dpiX = GetDeviceCaps(hdc, LOGPIXELSX), dpiY = GetDeviceCaps(hdc, LOGPIXELSY);
+    lf.lfHeight = -(t.iPoints * dpiY / 72);
+    lf.lfWeight = t.iWeight;
+    lf.lfItalic = (BYTE)t.bItalic;
+    lf.lfEscapement = lf.lfOrientation = t.iTenthsDegrees;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    std::u16string face = t.pszFace;
+    face.resize(std::min<size_t>(face.size(), LF_FACESIZE - 1));
+    std::copy(face.begin(), face.end(), lf.lfFaceName);
+    HFONT hfont = CreateFontIndirectW(&lf);
+    if (!hfont)
+        return false;
+    HGDIOBJ hOld = SelectObject(hdc, hfont);
+    std::u16string text = t.pszText;
+    bool bOk = TextOutW(hdc, t.x * dpiX / 100, t.y * dpiY / 100, (LPCWSTR)text.c_str(),
+                        (int)text.size()) != FALSE;
+    SelectObject(hdc, hOld);
+    DeleteObject(hfont);
+    return bOk;
+}
+
+// The text of the sample document: several faces, sizes and angles, and a
+// Japanese line.
+const SAMPLETEXT kSampleText1[] = {
+    {u"Arial", 24, FW_BOLD, FALSE, 0, 50, 50, u"QX-730 sample document"},
+    {u"Times New Roman", 12, FW_NORMAL, FALSE, 0, 50, 120,
+     u"Times New Roman, 12 points: the quick brown fox jumps over the lazy dog."},
+    {u"Arial", 11, FW_NORMAL, TRUE, 0, 50, 150, u"Arial italic, 11 points: 0123456789"},
+    {u"Courier New", 10, FW_BOLD, FALSE, 0, 50, 180, u"Courier New bold, 10 points: ABC xyz {}[]"},
+    {u"Arial", 14, FW_NORMAL, FALSE, 450, 100, 450, u"Turned 45 degrees"},
+    {u"Arial", 14, FW_NORMAL, FALSE, 900, 400, 500, u"Turned 90 degrees"},
+    {u"Times New Roman", 14, FW_NORMAL, FALSE, 300, 450, 450, u"Turned 30 degrees"},
+    {u"ＭＳ 明朝", 12, FW_NORMAL, FALSE, 0, 50, 600, u"日本語の印字見本：ＱＸ－７３０プリンタドライバ"},
+    {u"ＭＳ Ｐゴシック", 12, FW_NORMAL, FALSE, 0, 50, 650, u"ゴシック体の行です。"},
+};
+const SAMPLETEXT kSampleText2[] = {
+    {u"Arial", 18, FW_NORMAL, FALSE, 0, 50, 50, u"A landscape page"},
+    {u"Times New Roman", 12, FW_NORMAL, TRUE, 1800, 600, 400, u"Upside down"},
+};
+const SAMPLETEXT kSampleText3[] = {
+    {u"Courier New", 10, FW_NORMAL, FALSE, 0, 50, 50, u"Page 3"},
+};
+const SAMPLETEXT kSampleText4[] = {
+    {u"Courier New", 10, FW_NORMAL, FALSE, 0, 50, 50, u"Page 4"},
+};
+
+// One page of the sample document: its orientation and its text.
 struct SAMPLEPAGE {
     SHORT sOrientation;
+    const SAMPLETEXT* pText;
+    size_t cText;
 };
-// The sample document: portrait and landscape pages in turn. The pages
-// carry no drawing yet; each still makes a full page in the job.
+// The sample document: portrait and landscape pages in turn.
 const SAMPLEPAGE kSamplePages[] = {
-    {DMORIENT_PORTRAIT},
-    {DMORIENT_LANDSCAPE},
-    {DMORIENT_PORTRAIT},
-    {DMORIENT_LANDSCAPE},
+    {DMORIENT_PORTRAIT, kSampleText1, sizeof(kSampleText1) / sizeof(kSampleText1[0])},
+    {DMORIENT_LANDSCAPE, kSampleText2, sizeof(kSampleText2) / sizeof(kSampleText2[0])},
+    {DMORIENT_PORTRAIT, kSampleText3, 1},
+    {DMORIENT_LANDSCAPE, kSampleText4, 1},
 };
 
 struct JOBRESULT {
@@ -265,7 +338,10 @@ bool _bPrintSample(HANDLE hPrinter, std::u16string& printer, const std::string& 
             }
             sCurrent = page.sOrientation;
         }
-        bOk = StartPage(hdc) > 0 && EndPage(hdc) > 0;
+        bOk = StartPage(hdc) > 0;
+        for (size_t i = 0; bOk && i < page.cText; ++i)
+            bOk = _bDrawSampleText(hdc, page.pText[i]);
+        bOk = bOk && EndPage(hdc) > 0;
         if (!bOk)
             _FailCall("printing a page", printerName);
         else
@@ -276,6 +352,195 @@ bool _bPrintSample(HANDLE hPrinter, std::u16string& printer, const std::string& 
         if (!bOk)
             _FailCall("ending the document", printerName);
     } else {
+        AbortDoc(hdc);
+    }
+    DeleteDC(hdc);
+    pResult->cPages = cPages;
+    pResult->strOutput = output.empty() ? _PortHostPath(hPrinter) : PlatHostPath(output.c_str());
+    return bOk;
+}
+
+// ---------------------------------------------------------------------------
+// Text files.
+
+// The characters of a text file: UTF-8 (a leading byte-order mark dropped)
+// when the bytes are valid UTF-8, else Shift-JIS when they are valid there.
+// False for a file that is neither, or that holds NUL bytes (not text).
+bool _bDecodeText(const std::string& bytes, std::u16string* pText)
+{
+    pText->clear();
+    if (bytes.empty())
+        return true;
+    if (bytes.find('\0') != std::string::npos)
+        return false;
+    std::string body = bytes;
+    if (body.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        body.erase(0, 3);
+    if (body.empty())
+        return true;
+    for (UINT cp : {(UINT)CP_UTF8, 932u}) {
+        int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, body.data(), (int)body.size(),
+                                    NULL, 0);
+        if (n <= 0)
+            continue;
+        pText->resize(n);
+        MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, body.data(), (int)body.size(),
+                            (LPWSTR)pText->data(), n);
+        return true;
+    }
+    return false;
+}
+
+// Characters a monospaced layout counts as two columns wide.
+bool _bWide(char16_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6);
+}
+
+// The pages of a text: lines cut to cColumns columns (tabs every 8
+// columns, wide characters two), cLines lines a page, a form feed starting
+// a new page. Control characters other than tab, line end and form feed are
+// left out. A text always has one page; a form feed at its end adds none.
+std::vector<std::vector<std::u16string>> _Paginate(const std::u16string& text, int cColumns,
+                                                    int cLines)
+{
+    std::vector<std::vector<std::u16string>> pages(1);
+    std::u16string line;
+    int col = 0;
+    bool bLineOpen = false;  // the current line holds something or was begun
+    auto endLine = [&]() {
+        if ((int)pages.back().size() >= cLines)
+            pages.emplace_back();
+        pages.back().push_back(line);
+        line.clear();
+        col = 0;
+        bLineOpen = false;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c == u'\r') {
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                continue;
+            c = u'\n';
+        }
+        if (c == u'\n') {
+            endLine();
+            continue;
+        }
+        if (c == u'\f') {
+            if (bLineOpen)
+                endLine();
+            // A form feed at the very end of the text adds no empty page.
+            if (i + 1 < text.size())
+                pages.emplace_back();
+            continue;
+        }
+        if (c == u'\t') {
+            int next = (col / 8 + 1) * 8;
+            if (next > cColumns)
+                next = cColumns;
+            while (col < next) {
+                line += u' ';
+                ++col;
+            }
+            bLineOpen = true;
+            if (col >= cColumns)
+                endLine();
+            continue;
+        }
+        if (c < 0x20 || c == 0x7F)
+            continue;
+        int w = _bWide(c) ? 2 : 1;
+        if (col + w > cColumns)
+            endLine();
+        line += c;
+        col += w;
+        bLineOpen = true;
+    }
+    if (bLineOpen)
+        endLine();
+    return pages;
+}
+
+// Prints a text file in a monospaced resident face: Courier New, or the
+// Japanese Gothic when the text needs it. False with a message printed on
+// failure.
+bool _bPrintText(HANDLE hPrinter, std::u16string& printer, const std::string& printerName,
+                 const std::u16string& output, const std::u16string& docName,
+                 const std::u16string& text, JOBRESULT* pResult)
+{
+    std::vector<BYTE> dm;
+    if (!_bJobDevmode(hPrinter, printer, DMORIENT_PORTRAIT, &dm)) {
+        _FailCall("getting the job settings from the driver", printerName);
+        return false;
+    }
+    HDC hdc = CreateDCW(NULL, printer.c_str(), NULL, (const DEVMODEW*)dm.data());
+    if (!hdc) {
+        _FailCall("creating the printer device context", printerName);
+        return false;
+    }
+    bool bJapanese = std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x0370; });
+    LOGFONTW lf = {};
+    lf.lfHeight = -(10 * GetDeviceCaps(hdc, LOGPIXELSY) / 72);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = bJapanese ? SHIFTJIS_CHARSET : ANSI_CHARSET;
+    lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    std::u16string face = bJapanese ? u"ＭＳ ゴシック" : u"Courier New";
+    std::copy(face.begin(), face.end(), lf.lfFaceName);
+    HFONT hfont = CreateFontIndirectW(&lf);
+    HGDIOBJ hOld = hfont ? SelectObject(hdc, hfont) : NULL;
+    TEXTMETRICW tm = {};
+    SIZE sizeCell = {};
+    bool bOk = hfont && GetTextMetricsW(hdc, &tm) && GetTextExtentPoint32W(hdc, u"0", 1, &sizeCell);
+    if (!bOk)
+        _FailCall("choosing the font", printerName);
+    // The printable area of the job's paper: the driver gives it for the
+    // DEVMODE's paper size, orientation and margins.
+    int cx = GetDeviceCaps(hdc, HORZRES), cy = GetDeviceCaps(hdc, VERTRES);
+    int cyLine = tm.tmHeight + tm.tmExternalLeading;
+    int cColumns = sizeCell.cx > 0 ? std::max(1, (int)(cx / sizeCell.cx)) : 1;
+    int cLines = cyLine > 0 ? std::max(1, cy / cyLine) : 1;
+    std::vector<std::vector<std::u16string>> pages;
+    if (bOk)
+        pages = _Paginate(text, cColumns, cLines);
+
+    DOCINFOW di = {};
+    di.cbSize = sizeof(di);
+    di.lpszDocName = docName.c_str();
+    di.lpszOutput = output.empty() ? NULL : output.c_str();
+    if (bOk) {
+        bOk = StartDocW(hdc, &di) > 0;
+        if (!bOk)
+            _FailCall("starting the document", printerName);
+    }
+    int cPages = 0;
+    for (size_t p = 0; bOk && p < pages.size(); ++p) {
+        bOk = StartPage(hdc) > 0;
+        for (size_t i = 0; bOk && i < pages[p].size(); ++i) {
+            const std::u16string& line = pages[p][i];
+            size_t n = line.find_last_not_of(u' ');
+            if (n == std::u16string::npos)
+                continue;  // a blank line puts nothing on paper
+            bOk = TextOutW(hdc, 0, (int)i * cyLine, (LPCWSTR)line.c_str(), (int)n + 1) != FALSE;
+        }
+        bOk = bOk && EndPage(hdc) > 0;
+        if (bOk)
+            ++cPages;
+        else
+            _FailCall("printing a page", printerName);
+    }
+    if (hOld)
+        SelectObject(hdc, hOld);
+    if (hfont)
+        DeleteObject(hfont);
+    if (bOk) {
+        bOk = EndDoc(hdc) > 0;
+        if (!bOk)
+            _FailCall("ending the document", printerName);
+    } else if (cPages > 0 || !pages.empty()) {
         AbortDoc(hdc);
     }
     DeleteDC(hdc);
@@ -344,15 +609,22 @@ int _Print(int argc, char** argv)
         }
     }
 
+    std::u16string text;
+    std::string docName = kSampleName;
     if (bHaveInput) {
         struct stat st;
         if (stat(inputPath.c_str(), &st) != 0)
             return _Fail(inputPath + ": no such file");
         if (!S_ISREG(st.st_mode))
             return _Fail(inputPath + ": not a file");
-        return _Fail("cannot print " + inputPath +
-                     " yet: this version prints only the built-in sample document "
-                     "(run q730 print without FILE)");
+        std::ifstream in(inputPath, std::ios::binary);
+        if (!in)
+            return _Fail(inputPath + ": cannot be read");
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!_bDecodeText(bytes, &text))
+            return _Fail(inputPath + ": not a text file (neither UTF-8 nor Shift-JIS text)");
+        size_t slash = inputPath.find_last_of('/');
+        docName = slash == std::string::npos ? inputPath : inputPath.substr(slash + 1);
     }
 
     std::u16string printer = _Wide(printerName);
@@ -361,7 +633,9 @@ int _Print(int argc, char** argv)
     if (!hPrinter)
         return kExitFailed;
     JOBRESULT result = {};
-    bool bOk = _bPrintSample(hPrinter, printer, printerName, output, &result);
+    bool bOk = bHaveInput ? _bPrintText(hPrinter, printer, printerName, output, _Wide(docName),
+                                        text, &result)
+                          : _bPrintSample(hPrinter, printer, printerName, output, &result);
     ClosePrinter(hPrinter);
     if (!bOk)
         return kExitFailed;
@@ -369,7 +643,7 @@ int _Print(int argc, char** argv)
     struct stat st;
     if (result.strOutput.empty() || stat(result.strOutput.c_str(), &st) != 0)
         return _Fail("the job ended but its file " + result.strOutput + " is missing");
-    printf("printed \"%s\" (%d pages) on printer \"%s\": %lld bytes to %s\n", kSampleName,
+    printf("printed \"%s\" (%d pages) on printer \"%s\": %lld bytes to %s\n", docName.c_str(),
            result.cPages, printerName.c_str(), (long long)st.st_size, result.strOutput.c_str());
     return kExitOk;
 }
