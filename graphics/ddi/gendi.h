@@ -8,6 +8,7 @@
 #pragma once
 
 #include "customnt/xrddigfx/pdev.h"
+#include "graphics/ddi/nup.h"
 
 // Surface hooks of the three surface kinds.
 #define GEN_HOOKS_BITMAP 0x040B   // BITBLT, STRETCHBLT, TEXTOUT, COPYBITS
@@ -39,13 +40,26 @@ BOOL GenSendPage(SURFOBJ* pso);
 BOOL GenEndDoc(SURFOBJ* pso, FLONG fl);
 BOOL GenStartBanding(SURFOBJ* pso, POINTL* pptl);
 BOOL GenNextBand(SURFOBJ* pso, POINTL* pptl);
-BOOL bIsFirstPageOfSheet(DWORD cPage, BYTE bLayout);
-BOOL bIsLastPageOfSheet(DWORD cPage, BYTE bLayout);
-DWORD GetPagesPerSheet(BYTE bLayout);
-void ToggleNupOrientation(SHORT* pnOrientation, BYTE bLayout);
-LONG GetNupScale(PDEV* pPDev);
-void CopyPDEVState(PDEV* pNew, PDEV* pOld);
+// (the sheet helpers and the N-up geometry are declared in nup.h)
 BOOL GenWriteStream(PDEV* pPDev, const BYTE* pb, DWORD cb);
+// Hands the rectangle prcl of the surface pso (an engine bitmap in bitmap
+// mode) to the page generator's PdlBitBlt on a temporary device surface, with
+// a solid brush of colour iColor and the ROP4; FALSE when the temporary
+// surface cannot be made or the page generator fails.
+BOOL GenFillRect(PDEV* pPDev, SURFOBJ* pso, RECTL* prcl, ROP4 rop4, ULONG iColor);
+// GenFillRect in black (ROP4 0), for the N-up borders.
+BOOL DrawBlackRect(PDEV* pPDev, SURFOBJ* pso, RECTL* prcl);
+// *prclOut = the intersection of *prclA and *prclB; TRUE when not empty,
+// else an all-zero rectangle and FALSE.
+BOOL bIntersectRects(RECTL* prclOut, const RECTL* prclA, const RECTL* prclB);
+// Clips a copy of the source bitmap sizlSrc at *pptlSrc to *prclDst: the
+// destination to *prclClip (null: no clip), the source to the bitmap, each
+// moved by the other's change. FALSE when nothing is left.
+BOOL bClipCopyRects(RECTL* prclDst, RECTL* prclSrc, const POINTL* pptlSrc, SIZEL sizlSrc,
+                    const RECTL* prclClip);
+// Row r (0..7) of the 8 x 8 one-bit pattern of grey level iLevel (0..63, the
+// number of white dots) of the bitmap-mode dither.
+BYTE GetDitherPatternRow(ULONG iLevel, ULONG r);
 
 // --- escapes and drawing ---------------------------------------------------------
 ULONG GenEscape(SURFOBJ* pso, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut);

@@ -2,13 +2,14 @@
 //
 // Entry points: GenStartDoc, GenStartPage, GenSendPage, GenEndDoc,
 // GenStartBanding, GenNextBand, GenEscape, GenDrawEscape, the drawing
-// routers (GenCopyBits .. GenDitherColor), and the sheet helpers
-// (GetPagesPerSheet, bIsFirstPageOfSheet, bIsLastPageOfSheet,
-// ToggleNupOrientation, GetNupScale, CopyPDEVState, GenWriteStream).
+// routers (GenCopyBits .. GenDitherColor), GenFillRect, DrawBlackRect,
+// bIntersectRects, bClipCopyRects, GetDitherPatternRow, GenWriteStream.
+// N-up geometry and placement are nup.cpp's.
 //
 // This is the frame's part of the flow: it decides which job records are
-// emitted when, so that a job runs from StartDoc to EndDoc into the spool
-// writer. What is drawn in each section is the page generator's.
+// emitted when, groups pages into sheets and places each page in its cell,
+// and sends the page image in bitmap mode. What is drawn in each section is
+// the page generator's.
 //
 // Rules:
 //  1. Each document starts clean: the abort and drop flags of an earlier
@@ -18,79 +19,20 @@
 //     writer is only closed, and its temporary file deleted.
 //  3. EndDoc reports a job whose records failed (aborted, or a replay that
 //     could not write) as a failure.
-//  4. The band index restarts with every page.
+//  4. The band index restarts with every page, and a page whose height is a
+//     multiple of the band ends with its last full band.
+//  5. Every drawing hook that draws on the job's own surface obeys the abort
+//     flag (fails) and the drop flag (succeeds, draws nothing), in bitmap
+//     mode too.
 #include "graphics/ddi/gendi.h"
 
 #include "graphics/ddi/chain.h"
 #include "graphics/ddi/jobrecord.h"
 #include "graphics/ddi/pdlcalls.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
-
-// --- sheet helpers --------------------------------------------------------------
-
-DWORD GetPagesPerSheet(BYTE bLayout)
-{
-    switch (bLayout) {
-    case 3:
-    case 8:
-    case 9:
-        return 2;
-    case 4:
-    case 10:
-    case 11:
-    case 12:
-    case 13:
-        return 4;
-    case 5:
-        return 6;
-    case 6:
-        return 9;
-    case 7:
-        return 16;
-    default:
-        return 1;
-    }
-}
-
-BOOL bIsFirstPageOfSheet(DWORD cPage, BYTE bLayout)
-{
-    DWORD n = GetPagesPerSheet(bLayout);
-    return n == 1 || cPage % n == 1;
-}
-
-BOOL bIsLastPageOfSheet(DWORD cPage, BYTE bLayout)
-{
-    DWORD n = GetPagesPerSheet(bLayout);
-    return n == 1 || cPage % n == 0;
-}
-
-void ToggleNupOrientation(SHORT* pnOrientation, BYTE bLayout)
-{
-    switch (bLayout) {
-    case 3:
-    case 5:
-    case 8:
-    case 9:
-        *pnOrientation = *pnOrientation == DMORIENT_LANDSCAPE ? DMORIENT_PORTRAIT : DMORIENT_LANDSCAPE;
-        break;
-    default:
-        break;
-    }
-}
-
-LONG GetNupScale(PDEV* pPDev)
-{
-    DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
-    if (pdm->ui.ZoomCheck == 1 && pdm->ui.lpLayout != 2 && pdm->ui.Zoom > 0)
-        return static_cast<LONG>(pdm->ui.Zoom) * 100;
-    return 10000;
-}
-
-void CopyPDEVState(PDEV* pNew, PDEV* pOld)
-{
-    std::memcpy(pNew->abNupState, pOld->abNupState, sizeof(pNew->abNupState));
-}
 
 BOOL GenWriteStream(PDEV* pPDev, const BYTE* pb, DWORD cb)
 {
@@ -138,6 +80,8 @@ BOOL GenStartDoc(SURFOBJ* pso, LPWSTR pwszDocName, DWORD dwJobId)
         pPDev->fJob &= ~(PDEVF_ABORTED | PDEVF_DROPOUTPUT | PDEVF_PAGEOPEN);
         pPDev->cPages = 0;
         pPDev->iBand = 0;
+        // A new document lays out its own sheets.
+        pGetNupState(pPDev)->fFixed = 0;
         CHAINHEAD* pChain = static_cast<CHAINHEAD*>(pPDev->pChain);
         if (pPDev->pwszDocName) {
             FreeChainBlock(pChain, pPDev->pwszDocName);
@@ -173,6 +117,26 @@ static void _PaintWhite(SURFOBJ* pso)
         std::memset(pso->pvBits, 0xFF, pso->cjBits);
 }
 
+// The scale of the page and the offsets of its place on the sheet. The page
+// draws from the corner of its printable area, so its offsets are the corner
+// of its page rectangle (the scaled printable area centred in the cell), not
+// of the cell's frame.
+static void _PlacePage(PDEV* pPDev)
+{
+    DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
+    pPDev->lNupScale = (pdm->ui.ZoomCheck || pdm->ui.Layout_Check) ? GetNupScale(pPDev) : 10000;
+    pPDev->xNupCell = 0;
+    pPDev->yNupCell = 0;
+    if (pPDev->lNupScale == 10000)
+        return;
+    NUPSTATE* pst = pGetNupState(pPDev);
+    DWORD iSlot = GetNupSlot(pPDev->cPages, pdm->ui.lpLayout, pdm->ui.lpOrder, pst->nOrientation);
+    if (iSlot < NUP_MAX_CELLS) {
+        pPDev->xNupCell = pst->arcPage[iSlot].left;
+        pPDev->yNupCell = pst->arcPage[iSlot].top;
+    }
+}
+
 static BOOL _bBeginSheetPage(PDEV* pPDev)
 {
     DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
@@ -206,9 +170,7 @@ static BOOL _bBeginSheetPage(PDEV* pPDev)
     _bEmitData(pPDev);
     bEmitRecordOfType(pPDev, JR_SECTION, SECTION_PAGEBODY);
     pPDev->bRecState = JR_DATA;
-    pPDev->lNupScale = (pdm->ui.ZoomCheck || pdm->ui.Layout_Check) ? GetNupScale(pPDev) : 10000;
-    pPDev->xNupCell = 0;
-    pPDev->yNupCell = 0;
+    _PlacePage(pPDev);
     return TRUE;
 }
 
@@ -226,10 +188,19 @@ BOOL GenStartPage(SURFOBJ* pso)
     return _bBeginSheetPage(pPDev);
 }
 
-// The page end proper: page end commands, SECTION 4, the page's output.
-static void _CloseSheet(PDEV* pPDev)
+static BOOL _bIsNupSheet(PDEV* pPDev)
 {
     DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
+    return !bIsBitmapMode(pPDev) && pdm->ui.bLayoutKind != 4 && pdm->ui.lpLayout != 1;
+}
+
+// The sheet's end: its borders, the page end commands, SECTION 4 and the
+// sheet's output.
+static void _CloseSheet(SURFOBJ* pso, PDEV* pPDev)
+{
+    DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
+    if (_bIsNupSheet(pPDev))
+        DrawNupBorders(pso, pPDev);
     _bEmitData(pPDev);
     PdlEndPage(pPDev);
     _bEmitData(pPDev);
@@ -242,18 +213,47 @@ static void _CloseSheet(PDEV* pPDev)
 
 static BOOL _bNupSheetStaysOpen(PDEV* pPDev)
 {
-    DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
-    return !bIsBitmapMode(pPDev) && pdm->ui.bLayoutKind != 4 && pdm->ui.lpLayout != 1 &&
-           !bIsLastPageOfSheet(pPDev->cPages, pdm->ui.lpLayout);
+    return _bIsNupSheet(pPDev) && !bIsLastPageOfSheet(pPDev->cPages, pGetJobDevmode(pPDev)->ui.lpLayout);
 }
 
-static BOOL _bEndSheetPage(PDEV* pPDev)
+static BOOL _bEndSheetPage(SURFOBJ* pso, PDEV* pPDev)
 {
     pPDev->fJob &= ~PDEVF_PAGEOPEN;
     if (_bNupSheetStaysOpen(pPDev))
         return FALSE;
-    _CloseSheet(pPDev);
+    _CloseSheet(pso, pPDev);
     return TRUE;
+}
+
+// Bitmap mode: the watermark is combined into the engine bitmap (inverted
+// when it stands in front, else greyed in with the half-tone pattern), then
+// the bitmap goes out as the page image.
+static BOOL _bSendPageImage(SURFOBJ* pso, PDEV* pPDev)
+{
+    DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
+    BOOL bWatermark = pdm->ui.bWatermarkCurrent && pdm->ui.Watermark_Use &&
+                      (!pdm->ui.FirstPageOnly || pPDev->cPages < 2);
+    BOOL bFront = bWatermark && pdm->ui.lpWatermarkOrder == 1;
+    if (bWatermark && pso->pvScan0 && pso->lDelta != 0) {
+        LONG cbRow = std::abs(pso->lDelta);
+        for (LONG y = 0; y < pso->sizlBitmap.cy; y++) {
+            BYTE* pRow = static_cast<BYTE*>(pso->pvScan0) + y * pso->lDelta;
+            BYTE bPattern = GetDitherPatternRow(32, static_cast<ULONG>(y) % 8);
+            for (LONG i = 0; i < cbRow; i++)
+                pRow[i] = bFront ? static_cast<BYTE>(~pRow[i]) : static_cast<BYTE>(pRow[i] | bPattern);
+        }
+    }
+    RECTL rcPage = {0, 0, pso->sizlBitmap.cx, pso->sizlBitmap.cy};
+    BOOL bOk;
+    if (bFront) {
+        BYTE bHalftone = pdm->ui.bHalftoneClass;
+        pdm->ui.bHalftoneClass = 2;
+        bOk = GenFillRect(pPDev, pso, &rcPage, 0xE2E2, 0x808080);
+        pdm->ui.bHalftoneClass = bHalftone;
+    } else {
+        bOk = GenFillRect(pPDev, pso, &rcPage, 0x8888, 0);
+    }
+    return _bEmitData(pPDev) && bOk;
 }
 
 BOOL GenSendPage(SURFOBJ* pso)
@@ -263,9 +263,9 @@ BOOL GenSendPage(SURFOBJ* pso)
         return FALSE;
     if (!(pPDev->fJob & PDEVF_PAGEOPEN))
         return TRUE;
-    if (bIsBitmapMode(pPDev) && !_bEmitData(pPDev))
+    if (bIsBitmapMode(pPDev) && !(pPDev->fJob & PDEVF_DROPOUTPUT) && !_bSendPageImage(pso, pPDev))
         return FALSE;
-    _bEndSheetPage(pPDev);
+    _bEndSheetPage(pso, pPDev);
     _bEmitData(pPDev);
     return !(pPDev->fJob & PDEVF_ABORTED);
 }
@@ -286,8 +286,9 @@ BOOL GenEndDoc(SURFOBJ* pso, FLONG fl)
         if (pPDev->pWriter)
             bEmitRecordOfType(pPDev, JR_CLOSE, 0);
     } else {
+        // A sheet that the last page left partly filled is closed here.
         if (pPDev->cPages > 0 && !(pPDev->fJob & PDEVF_PAGEOPEN) && _bNupSheetStaysOpen(pPDev))
-            _CloseSheet(pPDev);
+            _CloseSheet(pso, pPDev);
         bEmitRecordOfType(pPDev, JR_SECTION, SECTION_TRAILER);
         pPDev->bRecState = JR_DATA;
         PdlEndDoc(pPDev);
@@ -336,20 +337,93 @@ BOOL GenNextBand(SURFOBJ* pso, POINTL* pptl)
     LONG h = pso->sizlBitmap.cy > 0 ? pso->sizlBitmap.cy : 1;
     LONG k = pPDev->iBand;
     // A page that is an exact multiple of the band ends with its last full
-    // band; no empty band is sent below it.
-    if ((k + 1) * h >= pPDev->cyPage) {
+    // band; no empty band is sent below it, and the last band stops at the
+    // page's bottom row.
+    BOOL bLast = (k + 1) * h >= pPDev->cyPage;
+    BOOL bOk = TRUE;
+    if (bIsBitmapMode(pPDev) && !(pPDev->fJob & PDEVF_DROPOUTPUT)) {
+        RECTL rcBand = {0, k * h, pso->sizlBitmap.cx, bLast ? pPDev->cyPage : (k + 1) * h};
+        bOk = GenFillRect(pPDev, pso, &rcBand, 0x8888, 0);
+    }
+    bOk = _bEmitData(pPDev) && bOk;
+    if (bLast) {
         pptl->x = -1;
         pptl->y = -1;
-        _bEmitData(pPDev);
-        _bEndSheetPage(pPDev);
+        _bEndSheetPage(pso, pPDev);
         pPDev->iBand = 0;
     } else {
-        _bEmitData(pPDev);
         _PaintWhite(pso);
         pptl->x = 0;
         pptl->y = (k + 1) * h;
         pPDev->iBand = k + 1;
     }
+    return bOk && !(pPDev->fJob & PDEVF_ABORTED);
+}
+
+// --- page image -----------------------------------------------------------------
+
+BOOL GenFillRect(PDEV* pPDev, SURFOBJ* pso, RECTL* prcl, ROP4 rop4, ULONG iColor)
+{
+    if (!bCheckPDEV(pPDev) || !pso || !prcl)
+        return FALSE;
+    PdlEnableSurface(pPDev);
+    HSURF hsurf = EngCreateDeviceSurface(reinterpret_cast<DHSURF>(pPDev), pso->sizlBitmap, BMF_24BPP);
+    if (!hsurf)
+        return FALSE;
+    BOOL bOk = FALSE;
+    if (EngAssociateSurface(hsurf, pPDev->hdev, GEN_HOOKS_DEVICE)) {
+        SURFOBJ* psoDevice = EngLockSurface(hsurf);
+        if (psoDevice) {
+            BRUSHOBJ bo = {iColor, nullptr, 0};
+            POINTL ptlSrc = {0, 0};
+            POINTL ptlBrush = {0, 0};
+            bOk = PdlBitBlt(psoDevice, pso, nullptr, nullptr, nullptr, prcl, &ptlSrc, nullptr, &bo,
+                            &ptlBrush, rop4);
+            EngUnlockSurface(psoDevice);
+        }
+    }
+    EngDeleteSurface(hsurf);
+    return bOk;
+}
+
+BOOL DrawBlackRect(PDEV* pPDev, SURFOBJ* pso, RECTL* prcl)
+{
+    return GenFillRect(pPDev, pso, prcl, 0, 0);
+}
+
+BOOL bIntersectRects(RECTL* prclOut, const RECTL* prclA, const RECTL* prclB)
+{
+    // Rectangles are packed records: their edges are read by value.
+    LONG al = prclA->left, at = prclA->top, ar = prclA->right, ab = prclA->bottom;
+    LONG bl = prclB->left, bt = prclB->top, br = prclB->right, bb = prclB->bottom;
+    RECTL rc = {std::max(al, bl), std::max(at, bt), std::min(ar, br), std::min(ab, bb)};
+    if (rc.left >= rc.right || rc.top >= rc.bottom) {
+        *prclOut = {0, 0, 0, 0};
+        return FALSE;
+    }
+    *prclOut = rc;
+    return TRUE;
+}
+
+BOOL bClipCopyRects(RECTL* prclDst, RECTL* prclSrc, const POINTL* pptlSrc, SIZEL sizlSrc,
+                    const RECTL* prclClip)
+{
+    RECTL rcDst = *prclDst;
+    if (prclClip && !bIntersectRects(&rcDst, &rcDst, prclClip)) {
+        *prclDst = *prclSrc = {0, 0, 0, 0};
+        return FALSE;
+    }
+    // The source that lands on what is left of the destination.
+    LONG dx = pptlSrc->x - prclDst->left;
+    LONG dy = pptlSrc->y - prclDst->top;
+    RECTL rcSrc = {rcDst.left + dx, rcDst.top + dy, rcDst.right + dx, rcDst.bottom + dy};
+    RECTL rcBitmap = {0, 0, sizlSrc.cx, sizlSrc.cy};
+    if (!bIntersectRects(&rcSrc, &rcSrc, &rcBitmap)) {
+        *prclDst = *prclSrc = {0, 0, 0, 0};
+        return FALSE;
+    }
+    *prclSrc = rcSrc;
+    *prclDst = {rcSrc.left - dx, rcSrc.top - dy, rcSrc.right - dx, rcSrc.bottom - dy};
     return TRUE;
 }
 
@@ -402,18 +476,45 @@ static PDEV* _pRouterPDev(SURFOBJ* pso, BOOL* pbResult, BOOL* pbDone)
     return pPDev;
 }
 
+// The default colour adjustment of bitmap mode: no change.
+static COLORADJUSTMENT _DefaultColorAdjustment()
+{
+    return {sizeof(COLORADJUSTMENT), 0, 0, 10000, 10000, 10000, 0, 10000, 0, 0, 0, 0};
+}
+
 BOOL GenCopyBits(SURFOBJ* psoDst, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOBJ* pxlo, RECTL* prclDst,
                  POINTL* pptlSrc)
 {
     if (psoSrc && psoSrc->iType != STYPE_BITMAP && psoDst)
         return EngEraseSurface(psoDst, prclDst, 0xFFFFFFFF);
-    if (psoDst && psoDst->iType == STYPE_BITMAP)
-        return EngCopyBits(psoDst, psoSrc, pco, pxlo, prclDst, pptlSrc);
+    if (psoDst && psoDst->iType == STYPE_BITMAP) {
+        // An engine bitmap of the engine's own (not the job's surface) is
+        // simply copied; the job's bitmap obeys the job's flags.
+        PDEV* pOwner = GetPDEVFromSurface(psoDst);
+        if (!pOwner || pOwner->dwSignature != PDEV_SIGNATURE ||
+            pOwner->dwSignatureEnd != PDEV_SIGNATURE)
+            return EngCopyBits(psoDst, psoSrc, pco, pxlo, prclDst, pptlSrc);
+    }
     BOOL bResult, bDone;
-    _pRouterPDev(psoDst, &bResult, &bDone);
+    PDEV* pPDev = _pRouterPDev(psoDst, &bResult, &bDone);
     if (bDone)
         return bResult;
-    return PdlCopyBits(psoDst, psoSrc, pco, pxlo, prclDst, pptlSrc);
+    if (!bIsBitmapMode(pPDev) && psoDst->iType != STYPE_BITMAP)
+        return PdlCopyBits(psoDst, psoSrc, pco, pxlo, prclDst, pptlSrc);
+    if (!psoSrc || !prclDst || !pptlSrc)
+        return EngCopyBits(psoDst, psoSrc, pco, pxlo, prclDst, pptlSrc);
+    if (pptlSrc->x == 0 && pptlSrc->y == 0 && prclDst->left >= 0 && prclDst->top >= 0 &&
+        prclDst->right - prclDst->left == psoSrc->sizlBitmap.cx &&
+        prclDst->bottom - prclDst->top == psoSrc->sizlBitmap.cy && psoSrc->iBitmapFormat == BMF_1BPP)
+        return EngCopyBits(psoDst, psoSrc, pco, pxlo, prclDst, pptlSrc);
+    RECTL rcDst = *prclDst;
+    RECTL rcSrc;
+    const RECTL* prclClip = pco && pco->iDComplexity != 0 ? &pco->rclBounds : nullptr;
+    if (!bClipCopyRects(&rcDst, &rcSrc, pptlSrc, psoSrc->sizlBitmap, prclClip))
+        return TRUE;
+    COLORADJUSTMENT ca = _DefaultColorAdjustment();
+    return EngStretchBlt(psoDst, psoSrc, nullptr, pco, pxlo, &ca, nullptr, &rcDst, &rcSrc, nullptr,
+                         HALFTONE);
 }
 
 BOOL GenBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
@@ -440,8 +541,7 @@ BOOL GenStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ*
     if (bDone)
         return bResult;
     if (bIsBitmapMode(pPDev)) {
-        COLORADJUSTMENT caDefault = {sizeof(COLORADJUSTMENT), 0, 0, 10000, 10000, 10000,
-                                     0, 10000, 0, 0, 0, 0};
+        COLORADJUSTMENT caDefault = _DefaultColorAdjustment();
         return EngStretchBlt(psoDest, psoSrc, psoMask, pco, pxlo, pca ? pca : &caDefault,
                              pptlHTOrg, prclDest, prclSrc, pptlMask, HALFTONE);
     }
@@ -520,7 +620,9 @@ BOOL GenRealizeBrush(BRUSHOBJ* pbo, SURFOBJ* psoTarget, SURFOBJ* psoPattern, SUR
 }
 
 // Ordered-dither threshold (0..63) of cell (x, y) of an 8 x 8 pattern: the
-// bits of x ^ y and y interleaved, most significant first.
+// bits of x ^ y and y interleaved, most significant first. Level g of the
+// 64-level table whitens the cells whose threshold is below g, so each level
+// adds one dot to the one before.
 static ULONG _DitherThreshold(ULONG x, ULONG y)
 {
     ULONG v = x ^ y;
@@ -532,6 +634,15 @@ static ULONG _DitherThreshold(ULONG x, ULONG y)
     return t;
 }
 
+BYTE GetDitherPatternRow(ULONG iLevel, ULONG r)
+{
+    BYTE row = 0;
+    for (ULONG x = 0; x < 8; x++)
+        if (_DitherThreshold(x, r & 7) < iLevel)
+            row |= static_cast<BYTE>(0x80u >> x);
+    return row;
+}
+
 ULONG GenDitherColor(DHPDEV dhpdev, ULONG iMode, ULONG rgb, ULONG* pul)
 {
     PDEV* pPDev = reinterpret_cast<PDEV*>(dhpdev);
@@ -540,13 +651,7 @@ ULONG GenDitherColor(DHPDEV dhpdev, ULONG iMode, ULONG rgb, ULONG* pul)
     ULONG g = (5 * GetRValue(rgb) + 9 * GetGValue(rgb) + 2 * GetBValue(rgb)) / 16;
     if (g == 0 || g == 255 || !pul)
         return DCR_HALFTONE;
-    ULONG level = g / 4;  // 0..63: that many of the 64 cells are white
-    for (ULONG y = 0; y < 8; y++) {
-        ULONG row = 0;
-        for (ULONG x = 0; x < 8; x++)
-            if (_DitherThreshold(x, y) < level)
-                row |= 0x80u >> x;
-        pul[y] = row;
-    }
+    for (ULONG y = 0; y < 8; y++)
+        pul[y] = GetDitherPatternRow(g / 4, y);
     return DCR_DRIVER;
 }
