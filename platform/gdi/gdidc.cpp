@@ -426,12 +426,19 @@ HDC ResetDCW(HDC hdc, const DEVMODEW* pdm)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    const DEVMODEW* pdmArg = pdm;
+    // The handlers of RESETDCPRE may rewrite the DEVMODE (settings carried
+    // across the reset); they get a copy of their own, never the caller's.
+    std::vector<BYTE> newDevmode;
+    CopyDevmodeTo(&newDevmode, pdm);
+    DEVMODEW* pdmArg = reinterpret_cast<DEVMODEW*>(newDevmode.data());
     if (DocEvent(pdc, hdc, DOCUMENTEVENT_RESETDCPRE, sizeof(pdmArg), &pdmArg, 0, nullptr) ==
         DOCUMENTEVENT_FAILURE)
         return nullptr;
-    std::vector<BYTE> newDevmode;
-    CopyDevmodeTo(&newDevmode, pdmArg);
+    if (pdmArg != reinterpret_cast<DEVMODEW*>(newDevmode.data())) {
+        std::vector<BYTE> replaced;
+        CopyDevmodeTo(&replaced, pdmArg);
+        newDevmode.swap(replaced);
+    }
 
     GDIDC next;  // the new device, built before the old one goes
     next.ded = pdc->ded;

@@ -94,10 +94,11 @@ TEST(Q730PrintText, TwoPagesSplitByAFormFeed)
     EXPECT_NE(job.find("@PJL COMMENT Title : two.txt ;\n"), std::string::npos);
     std::vector<std::string> pages = Pages(job);
     ASSERT_EQ(pages.size(), 2u);
-    // Every character with ink, and no space, is drawn once.
+    // Every character of the lines is drawn once, in the resident font that
+    // the substitution list gives the text's face (spaces included).
     std::vector<Mark> p1 = Marks(pages[0]), p2 = Marks(pages[1]);
-    EXPECT_EQ(p1.size(), 23u);  // "firstpageline" + "secondline"
-    EXPECT_EQ(p2.size(), 7u);   // "pagetwo"
+    EXPECT_EQ(p1.size(), 26u);  // "first page line" + "second line"
+    EXPECT_EQ(p2.size(), 8u);   // "page two"
     // Two lines on the first page, one on the second, each from the top.
     std::set<int> rows1;
     for (const Mark& m : p1)

@@ -52,8 +52,8 @@ TEST(Exports, LoadedLibraryAnswersThroughItsExports)
     DEVQUERYPRINT_INFO dqp = {sizeof(dqp), 1, NULL, NULL, NULL, 0, 0};
     EXPECT_TRUE(pfnQuery(&dqp));
     EXPECT_TRUE(pfnProps(NULL, NULL));
-    // No document-event handler acts on any event yet: every event passes.
-    for (int iEsc = DOCUMENTEVENT_CREATEDCPRE; iEsc <= DOCUMENTEVENT_STARTDOCPOST; ++iEsc)
+    // The events no handler acts on pass the whole chain, even without a DC.
+    for (int iEsc : {1, 2, 4, 7, 10, 11})
         EXPECT_EQ(pfnEvent(NULL, NULL, iEsc, 0, NULL, 0, NULL), DOCUMENTEVENT_SUCCESS) << iEsc;
 }
 

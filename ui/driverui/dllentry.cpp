@@ -14,6 +14,7 @@
 //   5 DrvDeviceCapabilities        11 XR_GetEnvExtraSize
 //   6 DrvDevicePropertySheets      12 PrinterProperties
 #include "ui/driverui/driverui.h"
+#include "ui/driverui/docevent.h"
 
 #include "platform/windows.h"
 #include "ui/driverui/drvsettings.h"
@@ -112,9 +113,7 @@ Q730_EXPORT LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPA
 Q730_EXPORT INT WINAPI DrvDocumentEvent(HANDLE hPrinter, HDC hdc, INT iEsc, ULONG cbIn,
                                         PVOID pvIn, ULONG cbOut, PVOID pvOut)
 {
-    // The chain of document-event handlers is empty in this build: every
-    // event passes and succeeds, as an event no handler acts on does.
-    return DOCUMENTEVENT_SUCCESS;
+    return DispatchDocumentEvent(hPrinter, hdc, iEsc, cbIn, pvIn, cbOut, pvOut);
 }
 
 Q730_EXPORT LONG WINAPI DrvDocumentProperties(HWND hWnd, HANDLE hPrinter, PWSTR pDeviceName,

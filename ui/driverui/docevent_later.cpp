@@ -1,0 +1,182 @@
+// docevent_later.cpp: the page hooks and the fax and tab-text entry points
+// of the document-event chain (see docevent_later.h).
+//
+// Built here: the STARTDOC font substitution, the send-date computation and
+// its two senders. The form prompt, the watermark drawing, the cover-sheet
+// fax job and the tab-text drawing are not in this library yet; their entry
+// points do what a job without a form prompt, watermark, cover sheet or
+// index paper needs and say so below.
+#include "ui/driverui/docevent_later.h"
+
+#include "ui/driverui/docevent.h"
+#include "ui/settings/listset.h"
+#include "ui/settings/profile.h"
+#include "ui/settings/regenv.h"
+#include "ui/settings/regtree.h"
+#include "ui/settings/regwalk.h"
+
+#include <cstring>
+
+namespace {
+
+const WORD kFeatureFontSub = 4100;
+
+// STARTDOC: the TrueType-to-device substitution pairs of the user.
+void SendFontSubstitution(HANDLE hPrinter, HDC hdc)
+{
+    BYTE* pBuf = static_cast<BYTE*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, DRV_DEVMODE_SIZE));
+    if (!pBuf)
+        return;
+    // A DEVMODE that could not be read is never used: the profile check
+    // would act on whatever the buffer held.
+    if (DocEscape(hdc, ESC_GET_DEVMODE, 0, nullptr, DRV_DEVMODE_SIZE, pBuf) > 0) {
+        DRVDEVMODE* pdm = reinterpret_cast<DRVDEVMODE*>(pBuf);
+        memset(pdm->ui.abReserved1412, 0, sizeof(pdm->ui.abReserved1412));
+        WCHAR szPrinter[64] = {};
+        LPCWSTR pszPrinter = hPrinter && QueryPrinterName(hPrinter, szPrinter, 64) ? szPrinter : nullptr;
+        int n = BuildFontSubstNodes(pdm, pszPrinter);
+        DWORD dwHead = 0;
+        memcpy(&dwHead, pdm->ui.abReserved1412, sizeof(dwHead));
+        if (dwHead) {
+            void* pNodes = reinterpret_cast<void*>(static_cast<uintptr_t>(dwHead));
+            DocEscape(hdc, ESC_FONT_SUBST, static_cast<DWORD>(n) * sizeof(FONTSUBNODE), pNodes, 0, nullptr);
+            GlobalFree(pNodes);
+        }
+    }
+    GlobalFree(pBuf);
+}
+
+}  // namespace
+
+int BuildFontSubstNodes(DRVDEVMODE* pdm, LPCWSTR pszPrinter)
+{
+    if (!pdm)
+        return 0;
+    CheckUserProfileVersion(&pdm->ui);
+    if (pdm->ui.FontUseFlg == 0)
+        return 0;
+    WCHAR szName[33] = {};
+    if (!pszPrinter) {
+        lstrcpynW(szName, reinterpret_cast<LPCWSTR>(pdm->dm.dmDeviceName), 33);
+        pszPrinter = szName;
+    }
+    FONTSUBLIST* pList = CreateFontSubList();
+    REGTREESET tables = {};
+    BuildRegTreeTables(&tables);
+    int n = 0;
+    if (pList && pList->pPairs && tables.pAll) {
+        RegTreeWalkList(pList, &tables, kFeatureFontSub, pszPrinter, RTW_LOAD);
+        if (pList->sCount <= 0)
+            SetDefaultFontSubList(pList);
+        n = pList->sCount > FONTSUB_PAIRS ? FONTSUB_PAIRS : pList->sCount;
+    }
+    if (n > 0) {
+        FONTSUBNODE* pNodes =
+            static_cast<FONTSUBNODE*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, n * sizeof(FONTSUBNODE)));
+        if (!pNodes) {
+            n = 0;
+        } else {
+            DWORD dwHead = static_cast<DWORD>(reinterpret_cast<uintptr_t>(pNodes));
+            memcpy(pdm->ui.abReserved1412, &dwHead, sizeof(dwHead));
+            for (int i = 0; i < n; ++i) {
+                pNodes[i].dwNext =
+                    i + 1 < n ? static_cast<DWORD>(reinterpret_cast<uintptr_t>(&pNodes[i + 1])) : 0;
+                // At most 31 characters: the receiver reads a terminated face.
+                lstrcpynW(pNodes[i].szTrueType, pList->pPairs[i].szTrueType, 32);
+                lstrcpynW(pNodes[i].szDevice, pList->pPairs[i].szDevice, 32);
+            }
+        }
+    }
+    FreeRegTreeTables(&tables);
+    FreeFontSubList(&pList);
+    return n;
+}
+
+int DocEventPageHooks(HANDLE hPrinter, HDC hdc, WORD wEvent, ULONG cbIn, PVOID pvIn, ULONG cbOut, PVOID pvOut)
+{
+    (void)cbIn, (void)pvIn, (void)cbOut, (void)pvOut;
+    switch (wEvent) {
+    case DOCUMENTEVENT_STARTDOC: SendFontSubstitution(hPrinter, hdc); break;
+    case DOCUMENTEVENT_STARTPAGE: DocEventStartPageForm(hPrinter, hdc); break;
+    case DOCUMENTEVENT_ENDPAGE: DrawPageWatermark(hPrinter, hdc, nullptr); break;
+    default: break;
+    }
+    return DOCEV_OK;
+}
+
+// Not in this library yet: the form prompt. A job keeps its form settings
+// as the sheet left them; a job without a form needs nothing here.
+void DocEventStartPageForm(HANDLE hPrinter, HDC hdc)
+{
+    (void)hPrinter, (void)hdc;
+}
+
+// Not in this library yet: the watermark drawing. A job without a watermark
+// needs nothing here.
+void DrawPageWatermark(HANDLE hPrinter, HDC hdc, const RECT* prc)
+{
+    (void)hPrinter, (void)hdc, (void)prc;
+}
+
+// Not in this library yet: the cover-sheet fax job. It fails, so the first
+// page of a fax job with a cover sheet fails rather than sending a fax
+// without its cover pages.
+int RunFaxJob(HDC hdc)
+{
+    (void)hdc;
+    return 0;
+}
+
+// Not in this library yet: the heading-text drawing of index paper. The
+// segment is recorded empty.
+BOOL DrawFontSample(HDC hdc, const BYTE* pEntry476, int iPass)
+{
+    (void)hdc, (void)pEntry476, (void)iPass;
+    return TRUE;
+}
+
+BOOL bIsLeapYear(int iYear)
+{
+    return iYear % 4 == 0 && (iYear % 100 != 0 || iYear % 400 == 0);
+}
+
+void NextSendDate(int iHour, int iMinute, const SYSTEMTIME* pNow, WORD awDate[5])
+{
+    int y = pNow->wYear, m = pNow->wMonth, d = pNow->wDay;
+    BOOL bPassed = iHour < pNow->wHour || (iHour == pNow->wHour && iMinute < pNow->wMinute);
+    if (bPassed) {
+        static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        int iLast = (m == 2 && bIsLeapYear(y)) ? 29 : (m >= 1 && m <= 12 ? kDays[m - 1] : 31);
+        if (++d > iLast) {
+            d = 1;
+            if (++m > 12) {
+                m = 1;
+                ++y;
+            }
+        }
+    }
+    awDate[0] = static_cast<WORD>(y);
+    awDate[1] = static_cast<WORD>(m);
+    awDate[2] = static_cast<WORD>(d);
+    awDate[3] = static_cast<WORD>(iHour);
+    awDate[4] = static_cast<WORD>(iMinute);
+}
+
+static BOOL SendDate(HDC hdc, DWORD dwCode, int iHour, int iMinute)
+{
+    SYSTEMTIME now = {};
+    GetLocalTime(&now);
+    WORD aw[5];
+    NextSendDate(iHour, iMinute, &now, aw);
+    return DocEscape(hdc, dwCode, sizeof(aw), aw, 0, nullptr) > 0;
+}
+
+BOOL SendFaxSendTime(HDC hdc, int iHour, int iMinute)
+{
+    return SendDate(hdc, ESC_FAX_SEND_TIME, iHour, iMinute);
+}
+
+BOOL SendTimedJobDate(HDC hdc, int iHour, int iMinute)
+{
+    return SendDate(hdc, ESC_TIMED_JOB_DATE, iHour, iMinute);
+}

@@ -1,0 +1,44 @@
+// docevent_store.h: what the document-event chain reads of the per-user
+// store and of the secure-job texts.
+//
+// Owns: the insert-sheet readers by printer and list number, the registry
+// list of the fax jobs' temporary files (per-user key "Fax Cover Sheet",
+// subkeys "Tempfile Count" with DWORD "0" and "Tempfile Name" with REG_SZ
+// "0", "1", ...), the password scrambling and the path tidying of the
+// form-file message.
+#pragma once
+
+#include "platform/windows.h"
+
+#define INSERTSHEET_BYTES 476
+#define INSERTSHEET_USE_INDEX 266  // 16-bit: 1 when the sheet is index paper
+#define INSERTSHEET_TAB_TEXT 268   // WCHAR[65]
+#define INSERTSHEET_TAB_POS 398    // 16-bit
+#define INSERTSHEET_TAB_DIR 404    // 16-bit
+#define INSERTSHEET_FACE 408       // WCHAR[32]
+#define INSERTSHEET_STYLE 472      // 16-bit
+#define INSERTSHEET_SIZE_PT 474    // 16-bit
+
+// Insert-sheet list iList (1..10) of the printer's per-user lists: its entry
+// count, one 476-byte entry, its two 32-bit tab values and its further value.
+// FALSE when the lists cannot be loaded or an index is out of range.
+BOOL GetInterSheetItemValue(LPCWSTR pszPrinter, int iList, int* pnCount);
+BOOL GetInterSheetItemEntry(LPCWSTR pszPrinter, int iList, int iEntry, BYTE* pEntry476);
+BOOL GetInterSheetItemPair(LPCWSTR pszPrinter, int iList, DWORD adwPair[2]);
+BOOL GetInterSheetItemValue2(LPCWSTR pszPrinter, int iList, DWORD* pdwValue);
+
+// The temporary-file list of the printer's fax jobs.
+DWORD GetFaxTempfileCount(LPCWSTR pszPrinter);
+BOOL SetFaxTempfileCount(LPCWSTR pszPrinter, DWORD dwCount);
+BOOL GetFaxTempfileName(LPCWSTR pszPrinter, int i, LPWSTR pszOut260);
+BOOL SetFaxTempfileName(LPCWSTR pszPrinter, int i, LPCWSTR pszPath);
+// Mode 1 deletes name i, mode 2 the whole name key.
+BOOL DeleteFaxTempfileName(LPCWSTR pszPrinter, int i, int iMode);
+
+// Inverts each UTF-16 unit of at most 11 units, stopping at (and writing)
+// the first zero unit; the same call turns the stored form back.
+void ScramblePassword(LPCWSTR pszSource, LPWSTR pszTarget);
+
+// Rebuilds a path from its directory and file name so that exactly one
+// backslash separates them; at most cchOut - 1 characters.
+void TidyFilePath(LPCWSTR pszPath, LPWSTR pszOut, int cchOut);
