@@ -11,13 +11,6 @@
 
 #define PDL_LATER __attribute__((weak))
 
-// ---- images ----
-PDL_LATER BOOL DrawBlitBody(int, SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*,
-                            RECTL*, POINTL*, BRUSHOBJ*, POINTL*, ROP4)
-{
-    return TRUE;
-}
-
 // ---- special pages and their schedule ----
 PDL_LATER void WritePagesBeforeFirstPage(PDEV*) {}
 PDL_LATER void WritePagesAfterPage(PDEV* pPDev)

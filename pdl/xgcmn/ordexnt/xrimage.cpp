@@ -1,15 +1,16 @@
-// xrimage.cpp: the 1-bit image writer of the ORDEX back end and its
-// run-length coder.
+// xrimage.cpp: the image writers of the ORDEX back end and their
+// run-length coder, and the driver halftoning of 8-bit images.
 //
-// Entry points: WriteImage1, WriteImage1Ex, PackBitsRow. The blits that
-// convert source bitmaps into these images belong to the image bodies; the
-// text output writes its glyph images here.
+// Entry points: WriteImage1, WriteImage1Ex, WriteImage8, WriteImage8Ex,
+// PackBitsRow, GetThresholdMatrix. The blits that convert source bitmaps
+// into these images are in xrblit.cpp; the text output writes its glyph
+// images here.
 //
-// Image data: 1 bits in the first "bri" colour, 0 bits in the second; rows
-// of (width + 7) / 8 bytes, most significant bit leftmost, top row first.
-// Each row is coded by itself; the coded form is used only when the whole
-// image gets smaller by it.
-#include "pdl/xgcmn/ordexnt/xrtext.h"
+// Image data: 1-bit rows of (width + 7) / 8 bytes, 1 bits in the first
+// "bri" colour, 0 bits in the second, most significant bit leftmost; 8-bit
+// rows of width density bytes. Top row first. Each row is coded by itself;
+// the coded form is used only when the whole image gets smaller by it.
+#include "pdl/xgcmn/ordexnt/xrimage.h"
 
 #include <cstring>
 #include <new>
@@ -114,14 +115,18 @@ DWORD PackBitsRow(const BYTE* pbRow, DWORD cb, BYTE* pbOut)
     return o;
 }
 
-BOOL WriteImage1Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride, LONG x,
-                   LONG y, LONG cxDest, LONG cyDest, BOOL bUnscaled)
+namespace {
+
+// The writer of both depths: "mta", the head, the rows, "!>;\n", the ink
+// test.
+BOOL _WriteImage(PDEV* pPDev, int nBits, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride,
+                 LONG x, LONG y, LONG cxDest, LONG cyDest, BOOL bUnscaled)
 {
     if (!pPDev || !pbBits || cx < 0 || cy < 0 || cxDest < 0 || cyDest < 0)
         return FALSE;
     if (cx == 0 || cy == 0 || cxDest == 0 || cyDest == 0)
         return TRUE;
-    LONG cbRow = (cx + 7) / 8;
+    LONG cbRow = nBits == 1 ? (cx + 7) / 8 : cx;
     if (lStride < cbRow)
         return FALSE;
     LONG s = pPDev->lNupScale;
@@ -140,6 +145,9 @@ BOOL WriteImage1Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStri
         cyDest = b - t;
     }
 
+    // The sizes the head announces must fit its operands.
+    if ((unsigned long long)cbRow * (unsigned long long)cy > 0x7FFFFFFFull)
+        return FALSE;
     DWORD cbRaw = (DWORD)cbRow * (DWORD)cy;
     DWORD cbCoded = 0, cbMaxRow = 0;
     for (LONG row = 0; row < cy && cbCoded < cbRaw; ++row) {
@@ -161,11 +169,11 @@ BOOL WriteImage1Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStri
 
     int n = PdlPrintf(pPDev, "mta %d %d;\n", x, y);
     if (n >= 0 && cxDest == cx && cyDest == cy)
-        n = PdlPrintf(pPDev, bCoded ? "imt 1 %d %d %d %d <!" : "imm 1 %d %d %d %d <!", cx, cy,
-                      cbRow, bCoded ? cbCoded : cbRaw);
+        n = PdlPrintf(pPDev, bCoded ? "imt %d %d %d %d %d <!" : "imm %d %d %d %d %d <!", nBits,
+                      cx, cy, cbRow, bCoded ? cbCoded : cbRaw);
     else if (n >= 0)
-        n = PdlPrintf(pPDev, bCoded ? "bmt 1 %d %d %d %d %d %d <!" : "bmm 1 %d %d %d %d %d %d <!",
-                      cx, cy, cxDest, cyDest, cbRow, bCoded ? cbCoded : cbRaw);
+        n = PdlPrintf(pPDev, bCoded ? "bmt %d %d %d %d %d %d %d <!" : "bmm %d %d %d %d %d %d %d <!",
+                      nBits, cx, cy, cxDest, cyDest, cbRow, bCoded ? cbCoded : cbRaw);
     if (n < 0) {
         if (pbRowBuf != abRow)
             delete[] pbRowBuf;
@@ -189,13 +197,127 @@ BOOL WriteImage1Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStri
     BOOL bOk = ob.bOk;
     if (!bOk || PdlPrintf(pPDev, "!>;\n") < 0)
         return FALSE;
-    if (!bIsWhiteImage1(pPDev, pbBits, cbRow, cy, lStride))
-        MarkPageInked(pPDev);
+    if (nBits == 1) {
+        if (!bIsWhiteImage1(pPDev, pbBits, cbRow, cy, lStride))
+            MarkPageInked(pPDev);
+    } else {
+        for (LONG row = 0; row < cy; ++row) {
+            if (!bIsWhiteImage8(pPDev, pbBits + (size_t)row * lStride, (DWORD)cbRow)) {
+                MarkPageInked(pPDev);
+                break;
+            }
+        }
+    }
     return TRUE;
 }
+
+}  // namespace
 
 BOOL WriteImage1(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride, LONG x,
                  LONG y, LONG cxDest, LONG cyDest)
 {
     return WriteImage1Ex(pPDev, pbBits, cx, cy, lStride, x, y, cxDest, cyDest, FALSE);
+}
+
+BOOL WriteImage1Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride, LONG x,
+                   LONG y, LONG cxDest, LONG cyDest, BOOL bUnscaled)
+{
+    return _WriteImage(pPDev, 1, pbBits, cx, cy, lStride, x, y, cxDest, cyDest, bUnscaled);
+}
+
+// ---- driver halftoning ------------------------------------------------------------
+
+namespace {
+
+struct THRESHOLDS {
+    BYTE ab8[8 * 8];
+    BYTE ab16[16 * 16];
+};
+
+const THRESHOLDS& _Thresholds()
+{
+    static const THRESHOLDS s_t = [] {
+        THRESHOLDS t = {};
+#define PDL_ROW(r, c0, c1, c2, c3, c4, c5, c6, c7)                          \
+    if ((r) >= 0 && (r) < 8) {                                              \
+        const BYTE ab[8] = {c0, c1, c2, c3, c4, c5, c6, c7};                \
+        memcpy(t.ab8 + (r) * 8, ab, 8);                                     \
+    }
+#include "pdl_threshold8.inc"
+#undef PDL_ROW
+#define PDL_ROW(r, c0, c1, c2, c3, c4, c5, c6, c7, c8, c9, c10, c11, c12, c13, c14, c15) \
+    if ((r) >= 0 && (r) < 16) {                                                         \
+        const BYTE ab[16] = {c0, c1, c2,  c3,  c4,  c5,  c6,  c7,                       \
+                             c8, c9, c10, c11, c12, c13, c14, c15};                     \
+        memcpy(t.ab16 + (r) * 16, ab, 16);                                              \
+    }
+#include "pdl_threshold16.inc"
+#undef PDL_ROW
+        return t;
+    }();
+    return s_t;
+}
+
+LONG _PosMod(LONG v, LONG n)
+{
+    LONG m = v % n;
+    return m < 0 ? m + n : m;
+}
+
+}  // namespace
+
+const BYTE* GetThresholdMatrix(int n)
+{
+    if (n == 8)
+        return _Thresholds().ab8;
+    if (n == 16)
+        return _Thresholds().ab16;
+    return nullptr;
+}
+
+BOOL WriteImage8Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride, LONG x,
+                   LONG y, LONG cxDest, LONG cyDest, BOOL bUnscaled)
+{
+    if (!pPDev || !pbBits || cx < 0 || cy < 0 || cxDest < 0 || cyDest < 0 || lStride < cx)
+        return FALSE;
+    if (cx == 0 || cy == 0 || cxDest == 0 || cyDest == 0)
+        return TRUE;
+    // The printer's own halftone ("E") stays in charge when it is chosen;
+    // otherwise an unscaled image is thresholded here, against its place on
+    // the page so that neighbouring images join without seams.
+    BYTE bDither = DmByte(pPDev, 2154);
+    LONG s = pPDev->lNupScale;
+    BOOL bScaled = cxDest != cx || cyDest != cy || (!bUnscaled && s > 0 && s != 10000);
+    if (!bScaled && DmByte(pPDev, 2160) != 1 && (bDither == 3 || bDither == 4)) {
+        int n = bDither == 3 ? 8 : 16;
+        const BYTE* pm = GetThresholdMatrix(n);
+        LONG cbRow = (cx + 7) / 8;
+        if ((unsigned long long)cbRow * (unsigned long long)cy > 0x7FFFFFFFull)
+            return FALSE;
+        BYTE* pb1 = new (std::nothrow) BYTE[(size_t)cbRow * cy];
+        if (!pb1)
+            return FALSE;
+        memset(pb1, 0, (size_t)cbRow * cy);
+        for (LONG row = 0; row < cy; ++row) {
+            const BYTE* pSrc = pbBits + (size_t)row * lStride;
+            const BYTE* pm_row = pm + _PosMod(y + row, n) * n;
+            BYTE* pDst = pb1 + (size_t)row * cbRow;
+            LONG col0 = _PosMod(x, n);
+            for (LONG i = 0; i < cx; ++i) {
+                if (pSrc[i] >= pm_row[(col0 + i) % n])
+                    pDst[i >> 3] |= (BYTE)(0x80u >> (i & 7));
+            }
+        }
+        SetImageColors(pPDev, 0x000000, 0xFFFFFF);
+        BOOL bOk = _WriteImage(pPDev, 1, pb1, cx, cy, cbRow, x, y, cxDest, cyDest, TRUE);
+        delete[] pb1;
+        return bOk;
+    }
+    return _WriteImage(pPDev, 8, pbBits, cx, cy, lStride, x, y, cxDest, cyDest, bUnscaled);
+}
+
+BOOL WriteImage8(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride, LONG x,
+                 LONG y, LONG cxDest, LONG cyDest)
+{
+    return WriteImage8Ex(pPDev, pbBits, cx, cy, lStride, x, y, cxDest, cyDest, FALSE);
 }
