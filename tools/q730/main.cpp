@@ -281,18 +281,139 @@ const SAMPLETEXT kSampleText4[] = {
     {u"Courier New", 10, FW_NORMAL, FALSE, 0, 50, 50, u"Page 4"},
 };
 
-// One page of the sample document: its orientation and its text.
+// The drawing of the sample pages. Coordinates are in 1/100 inch from the
+// printable area's corner; each function selects its own pens and brushes
+// and puts the DC's back before it returns.
+struct SAMPLEDRAW {
+    HDC hdc;
+    int dpiX, dpiY;
+    int X(int v) const { return v * dpiX / 100; }
+    int Y(int v) const { return v * dpiY / 100; }
+};
+
+// Selects a new pen and brush (either may be null to keep the current one),
+// runs the drawing, restores the old ones and deletes the new ones.
+template <typename F>
+bool _bWithPenBrush(HDC hdc, HPEN hpen, HBRUSH hbr, F draw)
+{
+    if (hpen == NULL && hbr == NULL)
+        return draw();
+    HGDIOBJ hOldPen = hpen ? SelectObject(hdc, hpen) : NULL;
+    HGDIOBJ hOldBrush = hbr ? SelectObject(hdc, hbr) : NULL;
+    bool bOk = draw();
+    if (hOldPen)
+        SelectObject(hdc, hOldPen);
+    if (hOldBrush)
+        SelectObject(hdc, hOldBrush);
+    if (hpen)
+        DeleteObject(hpen);
+    if (hbr)
+        DeleteObject(hbr);
+    return bOk;
+}
+
+// Page 1: shapes with solid, hatch and grey fills and pens of several styles.
+bool _bDrawShapes(const SAMPLEDRAW& d)
+{
+    HDC hdc = d.hdc;
+    bool bOk = _bWithPenBrush(hdc, CreatePen(PS_SOLID, d.X(2), RGB(0, 0, 0)),
+                              CreateSolidBrush(RGB(192, 192, 192)), [&] {
+                                  return Rectangle(hdc, d.X(50), d.Y(250), d.X(250), d.Y(400)) != FALSE;
+                              });
+    bOk = bOk && _bWithPenBrush(hdc, CreatePen(PS_SOLID, 0, RGB(0, 0, 0)),
+                                CreateHatchBrush(HS_DIAGCROSS, RGB(0, 0, 0)), [&] {
+                                    return Ellipse(hdc, d.X(300), d.Y(250), d.X(500), d.Y(400)) != FALSE;
+                                });
+    const int aStyles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT};
+    for (int i = 0; bOk && i < 4; ++i) {
+        bOk = _bWithPenBrush(hdc, CreatePen(aStyles[i], 0, RGB(0, 0, 0)), NULL, [&] {
+            int y = d.Y(430 + 15 * i);
+            return MoveToEx(hdc, d.X(550), y, NULL) && LineTo(hdc, d.X(750), y);
+        });
+    }
+    return bOk;
+}
+
+// Page 2 (landscape): a star polygon filled by the winding rule and a curve.
+bool _bDrawCurves(const SAMPLEDRAW& d)
+{
+    HDC hdc = d.hdc;
+    POINT star[5];
+    const int cx = 250, cy = 300, r = 150;
+    // The five points of a star, every second corner of a pentagon.
+    const int aDx[5] = {0, 88, -143, 143, -88};
+    const int aDy[5] = {-150, 121, -46, -46, 121};
+    for (int i = 0; i < 5; ++i) {
+        star[i].x = d.X(cx + aDx[i] * r / 150);
+        star[i].y = d.Y(cy + aDy[i] * r / 150);
+    }
+    int iOldMode = SetPolyFillMode(hdc, WINDING);
+    bool bOk = _bWithPenBrush(hdc, CreatePen(PS_SOLID, d.X(1), RGB(0, 0, 0)),
+                              CreateSolidBrush(RGB(128, 128, 128)),
+                              [&] { return Polygon(hdc, star, 5) != FALSE; });
+    SetPolyFillMode(hdc, iOldMode);
+    POINT bez[4] = {{d.X(450), d.Y(400)}, {d.X(550), d.Y(150)},
+                    {d.X(700), d.Y(550)}, {d.X(800), d.Y(250)}};
+    bOk = bOk && _bWithPenBrush(hdc, CreatePen(PS_SOLID, d.X(3), RGB(0, 0, 0)), NULL,
+                                [&] { return PolyBezier(hdc, bez, 4) != FALSE; });
+    return bOk;
+}
+
+// Page 3: a clip rectangle cuts a fan of lines and a filled circle.
+bool _bDrawClipped(const SAMPLEDRAW& d)
+{
+    HDC hdc = d.hdc;
+    HGDIOBJ hOldBrush = SelectObject(hdc, GetStockObject(NULL_BRUSH));
+    bool bOk = _bWithPenBrush(hdc, CreatePen(PS_DOT, 0, RGB(0, 0, 0)), NULL, [&] {
+        return Rectangle(hdc, d.X(100), d.Y(150), d.X(500), d.Y(450)) != FALSE;
+    });
+    SelectObject(hdc, hOldBrush);
+    HRGN hrgn = CreateRectRgn(d.X(100), d.Y(150), d.X(500), d.Y(450));
+    bOk = bOk && hrgn && SelectClipRgn(hdc, hrgn) != ERROR;
+    for (int i = 0; bOk && i <= 20; ++i)
+        bOk = MoveToEx(hdc, d.X(50), d.Y(500), NULL) && LineTo(hdc, d.X(50 + 30 * i), d.Y(100));
+    bOk = bOk && _bWithPenBrush(hdc, NULL, CreateHatchBrush(HS_HORIZONTAL, RGB(0, 0, 0)), [&] {
+              return Ellipse(hdc, d.X(350), d.Y(300), d.X(650), d.Y(600)) != FALSE;
+          });
+    SelectClipRgn(hdc, NULL);
+    if (hrgn)
+        DeleteObject(hrgn);
+    return bOk;
+}
+
+// Page 4 (landscape): a path of lines and a curve, filled and outlined, and
+// a rectangle drawn with an inverting raster operation.
+bool _bDrawPath(const SAMPLEDRAW& d)
+{
+    HDC hdc = d.hdc;
+    bool bOk = BeginPath(hdc) && MoveToEx(hdc, d.X(100), d.Y(400), NULL) &&
+               LineTo(hdc, d.X(300), d.Y(150));
+    POINT bez[4] = {{d.X(300), d.Y(150)}, {d.X(400), d.Y(100)}, {d.X(500), d.Y(500)},
+                    {d.X(600), d.Y(400)}};
+    bOk = bOk && PolyBezier(hdc, bez, 4);
+    bOk = bOk && CloseFigure(hdc) && EndPath(hdc);
+    bOk = bOk && _bWithPenBrush(hdc, CreatePen(PS_SOLID, d.X(2), RGB(0, 0, 0)),
+                                CreateHatchBrush(HS_FDIAGONAL, RGB(0, 0, 0)),
+                                [&] { return StrokeAndFillPath(hdc) != FALSE; });
+    int iOldRop = SetROP2(hdc, R2_NOT);
+    bOk = bOk && Rectangle(hdc, d.X(500), d.Y(250), d.X(800), d.Y(450));
+    SetROP2(hdc, iOldRop);
+    return bOk;
+}
+
+// One page of the sample document: its orientation, its drawing and its text.
 struct SAMPLEPAGE {
     SHORT sOrientation;
+    bool (*pfnDraw)(const SAMPLEDRAW& d);
     const SAMPLETEXT* pText;
     size_t cText;
 };
 // The sample document: portrait and landscape pages in turn.
 const SAMPLEPAGE kSamplePages[] = {
-    {DMORIENT_PORTRAIT, kSampleText1, sizeof(kSampleText1) / sizeof(kSampleText1[0])},
-    {DMORIENT_LANDSCAPE, kSampleText2, sizeof(kSampleText2) / sizeof(kSampleText2[0])},
-    {DMORIENT_PORTRAIT, kSampleText3, 1},
-    {DMORIENT_LANDSCAPE, kSampleText4, 1},
+    {DMORIENT_PORTRAIT, _bDrawShapes, kSampleText1, sizeof(kSampleText1) / sizeof(kSampleText1[0])},
+    {DMORIENT_LANDSCAPE, _bDrawCurves, kSampleText2, sizeof(kSampleText2) / sizeof(kSampleText2[0])},
+    {DMORIENT_PORTRAIT, _bDrawClipped, kSampleText3, 1},
+    {DMORIENT_LANDSCAPE, _bDrawPath, kSampleText4, 1},
 };
 
 struct JOBRESULT {
@@ -339,6 +460,10 @@ bool _bPrintSample(HANDLE hPrinter, std::u16string& printer, const std::string& 
             sCurrent = page.sOrientation;
         }
         bOk = StartPage(hdc) > 0;
+        if (bOk) {
+            SAMPLEDRAW d = {hdc, GetDeviceCaps(hdc, LOGPIXELSX), GetDeviceCaps(hdc, LOGPIXELSY)};
+            bOk = page.pfnDraw(d);
+        }
         for (size_t i = 0; bOk && i < page.cText; ++i)
             bOk = _bDrawSampleText(hdc, page.pText[i]);
         bOk = bOk && EndPage(hdc) > 0;
