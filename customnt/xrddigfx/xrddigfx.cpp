@@ -11,6 +11,7 @@
 // The library keeps no global state: everything a job needs hangs from its PDEV.
 #include "customnt/xrddigfx/xrddigfx.h"
 
+#include "graphics/ddi/escape.h"
 #include "graphics/ddi/gendi.h"
 #include "graphics/ddi/pdlcalls.h"
 #include "ui/settings/devmode.h"
@@ -212,6 +213,11 @@ HSURF CustEnableSurface(DHPDEV dhpdev)
 
 static ULONG CustEscape(SURFOBJ* pso, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut)
 {
+    // The private protocol first; what none of its families takes is a
+    // standard escape or the page generator's.
+    ULONG ulResult = PrivateEscapeChain(pso, iEsc, cjIn, pvIn, cjOut, pvOut);
+    if (ulResult != ESC_NOT_MINE)
+        return ulResult;
     return GenEscape(pso, iEsc, cjIn, pvIn, cjOut, pvOut);
 }
 

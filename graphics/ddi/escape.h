@@ -111,6 +111,7 @@
 #define ESCAPE_GEN_PAGECOUNT 0x7FFFFFFD
 #define ESCAPE_GEN_ORIENTATION 0x7FFFFFFE
 #define ESCAPE_GEN_GETDEVMODE 0x7FFFFFFF     // out 2615
+#define ESCAPE_GEN_LAST 0x7FFFFFFF
 
 // ---- sizes and fixed places -----------------------------------------------------
 #define ESC_INSERTSHEET_SIZE 476

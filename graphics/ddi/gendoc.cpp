@@ -1,10 +1,10 @@
 // gendoc.cpp: the generic layer's document, page, banding and drawing routers.
 //
 // Entry points: GenStartDoc, GenStartPage, GenSendPage, GenEndDoc,
-// GenStartBanding, GenNextBand, GenEscape, GenDrawEscape, the drawing
-// routers (GenCopyBits .. GenDitherColor), GenFillRect, DrawBlackRect,
-// bIntersectRects, bClipCopyRects, GetDitherPatternRow, GenWriteStream.
-// N-up geometry and placement are nup.cpp's.
+// GenStartBanding, GenNextBand, the drawing routers (GenCopyBits ..
+// GenDitherColor), GenFillRect, DrawBlackRect, bIntersectRects,
+// bClipCopyRects, GetDitherPatternRow, GenWriteStream. N-up geometry and
+// placement are nup.cpp's; GenEscape and GenDrawEscape are escape.cpp's.
 //
 // This is the frame's part of the flow: it decides which job records are
 // emitted when, groups pages into sheets and places each page in its cell,
@@ -429,28 +429,7 @@ BOOL bClipCopyRects(RECTL* prclDst, RECTL* prclSrc, const POINTL* pptlSrc, SIZEL
 
 // --- escapes ---------------------------------------------------------------------
 
-ULONG GenEscape(SURFOBJ* pso, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut)
-{
-    PDEV* pPDev = GetPDEVFromSurface(pso);
-    if (!bCheckPDEV(pPDev))
-        return 0;
-    (void)cjOut;
-    (void)pvOut;
-    return PdlEscape(pPDev, iEsc, cjIn, pvIn);
-}
-
-ULONG GenDrawEscape(SURFOBJ* pso, ULONG iEsc, CLIPOBJ* pco, RECTL* prcl, ULONG cjIn, PVOID pvIn)
-{
-    PDEV* pPDev = GetPDEVFromSurface(pso);
-    if (!bCheckPDEV(pPDev))
-        return 0;
-    (void)iEsc;
-    (void)pco;
-    (void)prcl;
-    (void)cjIn;
-    (void)pvIn;
-    return PdlDrawEscape(pPDev);
-}
+// GenEscape and GenDrawEscape belong to the escape protocol (escape.cpp).
 
 // --- drawing routers ---------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include "graphics/ddi/gendi.h"
 
 #include "graphics/ddi/chain.h"
+#include "graphics/ddi/escape.h"
 #include "graphics/ddi/jobrecord.h"
 #include "graphics/ddi/pdlcalls.h"
 
@@ -443,7 +444,8 @@ void GenDisablePDEV(PDEV* pPDev)
         ResetJobRecordBuffer(pPDev);
         CloseJobRecordStream(pPDev);
     }
-    std::memset(pGetJobDevmode(pPDev)->ui.abReserved1412, 0, 4);
+    // The font-substitution list the UI sent is this PDEV's own copy.
+    FreeFontSubstCopy(pPDev);
     FreePDEV(pPDev);
 }
 

@@ -205,6 +205,19 @@ BOOL PdlClearPageFlag(PDEV* pPDev)
 
 ULONG PdlEscape(PDEV* pPDev, ULONG iEsc, ULONG cjIn, PVOID pvIn)
 {
+    // The generic layer asks before it passes a code on: the path escapes
+    // are the ones taken here.
+    if (iEsc == QUERYESCSUPPORT) {
+        ULONG ulQuery = 0;
+        if (pvIn == nullptr || cjIn < sizeof(ulQuery)) {
+            return 0;
+        }
+        memcpy(&ulQuery, pvIn, sizeof(ulQuery));
+        return (ulQuery == PDL_ESC_BEGIN_PATH || ulQuery == PDL_ESC_CLIP_TO_PATH ||
+                ulQuery == PDL_ESC_END_PATH)
+                   ? 1
+                   : 0;
+    }
     if (iEsc != PDL_ESC_BEGIN_PATH && iEsc != PDL_ESC_CLIP_TO_PATH && iEsc != PDL_ESC_END_PATH) {
         return 0;
     }
