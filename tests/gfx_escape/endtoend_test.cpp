@@ -115,4 +115,28 @@ TEST_F(EscapeJob, PageClearInBitmapModeFlushesAndWhitens)
     EXPECT_TRUE(DeleteDC(hdc));
 }
 
+// A fax batch writes its job header with the fax document name it asks for,
+// once: the first page then finds the header written.
+TEST_F(EscapeJob, JobHeaderByEscapeCarriesTheGivenName)
+{
+    HDC hdc = CreateDCW(nullptr, FRAME_PRINTER, nullptr, nullptr);
+    ASSERT_NE(hdc, nullptr);
+    DOCINFOW di = {sizeof(DOCINFOW), u"application title", nullptr, nullptr, 0};
+    ASSERT_GT(StartDocW(hdc, &di), 0);
+    std::vector<BYTE> name = Wide(u"Batch 1", 520);
+    EXPECT_EQ(ExtEscape(hdc, static_cast<int>(ESCAPE_STATE_JOBHEADER), 520,
+                        reinterpret_cast<LPCSTR>(name.data()), 0, nullptr),
+              1);
+    ASSERT_GT(StartPage(hdc), 0);
+    ASSERT_GT(EndPage(hdc), 0);
+    ASSERT_GT(EndDoc(hdc), 0);
+    EXPECT_TRUE(DeleteDC(hdc));
+    std::string s = PortBytes();
+    EXPECT_NE(s.find("@PJL COMMENT Title : Batch 1 ;\n"), std::string::npos) << s.substr(0, 300);
+    EXPECT_EQ(s.find("application title"), std::string::npos);
+    size_t nFirst = s.find("@PJL ENTER LANGUAGE");
+    ASSERT_NE(nFirst, std::string::npos);
+    EXPECT_EQ(s.find("@PJL ENTER LANGUAGE", nFirst + 1), std::string::npos);
+}
+
 }  // namespace

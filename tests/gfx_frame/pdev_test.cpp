@@ -510,8 +510,9 @@ TEST(DisablePdev, AJobLeftOpenIsTornDown)
         GenDisablePDEV(p);  // no EndDoc
         PlatEngDeleteDevice(hdev);
         EXPECT_EQ(GetFileAttributesW(spl.c_str()), INVALID_FILE_ATTRIBUTES);
-        if (round == 1)
+        if (round == 1) {
             EXPECT_EQ(PlatGlobalLiveBlocks(), blocks);
+        }
     }
     AbortPrinter(hPrinter);
     ClosePrinter(hPrinter);

@@ -261,8 +261,9 @@ TEST(DriverHalftone, UnscaledDensitiesThresholdedByThePagePosition)
         ASSERT_TRUE(Stretch(pd, src.pso, c.rcDst, rcSrc)) << c.what;
         std::string s = pd.Take();
         EXPECT_EQ(FromMta(s), c.sImage) << c.what;
-        if (c.sImage.find("imm 1") != std::string::npos)
+        if (c.sImage.find("imm 1") != std::string::npos) {
             EXPECT_NE(s.find("bri #00 #FFFFFF;\n"), std::string::npos) << c.what;
+        }
     }
 }
 

@@ -184,12 +184,13 @@ TEST(PathFill, ACurvedFillStaysInsideItsControlPolygonAndCoversItsMiddle)
     EXPECT_EQ(bmp.Get(20, 15), 0u);  // inside, near the chord
     EXPECT_EQ(bmp.Get(17, 2), 1u);   // outside the arc's corner
     EXPECT_EQ(bmp.Get(32, 17), 1u);  // below the chord
-    for (LONG y = 0; y < 20; y++)
+    for (LONG y = 0; y < 20; y++) {
         for (LONG x = 0; x < 64; x++) {
             if (x < 16 || x >= 48) {
                 ASSERT_EQ(bmp.Get(x, y), 1u) << x << "," << y;
             }
         }
+    }
     PlatBrushDelete(pbo);
     EngDeletePath(ppo);
 }

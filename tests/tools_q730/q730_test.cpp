@@ -80,6 +80,19 @@ void ExpectSampleJob(const std::string& job)
     size_t p4 = job.find("pps A4 L;\n", p3);
     EXPECT_NE(p4, std::string::npos);
     EXPECT_EQ(Count(job, "pps "), 4u);
+    // The pages carry their drawing: a clip rectangle (page 3), Bezier
+    // curves (pages 2 and 4), filled paths, and the inverting raster
+    // operation of page 4.
+    EXPECT_NE(job.find("cps 1;\n"), std::string::npos);
+    EXPECT_GE(Count(job, "bzr"), 2u);
+    EXPECT_GE(Count(job, "phf"), 3u);
+    EXPECT_NE(job.find("rop 2 #06;\n"), std::string::npos);
+    // The user-interface library's document events reached the driver: the
+    // job names its user and closes with the universal exit sequence.
+    EXPECT_EQ(job.find("@PJL SET USERNAME = \"\"\n"), std::string::npos);
+    const std::string tail = "prn;\n\x1B%-12345X";
+    ASSERT_GE(job.size(), tail.size());
+    EXPECT_EQ(job.substr(job.size() - tail.size()), tail);
 }
 
 TEST(Q730Print, SamplePrintsIntoTheNewPrintersPort)
