@@ -25,6 +25,7 @@
 #pragma once
 
 #include "platform/gdi/winddi.h"
+#include "platform/gdi/wingdi.h"
 
 // Clip complexity (iDComplexity, iFComplexity) and mode (iMode).
 #define DC_TRIVIAL 0
@@ -94,23 +95,7 @@
 #define GRADIENT_FILL_TRIANGLE 0x00000002
 
 // The mix of a path call: foreground binary raster operation in the low
-// byte, background in the next; R2_* codes 1..16.
-#define R2_BLACK 1
-#define R2_NOTMERGEPEN 2
-#define R2_MASKNOTPEN 3
-#define R2_NOTCOPYPEN 4
-#define R2_MASKPENNOT 5
-#define R2_NOT 6
-#define R2_XORPEN 7
-#define R2_NOTMASKPEN 8
-#define R2_MASKPEN 9
-#define R2_NOTXORPEN 10
-#define R2_NOP 11
-#define R2_MERGENOTPEN 12
-#define R2_COPYPEN 13
-#define R2_MERGEPENNOT 14
-#define R2_MERGEPEN 15
-#define R2_WHITE 16
+// byte, background in the next; the R2_* codes 1..16 of wingdi's SetROP2.
 
 typedef float FLOATL;
 

@@ -245,8 +245,9 @@ TEST(NupReset, OnePageLayoutWithZoomBecomesFitToPaperWhenThePaperChanges)
         CopyPDEVState(newp.p(), oldp.p());
         EXPECT_EQ(newp.dm()->ui.lpLayout, c.layoutOut);
         EXPECT_EQ(newp.dm()->ui.Layout_Check, 0);
-        if (c.layoutOut == 1)
+        if (c.layoutOut == 1) {
             EXPECT_EQ(newp.p()->lNupScale, 8000);
+        }
     }
     FlowPdev oldp(1, P), newp(4, P);
     oldp.p()->cPages = 1;

@@ -91,7 +91,9 @@ TEST_F(FontSubst, OffSendsNothingOnSendsTerminatedLinkedNodes)
         memcpy(&node, p->in.data() + 132 * i, 132);
         if (i + 1 < n) {
             EXPECT_NE(node.dwNext, 0u);
-            if (i > 0) EXPECT_EQ(node.dwNext - dwPrev, 132u) << i;
+            if (i > 0) {
+                EXPECT_EQ(node.dwNext - dwPrev, 132u) << i;
+            }
         } else {
             EXPECT_EQ(node.dwNext, 0u);
         }
