@@ -3,8 +3,9 @@
 // Entry points: PrivateEscapeChain (CustEscape's chain), the six private
 // handlers bPrivateEscapeJob, bPrivateEscapeState, bPrivateEscapePages with
 // bPrivateEscapeSegment and bPrivateEscapeSpecialPage, bPrivateEscapeOwner,
-// bPrivateEscapeCapture; GenEscape, GenDrawEscape, bGenEscapeSupported and
-// FreeFontSubstCopy. The records and codes are in escape.h.
+// bPrivateEscapeCapture; GenEscape, GenDrawEscape, bGenEscapeSupported,
+// FreeFontSubstCopy, and the owner check (CompareJobOwner,
+// SetSecurePrintFlags) that escape 0x6FFFFC00 runs. The records and codes are in escape.h.
 //
 // Each family is a static table of {code, input size, output size, whether
 // the PDEV is checked, body}; a handler matches a row by code and shape and
@@ -1032,6 +1033,43 @@ void FreeFontSubstCopy(PDEV* pPDev)
     SetFontSubstList(pPDev, nullptr);
     if (pList)
         GfxFree(pList);
+}
+
+// ---- the job owner ------------------------------------------------------------------
+
+// Both names are copied into terminated buffers first: neither field has to
+// end inside its first 32 characters.
+SHORT CompareJobOwner(PDEV* pPDev)
+{
+    const DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
+    const PDLWORK* pWork = PdlWork(pPDev);
+    WCHAR szOwner[33] = {};
+    WCHAR szUser[33] = {};
+    memcpy(szOwner, reinterpret_cast<const BYTE*>(pdm) + offsetof(DRVDEVMODE, env.szParam229),
+           32 * sizeof(WCHAR));
+    memcpy(szUser, reinterpret_cast<const BYTE*>(pWork) + offsetof(PDLWORK, szUserName),
+           32 * sizeof(WCHAR));
+    int cchOwner = 0, cchUser = 0;
+    while (cchOwner < 32 && szOwner[cchOwner])
+        ++cchOwner;
+    while (cchUser < 32 && szUser[cchUser])
+        ++cchUser;
+    BOOL bSame = cchOwner == cchUser && memcmp(szOwner, szUser, cchOwner * sizeof(WCHAR)) == 0;
+    if (bSame && static_cast<LONG>(pdm->env.dwParam225) == pWork->lUserNameSum &&
+        pdm->env.bParam227 == pWork->cchUserName)
+        return cchOwner == 0 ? 1 : 2;
+    if (cchOwner == 0)
+        return 3;
+    return cchUser == 0 ? 4 : 5;
+}
+
+void SetSecurePrintFlags(PDEV* pPDev)
+{
+    PDLWORK* pWork = PdlWork(pPDev);
+    WORD wState = static_cast<WORD>(pWork->nOwnerCheck);
+    LONG lAllowed = (wState == 1 || wState == 2) ? 1 : 0;
+    for (int i = 0; i < 4; ++i)
+        pWork->aSecure[i] = lAllowed;
 }
 
 ULONG GenEscape(SURFOBJ* pso, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut)

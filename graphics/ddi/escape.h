@@ -435,12 +435,20 @@ BOOL bGenEscapeSupported(ULONG iEsc);
 // frees it and clears the field. Called when the PDEV goes away.
 void FreeFontSubstCopy(PDEV* pPDev);
 
+// ---- the job owner ---------------------------------------------------------------
+// The recorded owner of the job (job DEVMODE 2427, 2559, 2563) against the
+// printing user (W 1000, 1512, 1516), names compared in their first 32
+// characters: 1 both empty, 2 the same owner, 3 no recorded owner, 4 no
+// printing user, 5 another user.
+SHORT CompareJobOwner(PDEV* pPDev);
+// The four permissions at W 1520..1532: 1 for owner states 1 and 2 (W 1518,
+// read as unsigned 16 bits), else 0.
+void SetSecurePrintFlags(PDEV* pPDev);
+
 // ---- what the protocol calls in the page generator's later files ----------------
 // (escape_later.cpp holds fallbacks until their files exist)
 SHORT CountInsertSheetsBefore(PDEV* pPDev, SHORT nKey);   // sheets inserted before a key
 BOOL BuildSpecialPageSchedule(PDEV* pPDev);               // 1 built, 0 not
-SHORT CompareJobOwner(PDEV* pPDev);                       // owner state 1..5
-void SetSecurePrintFlags(PDEV* pPDev);                    // permissions at W 1520
 void BeginSegmentRecord(PDEV* pPDev);                     // output to the segment store
 void EndSegmentRecord(PDEV* pPDev);                       // output to the job again
 BOOL StoreRecordedSegment(PDEV* pPDev, int nPart);        // store -> part 1 or 2 of the entry
