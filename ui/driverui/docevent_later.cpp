@@ -2,10 +2,10 @@
 // of the document-event chain (see docevent_later.h).
 //
 // Built here: the STARTDOC font substitution, the send-date computation and
-// its two senders. The form prompt, the watermark drawing, the cover-sheet
-// fax job and the tab-text drawing are not in this library yet; their entry
-// points do what a job without a form prompt, watermark, cover sheet or
-// index paper needs and say so below.
+// its two senders. The form prompt and the watermark drawing are in
+// pagehooks.cpp. The cover-sheet fax job and the tab-text drawing are not in
+// this library yet; their entry points do what a job without a cover sheet
+// or index paper needs and say so below.
 #include "ui/driverui/docevent_later.h"
 
 #include "ui/driverui/docevent.h"
@@ -102,20 +102,6 @@ int DocEventPageHooks(HANDLE hPrinter, HDC hdc, WORD wEvent, ULONG cbIn, PVOID p
     default: break;
     }
     return DOCEV_OK;
-}
-
-// Not in this library yet: the form prompt. A job keeps its form settings
-// as the sheet left them; a job without a form needs nothing here.
-void DocEventStartPageForm(HANDLE hPrinter, HDC hdc)
-{
-    (void)hPrinter, (void)hdc;
-}
-
-// Not in this library yet: the watermark drawing. A job without a watermark
-// needs nothing here.
-void DrawPageWatermark(HANDLE hPrinter, HDC hdc, const RECT* prc)
-{
-    (void)hPrinter, (void)hdc, (void)prc;
 }
 
 // Not in this library yet: the cover-sheet fax job. It fails, so the first

@@ -4,9 +4,10 @@
 // Owns: DocEventPageHooks (the last stage of the chain) with the font
 // substitution it sends at STARTDOC, the FONTSUBNODE wire record, and the
 // entry points the chain calls for form prompts, watermarks, fax cover jobs,
-// send times and tab texts. Where the drawing or the fax cover job is not in
-// this library yet, the entry point does what a job without a form, without
-// a watermark and without a fax cover sheet needs.
+// send times and tab texts. The form prompt and the watermark are drawn in
+// pagehooks.cpp (pagehooks.h). Where the tab-text drawing or the fax cover
+// job is not in this library yet, the entry point does what a job without
+// index paper and without a fax cover sheet needs.
 #pragma once
 
 #include "platform/windows.h"
