@@ -15,5 +15,4 @@
 
 #define ESC_LATER __attribute__((weak))
 
-// ---- special-page schedule ----
 

@@ -130,6 +130,8 @@ void PdlStartDocBody(PDEV* pPDev)
     pWork->lForceRop = 1;
 
     pWork->nLogicalPage = 1;
+    // A document started twice without its end must not leak the table.
+    FreeSheetTable(pPDev);
     memset(pWork->aSchedule, 0, sizeof(pWork->aSchedule));
     pWork->bRecording = 0;
 
@@ -382,7 +384,9 @@ void PdlCopyJobState(PDEV* pNew, PDEV* pOld)
     // The insert-sheet buffer moves with the job: the old work area forgets
     // it, so that it is freed once.
     _FreeInsertSheets(pTo);
+    // So does the sheet table.
     memcpy(pTo->aSchedule, pFrom->aSchedule, sizeof(pTo->aSchedule));
+    memset(pFrom->aSchedule, 0, sizeof(pFrom->aSchedule));
     pTo->nLogicalPage = pFrom->nLogicalPage;
     pTo->pInsertSheets = pFrom->pInsertSheets;
     pFrom->pInsertSheets = nullptr;
