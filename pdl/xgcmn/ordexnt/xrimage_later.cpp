@@ -7,7 +7,3 @@
 
 #define PDL_LATER __attribute__((weak))
 
-PDL_LATER BOOL bIsWhiteImage8(PDEV*, const BYTE*, DWORD)
-{
-    return FALSE;
-}

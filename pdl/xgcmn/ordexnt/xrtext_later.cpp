@@ -7,17 +7,3 @@
 
 #define PDL_LATER __attribute__((weak))
 
-// ---- blank-page skipping: output ink tests ----
-PDL_LATER BOOL bIsWhiteChar(PDEV*, ULONG)
-{
-    return FALSE;
-}
-PDL_LATER BOOL bIsWhiteImage1(PDEV*, const BYTE*, LONG, LONG, LONG)
-{
-    return FALSE;
-}
-PDL_LATER BOOL bIsWhiteDraw(PDEV*, BRUSHOBJ*, BRUSHOBJ*, MIX)
-{
-    return FALSE;
-}
-PDL_LATER void MarkPageInked(PDEV*) {}
