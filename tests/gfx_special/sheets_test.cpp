@@ -256,9 +256,11 @@ TEST(PageEndPattern, EveryEjectGetsItJustBeforeItsPrn)
     WriteSheetsAfterPage(t.pdev(), aRec, 2);
     std::vector<std::string> lines = Lines(t.Take());
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "rct 0 0 4800 6800;"), 2);
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (lines[i] == "prn;")
+    for (size_t i = 1; i < lines.size(); ++i) {
+        if (lines[i] == "prn;") {
             EXPECT_EQ(lines[i - 1], "rct 0 0 4800 6800;");
+        }
+    }
     PdlEndDoc(t.pdev());
 }
 

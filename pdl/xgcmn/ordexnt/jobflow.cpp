@@ -393,6 +393,10 @@ void PdlCopyJobState(PDEV* pNew, PDEV* pOld)
     memcpy(pTo->aInsertValues, pFrom->aInsertValues, sizeof(pTo->aInsertValues));
     pTo->bRecording = pFrom->bRecording;
     memcpy(pTo->aReplay, pFrom->aReplay, sizeof(pTo->aReplay));
+    // The blank-page buffer and the segment store and index move as well.
+    pFrom->aBlankState[1] = 0;
+    pFrom->aReplay[2] = 0;
+    pFrom->aReplay[4] = 0;
 
     pTo->bDrawKind = pFrom->bDrawKind;
     memcpy(pTo->abToneCurve, pFrom->abToneCurve, sizeof(pTo->abToneCurve));
