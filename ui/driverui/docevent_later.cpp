@@ -104,15 +104,6 @@ int DocEventPageHooks(HANDLE hPrinter, HDC hdc, WORD wEvent, ULONG cbIn, PVOID p
     return DOCEV_OK;
 }
 
-// Not in this library yet: the cover-sheet fax job. It fails, so the first
-// page of a fax job with a cover sheet fails rather than sending a fax
-// without its cover pages.
-int RunFaxJob(HDC hdc)
-{
-    (void)hdc;
-    return 0;
-}
-
 // Not in this library yet: the heading-text drawing of index paper. The
 // segment is recorded empty.
 BOOL DrawFontSample(HDC hdc, const BYTE* pEntry476, int iPass)

@@ -55,8 +55,8 @@ void DocEventStartPageForm(HANDLE hPrinter, HDC hdc);
 // ENDPAGE: the watermark of the page.
 void DrawPageWatermark(HANDLE hPrinter, HDC hdc, const RECT* prc);
 
-// The fax job with cover sheets at the first page: 1 done, 0 failed.
-int RunFaxJob(HDC hdc);
+// The fax job with cover sheets at the first page is in faxjob.h.
+#include "ui/driverui/faxjob.h"
 
 // The next date at hour:minute from the local time (today when that time has
 // not passed yet): five words year, month, day, hour, minute.

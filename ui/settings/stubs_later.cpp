@@ -10,16 +10,6 @@
 #include "ui/settings/strcache.h"
 #include "ui/settings/uiparam.h"
 
-void LoadFaxDestinations(POPTIONDB pdb, UISETTINGS* pObj, DEVMODEW* pdm, DWORD dwReserved,
-                         HANDLE hPrinter)
-{
-}
-
-BOOL SaveFaxDestinations(UISETTINGS* pObj, DEVMODEW* pdm)
-{
-    return TRUE;
-}
-
 void CountStaticTables()
 {
 }

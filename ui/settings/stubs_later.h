@@ -1,9 +1,9 @@
 // stubs_later.h: entry points of later steps that the settings object calls.
 //
-// The fax destination list file and the rule indexes of the constraint
-// engine are built by their own steps. Until then these entry points do the
-// least their callers need: the fax destination file is neither read nor
-// written; no rule index is built. Each keeps the name and arguments its
+// The rule indexes of the constraint
+// engine are built by their own step. Until then these entry points do the
+// least their callers need:
+// no rule index is built. Each keeps the name and arguments its
 // owner gives it. The watermark list is in wmlist.h.
 #pragma once
 
@@ -14,9 +14,8 @@
 struct UISETTINGS;
 struct REGTREESET;
 
-void LoadFaxDestinations(POPTIONDB pdb, UISETTINGS* pObj, DEVMODEW* pdm, DWORD dwReserved,
-                         HANDLE hPrinter);
-BOOL SaveFaxDestinations(UISETTINGS* pObj, DEVMODEW* pdm);
+// The fax destination list file is in faxdest.h.
+#include "ui/settings/faxdest.h"
 
 void CountStaticTables();
 BOOL BuildRuleIndexes(UISETTINGS* pObj);
