@@ -190,7 +190,9 @@ std::vector<BYTE> OneBitRecord(BYTE bits, std::vector<ULONG> colours, ULONG fl =
     for (LONG y = 0; y < cy; ++y) {
         v[RB_HEAD_SIZE + 4 * y] = (BYTE)(bits + y);
     }
-    memcpy(v.data() + prb->offColors, colours.data(), 4 * colours.size());
+    if (!colours.empty()) {
+        memcpy(v.data() + prb->offColors, colours.data(), 4 * colours.size());
+    }
     return v;
 }
 
@@ -241,7 +243,8 @@ TEST(PatternBrush, UnsupportedFormatIsNeverCached)
     reinterpret_cast<REALBRUSH*>(rec.data())->iFormat = 7;
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(DefinePatternBrush(t.pdev(), reinterpret_cast<REALBRUSH*>(rec.data())), 0);
-        EXPECT_EQ(t.attr()->cCached, 0);
+        const LONG cCached = t.attr()->cCached;  // packed field: read by value
+        EXPECT_EQ(cCached, 0);
     }
     EXPECT_EQ(t.Take(), "");
     EXPECT_EQ(UpdatePatternBrushExt(t.pdev(), reinterpret_cast<REALBRUSH*>(rec.data()), 2), 0);

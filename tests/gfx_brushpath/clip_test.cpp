@@ -102,7 +102,8 @@ TEST(Clip, ComplexListInSeveralEnumerationCallsIsWrittenOnce)
     c.pco->iUniq = 0;
     UpdateClip(t.pdev(), c.pco, nullptr);
     EXPECT_EQ(t.Take(), want);
-    EXPECT_EQ(t.attr()->pSavedRects, nullptr);
+    const LONG* pSaved = t.attr()->pSavedRects;  // packed field: read by value
+    EXPECT_EQ(pSaved, nullptr);
 }
 
 TEST(Clip, BrowserFillsKeepOnlyTheOverlappedRectangles)

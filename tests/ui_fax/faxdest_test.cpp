@@ -92,7 +92,7 @@ TEST_F(FaxDestTest, SavedFileHasTheRecordLayoutByteForByte)
     SetDest(0, u"Name", u"0312345678", u"Company A", u"Dept B", 1, 0, 2);
     SetDest(1, k44.c_str(), u"", u"日本", u"", 0, 1, 1);
     ASSERT_TRUE(SaveFaxDestinations(pObj, &dm.dm));
-    ASSERT_NE(dm.env.dwFaxListId, 0u);
+    ASSERT_NE(+dm.env.dwFaxListId, 0u);
 
     std::vector<BYTE> expect(18004, 0);
     expect[0] = 2;
@@ -140,8 +140,8 @@ TEST_F(FaxDestTest, LoadFillsColumnsItemsAndPaths)
     EXPECT_EQ(st->aItem[2][2].sCurrent, 1);
     EXPECT_EQ(std::u16string(st->szPrinter), kPrinter);
     // The file stays for the job; the DEVMODE still names it.
-    EXPECT_EQ(dm.env.dwFaxListId, 0x1234u);
-    EXPECT_EQ(dm.env.wFaxDestCount, 3);
+    EXPECT_EQ(+dm.env.dwFaxListId, 0x1234u);
+    EXPECT_EQ(+dm.env.wFaxDestCount, 3);
 }
 
 TEST_F(FaxDestTest, RoundTripKeepsEveryDestination)
@@ -190,21 +190,21 @@ TEST_F(FaxDestTest, MissingFileClearsTheDevmode)
     LoadFaxDestinations(nullptr, pObj, &dm.dm, 0, nullptr);
     EXPECT_EQ(st->lCount, 0);
     EXPECT_EQ(st->lCount2, 0);
-    EXPECT_EQ(dm.env.dwFaxListId, 0u);
-    EXPECT_EQ(dm.env.wFaxDestCount, 0);
+    EXPECT_EQ(+dm.env.dwFaxListId, 0u);
+    EXPECT_EQ(+dm.env.wFaxDestCount, 0);
 }
 
 TEST_F(FaxDestTest, SavingWithoutDestinations)
 {
     // No number: nothing to do.
     EXPECT_TRUE(SaveFaxDestinations(pObj, &dm.dm));
-    EXPECT_EQ(dm.env.dwFaxListId, 0u);
+    EXPECT_EQ(+dm.env.dwFaxListId, 0u);
     EXPECT_EQ(RingValue(u"idx"), 0xFFFFFFFFu);
     // A file left from an earlier commit is removed with its number.
     WriteHost(TempFileHost(0x55), std::vector<BYTE>(18004, 0));
     dm.env.dwFaxListId = 0x55;
     EXPECT_TRUE(SaveFaxDestinations(pObj, &dm.dm));
-    EXPECT_EQ(dm.env.dwFaxListId, 0u);
+    EXPECT_EQ(+dm.env.dwFaxListId, 0u);
     EXPECT_FALSE(HostExists(TempFileHost(0x55)));
 }
 
@@ -218,7 +218,7 @@ TEST_F(FaxDestTest, SavingTwiceReusesTheFileAndLeavesTheRing)
     EXPECT_EQ(RingValue(u"1"), dwFirst);
     SetDest(0, u"b", u"2", u"", u"", 0, 0, 0);
     ASSERT_TRUE(SaveFaxDestinations(pObj, &dm.dm));
-    EXPECT_EQ(dm.env.dwFaxListId, dwFirst);
+    EXPECT_EQ(+dm.env.dwFaxListId, dwFirst);
     EXPECT_EQ(RingValue(u"idx"), 1u);
     EXPECT_EQ(RingValue(u"2"), 0u);
     EXPECT_EQ(ReadHost(TempFileHost(dwFirst))[4], 'b');
@@ -233,7 +233,7 @@ TEST_F(FaxDestTest, EleventhFileRemovesTheFirst)
     for (int i = 0; i < 11; ++i) {
         dm.env.dwFaxListId = 0;  // a new DEVMODE each time
         ASSERT_TRUE(SaveFaxDestinations(pObj, &dm.dm));
-        numbers.push_back(dm.env.dwFaxListId);
+        numbers.push_back(+dm.env.dwFaxListId);
     }
     EXPECT_FALSE(HostExists(TempFileHost(numbers[0])));
     for (int i = 1; i < 11; ++i) EXPECT_TRUE(HostExists(TempFileHost(numbers[i]))) << i;

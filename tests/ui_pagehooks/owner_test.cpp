@@ -161,6 +161,8 @@ TEST_F(OwnerCheck, AFreshDevmodeIsClearedAndANamelessUserKeepsAnUnownedOne)
     EXPECT_TRUE(FieldsCleared());
     EXPECT_EQ(Text(Drv()->env.szParam229, 132), u"carol");
 
+    // A second fresh start: the first one's database and object go first.
+    TearDown();
     SetUp();
     OwnerCheckSetUserNameProc(FailingUserName);
     EXPECT_EQ(Open(u"ignored"), JOBOWNER_NONE);

@@ -42,15 +42,22 @@ DWORD GetDevmodeExtraSize() { return DRV_UIEXTRA_SIZE + XR_GetEnvExtraSize(); }
 void CopyWideBounded(LPWSTR pszTarget, LPCWSTR pszSource, DWORD cbTarget) {
     DWORD cch = cbTarget / 2;
     if (!pszTarget || cch == 0) return;
+    // Either string may be a field of a packed record at an odd address, so
+    // each unit is copied bytewise.
+    BYTE* pbTarget = reinterpret_cast<BYTE*>(pszTarget);
+    const BYTE* pbSource = reinterpret_cast<const BYTE*>(pszSource);
     DWORD i = 0;
     if (pszSource) {
         for (; i < cch; i++) {
-            pszTarget[i] = pszSource[i];
-            if (pszSource[i] == 0) return;
+            WCHAR ch;
+            memcpy(&ch, pbSource + i * sizeof(WCHAR), sizeof(WCHAR));
+            memcpy(pbTarget + i * sizeof(WCHAR), &ch, sizeof(WCHAR));
+            if (ch == 0) return;
         }
     }
     // The source did not end inside the target: cut it at the last unit.
-    pszTarget[i < cch ? i : cch - 1] = 0;
+    const WCHAR chEnd = 0;
+    memcpy(pbTarget + (i < cch ? i : cch - 1) * sizeof(WCHAR), &chEnd, sizeof(WCHAR));
 }
 
 void SetDrvSignature(DEVMODEW* pdm) {

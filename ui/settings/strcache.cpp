@@ -47,11 +47,23 @@ int _LoadString(HMODULE hModule, UINT uId, LPWSTR psz, int cch) {
 }
 CRITICAL_SECTION s_cs;
 std::once_flag s_csOnce;
+bool s_bCsMade = false;
 
-// The lock of the cache; made once per library image.
+// The lock of the cache; made once per library image and deleted when the
+// image is unloaded (the driver libraries come and go with every job).
+struct CacheLockImage {
+    ~CacheLockImage() {
+        if (s_bCsMade) DeleteCriticalSection(&s_cs);
+        s_bCsMade = false;
+    }
+} s_csImage;
+
 struct CacheLock {
     CacheLock() {
-        std::call_once(s_csOnce, [] { InitializeCriticalSection(&s_cs); });
+        std::call_once(s_csOnce, [] {
+            InitializeCriticalSection(&s_cs);
+            s_bCsMade = true;
+        });
         EnterCriticalSection(&s_cs);
     }
     ~CacheLock() { LeaveCriticalSection(&s_cs); }

@@ -547,18 +547,21 @@ LONG DefineHatchBrush(PDEV* pPDev, ULONG iStyle, ULONG rgbFirst, ULONG rgbSecond
     PDLATTR* pa = PdlAttr(pPDev);
     LONG a = _Gray(pPDev, rgbFirst);
     LONG b = _Gray(pPDev, rgbSecond);
-    LONG* pTriple = pa->aHatch[iStyle];
+    // The packed record may put the triple at any address: copy it in and out.
+    BYTE* pTriple = reinterpret_cast<BYTE*>(pa->aHatch[iStyle]);
+    LONG aLast[3];
+    memcpy(aLast, pTriple, sizeof(aLast));
     LONG nBrush = PDL_BRUSH_HATCH0 + (LONG)iStyle;
-    if (pTriple[0] == a && pTriple[1] == b && pTriple[2] == (LONG)iStyle) {
+    if (aLast[0] == a && aLast[1] == b && aLast[2] == (LONG)iStyle) {
         return nBrush;
     }
-    pTriple[0] = -1;
+    const LONG lUndefined = -1;
+    memcpy(pTriple, &lUndefined, sizeof(LONG));
     if (PdlPrintf(pPDev, "bru %d #%X #%X", nBrush, a, b) > 0 &&
         PdlPrintf(pPDev, " %d %d %d <!", 32, 32, 4) > 0 &&
         _bWriteBrushData(pPDev, GetHatchPattern(iStyle), 128)) {
-        pTriple[0] = a;
-        pTriple[1] = b;
-        pTriple[2] = (LONG)iStyle;
+        const LONG aNew[3] = {a, b, (LONG)iStyle};
+        memcpy(pTriple, aNew, sizeof(aNew));
     }
     return nBrush;
 }

@@ -36,17 +36,19 @@ CHAINHEAD* _Chain(PDEV* pPDev)
     return static_cast<CHAINHEAD*>(pPDev->pChain);
 }
 
-BOOL _bSameRect(const LONG a[4], const RECTL& r)
+// The remembered edges live in the packed attribute record at any address,
+// so they are copied, never read or written through a LONG pointer.
+BOOL _bSameRect(const void* pEdges, const RECTL& r)
 {
+    LONG a[4];
+    memcpy(a, pEdges, sizeof(a));
     return a[0] == r.left && a[1] == r.top && a[2] == r.right && a[3] == r.bottom;
 }
 
-void _StoreRect(LONG a[4], const RECTL& r)
+void _StoreRect(void* pEdges, const RECTL& r)
 {
-    a[0] = r.left;
-    a[1] = r.top;
-    a[2] = r.right;
-    a[3] = r.bottom;
+    const LONG a[4] = {r.left, r.top, r.right, r.bottom};
+    memcpy(pEdges, a, sizeof(a));
 }
 
 // One pass over the clip's rectangles; pfn sees each in order.
@@ -445,9 +447,11 @@ BOOL bRop3UsesDest(ULONG code)
 BOOL bIsIexplore(PDEV* pPDev)
 {
     static const char16_t s_szName[] = u"iexplore.exe";
-    const WCHAR* psz = PdlWork(pPDev)->szAppName;
+    // The name sits in the packed work record, possibly at an odd address.
+    const BYTE* pb = reinterpret_cast<const BYTE*>(PdlWork(pPDev)->szAppName);
     for (int i = 0; i < 31; ++i) {
-        WCHAR a = psz[i];
+        WCHAR a;
+        memcpy(&a, pb + i * sizeof(WCHAR), sizeof(WCHAR));
         WCHAR b = s_szName[i];
         if (a >= u'A' && a <= u'Z') {
             a = (WCHAR)(a - u'A' + u'a');

@@ -68,10 +68,14 @@ struct FONTTABLE {
     float afTan[900];
 };
 
+// The table lives in the library image (not on the heap), so it goes away with
+// the image when the spooler unloads the driver after a job. Its rows point into
+// its own strings, so it is filled in place.
 const FONTTABLE& _Table()
 {
+    static FONTTABLE s_table;
     static const FONTTABLE* s_pTable = [] {
-        FONTTABLE* p = new FONTTABLE;
+        FONTTABLE* p = &s_table;
         for (int i = 0; i < PDL_FONT_ROWS; ++i) {
             p->aFamily[i] = _Narrow(kFontRows[i].pwszFamily);
             p->aFont[i] = _Narrow(kFontRows[i].pwszFont);
