@@ -447,16 +447,16 @@ ULONG _StateClearDests(PDEV* pPDev, const ESCARGS*)
 ULONG _StateGetFaxNumber(PDEV* pPDev, const ESCARGS* a)
 {
     // The number is NUL-padded to its 44 bytes, so it may fill them all.
-    char szNumber[ESC_FAXTEXT_SIZE + 1];
+    char szNumber[FAXDEST_TEXT_BYTES + 1];
     memcpy(szNumber,
            _Work(pPDev) + offsetof(PDLWORK, FaxDest) + offsetof(FAXDESTFILE, aDest) +
-               offsetof(FAXDEST, szFaxNumber),
-           ESC_FAXTEXT_SIZE);
-    szNumber[ESC_FAXTEXT_SIZE] = 0;
-    WCHAR szWide[ESC_FAXTEXT_SIZE];
-    AnsiToUnicode(szWide, szNumber, ESC_FAXTEXT_SIZE);
+               offsetof(FAXDEST, aszText[1]),
+           FAXDEST_TEXT_BYTES);
+    szNumber[FAXDEST_TEXT_BYTES] = 0;
+    WCHAR szWide[FAXDEST_TEXT_BYTES];
+    AnsiToUnicode(szWide, szNumber, FAXDEST_TEXT_BYTES);
     memset(a->pbOut, 0, 88);
-    _CopyWideText(a->pbOut, ESC_FAXTEXT_SIZE, reinterpret_cast<const BYTE*>(szWide),
+    _CopyWideText(a->pbOut, FAXDEST_TEXT_BYTES, reinterpret_cast<const BYTE*>(szWide),
                   sizeof(szWide));
     return ESC_DONE;
 }
@@ -551,7 +551,7 @@ const ESCROW s_aStateRows[] = {
     {ESCAPE_STATE_SETFAXDATE, 10, 0, TRUE, _StateSetFaxDate},
     // a declined fax confirmation forgets the destinations
     {ESCAPE_STATE_CLEARDESTS, 0, 0, TRUE, _StateClearDests},
-    {ESCAPE_STATE_GETFAXNUMBER, 0, 2 * ESC_FAXTEXT_SIZE, TRUE, _StateGetFaxNumber},
+    {ESCAPE_STATE_GETFAXNUMBER, 0, 2 * FAXDEST_TEXT_BYTES, TRUE, _StateGetFaxNumber},
     {ESCAPE_STATE_GETFAXDATE, 0, 10, TRUE, _StateGetFaxDate},
     // EndDoc: the job may end with the universal exit sequence
     {ESCAPE_STATE_JOBEND, 0, 0, TRUE, _StateJobEnd},

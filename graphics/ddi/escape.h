@@ -288,36 +288,7 @@ static_assert(offsetof(PDEVSTATE, abWatermark) == 238);
 static_assert(offsetof(PDEVSTATE, bPad243) == 243);
 static_assert(offsetof(PDEVSTATE, abNupState) == 244);
 
-// FAXDEST, 180 bytes: one fax destination as the destination list carries it
-// (100 of them follow the 32-bit count of a FAXDESTFILE, pdlwork.h).
-//
-//   off  size  field
-//     0    44  szText1      ANSI, NUL-padded
-//    44    44  szFaxNumber  ANSI, the number dialled
-//    88    44  szText3      ANSI
-//   132    44  szText4      ANSI
-//   176     1  bEcm         ECM choice
-//   177     1  bIntl        international-mode choice
-//   178     1  bV34         V.34 choice
-//   179     1  bReserved    0
-#define ESC_FAXTEXT_SIZE 44
-struct FAXDEST {
-    CHAR szText1[ESC_FAXTEXT_SIZE];      // first text
-    CHAR szFaxNumber[ESC_FAXTEXT_SIZE];  // fax number
-    CHAR szText3[ESC_FAXTEXT_SIZE];      // third text
-    CHAR szText4[ESC_FAXTEXT_SIZE];      // fourth text
-    BYTE bEcm;                           // ECM
-    BYTE bIntl;                          // international mode
-    BYTE bV34;                           // V.34
-    BYTE bReserved;                      // 0
-};
-static_assert(sizeof(FAXDEST) == PDL_FAXDEST_SIZE);
-static_assert(offsetof(FAXDEST, szFaxNumber) == 44);
-static_assert(offsetof(FAXDEST, szText3) == 88);
-static_assert(offsetof(FAXDEST, szText4) == 132);
-static_assert(offsetof(FAXDEST, bEcm) == 176);
-static_assert(offsetof(FAXDEST, bIntl) == 177);
-static_assert(offsetof(FAXDEST, bV34) == 178);
+// FAXDEST and FAXDESTFILE: ui/settings/faxdestrec.h.
 
 // SEGMENTSTATE, 20 bytes at W 27204: the recorded-segment store's state.
 //

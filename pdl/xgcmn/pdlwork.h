@@ -16,6 +16,8 @@
 //  3. Integers are little-endian; int32/int16 fields are signed.
 #pragma once
 
+#include "ui/settings/faxdestrec.h"
+
 #include "platform/windef.h"
 
 #pragma pack(push, 1)
@@ -69,18 +71,10 @@ static_assert(offsetof(PAGESETUPREC, nTray) == 40);
 static_assert(offsetof(PAGESETUPREC, nSides) == 42);
 static_assert(offsetof(PAGESETUPREC, nCopies) == 44);
 
-// FAXDESTFILE, 18004 bytes: the destination list the fax job sends by escape.
-//
-//  off    size  field
-//    0       4  cDest   number of destinations
-//    4 100x180  aDest   FAXDEST records (number at 44, flags after it)
-#define PDL_MAX_FAXDEST 100
+// FAXDESTFILE (ui/settings/faxdestrec.h), 18004 bytes: the destination list
+// the fax job sends by escape.
+#define PDL_MAX_FAXDEST FAXDEST_MAX
 #define PDL_FAXDEST_SIZE 180
-struct FAXDESTFILE {
-    LONG cDest;                                     // destinations received
-    BYTE aDest[PDL_MAX_FAXDEST][PDL_FAXDEST_SIZE];  // raw FAXDEST records
-};
-static_assert(sizeof(FAXDESTFILE) == 18004);
 
 // PDLWORK, 28108 bytes.
 //

@@ -20,6 +20,7 @@
 #pragma once
 
 #include "platform/windows.h"
+#include "ui/settings/faxdestrec.h"
 
 // Handler and dispatcher results (the spooler's convention).
 #define DOCEV_OK 1
@@ -74,7 +75,6 @@
 #define WORKAREA_SIZE 28108
 #define FAXSTATE_SIZE 16
 #define FAXDESTFILE_SIZE 18004
-#define FAXDEST_MAX 100
 
 // Work-area offsets the chain reads.
 #define WA_HEADER_WRITTEN 8     // 32-bit: 1 once the job header is written

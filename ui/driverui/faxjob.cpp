@@ -6,6 +6,7 @@
 #include "platform/gdi/gdidraw.h"
 #include "ui/driverui/docevent.h"
 #include "ui/driverui/faxcover_render.h"
+#include "ui/driverui/faxpagesetup.h"
 #include "ui/driverui/docevent_later.h"
 #include "ui/driverui/docevent_store.h"
 #include "ui/settings/devmode.h"
@@ -152,6 +153,22 @@ int PrintCoverSheetPage(BYTE* pJobBlock, HDC hdc, const FAXWDEST* pDests, int cD
     LoadFaxCover(&pCover, &set, szPrinter);
     FreeRegTreeTables(&set);
 
+    // The cover page gets its own page set-up; the job's is put back after
+    // it on every path that changed it.
+    PDEVSTATE* pSaved = (PDEVSTATE*)AllocZeroed(PDEVSTATE_SIZE);
+    if (!pSaved) {
+        FreeFaxCover(&pCover);
+        return 0;
+    }
+    SavePageSetupState(pJobBlock, pSaved);
+    if (!SetCoverPageSetup(pJobBlock, hdc, pSaved)) {
+        BYTE* p = (BYTE*)pSaved;
+        FreeZeroed(&p);
+        FreeFaxCover(&pCover);
+        return 0;
+    }
+    pDrv = (const DRVDEVMODE*)(pJobBlock + JOBBLOCK_DEVMODE);
+
     COVERCTX* pCtx = (COVERCTX*)AllocZeroed(sizeof(COVERCTX));
     int iResult = 0;
     if (pCtx) {
@@ -166,6 +183,9 @@ int PrintCoverSheetPage(BYTE* pJobBlock, HDC hdc, const FAXWDEST* pDests, int cD
         BYTE* p = (BYTE*)pCtx;
         FreeZeroed(&p);
     }
+    if (!SendPageSetupState(pJobBlock, hdc, pSaved)) iResult = 0;
+    BYTE* p = (BYTE*)pSaved;
+    FreeZeroed(&p);
     FreeFaxCover(&pCover);
     return iResult;
 }
@@ -186,7 +206,7 @@ int RunFaxJob(HDC hdc)
 
     // The wide destination array; a damaged count is bounded.
     const FAXDESTFILE* pFile = (const FAXDESTFILE*)(pWork + WA_FAX_DESTS);
-    LONG n = pFile->lCount;
+    LONG n = pFile->cDest;
     if (n < 0) n = 0;
     if (n > FAXDEST_MAX) n = FAXDEST_MAX;
     BYTE* pArray = AllocZeroed(4 + FAXWDEST_SIZE * FAXDEST_MAX);

@@ -66,7 +66,7 @@ void LoadFaxDestinations(POPTIONDB pdb, UISETTINGS* pObj, DEVMODEW* pdm, DWORD d
                 ReadFile(hf, pFile, FAXDEST_FILE_SIZE, &cbRead, nullptr);
                 CloseHandle(hf);
                 // A damaged count must not index past the columns.
-                LONG n = pFile->lCount;
+                LONG n = pFile->cDest;
                 if (n < 0) n = 0;
                 if (n > FAXDEST_MAX) n = FAXDEST_MAX;
                 st->lCount = st->lCount2 = n;
@@ -196,7 +196,7 @@ BOOL SaveFaxDestinations(UISETTINGS* pObj, DEVMODEW* pdm) {
         CloseHandle(hf);
         return FALSE;
     }
-    pFile->lCount = n;
+    pFile->cDest = n;
     for (LONG k = 0; k < n; ++k) {
         FAXDEST& d = pFile->aDest[k];
         for (int i = 0; i < 4; ++i) {

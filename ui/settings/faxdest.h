@@ -16,6 +16,8 @@
 //      that fills its 44 bytes has no terminator in the file.
 #pragma once
 
+#include "ui/settings/faxdestrec.h"
+
 #include <cstddef>
 
 #include "platform/windows.h"
@@ -23,10 +25,7 @@
 
 struct UISETTINGS;
 
-#define FAXDEST_MAX 100
-#define FAXDEST_TEXT_BYTES 44
 #define FAXDEST_TEXT_CCH 45          // one column entry: 44 characters and a NUL
-#define FAXDEST_FILE_SIZE 18004
 #define FAXDEST_PREFIX u"xpb"
 #define FAXDEST_RING_KEY u"TempPlistID"
 #define FAXDEST_RING_SLOTS 10
@@ -37,38 +36,6 @@ struct UISETTINGS;
 #define FAXOPT_INTL 70
 #define FAXOPT_V34 183
 
-#pragma pack(push, 1)
-// One destination (180 bytes).
-//   off size field
-//     0   44 text 1 (recipient name), ANSI, NUL-padded
-//    44   44 text 2 (fax number)
-//    88   44 text 3 (first company line)
-//   132   44 text 4 (second company line)
-//   176    1 ECM choice            177 1 international-mode choice
-//   178    1 V.34 choice           179 1 reserved, 0
-struct FAXDEST {
-    CHAR aszText[4][FAXDEST_TEXT_BYTES];
-    BYTE bEcm;
-    BYTE bIntl;
-    BYTE bV34;
-    BYTE bReserved;
-};
-// The whole file (18004 bytes).
-//   off        size field
-//     0           4 number of destinations (0..100)
-//     4 + 180 x k 180 destination k, k = 0..99
-struct FAXDESTFILE {
-    LONG lCount;
-    FAXDEST aDest[FAXDEST_MAX];
-};
-#pragma pack(pop)
-static_assert(sizeof(FAXDEST) == 180);
-static_assert(offsetof(FAXDEST, aszText[1]) == 44);
-static_assert(offsetof(FAXDEST, aszText[3]) == 132);
-static_assert(offsetof(FAXDEST, bEcm) == 176);
-static_assert(offsetof(FAXDEST, bV34) == 178);
-static_assert(sizeof(FAXDESTFILE) == FAXDEST_FILE_SIZE);
-static_assert(offsetof(FAXDESTFILE, aDest) == 4);
 
 // The destination state inside the settings object's shared area (the
 // object lives only in memory, so it keeps natural alignment).

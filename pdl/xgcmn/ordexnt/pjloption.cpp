@@ -863,14 +863,15 @@ void PjlPcFaxNumbers(PDEV* pPDev)
         nFirst = 0;
     }
     for (int i = nFirst; i < nLast; ++i) {
-        const BYTE* pDest = pWork->FaxDest.aDest[i];
-        char achNumber[45];
-        memcpy(achNumber, pDest + 44, 44);
-        achNumber[44] = 0;
+        const FAXDEST& dest = pWork->FaxDest.aDest[i];
+        char achNumber[FAXDEST_TEXT_BYTES + 1];
+        memcpy(achNumber, dest.aszText[1], FAXDEST_TEXT_BYTES);
+        achNumber[FAXDEST_TEXT_BYTES] = 0;
         PjlCleanText(achNumber);
+        const BYTE abFlag[3] = {dest.bEcm, dest.bIntl, dest.bV34};
         const char* apszFlag[3];
         for (int k = 0; k < 3; ++k) {
-            apszFlag[k] = pDest[176 + k] != 0 ? "1" : "0";
+            apszFlag[k] = abFlag[k] != 0 ? "1" : "0";
         }
         PdlPrintf(pPDev, "@PJL SET PCFAXNUM = \"%s,%s,%s,%s\"\n", achNumber, apszFlag[0],
                   apszFlag[1], apszFlag[2]);
