@@ -1788,39 +1788,33 @@ BOOL SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT lppt)
     return TRUE;
 }
 
-BOOL SetWindowExtEx(HDC hdc, int x, int y, LPSIZE lpsz)
+// Sets the window or viewport extent. Only the two scalable modes take
+// extents; a zero extent is refused.
+static BOOL _SetExtent(HDC hdc, SIZEL DCSTATE::*pExt, int x, int y, LPSIZE lpsz)
 {
     DCSTATE* s = State(hdc);
     if (!s)
         return FALSE;
     if (lpsz)
-        *lpsz = s->szWinExt;
-    // Only the two scalable modes take extents; a zero extent is refused.
+        *lpsz = s->*pExt;
     if (s->iMapMode != MM_ISOTROPIC && s->iMapMode != MM_ANISOTROPIC)
         return TRUE;
     if (x == 0 || y == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    s->szWinExt = SIZEL{x, y};
+    s->*pExt = SIZEL{x, y};
     return TRUE;
+}
+
+BOOL SetWindowExtEx(HDC hdc, int x, int y, LPSIZE lpsz)
+{
+    return _SetExtent(hdc, &DCSTATE::szWinExt, x, y, lpsz);
 }
 
 BOOL SetViewportExtEx(HDC hdc, int x, int y, LPSIZE lpsz)
 {
-    DCSTATE* s = State(hdc);
-    if (!s)
-        return FALSE;
-    if (lpsz)
-        *lpsz = s->szViewExt;
-    if (s->iMapMode != MM_ISOTROPIC && s->iMapMode != MM_ANISOTROPIC)
-        return TRUE;
-    if (x == 0 || y == 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    s->szViewExt = SIZEL{x, y};
-    return TRUE;
+    return _SetExtent(hdc, &DCSTATE::szViewExt, x, y, lpsz);
 }
 
 BOOL LPtoDP(HDC hdc, LPPOINT lppt, int c)
