@@ -188,10 +188,12 @@ BOOL GenStartPage(SURFOBJ* pso)
     return _bBeginSheetPage(pPDev);
 }
 
+// Bitmap mode groups its pages too: each page image goes to its cell, and
+// the sheet ends after the last of them.
 static BOOL _bIsNupSheet(PDEV* pPDev)
 {
     DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
-    return !bIsBitmapMode(pPDev) && pdm->ui.bLayoutKind != 4 && pdm->ui.lpLayout != 1;
+    return pdm->ui.bLayoutKind != 4 && pdm->ui.lpLayout != 1;
 }
 
 // The sheet's end: its borders, the page end commands, SECTION 4 and the

@@ -27,6 +27,7 @@
 #include "platform/gdi/gdiobj.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -62,6 +63,7 @@ struct GBRUSH {
     HSURF hsurfPattern;         // own copy of a pattern, or null
     BOOL bMonoPattern;          // 1-bit pattern coloured by the DC's text and background
     std::vector<ULONG> aPal;    // colours of an indexed DIB pattern
+    ULONG ulSerial;             // never reused, unlike the brush's address
 };
 
 struct GRGN {
@@ -99,13 +101,15 @@ struct DCSTATE {
     // objects handed to the driver, kept while their inputs stay (rule 4)
     BRUSHOBJ* pboFill = nullptr;
     XLATEOBJ* pxloFill = nullptr;
-    GBRUSH* pFillFor = nullptr;
+    ULONG ulFillFor = 0;        // serial of the brush it was made for
     HSURF hsurfFillFor = nullptr;
+    ULONG ulFillSurfUniq = 0;   // and the target's uniqueness stamp
     COLORREF crFillBk = 0, crFillText = 0;
     int iFillBkMode = 0;
     BRUSHOBJ* pboPen = nullptr;
     COLORREF crPenFor = 0;
     HSURF hsurfPenFor = nullptr;
+    ULONG ulPenSurfUniq = 0;
     // banded pages (fact 6)
     BOOL bReplaying = FALSE;            // drawing a recorded call into a band
     std::vector<struct BANDREC*> aPage; // the page's calls, kept until EndPage
@@ -158,6 +162,8 @@ GBRUSH* NewBrush(UINT uStyle, COLORREF cr)
     p->hdr.eKind = DK_BRUSH;
     p->uStyle = uStyle;
     p->cr = cr & 0xFFFFFF;
+    static std::atomic<ULONG> s_ulSerial{0};
+    p->ulSerial = ++s_ulSerial;
     return p;
 }
 
@@ -209,7 +215,8 @@ void FreeFillBrush(DCSTATE* s)
         PlatXlateDelete(s->pxloFill);
     s->pboFill = nullptr;
     s->pxloFill = nullptr;
-    s->pFillFor = nullptr;
+    s->ulFillFor = 0;
+    s->hsurfFillFor = nullptr;
 }
 
 void FreePenBrush(DCSTATE* s)
@@ -577,7 +584,11 @@ BRUSHOBJ* FillBrush(DCSTATE* s, const TARGET& t)
     GBRUSH* pb = s->pBrush;
     if (!pb || pb->uStyle == BS_NULL)
         return nullptr;
-    if (s->pboFill && s->pFillFor == pb && s->hsurfFillFor == t.pso->hsurf && s->crFillBk == s->crBk &&
+    // Keyed by serial and stamp, not by address: a brush or surface made
+    // after another was deleted may get its address, and must never be
+    // drawn with the old one's realization.
+    if (s->pboFill && s->ulFillFor == pb->ulSerial && s->hsurfFillFor == t.pso->hsurf &&
+        s->ulFillSurfUniq == t.pso->iUniq && s->crFillBk == s->crBk &&
         s->crFillText == s->crText && s->iFillBkMode == s->iBkMode)
         return s->pboFill;
     FreeFillBrush(s);
@@ -614,8 +625,9 @@ BRUSHOBJ* FillBrush(DCSTATE* s, const TARGET& t)
         FreeFillBrush(s);
         return nullptr;
     }
-    s->pFillFor = pb;
+    s->ulFillFor = pb->ulSerial;
     s->hsurfFillFor = t.pso->hsurf;
+    s->ulFillSurfUniq = t.pso->iUniq;
     s->crFillBk = s->crBk;
     s->crFillText = s->crText;
     s->iFillBkMode = s->iBkMode;
@@ -625,7 +637,7 @@ BRUSHOBJ* FillBrush(DCSTATE* s, const TARGET& t)
 BRUSHOBJ* PenBrush(DCSTATE* s, const TARGET& t)
 {
     COLORREF cr = s->pPen->cr;
-    if (s->pboPen && s->crPenFor == cr && s->hsurfPenFor == t.pso->hsurf)
+    if (s->pboPen && s->crPenFor == cr && s->hsurfPenFor == t.pso->hsurf && s->ulPenSurfUniq == t.pso->iUniq)
         return s->pboPen;
     FreePenBrush(s);
     PLATBRUSHDEF def = {};
@@ -635,6 +647,7 @@ BRUSHOBJ* PenBrush(DCSTATE* s, const TARGET& t)
     s->pboPen = PlatBrushCreate(&def);
     s->crPenFor = cr;
     s->hsurfPenFor = t.pso->hsurf;
+    s->ulPenSurfUniq = t.pso->iUniq;
     return s->pboPen;
 }
 
@@ -1473,6 +1486,12 @@ static void FreeIfUnselected(HGDIOBJ h)
             pPen = static_cast<GPEN*>(h);
         else
             pBrush = static_cast<GBRUSH*>(h);
+        // A realization made for the brush goes with it: it still points at
+        // the brush's pattern, which is about to be freed.
+        if (pBrush)
+            for (const auto& kv : g_states)
+                if (kv.second->ulFillFor == pBrush->ulSerial)
+                    FreeFillBrush(kv.second);
     }
     if (pBrush && pBrush->hsurfPattern)
         EngDeleteSurface(pBrush->hsurfPattern);

@@ -62,6 +62,37 @@ INSTANTIATE_TEST_SUITE_P(
                       SheetCase{7, 5, 16, 1},   // 16-up, exactly one sheet
                       SheetCase{11, 3, 5, 2})); // four pages a sheet, like layout 4
 
+TEST_F(SheetFlow, BitmapModeGroupsPagesOnSheetsToo)
+{
+    struct Case {
+        int pages;
+        size_t sheets;
+    };
+    for (const Case& c : {Case{4, 1}, Case{6, 2}}) {
+        SCOPED_TRACE(c.pages);
+        std::vector<BYTE> dm = NupDevmode(4, 3);
+        AsDrv(dm)->ui.lpGraphicsMode = 1;
+        AsDrv(dm)->ui.lpBorder = 1;
+        HDC hdc = OpenDC(dm);
+        ASSERT_NE(hdc, nullptr);
+        ASSERT_TRUE(StartDocNamed(hdc, u"bitmap sheets"));
+        for (int i = 0; i < c.pages; i++) {
+            ASSERT_GT(StartPage(hdc), 0);
+            ASSERT_TRUE(PatBlt(hdc, 100, 100, 400, 400, BLACKNESS));
+            ASSERT_GT(EndPage(hdc), 0);
+        }
+        ASSERT_GT(EndDoc(hdc), 0);
+        EXPECT_TRUE(DeleteDC(hdc));
+        std::string job = ReadFlowPort();
+        EXPECT_EQ(CountOf(job, "prn;\n"), c.sheets);
+        EXPECT_EQ(CountOf(job, "\npps "), c.sheets);
+        // Every page's image is on its sheet, and each sheet has its frame
+        // and separators after the last of its pages.
+        EXPECT_GE(CountOf(job, "\nbmt "), static_cast<size_t>(c.pages));
+        EXPECT_EQ(CountOf(job, "\nsba "), 6 * c.sheets);  // 4 frame edges, 2 separators
+    }
+}
+
 TEST_F(SheetFlow, SecondStartPageWithoutEndPageCountsNoPage)
 {
     std::vector<BYTE> dm = NupDevmode(4, 3);

@@ -5,6 +5,8 @@
 
 #include "pdl/xgcmn/xgcmn.h"
 
+#include <cstdlib>
+
 namespace {
 
 class BlankJob : public FlowPrinter {};
@@ -104,6 +106,41 @@ TEST_F(BlankJob, WithoutSkippingEveryPageIsPrinted)
     ASSERT_GT(EndDoc(hdc), 0);
     EXPECT_TRUE(DeleteDC(hdc));
     EXPECT_EQ(CountOf(ReadFlowPort(), "prn;\n"), 3u);
+}
+
+TEST_F(BlankJob, ABookletPrintsEveryPageOnItsSheetSide)
+{
+    // Eight pages, each with a line whose length tells its number, except
+    // pages 3 and 6, which are blank: a booklet keeps them, so that every
+    // page stays in its place across the fold.
+    std::vector<BYTE> dm = FlowDefaultDevmode();
+    AsDrv(dm)->ui.lpGraphicsMode = 2;
+    AsDrv(dm)->ui.bLayoutKind = 4;  // booklet
+    AsDrv(dm)->env.PaperLess_Check = 1;
+    HDC hdc = OpenDC(dm);
+    ASSERT_NE(hdc, nullptr);
+    ASSERT_TRUE(StartDocNamed(hdc, u"booklet"));
+    for (int page = 1; page <= 8; page++) {
+        ASSERT_GT(StartPage(hdc), 0);
+        if (page != 3 && page != 6) {
+            ASSERT_TRUE(MoveToEx(hdc, 100, 100, nullptr));
+            ASSERT_TRUE(LineTo(hdc, 1000 + page, 100));
+        }
+        ASSERT_GT(EndPage(hdc), 0);
+    }
+    EXPECT_GT(EndDoc(hdc), 0);
+    EXPECT_TRUE(DeleteDC(hdc));
+
+    std::string port = ReadFlowPort();
+    // Every page is there once, in booklet order: 1 8, 2 7, 3 6, 4 5, each
+    // side set up once and ejected once.
+    std::vector<int> order;
+    const std::string line = "ltr 1 ";  // the line of page n is 900 + n dots long
+    for (size_t at = port.find(line); at != std::string::npos; at = port.find(line, at + 1))
+        order.push_back(std::atoi(port.c_str() + at + line.size()) - 900);
+    EXPECT_EQ(order, (std::vector<int>{1, 8, 2, 7, 4, 5})) << port;
+    EXPECT_EQ(CountOf(port, "prn;\n"), 4u);
+    EXPECT_EQ(CountOf(port, "\npps "), 4u);
 }
 
 }  // namespace

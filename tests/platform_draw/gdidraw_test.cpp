@@ -259,6 +259,40 @@ TEST(DrawHooks, AHatchBrushIsRealizedByTheDriverOnceWithItsStyle)
     EXPECT_TRUE(DeleteObject(hbr));
 }
 
+TEST(DrawHooks, ABrushMadeAfterADeletedOneIsRealizedAfresh)
+{
+    // Each fill with a brush of its own, made before and deleted after, as
+    // applications do: a new brush may take a deleted one's address.
+    DriverDC dc(kAllHooks);
+    SelectObject(dc.hdc, GetStockObject(NULL_PEN));
+    struct Step {
+        BOOL bHatch;
+        COLORREF cr;
+        int iHatch;
+    };
+    const Step steps[] = {{TRUE, RGB(0, 0, 0), HS_DIAGCROSS}, {FALSE, RGB(10, 20, 30), 0},
+                          {TRUE, RGB(0, 0, 0), HS_HORIZONTAL}, {FALSE, RGB(40, 50, 60), 0},
+                          {TRUE, RGB(0, 0, 0), HS_VERTICAL}};
+    for (const Step& st : steps) {
+        Fake().calls.clear();
+        HBRUSH hbr = st.bHatch ? CreateHatchBrush(st.iHatch, st.cr) : CreateSolidBrush(st.cr);
+        HGDIOBJ hOld = SelectObject(dc.hdc, hbr);
+        ASSERT_TRUE(Rectangle(dc.hdc, 0, 0, 10, 10));
+        SelectObject(dc.hdc, hOld);
+        EXPECT_TRUE(DeleteObject(hbr));
+        std::vector<FakeCall> realized = FakeCalls("RealizeBrush");
+        if (st.bHatch) {
+            ASSERT_EQ(realized.size(), 1u) << FakeNames();
+            EXPECT_EQ(realized[0].iHatch, static_cast<ULONG>(st.iHatch));
+        } else {
+            EXPECT_TRUE(realized.empty()) << FakeNames();
+            std::vector<FakeCall> fills = FakeCalls("FillPath");
+            ASSERT_EQ(fills.size(), 1u) << FakeNames();
+            EXPECT_EQ(fills[0].iSolidColor, static_cast<ULONG>(st.cr));
+        }
+    }
+}
+
 TEST(DrawHooks, PensGiveCosmeticStyledOrGeometricLines)
 {
     DriverDC dc(kAllHooks);

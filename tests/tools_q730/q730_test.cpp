@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -147,6 +148,29 @@ TEST(Q730Print, OutputAndPrinterOptions)
     RunResult eq = RunQ730("print --printer='Office QX' --output=" + TestRootFile("two.prn"));
     ASSERT_EQ(eq.iExit, 0) << eq.strErr;
     ExpectSampleJob(ReadFile(TestRootFile("two.prn")));
+}
+
+TEST(Q730Print, TheSampleGivesTheSameBytesInEveryProcess)
+{
+    TestNewRoot();
+    ASSERT_EQ(RunQ730("print --output one.prn").iExit, 0);
+    ASSERT_EQ(RunQ730("print --output two.prn").iExit, 0);
+    std::string one = ReadFile(TestRootFile("one.prn"));
+    std::string two = ReadFile(TestRootFile("two.prn"));
+    ASSERT_FALSE(one.empty());
+    EXPECT_TRUE(one == two) << "the two jobs differ at byte "
+                            << std::mismatch(one.begin(), one.end(), two.begin(), two.end()).first - one.begin();
+    // Page 1's ellipse is filled with its own diagonal cross hatch, though
+    // the grey brush before it was deleted just before the hatch was made.
+    size_t nPage2 = one.find("prn;\n");
+    ASSERT_NE(nPage2, std::string::npos);
+    std::string page1 = one.substr(0, nPage2);
+    size_t nGrey = page1.find("brc 2 #C0C0C0;\nbrs 2;\n");
+    size_t nCross = page1.find("bru 8 #00 #FFFFFF 32 32 4 <!");
+    ASSERT_NE(nGrey, std::string::npos) << page1;
+    ASSERT_NE(nCross, std::string::npos) << page1;
+    EXPECT_LT(nGrey, nCross);
+    EXPECT_NE(page1.find("brs 8;\n", nCross), std::string::npos);
 }
 
 struct ErrorRow {

@@ -113,7 +113,11 @@ void PdlStartDocBody(PDEV* pPDev)
     memset(&pWork->psCurrent, 0, sizeof(pWork->psCurrent));
 
     pWork->bBlankSkip = DmByte(pPDev, 1539);
-    if (pWork->bFormFileMode || bIsFaxCapture(pPDev) || DmByte(pPDev, 1410) != 0) {
+    // A booklet (layout kind 788 = 4) keeps every page: its sheet sides are
+    // spliced from the page parts at replay, so a page held back and sent
+    // whole at its end would lose its set-up and body, and a dropped page
+    // would move every later page across the fold.
+    if (pWork->bFormFileMode || bIsFaxCapture(pPDev) || DmByte(pPDev, 1410) != 0 || DmByte(pPDev, 788) == 4) {
         pWork->bBlankSkip = 0;
     }
     pWork->bPageBlank = 0;
