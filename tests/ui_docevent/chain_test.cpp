@@ -2,6 +2,10 @@
 // rule that the first answer other than 1 ends the event.
 #include "tests/ui_docevent/fakegfx.h"
 
+#include "ui/settings/papertable.h"
+
+#include <utility>
+
 namespace {
 
 struct PlainJob : DocEventTest {
@@ -121,17 +125,82 @@ TEST_F(PlainJob, TheFirstAnswerOtherThanOneEndsTheEvent)
     }
 }
 
+// The user papers a page announces: the first slot's width and length in
+// 1/10 mm.
+std::pair<LONG, LONG> FirstUserPaper(const FakeGfx& fake)
+{
+    const ESCCALL* p = fake.Find(ESC_USER_PAPERS);
+    if (!p || p->in.size() != 80)
+        return {-1, -1};
+    LONG al[2];
+    memcpy(al, p->in.data(), sizeof(al));
+    return {al[0], al[1]};
+}
+
+TEST_F(PlainJob, UserPapersAreReadOnceForTheWholeJob)
+{
+    DOCINFOW di = {sizeof(DOCINFOW), u"Report", nullptr, nullptr, 0};
+    const DOCINFOW* pdi = &di;
+    auto store = [&](LONG lWidth, LONG lLength) {
+        USERPAPERS papers = {};
+        ReadUserPapers(&papers, hPrinter);
+        papers.aSlot[0].lWidth = lWidth;
+        papers.aSlot[0].lLength = lLength;
+        papers.aSlot[0].sUnit = 1;
+        ASSERT_TRUE(WriteUserPapers(&papers, hPrinter));
+    };
+    store(10000, 20000);  // 10 x 20 inches
+    Event(DOCUMENTEVENT_STARTDOC, sizeof(pdi), &pdi);
+    fake.calls.clear();
+    Event(DOCUMENTEVENT_STARTPAGE);
+    EXPECT_EQ(FirstUserPaper(fake), std::make_pair(LONG(2540), LONG(5080)));
+    // A change saved while the job prints waits for the next job: every
+    // page of one job announces the same papers.
+    store(5000, 8000);
+    Event(DOCUMENTEVENT_ENDPAGE);
+    fake.calls.clear();
+    Event(DOCUMENTEVENT_STARTPAGE);
+    EXPECT_EQ(FirstUserPaper(fake), std::make_pair(LONG(2540), LONG(5080)));
+    Event(DOCUMENTEVENT_ENDDOC);
+    Event(DOCUMENTEVENT_ENDDOCPOST);
+    Event(DOCUMENTEVENT_STARTDOC, sizeof(pdi), &pdi);
+    fake.calls.clear();
+    Event(DOCUMENTEVENT_STARTPAGE);
+    EXPECT_EQ(FirstUserPaper(fake), std::make_pair(LONG(1270), LONG(2032)));
+    Event(DOCUMENTEVENT_ABORTDOC);
+}
+
 TEST_F(PlainJob, ResourceLibraryUsesAreBalanced)
 {
     DOCINFOW di = {sizeof(DOCINFOW), u"Report", nullptr, nullptr, 0};
     const DOCINFOW* pdi = &di;
+    LONG nIdle = PlatGlobalLiveBlocks();
     fake.dwFailCode = ESC_JOB_BLOCK;
     fake.iFailAt = 2;  // the dispatcher's own read at STARTDOC
-    Event(DOCUMENTEVENT_STARTDOC, sizeof(pdi), &pdi);
+    EXPECT_EQ(Event(DOCUMENTEVENT_STARTDOC, sizeof(pdi), &pdi), -1);
+    // A document that did not start holds nothing.
+    EXPECT_EQ(PlatGlobalLiveBlocks(), nIdle);
     fake.dwFailCode = 0;
     Event(DOCUMENTEVENT_STARTDOC, sizeof(pdi), &pdi);
     Event(DOCUMENTEVENT_STARTDOCPOST);
+    // The job keeps the library (and its string cache) through its pages,
+    // and lets it go when it ends.
+    LONG nHeld = PlatGlobalLiveBlocks();
+    EXPECT_GT(nHeld, nIdle);
+    Event(DOCUMENTEVENT_STARTPAGE);
+    Event(DOCUMENTEVENT_ENDPAGE);
+    EXPECT_EQ(PlatGlobalLiveBlocks(), nHeld);
+    Event(DOCUMENTEVENT_ENDDOC);
+    Event(DOCUMENTEVENT_ENDDOCPOST);
     EXPECT_EQ(GetResourceDllHandle(), nullptr);
+    EXPECT_EQ(PlatGlobalLiveBlocks(), nIdle);
+    // An aborted job and a DC deleted in the middle of a job let it go too.
+    for (int iEnd : {DOCUMENTEVENT_ABORTDOC, DOCUMENTEVENT_DELETEDC}) {
+        Event(DOCUMENTEVENT_STARTDOC, sizeof(pdi), &pdi);
+        Event(DOCUMENTEVENT_STARTPAGE);
+        Event(iEnd);
+        EXPECT_EQ(PlatGlobalLiveBlocks(), nIdle) << iEnd;
+    }
 }
 
 }  // namespace
@@ -151,14 +220,19 @@ TEST_F(PlainJob, NoBlockOutlivesAnEventOnAnyPath)
         for (int iNth = 1; iNth <= 2; ++iNth) {
             fake.dwFailCode = dwFail;
             fake.iFailAt = iNth;
+            // What the job holds from its start to its end (the resource
+            // library's string cache) is counted over the whole job.
+            LONG nJobBefore = PlatGlobalLiveBlocks();
             for (int iEvent : kEvents) {
                 fake.calls.clear();
                 LONG nBefore = PlatGlobalLiveBlocks();
                 bool bDoc = iEvent == DOCUMENTEVENT_STARTDOC;
                 Event(iEvent, bDoc ? sizeof(pdi) : 0, bDoc ? &pdi : nullptr);
-                EXPECT_EQ(PlatGlobalLiveBlocks(), nBefore) << std::hex << dwFail << " #" << iNth << " event "
-                                                           << std::dec << iEvent;
+                if (iEvent != DOCUMENTEVENT_STARTDOC && iEvent != DOCUMENTEVENT_ENDDOCPOST)
+                    EXPECT_EQ(PlatGlobalLiveBlocks(), nBefore) << std::hex << dwFail << " #" << iNth
+                                                               << " event " << std::dec << iEvent;
             }
+            EXPECT_EQ(PlatGlobalLiveBlocks(), nJobBefore) << std::hex << dwFail << " #" << iNth;
         }
     }
 }
@@ -174,6 +248,9 @@ TEST_F(PlainJob, AllocationFailuresFailTheEventWithoutLeaks)
         int iResult = Event(DOCUMENTEVENT_STARTDOC, sizeof(pdi), &pdi);
         PlatFailAllocation(0);
         EXPECT_TRUE(iResult == 1 || iResult == -1) << n;
+        // A document that started holds the resource library until it ends.
+        if (iResult == 1)
+            Event(DOCUMENTEVENT_ABORTDOC);
         EXPECT_EQ(PlatGlobalLiveBlocks(), nBefore) << n;
     }
 }

@@ -130,6 +130,8 @@ struct DocEventTest : ::testing::Test {
     }
     void TearDown() override
     {
+        // The DC goes, as GDI's DeleteDC tells the driver.
+        Event(DOCUMENTEVENT_DELETEDC);
         DocEventSetEscapeProc(nullptr);
         g_pFake = nullptr;
         while (GetResourceDllHandle()) FreeResourceDll();

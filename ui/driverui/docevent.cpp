@@ -21,7 +21,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -175,15 +177,89 @@ int SendHostProgram(HDC hdc)
     return Ok(DocEscape(hdc, ESC_HOST_PROGRAM, sizeof(szOut), szOut, 0, nullptr)) ? DOCEV_OK : DOCEV_FAIL;
 }
 
-int SendUserPapers(HANDLE hPrinter, HDC hdc)
+// A document in progress on a DC: the resource library stays bound from
+// StartDoc until the document ends or the DC goes, and the user papers are
+// read once, at its first page, rather than ten registry reads at every page.
+namespace {
+
+struct JOBHOLD {
+    HDC hdc;
+    BOOL bPapersRead;
+    LONG alSizes[20];
+};
+
+std::mutex g_holdLock;
+std::vector<JOBHOLD> g_holds;
+
+void BeginJobHold(HDC hdc)
 {
-    LONG alSizes[20] = {};
+    {
+        std::lock_guard<std::mutex> guard(g_holdLock);
+        for (JOBHOLD& h : g_holds)
+            if (h.hdc == hdc) {
+                h.bPapersRead = FALSE;  // a new document reads them again
+                return;
+            }
+        JOBHOLD h = {};
+        h.hdc = hdc;
+        g_holds.push_back(h);
+    }
+    LoadResourceDll();
+}
+
+void EndJobHold(HDC hdc)
+{
+    {
+        std::lock_guard<std::mutex> guard(g_holdLock);
+        auto it = g_holds.begin();
+        while (it != g_holds.end() && it->hdc != hdc)
+            ++it;
+        if (it == g_holds.end())
+            return;
+        g_holds.erase(it);
+    }
+    FreeResourceDll();
+}
+
+// The user papers' sizes, width and length of each slot in 1/10 mm.
+void ReadUserPaperSizes(HANDLE hPrinter, LONG alSizes[20])
+{
+    USERPAPERS papers;
+    for (int i = 1; i <= USERPAPER_SLOTS; i++)
+        SetUserPaperDefault(&papers.aSlot[i - 1], i);
+    if (hPrinter)
+        ReadUserPapers(&papers, hPrinter);
     for (int i = 0; i < 10; ++i) {
         LONG w = 0, l = 0;
-        if (GetCustomPaperSize(hPrinter, SlotToCustomPaper(i + 1), &w, &l)) {
+        if (GetCustomPaperSizeOf(&papers, SlotToCustomPaper(i + 1), &w, &l)) {
             alSizes[2 * i] = w;
             alSizes[2 * i + 1] = l;
         }
+    }
+}
+
+}  // namespace
+
+int SendUserPapers(HANDLE hPrinter, HDC hdc)
+{
+    LONG alSizes[20] = {};
+    BOOL bKept = FALSE;
+    {
+        std::lock_guard<std::mutex> guard(g_holdLock);
+        for (const JOBHOLD& h : g_holds)
+            if (h.hdc == hdc && h.bPapersRead) {
+                memcpy(alSizes, h.alSizes, sizeof(alSizes));
+                bKept = TRUE;
+            }
+    }
+    if (!bKept) {
+        ReadUserPaperSizes(hPrinter, alSizes);
+        std::lock_guard<std::mutex> guard(g_holdLock);
+        for (JOBHOLD& h : g_holds)
+            if (h.hdc == hdc) {
+                memcpy(h.alSizes, alSizes, sizeof(alSizes));
+                h.bPapersRead = TRUE;
+            }
     }
     return Ok(DocEscape(hdc, ESC_USER_PAPERS, sizeof(alSizes), alSizes, 0, nullptr)) ? DOCEV_OK : DOCEV_FAIL;
 }
@@ -538,7 +614,26 @@ BYTE* ReadWorkArea(HDC hdc)
 // ---------------------------------------------------------------------------
 // The dispatcher
 
+static int DispatchToHandlers(HANDLE hPrinter, HDC hdc, WORD wEvent, ULONG cbIn, PVOID pvIn, ULONG cbOut,
+                              PVOID pvOut);
+
 INT DispatchDocumentEvent(HANDLE hPrinter, HDC hdc, INT iEsc, ULONG cbIn, PVOID pvIn, ULONG cbOut, PVOID pvOut)
+{
+    WORD wEvent = static_cast<WORD>(iEsc);
+    if (wEvent == DOCUMENTEVENT_STARTDOC)
+        BeginJobHold(hdc);
+    else if (wEvent == DOCUMENTEVENT_ENDDOCPOST || wEvent == DOCUMENTEVENT_ABORTDOC ||
+             wEvent == DOCUMENTEVENT_DELETEDC)
+        EndJobHold(hdc);
+    int iResult = DispatchToHandlers(hPrinter, hdc, wEvent, cbIn, pvIn, cbOut, pvOut);
+    // A document that did not start holds nothing.
+    if (wEvent == DOCUMENTEVENT_STARTDOC && iResult == DOCEV_FAIL)
+        EndJobHold(hdc);
+    return iResult;
+}
+
+static int DispatchToHandlers(HANDLE hPrinter, HDC hdc, WORD wEvent, ULONG cbIn, PVOID pvIn, ULONG cbOut,
+                              PVOID pvOut)
 {
     // Run in this order for every event; the first answer other than 1 ends
     // the event.
@@ -551,7 +646,6 @@ INT DispatchDocumentEvent(HANDLE hPrinter, HDC hdc, INT iEsc, ULONG cbIn, PVOID 
         DocEventConfirmOutput,    // secure, box, timer and hard-disk confirmations
         DocEventCheckFormFile,    // a form file that does not fit the job (STARTDOC)
     };
-    WORD wEvent = static_cast<WORD>(iEsc);
     for (PFN_DOCEVENTHANDLER pfn : kHandlers) {
         int iResult = pfn(hPrinter, hdc, wEvent, cbIn, pvIn, cbOut, pvOut);
         if (iResult != DOCEV_OK)

@@ -351,16 +351,21 @@ BOOL SaveUserPapers(const USERPAPERS* pPapers, PVOID pList, HANDLE hPrinter) {
     return WriteUserPapers(pPapers, hPrinter);
 }
 
-BOOL GetCustomPaperSize(HANDLE hPrinter, int iCode, LONG* plWidth, LONG* plLength) {
+BOOL GetCustomPaperSizeOf(const USERPAPERS* pPapers, int iCode, LONG* plWidth, LONG* plLength) {
     int iSlot = CustomPaperToSlot(iCode);
-    if (iSlot == 0) return FALSE;
-    USERPAPERS papers;
-    for (int i = 1; i <= USERPAPER_SLOTS; i++) SetUserPaperDefault(&papers.aSlot[i - 1], i);
-    if (hPrinter) ReadUserPapers(&papers, hPrinter);
-    const USERPAPER& s = papers.aSlot[iSlot - 1];
+    if (iSlot == 0 || !pPapers) return FALSE;
+    const USERPAPER& s = pPapers->aSlot[iSlot - 1];
     if (plWidth) *plWidth = (LONG)(((long long)s.lWidth * 254 + 500) / 1000);
     if (plLength) *plLength = (LONG)(((long long)s.lLength * 254 + 500) / 1000);
     return TRUE;
+}
+
+BOOL GetCustomPaperSize(HANDLE hPrinter, int iCode, LONG* plWidth, LONG* plLength) {
+    if (CustomPaperToSlot(iCode) == 0) return FALSE;
+    USERPAPERS papers;
+    for (int i = 1; i <= USERPAPER_SLOTS; i++) SetUserPaperDefault(&papers.aSlot[i - 1], i);
+    if (hPrinter) ReadUserPapers(&papers, hPrinter);
+    return GetCustomPaperSizeOf(&papers, iCode, plWidth, plLength);
 }
 
 BOOL GetUserPaperField(int iField, int iSlot, PVOID* ppAddr, DWORD* pcb, DWORD* pdwType, USERPAPERS* pPapers) {

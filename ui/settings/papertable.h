@@ -182,6 +182,8 @@ int SlotToCustomPaper(int iSlot);         // 2..9 -> 514..521, 10 -> 256, else 5
 // Size of a custom code in 1/10 mm ((v*254 + 500) / 1000 of the slot), from
 // the printer's stored user papers when they read, else the built-in ones.
 BOOL GetCustomPaperSize(HANDLE hPrinter, int iCode, LONG* plWidth, LONG* plLength);
+// The same from user papers already read.
+BOOL GetCustomPaperSizeOf(const USERPAPERS* pPapers, int iCode, LONG* plWidth, LONG* plLength);
 
 // ---- user papers ----
 
