@@ -714,7 +714,7 @@ def define_paper_view():
         (0, False): [(15136, 15137), (15138, 15139), (15120, 15121), (15122, 15123), (15124, 15125), (15126, 15127)],
     }
     for (o, two), ids in order_ids.items():
-        for k, (msk, img) in enumerate(ids):
+        for k, (img, msk) in enumerate(ids):
             order = k + 1
             if two:
                 size = (24, 30) if o else (30, 24)
