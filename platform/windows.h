@@ -62,3 +62,15 @@
 #if __has_include("platform/gdi/gditext.h")
 #include "platform/gdi/gditext.h"
 #endif
+#if __has_include("platform/comdlg/commdlg.h")
+#include "platform/comdlg/commdlg.h"
+#endif
+#if __has_include("platform/comdlg/shlobj.h")
+#include "platform/comdlg/shlobj.h"
+#endif
+#if __has_include("platform/comdlg/winhelp.h")
+#include "platform/comdlg/winhelp.h"
+#endif
+#if __has_include("platform/comctl/commctrl.h") && __has_include("platform/user/winuser.h")
+#include "platform/comctl/commctrl.h"
+#endif

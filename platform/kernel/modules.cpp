@@ -55,6 +55,12 @@ static const SYSMODULE kSystemModules[] = {
     {u"WINSPOOL.DRV", "libq730advapi.so"},
     {u"SPOOLSS.DLL", "libq730advapi.so"},
     {u"GDI32.DLL", "libq730gdi.so"},
+    {u"COMCTL32.DLL", "libq730comctl.so"},
+    {u"COMPSTUI.DLL", "libq730comctl.so"},
+    {u"COMDLG32.DLL", "libq730comctl.so"},
+    {u"SHFOLDER.DLL", "libq730comctl.so"},
+    {u"SHELL32.DLL", "libq730comctl.so"},
+    {u"HHCTRL.OCX", "libq730comctl.so"},
 };
 
 std::recursive_mutex g_modLock;

@@ -11,8 +11,9 @@
 //     in the system folder. A file at the mapped path that is itself a
 //     shared object is loaded as it is.
 //  2. The platform's own modules (KERNEL32.DLL, ADVAPI32.DLL, WINSPOOL.DRV,
-//     GDI32.DLL, ...) are its shared objects libq730kernel.so,
-//     libq730advapi.so and libq730gdi.so, from wherever the loader has them.
+//     GDI32.DLL, COMCTL32.DLL, COMDLG32.DLL, SHFOLDER.DLL, HHCTRL.OCX, ...)
+//     are its shared objects libq730kernel.so, libq730advapi.so,
+//     libq730gdi.so and libq730comctl.so, from wherever the loader has them.
 //  3. Loading a module that is loaded already gives the same handle and
 //     counts one more use; FreeLibrary unloads at the last use. The
 //     module's entry point (DllMain, DllEntryPoint or DllInitialize, C

@@ -73,7 +73,7 @@ TEST(Modules, PathUnderTheDriverFolderPrefersTheCopyThere)
 
 TEST(Modules, MissingModulesAndFunctions)
 {
-    const char16_t* missing[] = {u"NOSUCH.DLL", u"C:\\WINDOWS\\system32\\nosuch.dll", u"SHFOLDER.DLL"};
+    const char16_t* missing[] = {u"NOSUCH.DLL", u"C:\\WINDOWS\\system32\\nosuch.dll", u"NOSUCH"};
     for (const char16_t* m : missing) {
         SetLastError(0);
         EXPECT_EQ(LoadLibraryW(m), nullptr);
