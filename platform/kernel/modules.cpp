@@ -55,6 +55,7 @@ static const SYSMODULE kSystemModules[] = {
     {u"WINSPOOL.DRV", "libq730advapi.so"},
     {u"SPOOLSS.DLL", "libq730advapi.so"},
     {u"GDI32.DLL", "libq730gdi.so"},
+    {u"USER32.DLL", "libq730user.so"},
 };
 
 std::recursive_mutex g_modLock;
