@@ -25,15 +25,6 @@ typedef UIITEMLIST FEATUREVALUELIST;
 #define VALUEITEM_DISABLED 4
 #define POSITION_NONE 0xFFFF
 
-// Help commands of the help engine.
-#define HELP_CONTEXT 0x0001
-#define HELP_QUIT 0x0002
-#define HELP_CONTEXTMENU 0x000A
-#define HELP_WM_HELP 0x000C
-#define HH_HELP_CONTEXT 0x000F
-#define HH_TP_HELP_CONTEXTMENU 0x0010
-#define HH_TP_HELP_WM_HELP 0x0011
-
 // Help contexts of the sheets' Help buttons (HELP_CONTEXT).
 #define HELPCTX_SETUP 2002
 #define HELPCTX_COVER 2003
