@@ -3,6 +3,7 @@
 #include "tests/ui_dialogs/pane_fixture.h"
 
 #include "platform/gdi/gdidraw.h"
+#include "platform/gdi/resload.h"
 #include "ui/dialogs/illustration.h"
 #include "ui/settings/strcache.h"
 
@@ -231,6 +232,32 @@ TEST_F(Illustration, SampleRendersTheRegionApart)
         ExpectLikeReference(p, c.name);
     }
     DestroyIllustration(hIll);
+}
+
+}  // namespace
+
+namespace {
+
+class ResourcePictures : public PaneTest {};
+
+TEST_F(ResourcePictures, ListIconsAreTransparentAroundTheirSheet)
+{
+    HICON hIcon = LoadResIcon(GetResourceDllHandle(), MAKEINTRESOURCEW(14001));
+    ASSERT_NE(hIcon, nullptr);
+    ICONINFO ii = {};
+    ASSERT_TRUE(GetIconInfo(hIcon, &ii));
+    Surface s(16, 16);
+    HDC hMem = CreateCompatibleDC(s.hdc);
+    HGDIOBJ hOld = SelectObject(hMem, ii.hbmMask);
+    BitBlt(s.hdc, 0, 0, 16, 16, hMem, 0, 0, SRCCOPY);
+    SelectObject(hMem, hOld);
+    DeleteDC(hMem);
+    Pixels p = s.Read();
+    EXPECT_EQ(p.at(0, 0), 0xFFFFFFu);  // the corner shows what is behind
+    EXPECT_EQ(p.at(7, 8), 0u);         // the sheet itself does not
+    DeleteObject(ii.hbmMask);
+    DeleteObject(ii.hbmColor);
+    DestroyIcon(hIcon);
 }
 
 }  // namespace
