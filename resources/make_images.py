@@ -1200,9 +1200,9 @@ def main():
             background = BLACK if how == "pair" else (255, 0, 255) if how == "icon" else WHITE
             kind = "icon" if how == "icon" else "bitmap"
             files[ident] = (kind, to_bmp24(cv, background), what, w, h)
-    for msk, spec in MASK_OF.items():
-        w, h = spec["size"]
-        of = spec["of"]
+    for msk, entry in MASK_OF.items():
+        w, h = entry["size"]
+        of = entry["of"]
         if of == "full":
             bits = [[0] * w for _ in range(h)]
         elif of == "region":
@@ -1220,7 +1220,7 @@ def main():
                     for x in range(w):
                         if cv.px[y][x] is not None:
                             bits[y][x] = 0
-        files[msk] = ("bitmap", to_bmp1(bits, w, h), spec["what"], w, h)
+        files[msk] = ("bitmap", to_bmp1(bits, w, h), entry["what"], w, h)
     for ident in sorted(files):
         kind, data, what, w, h = files[ident]
         name = "%d.bmp" % ident
