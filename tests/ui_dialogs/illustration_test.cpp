@@ -108,6 +108,31 @@ TEST_F(Illustration, TintPaintsWhiteAndKeepsBlack)
     DestroyIllustration(hIll);
 }
 
+TEST_F(Illustration, LabelDrawnIntoThePicture)
+{
+    RECT anchor = {0, 0, 120, 120};
+    // A binding-margin picture with no mask: the label shows over the sheet.
+    HGLOBAL hIll = CreateIllustrationAt(GetResourceDllHandle(), nullptr, &anchor, 15280, 0, 0, 0, 0, 0);
+    ASSERT_NE(hIll, nullptr);
+    ILLUSTRATION* p = (ILLUSTRATION*)GlobalLock(hIll);
+    LOGFONTW lf = {};
+    lf.lfHeight = -12;
+    lf.lfCharSet = 128;
+    lstrcpynW(lf.lfFaceName, u"ＭＳ Ｐゴシック", 32);
+    Surface plain(120, 120), labelled(120, 120);
+    ASSERT_TRUE(PaintIllustrationOn(plain.hdc, hIll, nullptr));
+    ASSERT_TRUE(PaintIllustrationWithText(p, labelled.hdc, nullptr, 28504, 100, 50, 2, &lf));
+    Pixels a = plain.Read(), b = labelled.Read();
+    int changed = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 50; x < 110; ++x)
+            changed += a.at(x, y) != b.at(x, y);
+    EXPECT_GT(changed, 10);                 // the label's strokes
+    EXPECT_EQ(a.at(60, 100), b.at(60, 100));  // the rest of the picture as it was
+    GlobalUnlock(hIll);
+    DestroyIllustration(hIll);
+}
+
 TEST_F(Illustration, DestroyFreesWhatWasLoaded)
 {
     LONG before = PlatGdiLiveObjects();
