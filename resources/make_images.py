@@ -13,6 +13,8 @@
 #    SRCINVERT) is black outside its shape, and its mask is black inside the
 #    shape and white outside. The masks are computed here from the pictures
 #    that use them (the union of their shapes), so the two always agree;
+#  - icons are transparent where they are magenta, the key colour of the
+#    platform's icon loader;
 #  - the pictures of one family share one size, because the previews place
 #    them at fixed offsets; the paper-view families come in a portrait and a
 #    landscape size (the canvas of the sheet is 68 x 96 or 96 x 68).
@@ -1194,12 +1196,13 @@ def main():
             bits = [[0 if cv.px[y][x] is not None else 1 for x in range(w)] for y in range(h)]
             files[ident] = ("cursor", to_bmp1(bits, w, h), what, w, h)
         else:
-            background = BLACK if how == "pair" else WHITE
+            # Icons are transparent where the platform's key colour (magenta) is.
+            background = BLACK if how == "pair" else (255, 0, 255) if how == "icon" else WHITE
             kind = "icon" if how == "icon" else "bitmap"
             files[ident] = (kind, to_bmp24(cv, background), what, w, h)
-    for msk, spec in MASK_OF.items():
-        w, h = spec["size"]
-        of = spec["of"]
+    for msk, entry in MASK_OF.items():
+        w, h = entry["size"]
+        of = entry["of"]
         if of == "full":
             bits = [[0] * w for _ in range(h)]
         elif of == "region":
@@ -1217,7 +1220,7 @@ def main():
                     for x in range(w):
                         if cv.px[y][x] is not None:
                             bits[y][x] = 0
-        files[msk] = ("bitmap", to_bmp1(bits, w, h), spec["what"], w, h)
+        files[msk] = ("bitmap", to_bmp1(bits, w, h), entry["what"], w, h)
     for ident in sorted(files):
         kind, data, what, w, h = files[ident]
         name = "%d.bmp" % ident

@@ -3,6 +3,7 @@
 #include "tests/ui_dialogs/pane_fixture.h"
 
 #include "platform/gdi/gdidraw.h"
+#include "platform/gdi/resload.h"
 #include "ui/dialogs/illustration.h"
 #include "ui/settings/strcache.h"
 
@@ -104,6 +105,31 @@ TEST_F(Illustration, TintPaintsWhiteAndKeepsBlack)
     PaintIllustrationOn(plain.hdc, hNoTint, nullptr);
     EXPECT_EQ(p.at(70, 20), plain.Read().at(70, 20));  // black in the tint layer: unchanged
     DestroyIllustration(hNoTint);
+    DestroyIllustration(hIll);
+}
+
+TEST_F(Illustration, LabelDrawnIntoThePicture)
+{
+    RECT anchor = {0, 0, 120, 120};
+    // A binding-margin picture with no mask: the label shows over the sheet.
+    HGLOBAL hIll = CreateIllustrationAt(GetResourceDllHandle(), nullptr, &anchor, 15280, 0, 0, 0, 0, 0);
+    ASSERT_NE(hIll, nullptr);
+    ILLUSTRATION* p = (ILLUSTRATION*)GlobalLock(hIll);
+    LOGFONTW lf = {};
+    lf.lfHeight = -12;
+    lf.lfCharSet = 128;
+    lstrcpynW(lf.lfFaceName, u"ＭＳ Ｐゴシック", 32);
+    Surface plain(120, 120), labelled(120, 120);
+    ASSERT_TRUE(PaintIllustrationOn(plain.hdc, hIll, nullptr));
+    ASSERT_TRUE(PaintIllustrationWithText(p, labelled.hdc, nullptr, 28504, 100, 50, 2, &lf));
+    Pixels a = plain.Read(), b = labelled.Read();
+    int changed = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 50; x < 110; ++x)
+            changed += a.at(x, y) != b.at(x, y);
+    EXPECT_GT(changed, 10);                 // the label's strokes
+    EXPECT_EQ(a.at(60, 100), b.at(60, 100));  // the rest of the picture as it was
+    GlobalUnlock(hIll);
     DestroyIllustration(hIll);
 }
 
@@ -231,6 +257,32 @@ TEST_F(Illustration, SampleRendersTheRegionApart)
         ExpectLikeReference(p, c.name);
     }
     DestroyIllustration(hIll);
+}
+
+}  // namespace
+
+namespace {
+
+class ResourcePictures : public PaneTest {};
+
+TEST_F(ResourcePictures, ListIconsAreTransparentAroundTheirSheet)
+{
+    HICON hIcon = LoadResIcon(GetResourceDllHandle(), MAKEINTRESOURCEW(14001));
+    ASSERT_NE(hIcon, nullptr);
+    ICONINFO ii = {};
+    ASSERT_TRUE(GetIconInfo(hIcon, &ii));
+    Surface s(16, 16);
+    HDC hMem = CreateCompatibleDC(s.hdc);
+    HGDIOBJ hOld = SelectObject(hMem, ii.hbmMask);
+    BitBlt(s.hdc, 0, 0, 16, 16, hMem, 0, 0, SRCCOPY);
+    SelectObject(hMem, hOld);
+    DeleteDC(hMem);
+    Pixels p = s.Read();
+    EXPECT_EQ(p.at(0, 0), 0xFFFFFFu);  // the corner shows what is behind
+    EXPECT_EQ(p.at(7, 8), 0u);         // the sheet itself does not
+    DeleteObject(ii.hbmMask);
+    DeleteObject(ii.hbmColor);
+    DestroyIcon(hIcon);
 }
 
 }  // namespace

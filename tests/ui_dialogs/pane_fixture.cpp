@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 const char16_t kPrinter[] = u"Preview Printer";
@@ -131,9 +132,16 @@ bool ReadPng(const std::string& path, Pixels* p)
 
 std::string ReferencePath(const std::string& name)
 {
-    // The folder of this file: the build compiles it from a folder as deep
-    // as the one the tests run in (build/tests and build/bin).
+    // The folder of this file. A relative name is relative to the folder the
+    // build compiled it in, which is as deep as the program's own folder
+    // (build/tests and build/bin), whatever the current folder is.
     std::string file = __FILE__;
+    if (file[0] != '/') {
+        char exe[4096] = {};
+        ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+        std::string self = n > 0 ? std::string(exe, n) : std::string(".");
+        file = self.substr(0, self.find_last_of('/')) + "/" + file;
+    }
     std::string dir = file.substr(0, file.find_last_of('/'));
     return dir + "/reference/" + name + ".png";
 }

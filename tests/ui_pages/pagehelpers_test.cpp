@@ -386,3 +386,41 @@ TEST(EditText, DigitsAndNines)
 }
 
 }  // namespace
+
+namespace {
+
+class SheetOrigin : public DuplicateWarning {
+protected:
+    void TearDown() override
+    {
+        PlatSetVersion(5, 1);
+        DuplicateWarning::TearDown();
+    }
+};
+
+TEST_F(SheetOrigin, TitleSuffixOnNt5Only)
+{
+    std::u16string print = std::u16string(u"Book1 ") + GetResString(31632);
+    std::u16string props = std::u16string(u"Printer ") + GetResString(31633);
+    struct Row {
+        DWORD major, minor;
+        const char16_t* title;
+        BOOL keep, expected;
+    };
+    const Row rows[] = {
+        {5, 1, print.c_str(), TRUE, FALSE},
+        {5, 0, props.c_str(), TRUE, FALSE},
+        {5, 1, u"Document Properties", FALSE, TRUE},
+        {5, 1, u"", FALSE, TRUE},
+        {5, 1, nullptr, FALSE, TRUE},
+        {5, 1, GetResString(31632), TRUE, TRUE},  // the suffix alone is no sheet title of 5 or more
+        {4, 0, u"Document Properties", FALSE, FALSE},  // other systems keep the earlier answer
+        {6, 1, print.c_str(), TRUE, TRUE},
+    };
+    for (const Row& r : rows) {
+        PlatSetVersion(r.major, r.minor);
+        EXPECT_EQ(TitleLacksSheetSuffix(r.title, r.keep), r.expected) << r.major << "." << r.minor;
+    }
+}
+
+}  // namespace

@@ -412,3 +412,37 @@ BOOL DrawImageQualitySampleOn(HDC hdc, HGLOBAL hIll, const SAMPLEPARAMS* pParams
     GlobalUnlock(hIll);
     return bOk;
 }
+
+BOOL PaintIllustrationWithText(ILLUSTRATION* p, HDC hdc, const RECT* prcUpdate, UINT uTextId, int cchText, int tx,
+                               int ty, const LOGFONTW* plf)
+{
+    SIZE sz;
+    int x, y, w, h, xs, ys;
+    if (!p || !plf || !_Size(p->hbmPicture, &sz) ||
+        !ClipIllustration(p->rcAnchor.left + p->lOffsetX, p->rcAnchor.top + p->lOffsetY, sz.cx, sz.cy, prcUpdate, &x,
+                          &y, &w, &h, &xs, &ys))
+        return FALSE;
+    DWORD dwRop = SRCCOPY;
+    if (p->hbmMask) {
+        _BlitPart(hdc, p->hbmMask, x, y, w, h, xs, ys, SRCAND);
+        dwRop = SRCINVERT;
+    }
+    HDC hMem = CreateCompatibleDC(hdc);
+    HFONT hFont = CreateFontIndirectW(plf);
+    BOOL bOk = hMem && hFont;
+    if (bOk) {
+        HGDIOBJ hOld = SelectObject(hMem, p->hbmPicture);
+        HGDIOBJ hOldFont = SelectObject(hMem, hFont);
+        DrawIllustrationLabel(hMem, tx, ty, uTextId, cchText, 0, TRANSPARENT);
+        bOk = BitBlt(hdc, x, y, w, h, hMem, xs, ys, dwRop);
+        SelectObject(hMem, hOldFont);
+        SelectObject(hMem, hOld);
+    }
+    if (hFont)
+        DeleteObject(hFont);
+    if (hMem)
+        DeleteDC(hMem);
+    if (bOk && p->hbmTint)
+        _PaintTint(hdc, p->hbmTint, p->crTint, x, y, w, h, xs, ys);
+    return bOk;
+}

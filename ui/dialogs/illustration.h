@@ -105,3 +105,8 @@ void ApplySampleTonerSave(int w, int h, BYTE* pGrey);
 // The 256-entry map of a density (identity for other values).
 void BuildDensityCurve(LONG lDensity, BYTE* pMap);
 BYTE SampleGrey(BYTE r, BYTE g, BYTE b);
+
+// The same into a given DC, with a resource text drawn into the picture
+// first (at (tx, ty) of the picture, in the given font).
+BOOL PaintIllustrationWithText(ILLUSTRATION* pIll, HDC hdc, const RECT* prcUpdate, UINT uTextId, int cchText,
+                               int tx, int ty, const LOGFONTW* plf);

@@ -1192,3 +1192,62 @@ void PaintSettingIconPanel(HDC hdc, const RECT* prc, UISETTINGS* pObj)
         _Icon(hdc, x0 + GetIconSlotX(pOrder, ICONKIND_CENTREFINISH, w), y0 + 44,
               (WORD)(15549 + d.bCentreFinish), (WORD)(15555 + d.bCentreFinish));
 }
+
+// ---- invalidation ---------------------------------------------------------------------
+
+namespace {
+
+typedef BOOL (*PFN_INVALIDATERECT)(HWND hwnd, const RECT* prc, BOOL bErase);
+typedef HWND (*PFN_GETDLGITEM)(HWND hDlg, int iId);
+
+// The window system's calls, bound where the process has it loaded.
+void _Invalidate(HWND hDlg, int iControl, const RECT& rc)
+{
+    HMODULE hUser = GetModuleHandleW(u"USER32.DLL");
+    if (!hUser || !hDlg)
+        return;
+    PFN_GETDLGITEM pfnGetDlgItem = (PFN_GETDLGITEM)GetProcAddress(hUser, "GetDlgItem");
+    PFN_INVALIDATERECT pfnInvalidate = (PFN_INVALIDATERECT)GetProcAddress(hUser, "InvalidateRect");
+    HWND hwnd = pfnGetDlgItem ? pfnGetDlgItem(hDlg, iControl) : nullptr;
+    if (hwnd && pfnInvalidate)
+        pfnInvalidate(hwnd, &rc, FALSE);
+}
+
+}  // namespace
+
+void InvalidatePaperImage(HWND hDlg, int iControl, UISETTINGS* pObj)
+{
+    if (PREVIEWGEOMETRY* g = GetPreviewGeometry(pObj))
+        _Invalidate(hDlg, iControl, g->rcInner);
+}
+
+void InvalidatePaperTexts(HWND hDlg, int iControl, UISETTINGS* pObj)
+{
+    PREVIEWGEOMETRY* g = GetPreviewGeometry(pObj);
+    if (!g)
+        return;
+    for (const RECT* prc : {&g->rcLower, &g->rcTopText, &g->rcZoom, &g->rcCopies, &g->rcPageImage})
+        _Invalidate(hDlg, iControl, *prc);
+}
+
+void InvalidateMachineView(HWND hDlg, int iControl, UISETTINGS* pObj)
+{
+    if (PREVIEWGEOMETRY* g = GetPreviewGeometry(pObj))
+        _Invalidate(hDlg, iControl, g->rcMachine);
+}
+
+void InvalidatePreviewItem(HWND hDlg, int iControl, UISETTINGS* pObj)
+{
+    if (PREVIEWGEOMETRY* g = GetPreviewGeometry(pObj))
+        _Invalidate(hDlg, iControl, g->rcIconPanel);
+}
+
+void RefreshPreviewPane(HWND hDlg, UISETTINGS* pObj)
+{
+    InvalidatePaperImage(hDlg, 166, pObj);
+    if (GetPreviewView(pObj) == PREVIEWVIEW_PAPER)
+        InvalidatePaperTexts(hDlg, 166, pObj);
+    else
+        InvalidateMachineView(hDlg, 166, pObj);
+    InvalidatePreviewItem(hDlg, 167, pObj);
+}

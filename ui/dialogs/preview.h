@@ -164,3 +164,13 @@ int FitPreviewText(HDC hdc, LPWSTR pszText, const RECT* prc);
 
 // The colours of a classic three-dimensional frame.
 COLORREF PreviewSysColour(int iIndex);
+
+// Invalidation of the panes over their stored rectangles, without erasing
+// (the pane must have been drawn once). Each takes the dialog and the pane's
+// control id.
+void InvalidatePaperImage(HWND hDlg, int iControl, UISETTINGS* pObj);
+void InvalidatePaperTexts(HWND hDlg, int iControl, UISETTINGS* pObj);
+void InvalidateMachineView(HWND hDlg, int iControl, UISETTINGS* pObj);
+void InvalidatePreviewItem(HWND hDlg, int iControl, UISETTINGS* pObj);
+// The large pane's areas by its view, then the icon panel.
+void RefreshPreviewPane(HWND hDlg, UISETTINGS* pObj);

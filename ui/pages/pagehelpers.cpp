@@ -432,3 +432,32 @@ void FillWithNines(int nCount, LPWSTR pszOut)
     for (int i = 0; i < nCount; ++i)
         pszOut[i] = u'9';
 }
+
+// ---- sheet origin ----------------------------------------------------------
+
+namespace {
+
+bool _EndsWith(LPCWSTR pszTitle, int nLen, LPCWSTR pszSuffix, int nCompare)
+{
+    int nSuffix = lstrlenW(pszSuffix);
+    if (nSuffix < nCompare || nLen < nCompare)
+        return false;
+    return memcmp(pszTitle + nLen - nCompare, pszSuffix + nSuffix - nCompare, nCompare * sizeof(WCHAR)) == 0;
+}
+
+}  // namespace
+
+BOOL TitleLacksSheetSuffix(LPCWSTR pszTitle, BOOL bKeep)
+{
+    OSVERSIONINFOW vi;
+    if (!_GetVersion(&vi) || vi.dwPlatformId != VER_PLATFORM_WIN32_NT || vi.dwMajorVersion != 5)
+        return bKeep;
+    if (!pszTitle || !pszTitle[0])
+        return TRUE;
+    int n = lstrlenW(pszTitle);
+    if (n >= 5 && _EndsWith(pszTitle, n, GetResString(31632), 4))
+        return FALSE;
+    if (n > 4 && _EndsWith(pszTitle, n, GetResString(31633), 5))
+        return FALSE;
+    return TRUE;
+}

@@ -113,3 +113,10 @@ BOOL ShowPageListError(HWND hwnd, UINT uCaptionId, int nError, int nKind);
 int InsertCharInText(LPCWSTR pszText, LPWSTR pszOut, int cchMax, DWORD dwSel, WCHAR ch);
 BOOL bHasNonZeroDigit(LPCWSTR pszText);
 void FillWithNines(int nCount, LPWSTR pszOut);
+
+// The sheet-origin test on the parent's title: TRUE when the title does not
+// end with text 31632 (compared on its last 4 characters, titles of 5 or
+// more) nor with text 31633 (last 5 characters, titles of more than 4); an
+// absent or empty title counts as TRUE. Only Windows NT 5.x asks; on other
+// systems the answer is bKeep, unchanged.
+BOOL TitleLacksSheetSuffix(LPCWSTR pszTitle, BOOL bKeep);
