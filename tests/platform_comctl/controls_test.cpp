@@ -48,6 +48,19 @@ INT_PTR CALLBACK _OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         g_owner->log.push_back(s + Hex(LOWORD(wParam)) + " " + Hex((UINT)(SHORT)HIWORD(wParam)));
         return TRUE;
     }
+    case WM_MEASUREITEM: {
+        MEASUREITEMSTRUCT* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        g_owner->log.push_back("measure " + Hex(m->CtlType));
+        m->itemHeight = 20;
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        DRAWITEMSTRUCT* d = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        g_owner->log.push_back("draw " + Hex(d->itemID) + ((d->itemState & ODS_SELECTED) ? " sel" : "") + " h" +
+                               Hex(d->rcItem.bottom - d->rcItem.top) + " data" + Hex((UINT)d->itemData));
+        FillRect(d->hDC, &d->rcItem, GetSysColorBrush((d->itemState & ODS_SELECTED) ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        return TRUE;
+    }
     case WM_NOTIFY: {
         NMHDR* ph = reinterpret_cast<NMHDR*>(lParam);
         LRESULT r = 0;
@@ -331,6 +344,38 @@ TEST_F(Controls, ListViewItemsColumnsAndClicks)
     EXPECT_TRUE(SendMessageW(hLv, LVM_DELETEITEM, 1, 0));
     EXPECT_EQ(SendMessageW(hLv, LVM_GETITEMCOUNT, 0, 0), 2);
     EXPECT_EQ(SendMessageW(hLv, LVM_GETNEXTITEM, -1, LVNI_SELECTED), -1);
+}
+
+TEST_F(Controls, OwnerDrawnListViewRowsAreDrawnByTheOwner)
+{
+    HWND hLv = Make(WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS, 249, 0, 0,
+                    200, 120);
+    LVCOLUMNW col = Col(LVCF_WIDTH, 0, 180, nullptr);
+    SendMessageW(hLv, LVM_INSERTCOLUMNW, 0, (LPARAM)&col);
+    for (int i = 0; i < 2; ++i) {
+        LVITEMW it = {};
+        it.mask = LVIF_PARAM;
+        it.iItem = i;
+        it.lParam = 70 + i;
+        SendMessageW(hLv, LVM_INSERTITEMW, 0, (LPARAM)&it);
+    }
+    LVITEMW st = {};
+    st.state = st.stateMask = LVIS_SELECTED;
+    SendMessageW(hLv, LVM_SETITEMSTATE, 1, (LPARAM)&st);
+    Log();
+    ASSERT_TRUE(PlatRenderWindow(hDlg));
+    // Asked for the height once, then every row with its state and value
+    // (a render may paint more than once).
+    std::string log = Log();
+    EXPECT_EQ(log.rfind("measure 102 | draw 0 h20 data70 | draw 1 sel h20 data71", 0), 0u) << log;
+    EXPECT_EQ(log.find("measure", 1), std::string::npos) << log;
+    // The owner's ink is what the picture shows.
+    RECT rw, rl, row = {LVIR_BOUNDS, 0, 0, 0};
+    GetWindowRect(hDlg, &rw);
+    GetWindowRect(hLv, &rl);
+    SendMessageW(hLv, LVM_GETITEMRECT, 1, (LPARAM)&row);
+    EXPECT_EQ(PlatGetWindowPixel(hDlg, rl.left - rw.left + row.left + 5, rl.top - rw.top + row.top + 5),
+              GetSysColor(COLOR_HIGHLIGHT));
 }
 
 TEST_F(Controls, TabClickAsksThenTells)
