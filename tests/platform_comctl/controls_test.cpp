@@ -162,6 +162,19 @@ TEST_F(Controls, UpDownStepWritesTheBuddyWhichSendsEnChange)
     owner.onNotify = nullptr;
     Log();
 
+    // The scripted user clicks the arrow that leads to the position, step
+    // by step; a position out of range is refused and nothing moves.
+    PLATSCRIPTACTION a = {};
+    a.cbSize = sizeof(a);
+    a.uAction = PSA_SETPOS;
+    a.iValue = 3;
+    EXPECT_EQ(SendMessageW(hUd, WM_PLAT_SCRIPT, 0, (LPARAM)&a), PSR_DONE);
+    EXPECT_EQ(Log(), "deltapos -1 | EN_CHANGE 4 | VSCROLL 4 4 | VSCROLL 8 4 | "
+                     "deltapos -1 | EN_CHANGE 3 | VSCROLL 4 3 | VSCROLL 8 3");
+    a.iValue = 9;
+    EXPECT_EQ(SendMessageW(hUd, WM_PLAT_SCRIPT, 0, (LPARAM)&a), PSR_FAILED);
+    EXPECT_EQ(Log(), "");
+
     // Typed text is read back; text that is no number is an error.
     SetWindowTextW(hEdit, u"2");
     LRESULT r = SendMessageW(hUd, UDM_GETPOS, 0, 0);
