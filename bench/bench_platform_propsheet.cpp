@@ -4,6 +4,8 @@
 // rendering the whole sheet into a PNG file. Goal: opening and any switch
 // under 5 ms each.
 // The controls need the window manager; without it there is nothing to test.
+// (platform/windows.h first: the build sees the guard change with it.)
+#include "platform/windows.h"
 #if __has_include("platform/user/winuser.h")
 #include "platform/windows.h"
 

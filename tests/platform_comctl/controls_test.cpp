@@ -1,6 +1,8 @@
 // The common controls as their owner sees them: what each user action
 // sends, what the control holds afterwards, and what it refuses.
 // The controls need the window manager; without it there is nothing to test.
+// (platform/windows.h first: the build sees the guard change with it.)
+#include "platform/windows.h"
 #if __has_include("platform/user/winuser.h")
 #include "platform/windows.h"
 #include "tests/common/testroot.h"

@@ -1,6 +1,8 @@
 // The printer-UI sheet host with a test sheet body that records the
 // reasons it is called with, as a printer driver's body would see them.
 // The controls need the window manager; without it there is nothing to test.
+// (platform/windows.h first: the build sees the guard change with it.)
+#include "platform/windows.h"
 #if __has_include("platform/user/winuser.h")
 #include "tests/platform_comctl/sheet_fixture.h"
 #include "tests/common/testroot.h"

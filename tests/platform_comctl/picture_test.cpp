@@ -2,6 +2,8 @@
 // with its controls, and the buttons, written to a PNG and checked at a
 // few pixels.
 // The controls need the window manager; without it there is nothing to test.
+// (platform/windows.h first: the build sees the guard change with it.)
+#include "platform/windows.h"
 #if __has_include("platform/user/winuser.h")
 #include "tests/common/testroot.h"
 #include "tests/platform_comctl/sheet_fixture.h"

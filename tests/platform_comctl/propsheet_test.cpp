@@ -2,6 +2,8 @@
 // opening, switching, OK, Apply, Cancel and Help; lazy creation; vetoes;
 // the Apply button following PSM_CHANGED; bad input.
 // The controls need the window manager; without it there is nothing to test.
+// (platform/windows.h first: the build sees the guard change with it.)
+#include "platform/windows.h"
 #if __has_include("platform/user/winuser.h")
 #include "tests/platform_comctl/sheet_fixture.h"
 #include "tests/common/testroot.h"
