@@ -21,13 +21,16 @@
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/root.h"
 #include "platform/kernel/sysutil.h"
 #include "platform/kernel/wstr.h"
 
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,10 +47,23 @@ struct INILINE {
     std::u16string fold;  // section or key name in capitals (LINE_OTHER: empty)
 };
 
+// Where each section and key is, worked out once per change of the lines'
+// layout (a settings file is written in order, each line added at the end,
+// which keeps it valid), so a file of thousands of keys is not scanned for
+// each one.
+struct INIINDEX {
+    bool bValid = false;
+    std::unordered_map<std::u16string, size_t> sections;  // first header line by name
+    std::unordered_map<size_t, size_t> ends;              // header line -> end (SIZE_MAX: file end)
+    std::unordered_map<size_t, std::unordered_map<std::u16string, size_t>> keys;  // first line of a key
+    size_t lastHeader = SIZE_MAX;
+};
+
 struct INIFILE {
     bool bExists;                // the file was there when read
     bool bUtf16;                 // begins with FF FE: UTF-16LE
     std::vector<INILINE> aLines;
+    mutable INIINDEX index = {};
 };
 
 std::mutex g_profileLock;
@@ -131,7 +147,17 @@ std::string _ProfileHost(LPCWSTR lpFileName)
     std::u16string w = lpFileName ? std::u16string(lpFileName) : std::u16string(u"win.ini");
     if (w.find_first_of(u"\\/:") == std::u16string::npos)
         w = std::u16string(SYS_WINDOWS_DIR) + u"\\" + w;
-    return PlatHostPath(w.c_str());
+    // A settings file is named thousands of times in a row: the host path of
+    // the last name is kept while the root stays the same.
+    thread_local std::u16string t_last;
+    thread_local std::string t_host, t_root;
+    std::string root = PlatGetRoot();
+    if (w == t_last && root == t_root && !t_host.empty())
+        return t_host;
+    t_host = PlatHostPath(w.c_str());
+    t_last = w;
+    t_root = root;
+    return t_host;
 }
 
 void _SplitLines(const std::u16string& text, std::vector<INILINE>& lines)
@@ -150,7 +176,7 @@ void _SplitLines(const std::u16string& text, std::vector<INILINE>& lines)
 
 bool _bRead(const std::string& host, INIFILE& ini)
 {
-    ini = INIFILE{false, false, {}};
+    ini = INIFILE{false, false, {}, {}};
     int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -251,7 +277,7 @@ INIFILE* _Cached(const std::string& host)
 bool _bLoad(const std::string& host, INIFILE& ini)
 {
     const INIFILE* p = _Cached(host);
-    ini = p ? *p : INIFILE{false, false, {}};
+    ini = p ? *p : INIFILE{false, false, {}, {}};
     return p != nullptr;
 }
 
@@ -384,13 +410,18 @@ void _FlushAtExit()
 // none; null (with the error set) when the file cannot take a write.
 INIFILE* _ForWrite(const std::string& host)
 {
+    // A file with kept writes was checked when they began; any file call
+    // that could change that writes them out first.
+    auto it = g_files.find(host);
+    if (it != g_files.end() && it->second.bDirty)
+        return &it->second.ini;
     if (!_bWritable(host))
         return nullptr;
     INIFILE* p = _Cached(host);
     if (p)
         return p;
     PROFILEFILE& f = g_files[host];
-    f = PROFILEFILE{false, false, {}, INIFILE{false, false, {}}};
+    f = PROFILEFILE{false, false, {}, INIFILE{false, false, {}, {}}};
     return &f.ini;
 }
 
@@ -407,32 +438,80 @@ BOOL _bSave(const std::string& host)
     return TRUE;
 }
 
+void _BuildIndex(const INIFILE& ini)
+{
+    INIINDEX& x = ini.index;
+    x = INIINDEX();
+    size_t header = SIZE_MAX;
+    for (size_t i = 0; i < ini.aLines.size(); ++i) {
+        const INILINE& l = ini.aLines[i];
+        if (l.eKind == LINE_SECTION) {
+            if (header != SIZE_MAX)
+                x.ends[header] = i;
+            header = i;
+            x.sections.emplace(l.fold, i);
+            x.keys[i];
+        } else if (l.eKind == LINE_ENTRY && header != SIZE_MAX) {
+            x.keys[header].emplace(l.fold, i);
+        }
+    }
+    if (header != SIZE_MAX)
+        x.ends[header] = SIZE_MAX;
+    x.lastHeader = header;
+    x.bValid = true;
+}
+
 // Index of the first "[name]" line, or -1; *pEnd receives where the
 // section ends.
 long _FindSection(const INIFILE& ini, const std::u16string& wanted, size_t* pEnd)
 {
-    std::u16string name = _Fold(_Trim(wanted));
-    for (size_t i = 0; i < ini.aLines.size(); ++i) {
-        if (ini.aLines[i].eKind == LINE_SECTION && ini.aLines[i].fold == name) {
-            size_t e = i + 1;
-            while (e < ini.aLines.size() && ini.aLines[e].eKind != LINE_SECTION)
-                ++e;
-            if (pEnd)
-                *pEnd = e;
-            return (long)i;
-        }
+    if (!ini.index.bValid)
+        _BuildIndex(ini);
+    auto it = ini.index.sections.find(_Fold(_Trim(wanted)));
+    if (it == ini.index.sections.end())
+        return -1;
+    if (pEnd) {
+        size_t e = ini.index.ends[it->second];
+        *pEnd = e == SIZE_MAX ? ini.aLines.size() : e;
     }
-    return -1;
+    return (long)it->second;
 }
 
 // Index of the key's line in the section [from, to), or -1.
 long _FindKey(const INIFILE& ini, size_t from, size_t to, const std::u16string& wanted)
 {
-    std::u16string key = _Fold(_Trim(wanted));
-    for (size_t i = from; i < to; ++i)
-        if (ini.aLines[i].eKind == LINE_ENTRY && ini.aLines[i].fold == key)
-            return (long)i;
-    return -1;
+    if (!ini.index.bValid)
+        _BuildIndex(ini);
+    auto sec = ini.index.keys.find(from - 1);
+    if (sec == ini.index.keys.end())
+        return -1;
+    auto it = sec->second.find(_Fold(_Trim(wanted)));
+    if (it == sec->second.end() || it->second < from || it->second >= to)
+        return -1;
+    return (long)it->second;
+}
+
+// The last line was just added at the end of the file: a header, or a key
+// of header sec. Anything else the index cannot follow drops it.
+void _IndexAppended(INIFILE& ini, size_t sec)
+{
+    INIINDEX& x = ini.index;
+    if (!x.bValid)
+        return;
+    size_t i = ini.aLines.size() - 1;
+    const INILINE& l = ini.aLines[i];
+    if (l.eKind == LINE_SECTION) {
+        if (x.lastHeader != SIZE_MAX)
+            x.ends[x.lastHeader] = i;
+        x.sections.emplace(l.fold, i);
+        x.ends[i] = SIZE_MAX;
+        x.keys[i];
+        x.lastHeader = i;
+    } else if (l.eKind == LINE_ENTRY && sec == x.lastHeader) {
+        x.keys[sec].emplace(l.fold, i);
+    } else {
+        x.bValid = false;
+    }
 }
 
 // Writes a list of strings (each NUL-terminated, one more NUL at the end)
@@ -627,6 +706,7 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
         bool bChanged = false;
         while (sec >= 0) {
             ini.aLines.erase(ini.aLines.begin() + sec, ini.aLines.begin() + (long)end);
+            ini.index.bValid = false;
             bChanged = true;
             sec = _FindSection(ini, lpAppName, &end);
         }
@@ -637,13 +717,16 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
         if (line < 0)
             return TRUE;
         ini.aLines.erase(ini.aLines.begin() + line);
+        ini.index.bValid = false;
         return _bSave(host);
     }
 
     std::u16string key = _Trim(lpKeyName);
     if (sec < 0) {
         ini.aLines.push_back(_MakeLine(u"[" + _Trim(lpAppName) + u"]"));
+        _IndexAppended(ini, SIZE_MAX);
         ini.aLines.push_back(_MakeLine(key + u"=" + lpString));
+        _IndexAppended(ini, ini.aLines.size() - 2);
         return _bSave(host);
     }
     long line = _FindKey(ini, (size_t)sec + 1, end, key);
@@ -662,6 +745,10 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
     while (at > (size_t)sec + 1 && _Trim(ini.aLines[at - 1].text).empty())
         --at;
     ini.aLines.insert(ini.aLines.begin() + (long)at, _MakeLine(key + u"=" + lpString));
+    if (at + 1 == ini.aLines.size())
+        _IndexAppended(ini, (size_t)sec);
+    else
+        ini.index.bValid = false;
     return _bSave(host);
 }
 
@@ -720,6 +807,7 @@ BOOL WritePrivateProfileSectionW(LPCWSTR lpAppName, LPCWSTR lpString, LPCWSTR lp
     if (sec < 0) {
         ini.aLines.push_back(_MakeLine(u"[" + _Trim(lpAppName) + u"]"));
         ini.aLines.insert(ini.aLines.end(), entries.begin(), entries.end());
+        ini.index.bValid = false;
     } else {
         // Blank lines at the section's end keep parting it from the next.
         size_t at = end;
@@ -728,6 +816,7 @@ BOOL WritePrivateProfileSectionW(LPCWSTR lpAppName, LPCWSTR lpString, LPCWSTR lp
         ini.aLines.erase(ini.aLines.begin() + sec + 1, ini.aLines.begin() + (long)at);
         ini.aLines.insert(ini.aLines.begin() + sec + 1, entries.begin(), entries.end());
     }
+    ini.index.bValid = false;
     return _bSave(host);
 }
 

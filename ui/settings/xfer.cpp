@@ -3,6 +3,9 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
+#include <unordered_map>
+#include <new>
 #include <vector>
 
 #include "ui/settings/bindparam.h"
@@ -327,6 +330,60 @@ BOOL _FindKeyValue(const T* b, DWORD cb, DWORD pos, LPCWSTR pszKey, DWORD* pv, D
     return FALSE;
 }
 
+// The keys of the sections of an image, by section entry: where each key's
+// value starts and ends (the first line of a key wins, as in a scan).
+using SECTIONKEYS = std::unordered_map<std::u16string, std::pair<DWORD, DWORD>>;
+using IMAGEKEYS = std::unordered_map<const INISECTIONENTRY*, SECTIONKEYS>;
+
+template <typename T>
+void _IndexSection(const T* b, DWORD cb, DWORD pos, SECTIONKEYS& keys)
+{
+    while (pos < cb) {
+        DWORD end = _LineEnd(b, cb, pos);
+        DWORD p = pos;
+        while (p < end && _IsBlank(b[p]))
+            ++p;
+        if (p < end && b[p] == '[')
+            return;
+        DWORD nameEnd = p;
+        while (nameEnd < end && b[nameEnd] != '=' && b[nameEnd] != '\r')
+            ++nameEnd;
+        std::u16string name;
+        name.reserve(nameEnd - p);
+        for (DWORD c = p; c < nameEnd; ++c)
+            name.push_back((WCHAR)b[c]);
+        DWORD v = nameEnd < end && b[nameEnd] == '=' ? nameEnd + 1 : nameEnd;
+        DWORD vEnd = v;
+        while (vEnd < end && b[vEnd] != '\r')
+            ++vEnd;
+        keys.emplace(std::move(name), std::make_pair(v, vEnd));
+        pos = end + 1;
+    }
+}
+
+// The value of pszKey in the section of pEntry through the image's index;
+// FALSE when the key is not there.
+BOOL _IndexedKeyValue(const INIIMAGE* pImage, const INISECTIONENTRY* pEntry, LPCWSTR pszKey, DWORD* pv,
+                      DWORD* pvEnd)
+{
+    IMAGEKEYS& all = *(IMAGEKEYS*)pImage->pKeyIndex;
+    auto it = all.find(pEntry);
+    if (it == all.end()) {
+        SECTIONKEYS& keys = all[pEntry];
+        if (pImage->bWide)
+            _IndexSection((const WCHAR*)pImage->pBytes, pImage->cbBytes / sizeof(WCHAR), (DWORD)pEntry->lPos, keys);
+        else
+            _IndexSection(pImage->pBytes, pImage->cbBytes, (DWORD)pEntry->lPos, keys);
+        it = all.find(pEntry);
+    }
+    auto k = it->second.find(std::u16string(pszKey));
+    if (k == it->second.end())
+        return FALSE;
+    *pv = k->second.first;
+    *pvEnd = k->second.second;
+    return TRUE;
+}
+
 // ---- the key text ----
 
 BOOL _GetIniKeyValue(const WALKSTATE& w, int i, int s, int j, LPCWSTR pszSection, LPCWSTR pszKey,
@@ -534,7 +591,7 @@ BOOL _RowSelected(const WALKSTATE& w, const USETKEY& key)
     return bKeyGroupEnabled(key.wGroup);
 }
 
-void _WalkRow(WALKSTATE& w, int i, int iPass)
+void _WalkRow(WALKSTATE& w, int i, int iPass, int jOnly = -1)
 {
     UISETTINGS* pObj = w.pObj;
     USETKEYRT& row = pObj->trailer.pKeyRows[i];
@@ -549,6 +606,8 @@ void _WalkRow(WALKSTATE& w, int i, int iPass)
     BOOL bLastOk = FALSE, bAnyFound = FALSE;
     WCHAR szSection[kNameCch], szKey[kNameCch];
     for (int j = sec.key.wFirst; j <= iSecLast; ++j) {
+        if (jOnly >= 0 && j != jOnly)
+            continue;
         _Format(szSection, sec.key.szSection, j);
         int iLast = row.key.wLast;
         int iCount = row.key.wCountRow ? _FindKeyRow(pObj, row.key.wCountRow) : -1;
@@ -725,10 +784,14 @@ int bGetIniImageValue(WORD wRow, WORD wIndex, LPCWSTR pszKey, LPCWSTR pszDefault
             if (pImage->pSections[i].wRow == wRow && pImage->pSections[i].wIndex == wIndex)
                 pEntry = &pImage->pSections[i];
     DWORD v = 0, vEnd = 0;
+    auto find = [&](auto* pUnits, DWORD cUnits) {
+        return pImage->pKeyIndex ? _IndexedKeyValue(pImage, pEntry, pszKey, &v, &vEnd)
+                                 : _FindKeyValue(pUnits, cUnits, (DWORD)pEntry->lPos, pszKey, &v, &vEnd);
+    };
     if (pEntry && pEntry->lPos >= 0 && pImage->bWide) {
         // UTF-16 text: the units as they stand, cut to the output.
         const WCHAR* w = (const WCHAR*)pImage->pBytes;
-        if (_FindKeyValue(w, pImage->cbBytes / sizeof(WCHAR), (DWORD)pEntry->lPos, pszKey, &v, &vEnd)) {
+        if (find(w, pImage->cbBytes / (DWORD)sizeof(WCHAR))) {
             DWORD cch = vEnd - v < cchOut - 1 ? vEnd - v : cchOut - 1;
             memcpy(pszOut, w + v, cch * sizeof(WCHAR));
             pszOut[cch] = 0;
@@ -736,7 +799,7 @@ int bGetIniImageValue(WORD wRow, WORD wIndex, LPCWSTR pszKey, LPCWSTR pszDefault
         }
     } else if (pEntry && pEntry->lPos >= 0) {
         const BYTE* b = pImage->pBytes;
-        if (_FindKeyValue(b, pImage->cbBytes, (DWORD)pEntry->lPos, pszKey, &v, &vEnd)) {
+        if (find(b, pImage->cbBytes)) {
             DWORD cbValue = vEnd - v;
             if (cbValue > cbOut - 1)
                 cbValue = cbOut - 1;
@@ -825,6 +888,7 @@ INIIMAGE* OpenIniImage(UISETTINGS* pObj, LPCWSTR pszPath)
         }
     }
     pImage->cSections = n;
+    pImage->pKeyIndex = new (std::nothrow) IMAGEKEYS();
     return pImage;
 }
 
@@ -832,6 +896,7 @@ void CloseIniImage(INIIMAGE** ppImage)
 {
     if (!ppImage || !*ppImage)
         return;
+    delete (IMAGEKEYS*)(*ppImage)->pKeyIndex;
     ParamFree(&(*ppImage)->pBytes);
     ParamFree(&(*ppImage)->pSections);
     ParamFree(ppImage);
@@ -860,7 +925,23 @@ int ParamTransferWalk(UISETTINGS* pObj, LPCWSTR pszPath, UISETTINGS* pSource, WO
     }
     // Defaults of some list entries are resource texts.
     LoadResourceDll();
-    int cPasses = wMode == XFER_WRITE ? 1 : 2;
+    if (wMode == XFER_WRITE) {
+        // Section by section, each whole before the next, so the file grows
+        // at its end only.
+        for (int s = 0; s < t.cKeyRows; ++s) {
+            const USETKEY& sec = t.pKeyRows[s].key;
+            if (!sec.szSection[0])
+                continue;
+            int iEnd = s + 1;
+            while (iEnd < t.cKeyRows && !t.pKeyRows[iEnd].key.szSection[0])
+                ++iEnd;
+            for (int j = sec.wFirst; j <= (int)sec.wLast; ++j)
+                for (int i = s; i < iEnd; ++i)
+                    if (_RowSelected(w, t.pKeyRows[i].key))
+                        _WalkRow(w, i, 0, j);
+        }
+    }
+    int cPasses = wMode == XFER_WRITE ? 0 : 2;
     for (int iPass = 0; iPass < cPasses; ++iPass) {
         for (int i = 0; i < t.cKeyRows; ++i) {
             const USETKEYRT& row = t.pKeyRows[i];

@@ -74,6 +74,7 @@ struct INIIMAGE {
     WCHAR szPath[260];
     INISECTIONENTRY* pSections;
     DWORD cSections;
+    void* pKeyIndex;   // the keys of each section, found once (OpenIniImage's images)
 };
 
 // The whole file and its section index (every section row at every index of
