@@ -13,6 +13,7 @@
 //     run outside the handle table's lock and take g_filesLock themselves.
 //  3. A file's identity for sharing is its host device and inode.
 #include "platform/kernel/files.h"
+#include "platform/kernel/profile.h"
 
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/kernel.h"
@@ -435,6 +436,7 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         return INVALID_HANDLE_VALUE;
     }
     std::string host = PlatHostPath(lpFileName);
+    PlatProfileFlushHost(host);
     DWORD fAccess = _AccessBits(dwDesiredAccess);
     if (dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE)
         fAccess |= ACC_DELETE;
@@ -783,6 +785,7 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName)
         return INVALID_FILE_ATTRIBUTES;
     }
     std::string host = PlatHostPath(lpFileName);
+    PlatProfileFlushHost(host);
     struct stat st;
     if (stat(host.c_str(), &st) != 0) {
         SysSetErrno(errno, host);
@@ -799,6 +802,7 @@ BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
         return FALSE;
     }
     std::string host = PlatHostPath(lpFileName);
+    PlatProfileFlushHost(host);
     std::lock_guard<std::mutex> lock(g_filesLock);
     struct stat st;
     if (stat(host.c_str(), &st) != 0) {
@@ -825,6 +829,7 @@ BOOL DeleteFileW(LPCWSTR lpFileName)
         return FALSE;
     }
     std::string host = PlatHostPath(lpFileName);
+    PlatProfileFlushHost(host);
     std::lock_guard<std::mutex> lock(g_filesLock);
     struct stat st;
     if (stat(host.c_str(), &st) != 0) {
@@ -935,6 +940,8 @@ BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfEx
     }
     std::string src = PlatHostPath(lpExistingFileName);
     std::string dst = PlatHostPath(lpNewFileName);
+    PlatProfileFlushHost(src);
+    PlatProfileFlushHost(dst);
     std::lock_guard<std::mutex> lock(g_filesLock);
     struct stat srcSt, dstSt;
     if (stat(src.c_str(), &srcSt) != 0) {
@@ -991,6 +998,7 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
         return FALSE;
     }
     std::string src = PlatHostPath(lpExistingFileName);
+    PlatProfileFlushHost(src);
     std::lock_guard<std::mutex> lock(g_filesLock);
     struct stat srcSt, dstSt;
     if (stat(src.c_str(), &srcSt) != 0) {
@@ -998,6 +1006,7 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
         return FALSE;
     }
     std::string dst = _TargetHost(lpNewFileName, srcSt);
+    PlatProfileFlushHost(dst);
     if (!_bDeleteAllowed(srcSt.st_dev, srcSt.st_ino)) {
         SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;

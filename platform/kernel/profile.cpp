@@ -12,17 +12,25 @@
 //     the text after it; both trimmed of blanks and tabs.
 //  3. Every read-modify-write runs under g_profileLock, so two threads of
 //     this process never lose each other's changes.
+//  4. Writes collect in memory; the file receives them whole (through a
+//     temporary file and a rename) at the flush, before any other call
+//     touches its path, and at process end. Readers in this process see
+//     the collected lines at once.
 #include "platform/kernel/profile.h"
 
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/root.h"
 #include "platform/kernel/sysutil.h"
 #include "platform/kernel/wstr.h"
 
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <cstdint>
+#include <map>
+#include <unordered_map>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,10 +47,23 @@ struct INILINE {
     std::u16string fold;  // section or key name in capitals (LINE_OTHER: empty)
 };
 
+// Where each section and key is, worked out once per change of the lines'
+// layout (a settings file is written in order, each line added at the end,
+// which keeps it valid), so a file of thousands of keys is not scanned for
+// each one.
+struct INIINDEX {
+    bool bValid = false;
+    std::unordered_map<std::u16string, size_t> sections;  // first header line by name
+    std::unordered_map<size_t, size_t> ends;              // header line -> end (SIZE_MAX: file end)
+    std::unordered_map<size_t, std::unordered_map<std::u16string, size_t>> keys;  // first line of a key
+    size_t lastHeader = SIZE_MAX;
+};
+
 struct INIFILE {
     bool bExists;                // the file was there when read
     bool bUtf16;                 // begins with FF FE: UTF-16LE
     std::vector<INILINE> aLines;
+    mutable INIINDEX index = {};
 };
 
 std::mutex g_profileLock;
@@ -51,6 +72,14 @@ std::atomic<unsigned> g_tempCounter{0};
 bool _bBlank(char16_t c)
 {
     return c == u' ' || c == u'\t';
+}
+
+bool _bHasLineBreak(LPCWSTR psz)
+{
+    for (; psz && *psz; ++psz)
+        if (*psz == u'\r' || *psz == u'\n')
+            return true;
+    return false;
 }
 
 std::u16string _Trim(const std::u16string& s)
@@ -118,7 +147,17 @@ std::string _ProfileHost(LPCWSTR lpFileName)
     std::u16string w = lpFileName ? std::u16string(lpFileName) : std::u16string(u"win.ini");
     if (w.find_first_of(u"\\/:") == std::u16string::npos)
         w = std::u16string(SYS_WINDOWS_DIR) + u"\\" + w;
-    return PlatHostPath(w.c_str());
+    // A settings file is named thousands of times in a row: the host path of
+    // the last name is kept while the root stays the same.
+    thread_local std::u16string t_last;
+    thread_local std::string t_host, t_root;
+    std::string root = PlatGetRoot();
+    if (w == t_last && root == t_root && !t_host.empty())
+        return t_host;
+    t_host = PlatHostPath(w.c_str());
+    t_last = w;
+    t_root = root;
+    return t_host;
 }
 
 void _SplitLines(const std::u16string& text, std::vector<INILINE>& lines)
@@ -137,7 +176,7 @@ void _SplitLines(const std::u16string& text, std::vector<INILINE>& lines)
 
 bool _bRead(const std::string& host, INIFILE& ini)
 {
-    ini = INIFILE{false, false, {}};
+    ini = INIFILE{false, false, {}, {}};
     int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -173,16 +212,24 @@ bool _bRead(const std::string& host, INIFILE& ini)
     return true;
 }
 
-// The last file read or written, kept while its host file is unchanged
-// (same inode, size and times), so a settings file written key by key is
-// not read again for every key. Used under g_profileLock only.
-struct PROFILECACHE {
-    bool bValid;
-    std::string host;
+// Files read or written, by host path. A clean entry stands for its file
+// while the file is unchanged (same inode, size and times), so a file read
+// key by key is parsed once. A dirty entry holds writes the file has not
+// received yet: a settings file is written key by key, thousands of times in
+// one save, and writing the whole file each time made a save take seconds.
+// A dirty entry goes out whole at the flush call, before any other access to
+// its path (PlatProfileFlushHost, called by the file calls), and at process
+// end. Used under g_profileLock only.
+struct PROFILEFILE {
+    bool bDirty;
+    bool bStat;  // st holds the file's state when the entry was last clean
     struct stat st;
     INIFILE ini;
 };
-PROFILECACHE g_cache;
+std::map<std::string, PROFILEFILE> g_files;
+std::atomic<int> g_cDirty{0};
+// Clean entries kept at most; dirty ones always stay.
+const size_t kMaxCleanFiles = 16;
 
 bool _bSameStat(const struct stat& a, const struct stat& b)
 {
@@ -191,41 +238,75 @@ bool _bSameStat(const struct stat& a, const struct stat& b)
            a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
+void _TrimClean(const std::string& keep)
+{
+    if (g_files.size() <= kMaxCleanFiles)
+        return;
+    for (auto it = g_files.begin(); it != g_files.end() && g_files.size() > kMaxCleanFiles;)
+        it = !it->second.bDirty && it->first != keep ? g_files.erase(it) : std::next(it);
+}
+
 // The file's lines (g_profileLock held; valid until the lock goes); null
 // when the file is missing.
 INIFILE* _Cached(const std::string& host)
 {
+    auto it = g_files.find(host);
+    if (it != g_files.end() && it->second.bDirty)
+        return &it->second.ini;
     struct stat st;
-    if (stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    if (stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+        if (it != g_files.end())
+            g_files.erase(it);
         return nullptr;
-    if (g_cache.bValid && g_cache.host == host && _bSameStat(st, g_cache.st))
-        return &g_cache.ini;
-    g_cache.bValid = false;
-    if (!_bRead(host, g_cache.ini))
+    }
+    if (it != g_files.end() && it->second.bStat && _bSameStat(st, it->second.st))
+        return &it->second.ini;
+    PROFILEFILE& f = g_files[host];
+    f.bDirty = false;
+    f.bStat = false;
+    if (!_bRead(host, f.ini)) {
+        g_files.erase(host);
         return nullptr;
-    g_cache.host = host;
-    g_cache.st = st;
-    g_cache.bValid = true;
-    return &g_cache.ini;
+    }
+    f.st = st;
+    f.bStat = true;
+    _TrimClean(host);
+    return &f.ini;
 }
 
 bool _bLoad(const std::string& host, INIFILE& ini)
 {
     const INIFILE* p = _Cached(host);
-    ini = p ? *p : INIFILE{false, false, {}};
+    ini = p ? *p : INIFILE{false, false, {}, {}};
     return p != nullptr;
 }
 
-// Writes the lines through a temporary file in the same folder and renames
-// it over the file, so the old file stays whole until the new one is. No
-// sync to the disk: a settings file is written key by key, thousands of
-// times in one save, and the rename already keeps a crashed process from
-// leaving half a file.
-BOOL _bSave(const std::string& host, const INIFILE& ini)
+// Whether the file could take a write now: the file, when there, is an
+// ordinary writable file, and its folder exists and is writable.
+BOOL _bWritable(const std::string& host)
 {
-    // ini may be the cache itself, already edited: until the file holds the
-    // same, the cache does not stand for it.
-    g_cache.bValid = false;
+    struct stat st;
+    if (stat(host.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    size_t slash = host.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : host.substr(0, slash));
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if ((st.st_mode & 0222) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Writes the lines through a temporary file in the same folder and renames
+// it over the file, so the old file stays whole until the new one is.
+BOOL _bWriteOut(const std::string& host, const INIFILE& ini)
+{
     std::u16string text;
     size_t cch = 0;
     for (const INILINE& l : ini.aLines)
@@ -248,26 +329,10 @@ BOOL _bSave(const std::string& host, const INIFILE& ini)
         bytes.resize((size_t)n);
         WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
     }
-
+    if (!_bWritable(host))
+        return FALSE;
     struct stat st;
-    mode_t mode = 0666;
-    if (stat(host.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
-        mode = st.st_mode & 07777;
-    }
-    size_t slash = host.find_last_of('/');
-    std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : host.substr(0, slash));
-    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    if ((st.st_mode & 0222) == 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
+    mode_t mode = stat(host.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666;
     std::string temp = host + ".~" + std::to_string(getpid()) + "." + std::to_string(++g_tempCounter);
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -296,47 +361,157 @@ BOOL _bSave(const std::string& host, const INIFILE& ini)
         SysSetErrno(errno, host);
         ok = false;
     }
-    g_cache.bValid = false;
     if (!ok) {
         unlink(temp.c_str());
         return FALSE;
     }
-    if (stat(host.c_str(), &g_cache.st) == 0) {
-        if (&ini != &g_cache.ini)
-            g_cache.ini = ini;
-        g_cache.host = host;
-        g_cache.ini.bExists = true;
-        g_cache.bValid = true;
+    return TRUE;
+}
+
+// Writes a dirty entry out; the entry is clean afterwards either way (a
+// failed write drops it, so the next read sees the file as it is).
+BOOL _bFlush(std::map<std::string, PROFILEFILE>::iterator it)
+{
+    if (it == g_files.end() || !it->second.bDirty)
+        return TRUE;
+    --g_cDirty;
+    BOOL ok = _bWriteOut(it->first, it->second.ini);
+    struct stat st;
+    if (ok && stat(it->first.c_str(), &st) == 0) {
+        it->second.bDirty = false;
+        it->second.st = st;
+        it->second.bStat = true;
+        it->second.ini.bExists = true;
+    } else {
+        g_files.erase(it);
+    }
+    return ok;
+}
+
+BOOL _bFlushAll()
+{
+    BOOL ok = TRUE;
+    for (auto it = g_files.begin(); it != g_files.end();) {
+        auto next = std::next(it);
+        if (!_bFlush(it))
+            ok = FALSE;
+        it = next;
+    }
+    return ok;
+}
+
+void _FlushAtExit()
+{
+    std::lock_guard<std::mutex> lock(g_profileLock);
+    _bFlushAll();
+}
+
+// The entry a write edits: the cached lines, or an empty file when there is
+// none; null (with the error set) when the file cannot take a write.
+INIFILE* _ForWrite(const std::string& host)
+{
+    // A file with kept writes was checked when they began; any file call
+    // that could change that writes them out first.
+    auto it = g_files.find(host);
+    if (it != g_files.end() && it->second.bDirty)
+        return &it->second.ini;
+    if (!_bWritable(host))
+        return nullptr;
+    INIFILE* p = _Cached(host);
+    if (p)
+        return p;
+    PROFILEFILE& f = g_files[host];
+    f = PROFILEFILE{false, false, {}, INIFILE{false, false, {}, {}}};
+    return &f.ini;
+}
+
+// Records that the lines of host changed.
+BOOL _bSave(const std::string& host)
+{
+    static std::once_flag s_exit;
+    std::call_once(s_exit, [] { atexit(_FlushAtExit); });
+    PROFILEFILE& f = g_files[host];
+    if (!f.bDirty) {
+        f.bDirty = true;
+        ++g_cDirty;
     }
     return TRUE;
+}
+
+void _BuildIndex(const INIFILE& ini)
+{
+    INIINDEX& x = ini.index;
+    x = INIINDEX();
+    size_t header = SIZE_MAX;
+    for (size_t i = 0; i < ini.aLines.size(); ++i) {
+        const INILINE& l = ini.aLines[i];
+        if (l.eKind == LINE_SECTION) {
+            if (header != SIZE_MAX)
+                x.ends[header] = i;
+            header = i;
+            x.sections.emplace(l.fold, i);
+            x.keys[i];
+        } else if (l.eKind == LINE_ENTRY && header != SIZE_MAX) {
+            x.keys[header].emplace(l.fold, i);
+        }
+    }
+    if (header != SIZE_MAX)
+        x.ends[header] = SIZE_MAX;
+    x.lastHeader = header;
+    x.bValid = true;
 }
 
 // Index of the first "[name]" line, or -1; *pEnd receives where the
 // section ends.
 long _FindSection(const INIFILE& ini, const std::u16string& wanted, size_t* pEnd)
 {
-    std::u16string name = _Fold(_Trim(wanted));
-    for (size_t i = 0; i < ini.aLines.size(); ++i) {
-        if (ini.aLines[i].eKind == LINE_SECTION && ini.aLines[i].fold == name) {
-            size_t e = i + 1;
-            while (e < ini.aLines.size() && ini.aLines[e].eKind != LINE_SECTION)
-                ++e;
-            if (pEnd)
-                *pEnd = e;
-            return (long)i;
-        }
+    if (!ini.index.bValid)
+        _BuildIndex(ini);
+    auto it = ini.index.sections.find(_Fold(_Trim(wanted)));
+    if (it == ini.index.sections.end())
+        return -1;
+    if (pEnd) {
+        size_t e = ini.index.ends[it->second];
+        *pEnd = e == SIZE_MAX ? ini.aLines.size() : e;
     }
-    return -1;
+    return (long)it->second;
 }
 
 // Index of the key's line in the section [from, to), or -1.
 long _FindKey(const INIFILE& ini, size_t from, size_t to, const std::u16string& wanted)
 {
-    std::u16string key = _Fold(_Trim(wanted));
-    for (size_t i = from; i < to; ++i)
-        if (ini.aLines[i].eKind == LINE_ENTRY && ini.aLines[i].fold == key)
-            return (long)i;
-    return -1;
+    if (!ini.index.bValid)
+        _BuildIndex(ini);
+    auto sec = ini.index.keys.find(from - 1);
+    if (sec == ini.index.keys.end())
+        return -1;
+    auto it = sec->second.find(_Fold(_Trim(wanted)));
+    if (it == sec->second.end() || it->second < from || it->second >= to)
+        return -1;
+    return (long)it->second;
+}
+
+// The last line was just added at the end of the file: a header, or a key
+// of header sec. Anything else the index cannot follow drops it.
+void _IndexAppended(INIFILE& ini, size_t sec)
+{
+    INIINDEX& x = ini.index;
+    if (!x.bValid)
+        return;
+    size_t i = ini.aLines.size() - 1;
+    const INILINE& l = ini.aLines[i];
+    if (l.eKind == LINE_SECTION) {
+        if (x.lastHeader != SIZE_MAX)
+            x.ends[x.lastHeader] = i;
+        x.sections.emplace(l.fold, i);
+        x.ends[i] = SIZE_MAX;
+        x.keys[i];
+        x.lastHeader = i;
+    } else if (l.eKind == LINE_ENTRY && sec == x.lastHeader) {
+        x.keys[sec].emplace(l.fold, i);
+    } else {
+        x.bValid = false;
+    }
 }
 
 // Writes a list of strings (each NUL-terminated, one more NUL at the end)
@@ -501,18 +676,29 @@ UINT GetPrivateProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT nDefault, L
 
 BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString, LPCWSTR lpFileName)
 {
-    if (!lpAppName && !lpKeyName && !lpString)
-        return FALSE;  // the platform's cache flush; this one keeps no cache
+    if (!lpAppName && !lpKeyName && !lpString) {
+        // The flush: the named file, or every file this process wrote.
+        std::lock_guard<std::mutex> lock(g_profileLock);
+        if (!lpFileName)
+            return _bFlushAll();
+        return _bFlush(g_files.find(_ProfileHost(lpFileName)));
+    }
     if (!lpAppName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    // A line break would start another line of the file: a value carrying
+    // one would come back as other keys and sections.
+    if (_bHasLineBreak(lpAppName) || _bHasLineBreak(lpKeyName) || _bHasLineBreak(lpString)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     std::string host = _ProfileHost(lpFileName);
     std::lock_guard<std::mutex> lock(g_profileLock);
-    // Edited in place in the cache; a failed save drops the cache.
-    INIFILE fresh{false, false, {}};
-    INIFILE* pCached = _Cached(host);
-    INIFILE& ini = pCached ? *pCached : fresh;
+    INIFILE* pIni = _ForWrite(host);
+    if (!pIni)
+        return FALSE;
+    INIFILE& ini = *pIni;
     size_t end = 0;
     long sec = _FindSection(ini, lpAppName, &end);
 
@@ -520,24 +706,28 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
         bool bChanged = false;
         while (sec >= 0) {
             ini.aLines.erase(ini.aLines.begin() + sec, ini.aLines.begin() + (long)end);
+            ini.index.bValid = false;
             bChanged = true;
             sec = _FindSection(ini, lpAppName, &end);
         }
-        return bChanged ? _bSave(host, ini) : TRUE;
+        return bChanged ? _bSave(host) : TRUE;
     }
     if (!lpString) {
         long line = sec >= 0 ? _FindKey(ini, (size_t)sec + 1, end, lpKeyName) : -1;
         if (line < 0)
             return TRUE;
         ini.aLines.erase(ini.aLines.begin() + line);
-        return _bSave(host, ini);
+        ini.index.bValid = false;
+        return _bSave(host);
     }
 
     std::u16string key = _Trim(lpKeyName);
     if (sec < 0) {
         ini.aLines.push_back(_MakeLine(u"[" + _Trim(lpAppName) + u"]"));
+        _IndexAppended(ini, SIZE_MAX);
         ini.aLines.push_back(_MakeLine(key + u"=" + lpString));
-        return _bSave(host, ini);
+        _IndexAppended(ini, ini.aLines.size() - 2);
+        return _bSave(host);
     }
     long line = _FindKey(ini, (size_t)sec + 1, end, key);
     if (line >= 0) {
@@ -547,7 +737,7 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
         if (ini.aLines[(size_t)line].text == newLine)
             return TRUE;
         ini.aLines[(size_t)line] = _MakeLine(newLine);
-        return _bSave(host, ini);
+        return _bSave(host);
     }
     // A new key goes after the section's last non-blank line, so a blank
     // line that parts it from the next section stays where it is.
@@ -555,7 +745,11 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
     while (at > (size_t)sec + 1 && _Trim(ini.aLines[at - 1].text).empty())
         --at;
     ini.aLines.insert(ini.aLines.begin() + (long)at, _MakeLine(key + u"=" + lpString));
-    return _bSave(host, ini);
+    if (at + 1 == ini.aLines.size())
+        _IndexAppended(ini, (size_t)sec);
+    else
+        ini.index.bValid = false;
+    return _bSave(host);
 }
 
 DWORD GetPrivateProfileSectionW(LPCWSTR lpAppName, LPWSTR lpReturnedString, DWORD nSize, LPCWSTR lpFileName)
@@ -595,19 +789,25 @@ BOOL WritePrivateProfileSectionW(LPCWSTR lpAppName, LPCWSTR lpString, LPCWSTR lp
     if (!lpString)
         return WritePrivateProfileStringW(lpAppName, nullptr, nullptr, lpFileName);
     std::vector<INILINE> entries;
-    for (LPCWSTR p = lpString; *p; p += lstrlenW(p) + 1)
+    for (LPCWSTR p = lpString; *p; p += lstrlenW(p) + 1) {
+        if (_bHasLineBreak(p)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
         entries.push_back(_MakeLine(p));
+    }
     std::string host = _ProfileHost(lpFileName);
     std::lock_guard<std::mutex> lock(g_profileLock);
-    // Edited in place in the cache; a failed save drops the cache.
-    INIFILE fresh{false, false, {}};
-    INIFILE* pCached = _Cached(host);
-    INIFILE& ini = pCached ? *pCached : fresh;
+    INIFILE* pIni = _ForWrite(host);
+    if (!pIni)
+        return FALSE;
+    INIFILE& ini = *pIni;
     size_t end = 0;
     long sec = _FindSection(ini, lpAppName, &end);
     if (sec < 0) {
         ini.aLines.push_back(_MakeLine(u"[" + _Trim(lpAppName) + u"]"));
         ini.aLines.insert(ini.aLines.end(), entries.begin(), entries.end());
+        ini.index.bValid = false;
     } else {
         // Blank lines at the section's end keep parting it from the next.
         size_t at = end;
@@ -616,10 +816,19 @@ BOOL WritePrivateProfileSectionW(LPCWSTR lpAppName, LPCWSTR lpString, LPCWSTR lp
         ini.aLines.erase(ini.aLines.begin() + sec + 1, ini.aLines.begin() + (long)at);
         ini.aLines.insert(ini.aLines.begin() + sec + 1, entries.begin(), entries.end());
     }
-    return _bSave(host, ini);
+    ini.index.bValid = false;
+    return _bSave(host);
 }
 
 DWORD GetPrivateProfileSectionNamesW(LPWSTR lpszReturnBuffer, DWORD nSize, LPCWSTR lpFileName)
 {
     return GetPrivateProfileStringW(nullptr, nullptr, nullptr, lpszReturnBuffer, nSize, lpFileName);
+}
+
+BOOL PlatProfileFlushHost(const std::string& host)
+{
+    if (g_cDirty.load() == 0)
+        return TRUE;
+    std::lock_guard<std::mutex> lock(g_profileLock);
+    return _bFlush(g_files.find(host));
 }

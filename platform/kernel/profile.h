@@ -11,9 +11,14 @@
 //     dropped when reading; one pair of matching quotes around a value is
 //     dropped too. A value is written as "key=value" with no blanks added.
 //  3. A file name without a folder lives in the Windows folder (C:\WINDOWS).
-//  4. Every write replaces the whole file through a temporary file and a
-//     rename, so a failure leaves the old file intact; a read-only file or
-//     folder makes the write fail (FALSE, ERROR_ACCESS_DENIED).
+//  4. Writes are kept in memory and reach the file whole, through a
+//     temporary file and a rename, at the flush call (all three names null),
+//     before any other file call touches the path (open, copy, move,
+//     delete, attributes) and at process end; a failure leaves the old file
+//     intact. A read-only file or folder makes the write itself fail (FALSE,
+//     ERROR_ACCESS_DENIED).
+//  6. A section, key or value holding CR or LF is refused (FALSE,
+//     ERROR_INVALID_PARAMETER): it would read back as other lines.
 //  5. Lists (section names, key names, sections) are strings that each end
 //     in a NUL, with one more NUL after the last. A list that does not fit is
 //     cut, ends in two NULs, and the call answers nSize - 2.
@@ -41,7 +46,9 @@ UINT GetPrivateProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT nDefault, L
 // Sets lpKeyName of lpAppName to lpString (the key is added at the end of
 // its section, the section at the end of the file). A null lpString deletes
 // the key, a null lpKeyName deletes the whole section (TRUE also when it
-// is not there). All three null: nothing to flush here, answers FALSE.
+// is not there). Section, key and value null: writes out the kept changes
+// of lpFileName (of every file when it is null too); FALSE when that write
+// fails.
 BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString,
                                 LPCWSTR lpFileName);
 
@@ -58,3 +65,9 @@ BOOL WritePrivateProfileSectionW(LPCWSTR lpAppName, LPCWSTR lpString, LPCWSTR lp
 DWORD GetPrivateProfileSectionNamesW(LPWSTR lpszReturnBuffer, DWORD nSize, LPCWSTR lpFileName);
 
 }  // extern "C"
+
+#include <string>
+
+// Writes out the kept changes of the profile file at host path host, so
+// that a file call sees it whole. TRUE when nothing was pending.
+BOOL PlatProfileFlushHost(const std::string& host);

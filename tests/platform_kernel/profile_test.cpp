@@ -7,7 +7,10 @@
 
 #include <fstream>
 #include <sstream>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,7 +49,12 @@ protected:
         mkdir((TestRootPath() + "/c").c_str(), 0777);
         ASSERT_TRUE(CreateDirectoryW(u"C:\\prof", nullptr));
     }
-    std::string Bytes() { return HostRead(PlatHostPath(kIni)); }
+    // What the file holds once the kept writes went out.
+    std::string Bytes()
+    {
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, kIni);
+        return HostRead(PlatHostPath(kIni));
+    }
 };
 
 }  // namespace
@@ -68,7 +76,7 @@ TEST_F(Profile, WrittenFileIsCodePage932WithCrLf)
     EXPECT_TRUE(WritePrivateProfileStringW(u"Gone", nullptr, nullptr, kIni)) << "deleting a missing section";
     EXPECT_TRUE(WritePrivateProfileStringW(u"S1", u"gone", nullptr, kIni)) << "deleting a missing key";
     EXPECT_EQ(Bytes(), "[S1]\r\na=2\r\n");
-    EXPECT_FALSE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, kIni)) << "the flush call";
+    EXPECT_TRUE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, kIni)) << "the flush call";
 }
 
 TEST_F(Profile, KeysInSeveralSectionsAndExistingLayout)
@@ -235,5 +243,83 @@ TEST_F(Profile, BareFileNameLivesInTheWindowsFolder)
     WCHAR dir[MAX_PATH];
     GetWindowsDirectoryW(dir, MAX_PATH);
     ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", u"q730test.ini"));
+    ASSERT_TRUE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, u"q730test.ini"));
     EXPECT_EQ(HostRead(TestRootPath() + "/c/WINDOWS/q730test.ini"), "[S]\r\nk=v\r\n");
+}
+
+TEST_F(Profile, WritesReachTheFileWholeAtTheFlush)
+{
+    ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"a", u"1", kIni));
+    ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"b", u"2", kIni));
+    // Readers in the process see the writes at once; the file gets them
+    // only when they go out together.
+    WCHAR buf[8];
+    EXPECT_EQ(GetPrivateProfileStringW(u"S", u"b", u"", buf, 8, kIni), 1u);
+    EXPECT_EQ(HostRead(PlatHostPath(kIni)), "");
+    EXPECT_TRUE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, kIni));
+    EXPECT_EQ(HostRead(PlatHostPath(kIni)), "[S]\r\na=1\r\nb=2\r\n");
+}
+
+TEST_F(Profile, FileCallsSeeTheWholeFile)
+{
+    // Each row: a file call on the written path, then what a reader of the
+    // bytes finds.
+    struct Row {
+        const char* pszCall;
+        std::function<void()> call;
+        const char16_t* pszRead;
+    };
+    const char16_t* const kCopy = u"C:\\prof\\copy.ini";
+    const Row rows[] = {
+        {"CopyFileW", [&] { EXPECT_TRUE(CopyFileW(kIni, kCopy, FALSE)); }, kCopy},
+        {"MoveFileW", [&] { EXPECT_TRUE(MoveFileW(kIni, kCopy)); }, kCopy},
+        {"CreateFileW", [&] { CloseHandle(CreateFileW(kIni, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                      OPEN_EXISTING, 0, nullptr)); }, kIni},
+        {"GetFileAttributesW", [&] { EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(kIni)); }, kIni},
+    };
+    for (const Row& r : rows) {
+        DeleteFileW(kIni);
+        DeleteFileW(kCopy);
+        ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", kIni));
+        r.call();
+        EXPECT_EQ(HostRead(PlatHostPath(r.pszRead)), "[S]\r\nk=v\r\n") << r.pszCall;
+    }
+    // A deleted file stays deleted.
+    ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", kIni));
+    ASSERT_TRUE(DeleteFileW(kIni));
+    WCHAR buf[8];
+    EXPECT_EQ(GetPrivateProfileStringW(u"S", u"k", u"none", buf, 8, kIni), 4u);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(kIni));
+}
+
+TEST_F(Profile, WritesReachTheFileAtProcessEnd)
+{
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        WritePrivateProfileStringW(u"S", u"k", u"from child", kIni);
+        exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(pid, waitpid(pid, &status, 0));
+    EXPECT_EQ(HostRead(PlatHostPath(kIni)), "[S]\r\nk=from child\r\n");
+}
+
+TEST_F(Profile, LineBreaksAreRefused)
+{
+    ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", kIni));
+    const char16_t* const kBad[][3] = {
+        {u"S", u"k", u"x\r\n[S2]\r\nk=9"},
+        {u"S", u"k", u"x\ny"},
+        {u"S", u"k", u"x\ry"},
+        {u"S", u"a\nb", u"1"},
+        {u"S]\r\n[T", u"k", u"1"},
+    };
+    for (const auto& b : kBad) {
+        SetLastError(0);
+        EXPECT_FALSE(WritePrivateProfileStringW(b[0], b[1], b[2], kIni));
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+    }
+    EXPECT_FALSE(WritePrivateProfileSectionW(u"S", u"k=1\r\n[T]\0", kIni));
+    EXPECT_EQ(Bytes(), "[S]\r\nk=v\r\n");
 }

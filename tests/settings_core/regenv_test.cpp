@@ -142,7 +142,9 @@ TEST(ParseSignedNumber, Cases) {
         {u"-", 2, false, 0},          {u"1a", 8, false, 0},          {u" 3", 8, false, 0},
         {u"3-", 8, false, 0},         {u"99999", 2, false, 0},       {u"32767", 2, true, 32767},
         {u"-32768", 4, true, -32768}, {u"-32769", 4, false, 0},      {u"127", 1, true, 127},
-        {u"128", 1, false, 0},        {u"-1", 1, true, -1},          {u"2147483647", 16, true, 2147483647},
+        {u"255", 1, true, 255},       {u"256", 1, false, 0},         {u"-128", 1, true, -128},
+        {u"-129", 1, false, 0},       {u"65535", 2, true, 65535},    {u"65536", 2, false, 0},
+        {u"-32768", 2, true, -32768}, {u"32768", 4, false, 0},        {u"-1", 1, true, -1},          {u"2147483647", 16, true, 2147483647},
         {u"2147483648", 8, false, 0}, {u"4294967295", 32, true, 4294967295LL},
         {u"4294967296", 32, false, 0}, {u"-1", 32, false, 0},        {u"99999999999999999999", 32, false, 0},
         {u"5", 3, false, 0},          {u"5", 64, false, 0},
@@ -159,8 +161,9 @@ TEST(ParseSignedNumber, Cases) {
         }
         long long got = 0;
         switch (c.type) {
-        case 1: got = (signed char)out[0]; break;
-        case 2: case 4: { SHORT s; std::memcpy(&s, out, 2); got = s; EXPECT_EQ(out[2], 0xEE); break; }
+        // Bytes and words compare by their bits: 255 and -1 are one byte.
+        case 1: got = out[0]; EXPECT_EQ(out[1], 0xEE); EXPECT_EQ(got, (long long)(BYTE)c.value); continue;
+        case 2: case 4: { WORD w; std::memcpy(&w, out, 2); EXPECT_EQ(out[2], 0xEE); EXPECT_EQ(w, (WORD)c.value); continue; }
         case 8: case 16: { LONG l; std::memcpy(&l, out, 4); got = l; break; }
         case 32: { DWORD d; std::memcpy(&d, out, 4); got = d; break; }
         }

@@ -22,6 +22,8 @@ inline const char16_t* XferPrinter() { return u"Transfer Printer"; }
 // The bytes of a file given by its Windows path ("" when missing).
 inline std::string ReadWinFile(LPCWSTR pszPath)
 {
+    // Kept profile writes go out first.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, pszPath);
     std::ifstream f(PlatHostPath(pszPath), std::ios::binary);
     std::stringstream ss;
     ss << f.rdbuf();
@@ -30,6 +32,7 @@ inline std::string ReadWinFile(LPCWSTR pszPath)
 
 inline void WriteWinFile(LPCWSTR pszPath, const std::string& bytes)
 {
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, pszPath);
     std::ofstream f(PlatHostPath(pszPath), std::ios::binary | std::ios::trunc);
     f << bytes;
 }

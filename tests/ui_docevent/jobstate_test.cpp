@@ -282,3 +282,31 @@ TEST_F(InsertSheets, NothingWhenTooManyOrNotTheFirstPage)
 }
 
 }  // namespace
+
+namespace {
+
+BOOL FaxCountKeyExists(LPCWSTR pszPrinter)
+{
+    WCHAR szPath[1024];
+    if (!BuildUserRegPath(szPath, pszPrinter, u"Fax Cover Sheet", u"Tempfile Count"))
+        return FALSE;
+    HKEY hKey = nullptr;
+    if (OsRegOpenKey(hkeyUserRoot(), szPath, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return FALSE;
+    OsRegCloseKey(hKey);
+    return TRUE;
+}
+
+}  // namespace
+
+TEST_F(DocEventTest, NoFaxTempfileLeftRemovesTheCountKey)
+{
+    ASSERT_TRUE(SetFaxTempfileCount(kDocPrinter, 2));
+    EXPECT_TRUE(FaxCountKeyExists(kDocPrinter));
+    EXPECT_EQ(GetFaxTempfileCount(kDocPrinter), 2u);
+    ASSERT_TRUE(SetFaxTempfileCount(kDocPrinter, 0));
+    EXPECT_FALSE(FaxCountKeyExists(kDocPrinter));
+    EXPECT_EQ(GetFaxTempfileCount(kDocPrinter), 0u);
+    // Nothing to delete is no failure.
+    EXPECT_TRUE(SetFaxTempfileCount(kDocPrinter, 0));
+}

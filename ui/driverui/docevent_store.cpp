@@ -104,8 +104,15 @@ DWORD GetFaxTempfileCount(LPCWSTR pszPrinter)
 BOOL SetFaxTempfileCount(LPCWSTR pszPrinter, DWORD dwCount)
 {
     WCHAR szPath[1024];
-    return FaxPath(pszPrinter, kCountKey, szPath) &&
-           bSetUserRegValue(hkeyUserRoot(), szPath, REG_DWORD, u"0", &dwCount, sizeof(dwCount));
+    if (!FaxPath(pszPrinter, kCountKey, szPath))
+        return FALSE;
+    // No temporary files left: the count key goes, as a reader of a
+    // missing key already answers 0.
+    if (dwCount == 0) {
+        LONG r = OsRegDeleteKey(hkeyUserRoot(), szPath);
+        return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+    }
+    return bSetUserRegValue(hkeyUserRoot(), szPath, REG_DWORD, u"0", &dwCount, sizeof(dwCount));
 }
 
 BOOL GetFaxTempfileName(LPCWSTR pszPrinter, int i, LPWSTR pszOut)

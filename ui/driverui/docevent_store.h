@@ -9,15 +9,16 @@
 #pragma once
 
 #include "platform/windows.h"
+#include "ui/settings/insertsheet.h"
 
-#define INSERTSHEET_BYTES 476
-#define INSERTSHEET_USE_INDEX 266  // 16-bit: 1 when the sheet is index paper
-#define INSERTSHEET_TAB_TEXT 268   // WCHAR[65]
-#define INSERTSHEET_TAB_POS 398    // 16-bit
-#define INSERTSHEET_TAB_DIR 404    // 16-bit
-#define INSERTSHEET_FACE 408       // WCHAR[32]
-#define INSERTSHEET_STYLE 472      // 16-bit
-#define INSERTSHEET_SIZE_PT 474    // 16-bit
+#define INSERTSHEET_BYTES sizeof(INSERTSHEET)
+#define INSERTSHEET_USE_INDEX offsetof(INSERTSHEET, wUseIndex)
+#define INSERTSHEET_TAB_TEXT offsetof(INSERTSHEET, szTabText)
+#define INSERTSHEET_TAB_POS offsetof(INSERTSHEET, wTabPosition)
+#define INSERTSHEET_TAB_DIR offsetof(INSERTSHEET, wTabDirection)
+#define INSERTSHEET_FACE offsetof(INSERTSHEET, szFace)
+#define INSERTSHEET_STYLE offsetof(INSERTSHEET, wFontStyle)
+#define INSERTSHEET_SIZE_PT offsetof(INSERTSHEET, wFontSize)
 
 // Insert-sheet list iList (1..10) of the printer's per-user lists: its entry
 // count, one 476-byte entry, its two 32-bit tab values and its further value.

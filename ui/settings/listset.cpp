@@ -1,6 +1,8 @@
 // listset.cpp: the per-user lists of a settings object (see listset.h).
 #include "ui/settings/listset.h"
 
+#include "ui/settings/insertsheet.h"
+
 #include <cstring>
 
 #include "ui/settings/optiondb.h"
@@ -65,12 +67,16 @@ struct FIELDDESC {
     WORD wType;
 };
 
-// Fields of one insert-sheet entry (476 bytes).
+// Fields of one insert-sheet entry (INSERTSHEET).
+#define IS_FIELD(id, field, type) {id, offsetof(INSERTSHEET, field), sizeof(INSERTSHEET::field), type}
 const FIELDDESC g_aEntryField[] = {
-    {43, 0, 258, 128}, {45, 258, 2, 4}, {44, 260, 2, 4}, {46, 262, 2, 2}, {47, 264, 2, 4},
-    {48, 266, 2, 4}, {49, 268, 130, 128}, {50, 398, 2, 4}, {51, 400, 4, 8}, {52, 404, 2, 4},
-    {53, 406, 2, 4}, {54, 408, 64, 128}, {55, 472, 2, 4}, {56, 474, 2, 4}, {0, 0, 0, 0},
+    IS_FIELD(43, szPages, 128), IS_FIELD(45, wPrintType, 4), IS_FIELD(44, wTray, 4),
+    IS_FIELD(46, wState, 2), IS_FIELD(47, wBinding, 4), IS_FIELD(48, wUseIndex, 4),
+    IS_FIELD(49, szTabText, 128), IS_FIELD(50, wTabPosition, 4), IS_FIELD(51, lTabAuto, 8),
+    IS_FIELD(52, wTabDirection, 4), IS_FIELD(53, wTabAlign, 4), IS_FIELD(54, szFace, 128),
+    IS_FIELD(55, wFontStyle, 4), IS_FIELD(56, wFontSize, 4), {0, 0, 0, 0},
 };
+#undef IS_FIELD
 // Fields of the last tab-text detail block (72 bytes).
 const FIELDDESC g_aDetailField[] = {
     {58, 0, 2, 4}, {59, 2, 2, 4}, {60, 4, 64, 128}, {61, 68, 2, 4}, {62, 70, 2, 4}, {0, 0, 0, 0},
@@ -543,6 +549,18 @@ BOOL bSaveProfileLists(UISETTINGS* pObj)
         bOk &= RegTreeWalkList(pSet->pWatermark, pTables, FEATURE_WATERMARK, pszPrinter, RTW_STORE);
     if (pSet->pFontSub)
         bOk &= RegTreeWalkList(pSet->pFontSub, pTables, FEATURE_FONTSUB, pszPrinter, RTW_STORE);
+    // The user papers are the printer's data, not the user's: written (the
+    // slots that changed) only where this user may write them, a printer
+    // reached by its own name and not through another machine.
+    if (pSet->pUserPapers && pszPrinter && bUserPapersWritable(pszPrinter, TRUE)) {
+        HANDLE hPrinter = nullptr;
+        if (OpenPrinterW((LPWSTR)pszPrinter, &hPrinter, nullptr)) {
+            bOk &= WriteUserPapers(pSet->pUserPapers, hPrinter);
+            ClosePrinter(hPrinter);
+        } else {
+            bOk = FALSE;
+        }
+    }
     return bOk;
 }
 

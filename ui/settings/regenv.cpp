@@ -223,11 +223,16 @@ BOOL bParseSignedNumber(PVOID pOut, int iType, LPCWSTR pszText) {
     }
     if (bNegative) v = -v;
     switch (iType) {
+    // Bytes and the 16-bit type 2 hold unsigned values too (a byte slot
+    // written as 200, a word as 65535), so their texts read back.
     case PARSE_INT8:
-        if (v < SCHAR_MIN || v > SCHAR_MAX) return FALSE;
-        *(signed char*)pOut = (signed char)v;
+        if (v < SCHAR_MIN || v > UCHAR_MAX) return FALSE;
+        *(BYTE*)pOut = (BYTE)v;
         return TRUE;
     case PARSE_INT16:
+        if (v < SHRT_MIN || v > USHRT_MAX) return FALSE;
+        *(WORD*)pOut = (WORD)v;
+        return TRUE;
     case PARSE_INT16B:
         if (v < SHRT_MIN || v > SHRT_MAX) return FALSE;
         *(SHORT*)pOut = (SHORT)v;

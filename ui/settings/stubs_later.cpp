@@ -22,3 +22,15 @@ BOOL BuildRuleIndexes(UISETTINGS* pObj)
 void FreeRuleIndexes(UISETTINGS* pObj)
 {
 }
+
+void SetCustomSizeMargins(UISETTINGS* pObj, WORD wListId, SHORT sPaperCode)
+{
+    (void)pObj;
+    (void)wListId;
+    (void)sPaperCode;
+}
+
+void RecalcAutoZoom(UISETTINGS* pObj)
+{
+    (void)pObj;
+}

@@ -20,3 +20,9 @@ struct REGTREESET;
 void CountStaticTables();
 BOOL BuildRuleIndexes(UISETTINGS* pObj);
 void FreeRuleIndexes(UISETTINGS* pObj);
+
+// Automatic zoom and custom-size margins belong to the paper handling of the
+// Setup page, built with the constraint engine; a recall calls them here.
+// Until they land they leave the settings as the recall copied them.
+void SetCustomSizeMargins(UISETTINGS* pObj, WORD wListId, SHORT sPaperCode);
+void RecalcAutoZoom(UISETTINGS* pObj);

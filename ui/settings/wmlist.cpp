@@ -139,7 +139,11 @@ BOOL GetWatermarkField(WORD wId, int n, void** ppAddr, DWORD* pcb, WORD* pwType,
         *pcb = 0;
     if (pwType)
         *pwType = 0;
-    if (!bFeatureEnabled(FEATURE_WATERMARK) || !pList || !pList->pRecords || n < 0 || n >= WATERMARK_SLOTS)
+    // A model without watermarks answers every field as handled, with no
+    // address: callers skip it rather than report a failure.
+    if (!bFeatureEnabled(FEATURE_WATERMARK))
+        return TRUE;
+    if (!pList || !pList->pRecords || n < 0 || n >= WATERMARK_SLOTS)
         return FALSE;
     WATERMARK* p = &pList->pRecords[n];
     void* pAddr;

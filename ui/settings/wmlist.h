@@ -107,7 +107,8 @@ BOOL ResetWatermarkList(REGTREESET* pTables, LPCWSTR pszPrinter);
 
 // Address, size and type code of field wId of record n (0..50); each output
 // optional, set to null/0 first. FALSE for an unknown field, a missing list
-// or record array, an index outside 0..50, or the group switched off.
+// or record array, or an index outside 0..50; TRUE with no address when the
+// model has no watermarks (callers skip the field).
 BOOL GetWatermarkField(WORD wId, int n, void** ppAddr, DWORD* pcb, WORD* pwType, WATERMARKLIST* pList);
 // Locates the field and copies it into pBuf (caller size in/out, caller
 // type wType) with GetTypedValue; its result, or -1 when not located.

@@ -3,6 +3,9 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
+#include <unordered_map>
+#include <new>
 #include <vector>
 
 #include "ui/settings/bindparam.h"
@@ -22,7 +25,10 @@
 
 namespace {
 
-const WCHAR kMissing[] = u"error";
+// What a key read answers when the key is missing: a line break, which no
+// value in a file can hold (a value ends at its line's end), so no value
+// a user typed is taken for a missing key.
+const WCHAR kMissing[] = u"\n";
 const int kNameCch = 64;
 
 // Key rows whose defaults are resource texts, one per index.
@@ -48,6 +54,9 @@ struct WALKSTATE {
     WORD wMode;
     WORD wClass;
     BOOL bWritten;
+    // The entry being read is one of a count the file gave: a value the
+    // reader refuses takes its default and the list goes on.
+    BOOL bCounted;
     // Count rows read per section index: a list under an indexed section
     // (one per insert-sheet list) has a count of its own in each.
     std::vector<std::pair<int, int>> aFound;
@@ -246,17 +255,133 @@ BOOL _LocateKeyValue(UISETTINGS* pObj, int i, int j, int k, BYTE** ppAddr, DWORD
 
 // ---- the file image ----
 
-BOOL _IsBlank(BYTE b)
+template <typename T>
+BOOL _IsBlank(T b)
 {
     return b == ' ' || b == '\t';
 }
 
 // End of the line that starts at pos (the LF's offset, or the image end).
-DWORD _LineEnd(const BYTE* p, DWORD cb, DWORD pos)
+template <typename T>
+DWORD _LineEnd(const T* p, DWORD cb, DWORD pos)
 {
     while (pos < cb && p[pos] != '\n')
         ++pos;
     return pos;
+}
+
+// The section finder over 8-bit or 16-bit units (cb units).
+template <typename T>
+LONG _FindSectionStart(LPCWSTR pszName, const T* pUnits, DWORD cb)
+{
+    if (!pszName || !pUnits)
+        return -1;
+    DWORD cchName = (DWORD)lstrlenW(pszName);
+    DWORD pos = 0;
+    while (pos < cb) {
+        DWORD end = _LineEnd(pUnits, cb, pos);
+        DWORD p = pos;
+        while (p < end && _IsBlank(pUnits[p]))
+            ++p;
+        // "[" name "]" CR LF, exactly.
+        if (end < cb && end - p == cchName + 3 && pUnits[p] == '[' && pUnits[p + cchName + 1] == ']' &&
+            pUnits[p + cchName + 2] == '\r') {
+            BOOL bSame = TRUE;
+            for (DWORD c = 0; c < cchName && bSame; ++c)
+                bSame = (WCHAR)pUnits[p + 1 + c] == pszName[c];
+            if (bSame)
+                return (LONG)(end + 1);
+        }
+        pos = end + 1;
+    }
+    return -1;
+}
+
+// The key's value in the lines from pos on (to the next section header):
+// its first and end unit; FALSE when the section has no such key.
+template <typename T>
+BOOL _FindKeyValue(const T* b, DWORD cb, DWORD pos, LPCWSTR pszKey, DWORD* pv, DWORD* pvEnd)
+{
+    DWORD cchKey = (DWORD)lstrlenW(pszKey);
+    while (pos < cb) {
+        DWORD end = _LineEnd(b, cb, pos);
+        DWORD p = pos;
+        while (p < end && _IsBlank(b[p]))
+            ++p;
+        if (p < end && b[p] == '[')
+            return FALSE;
+        DWORD nameEnd = p;
+        while (nameEnd < end && b[nameEnd] != '=' && b[nameEnd] != '\r')
+            ++nameEnd;
+        BOOL bSame = nameEnd - p == cchKey;
+        for (DWORD c = 0; c < cchKey && bSame; ++c)
+            bSame = (WCHAR)b[p + c] == pszKey[c];
+        if (bSame) {
+            DWORD v = nameEnd < end && b[nameEnd] == '=' ? nameEnd + 1 : nameEnd;
+            DWORD vEnd = v;
+            while (vEnd < end && b[vEnd] != '\r')
+                ++vEnd;
+            *pv = v;
+            *pvEnd = vEnd;
+            return TRUE;
+        }
+        pos = end + 1;
+    }
+    return FALSE;
+}
+
+// The keys of the sections of an image, by section entry: where each key's
+// value starts and ends (the first line of a key wins, as in a scan).
+using SECTIONKEYS = std::unordered_map<std::u16string, std::pair<DWORD, DWORD>>;
+using IMAGEKEYS = std::unordered_map<const INISECTIONENTRY*, SECTIONKEYS>;
+
+template <typename T>
+void _IndexSection(const T* b, DWORD cb, DWORD pos, SECTIONKEYS& keys)
+{
+    while (pos < cb) {
+        DWORD end = _LineEnd(b, cb, pos);
+        DWORD p = pos;
+        while (p < end && _IsBlank(b[p]))
+            ++p;
+        if (p < end && b[p] == '[')
+            return;
+        DWORD nameEnd = p;
+        while (nameEnd < end && b[nameEnd] != '=' && b[nameEnd] != '\r')
+            ++nameEnd;
+        std::u16string name;
+        name.reserve(nameEnd - p);
+        for (DWORD c = p; c < nameEnd; ++c)
+            name.push_back((WCHAR)b[c]);
+        DWORD v = nameEnd < end && b[nameEnd] == '=' ? nameEnd + 1 : nameEnd;
+        DWORD vEnd = v;
+        while (vEnd < end && b[vEnd] != '\r')
+            ++vEnd;
+        keys.emplace(std::move(name), std::make_pair(v, vEnd));
+        pos = end + 1;
+    }
+}
+
+// The value of pszKey in the section of pEntry through the image's index;
+// FALSE when the key is not there.
+BOOL _IndexedKeyValue(const INIIMAGE* pImage, const INISECTIONENTRY* pEntry, LPCWSTR pszKey, DWORD* pv,
+                      DWORD* pvEnd)
+{
+    IMAGEKEYS& all = *(IMAGEKEYS*)pImage->pKeyIndex;
+    auto it = all.find(pEntry);
+    if (it == all.end()) {
+        SECTIONKEYS& keys = all[pEntry];
+        if (pImage->bWide)
+            _IndexSection((const WCHAR*)pImage->pBytes, pImage->cbBytes / sizeof(WCHAR), (DWORD)pEntry->lPos, keys);
+        else
+            _IndexSection(pImage->pBytes, pImage->cbBytes, (DWORD)pEntry->lPos, keys);
+        it = all.find(pEntry);
+    }
+    auto k = it->second.find(std::u16string(pszKey));
+    if (k == it->second.end())
+        return FALSE;
+    *pv = k->second.first;
+    *pvEnd = k->second.second;
+    return TRUE;
 }
 
 // ---- the key text ----
@@ -309,8 +434,17 @@ BOOL _ReadKeyText(WALKSTATE& w, int i, int s, int j, LPCWSTR pszSection, LPCWSTR
     if (wType == VT_WTEXT)
         return _CopyTextToSlot(buf.data(), pSlot, cbSlot);
     BYTE ab[4];
-    if (!_ParseAtWidth(buf.data(), ab, wType))
+    if (!_ParseAtWidth(buf.data(), ab, wType)) {
+        if (w.bCounted) {
+            if (def.pValue) {
+                DWORD cb = _Width(wType);
+                memcpy(pSlot, def.pValue, cb < def.cbValue ? cb : def.cbValue);
+            } else if (!def.pszText || !_ParseAtWidth(def.pszText, pSlot, wType)) {
+                memset(pSlot, 0, _Width(wType));
+            }
+        }
         return FALSE;
+    }
     memcpy(pSlot, ab, _Width(wType));
     return TRUE;
 }
@@ -457,7 +591,7 @@ BOOL _RowSelected(const WALKSTATE& w, const USETKEY& key)
     return bKeyGroupEnabled(key.wGroup);
 }
 
-void _WalkRow(WALKSTATE& w, int i, int iPass)
+void _WalkRow(WALKSTATE& w, int i, int iPass, int jOnly = -1)
 {
     UISETTINGS* pObj = w.pObj;
     USETKEYRT& row = pObj->trailer.pKeyRows[i];
@@ -472,6 +606,8 @@ void _WalkRow(WALKSTATE& w, int i, int iPass)
     BOOL bLastOk = FALSE, bAnyFound = FALSE;
     WCHAR szSection[kNameCch], szKey[kNameCch];
     for (int j = sec.key.wFirst; j <= iSecLast; ++j) {
+        if (jOnly >= 0 && j != jOnly)
+            continue;
         _Format(szSection, sec.key.szSection, j);
         int iLast = row.key.wLast;
         int iCount = row.key.wCountRow ? _FindKeyRow(pObj, row.key.wCountRow) : -1;
@@ -479,11 +615,16 @@ void _WalkRow(WALKSTATE& w, int i, int iPass)
         if (row.key.wCountRow && ((w.wMode == XFER_WRITE) || bCountFromFile))
             iLast = _GetKeyEntryCount(pObj, i, row.key.wCountRow, j);
         BOOL bList = row.bCountRow || row.key.wCountRow;
+        // A list read without its count ends at its first missing entry;
+        // with the count the file gave, every counted entry is read, and a
+        // write writes every entry whatever one of them refused.
+        BOOL bEndsAtFailure = bList && bReadOrCopy && !(bCountFromFile && row.key.wCountRow);
+        w.bCounted = bReadOrCopy && bCountFromFile && row.key.wCountRow;
         int cEntries = 0;
         for (int k = row.key.wFirst; k <= iLast; ++k) {
             _Format(szKey, row.key.szKey, k);
             bLastOk = _TransferKey(w, i, s, j, k, szSection, szKey);
-            if (!bLastOk && bList)
+            if (!bLastOk && bEndsAtFailure)
                 break;
             if (bLastOk)
                 ++cEntries;
@@ -628,27 +769,7 @@ BOOL ReadEncodedKeyValue(const XFERENCODING* pEnc, WORD wRow, WORD wIndex, LPCWS
 
 LONG FindIniSectionStart(LPCWSTR pszName, const BYTE* pBytes, DWORD cbBytes)
 {
-    if (!pszName || !pBytes)
-        return -1;
-    DWORD cchName = (DWORD)lstrlenW(pszName);
-    DWORD pos = 0;
-    while (pos < cbBytes) {
-        DWORD end = _LineEnd(pBytes, cbBytes, pos);
-        DWORD p = pos;
-        while (p < end && _IsBlank(pBytes[p]))
-            ++p;
-        // "[" name "]" CR LF, exactly.
-        if (end < cbBytes && end - p == cchName + 3 && pBytes[p] == '[' && pBytes[p + cchName + 1] == ']' &&
-            pBytes[p + cchName + 2] == '\r') {
-            BOOL bSame = TRUE;
-            for (DWORD c = 0; c < cchName && bSame; ++c)
-                bSame = (WCHAR)pBytes[p + 1 + c] == pszName[c];
-            if (bSame)
-                return (LONG)(end + 1);
-        }
-        pos = end + 1;
-    }
-    return -1;
+    return _FindSectionStart(pszName, pBytes, cbBytes);
 }
 
 int bGetIniImageValue(WORD wRow, WORD wIndex, LPCWSTR pszKey, LPCWSTR pszDefault, LPWSTR pszOut, DWORD cbOut,
@@ -662,52 +783,44 @@ int bGetIniImageValue(WORD wRow, WORD wIndex, LPCWSTR pszKey, LPCWSTR pszDefault
         for (DWORD i = 0; i < pImage->cSections && !pEntry; ++i)
             if (pImage->pSections[i].wRow == wRow && pImage->pSections[i].wIndex == wIndex)
                 pEntry = &pImage->pSections[i];
-    if (pEntry && pEntry->lPos >= 0) {
+    DWORD v = 0, vEnd = 0;
+    auto find = [&](auto* pUnits, DWORD cUnits) {
+        return pImage->pKeyIndex ? _IndexedKeyValue(pImage, pEntry, pszKey, &v, &vEnd)
+                                 : _FindKeyValue(pUnits, cUnits, (DWORD)pEntry->lPos, pszKey, &v, &vEnd);
+    };
+    if (pEntry && pEntry->lPos >= 0 && pImage->bWide) {
+        // UTF-16 text: the units as they stand, cut to the output.
+        const WCHAR* w = (const WCHAR*)pImage->pBytes;
+        if (find(w, pImage->cbBytes / (DWORD)sizeof(WCHAR))) {
+            DWORD cch = vEnd - v < cchOut - 1 ? vEnd - v : cchOut - 1;
+            memcpy(pszOut, w + v, cch * sizeof(WCHAR));
+            pszOut[cch] = 0;
+            return (int)((vEnd - v) * sizeof(WCHAR));
+        }
+    } else if (pEntry && pEntry->lPos >= 0) {
         const BYTE* b = pImage->pBytes;
-        DWORD cb = pImage->cbBytes;
-        DWORD cchKey = (DWORD)lstrlenW(pszKey);
-        DWORD pos = (DWORD)pEntry->lPos;
-        while (pos < cb) {
-            DWORD end = _LineEnd(b, cb, pos);
-            DWORD p = pos;
-            while (p < end && _IsBlank(b[p]))
-                ++p;
-            if (p < end && b[p] == '[')
-                break;
-            DWORD nameEnd = p;
-            while (nameEnd < end && b[nameEnd] != '=' && b[nameEnd] != '\r')
-                ++nameEnd;
-            BOOL bSame = nameEnd - p == cchKey;
-            for (DWORD c = 0; c < cchKey && bSame; ++c)
-                bSame = (WCHAR)b[p + c] == pszKey[c];
-            if (bSame) {
-                DWORD v = nameEnd < end && b[nameEnd] == '=' ? nameEnd + 1 : nameEnd;
-                DWORD vEnd = v;
-                while (vEnd < end && b[vEnd] != '\r')
-                    ++vEnd;
-                DWORD cbValue = vEnd - v;
-                if (cbValue > cbOut - 1)
-                    cbValue = cbOut - 1;
-                int cch = cbValue ? MultiByteToWideChar(CP_ACP, 0, (LPCSTR)(b + v), (int)cbValue, pszOut,
-                                                        (int)cchOut - 1)
-                                  : 0;
-                if (cch < 0)
-                    cch = 0;
-                // A value whose characters do not all fit is cut to whole
-                // characters that do.
-                if (cch == 0 && cbValue) {
-                    std::vector<WCHAR> tmp(cbValue + 1, 0);
-                    int n = MultiByteToWideChar(CP_ACP, 0, (LPCSTR)(b + v), (int)cbValue, tmp.data(),
-                                                (int)cbValue + 1);
-                    if (n > 0) {
-                        cch = n < (int)cchOut - 1 ? n : (int)cchOut - 1;
-                        memcpy(pszOut, tmp.data(), (size_t)cch * sizeof(WCHAR));
-                    }
+        if (find(b, pImage->cbBytes)) {
+            DWORD cbValue = vEnd - v;
+            if (cbValue > cbOut - 1)
+                cbValue = cbOut - 1;
+            int cch = cbValue ? MultiByteToWideChar(CP_ACP, 0, (LPCSTR)(b + v), (int)cbValue, pszOut,
+                                                    (int)cchOut - 1)
+                              : 0;
+            if (cch < 0)
+                cch = 0;
+            // A value whose characters do not all fit is cut to whole
+            // characters that do.
+            if (cch == 0 && cbValue) {
+                std::vector<WCHAR> tmp(cbValue + 1, 0);
+                int n = MultiByteToWideChar(CP_ACP, 0, (LPCSTR)(b + v), (int)cbValue, tmp.data(),
+                                            (int)cbValue + 1);
+                if (n > 0) {
+                    cch = n < (int)cchOut - 1 ? n : (int)cchOut - 1;
+                    memcpy(pszOut, tmp.data(), (size_t)cch * sizeof(WCHAR));
                 }
-                pszOut[cch] = 0;
-                return (int)cbValue;
             }
-            pos = end + 1;
+            pszOut[cch] = 0;
+            return (int)cbValue;
         }
     }
     lstrcpynW(pszOut, pszDefault ? pszDefault : u"", (int)cchOut);
@@ -740,22 +853,14 @@ INIIMAGE* OpenIniImage(UISETTINGS* pObj, LPCWSTR pszPath)
     CloseHandle(h);
     if (!pImage)
         return nullptr;
-    // A file the profile calls keep in UTF-16 (it starts with the byte-order
-    // mark) is read as the 8-bit text it stands for.
+    // A file that starts with the UTF-16 byte-order mark is UTF-16 text and
+    // is read as such (its characters need not exist in the ANSI code
+    // page); the units after the mark become the image.
     if (pImage->cbBytes >= 2 && pImage->pBytes[0] == 0xFF && pImage->pBytes[1] == 0xFE) {
-        int cch = (int)((pImage->cbBytes - 2) / sizeof(WCHAR));
-        std::vector<WCHAR> wide((size_t)cch + 1, 0);
-        memcpy(wide.data(), pImage->pBytes + 2, (size_t)cch * sizeof(WCHAR));
-        int cb = cch ? WideCharToMultiByte(CP_ACP, 0, wide.data(), cch, nullptr, 0, nullptr, nullptr) : 0;
-        BYTE* pAnsi = cb > 0 ? (BYTE*)ParamAllocBlock((SIZE_T)cb) : nullptr;
-        if (!pAnsi || WideCharToMultiByte(CP_ACP, 0, wide.data(), cch, (LPSTR)pAnsi, cb, nullptr, nullptr) != cb) {
-            ParamFree(&pAnsi);
-            CloseIniImage(&pImage);
-            return nullptr;
-        }
-        ParamFree(&pImage->pBytes);
-        pImage->pBytes = pAnsi;
-        pImage->cbBytes = (DWORD)cb;
+        DWORD cch = (pImage->cbBytes - 2) / sizeof(WCHAR);
+        memmove(pImage->pBytes, pImage->pBytes + 2, cch * sizeof(WCHAR));
+        pImage->cbBytes = cch * sizeof(WCHAR);
+        pImage->bWide = TRUE;
     }
     const UISETTRAILER& t = pObj->trailer;
     DWORD cEntries = 0;
@@ -775,12 +880,15 @@ INIIMAGE* OpenIniImage(UISETTINGS* pObj, LPCWSTR pszPath)
         for (int j = k.wFirst; j <= (int)k.wLast && n < cEntries; ++j, ++n) {
             INISECTIONENTRY& e = pImage->pSections[n];
             _Format(e.szName, k.szSection, j);
-            e.lPos = FindIniSectionStart(e.szName, pImage->pBytes, pImage->cbBytes);
+            e.lPos = pImage->bWide ? _FindSectionStart(e.szName, (const WCHAR*)pImage->pBytes,
+                                                       pImage->cbBytes / sizeof(WCHAR))
+                                   : FindIniSectionStart(e.szName, pImage->pBytes, pImage->cbBytes);
             e.wRow = (WORD)i;
             e.wIndex = (WORD)j;
         }
     }
     pImage->cSections = n;
+    pImage->pKeyIndex = new (std::nothrow) IMAGEKEYS();
     return pImage;
 }
 
@@ -788,6 +896,7 @@ void CloseIniImage(INIIMAGE** ppImage)
 {
     if (!ppImage || !*ppImage)
         return;
+    delete (IMAGEKEYS*)(*ppImage)->pKeyIndex;
     ParamFree(&(*ppImage)->pBytes);
     ParamFree(&(*ppImage)->pSections);
     ParamFree(ppImage);
@@ -808,7 +917,7 @@ int ParamTransferWalk(UISETTINGS* pObj, LPCWSTR pszPath, UISETTINGS* pSource, WO
     UISETTRAILER& t = pObj->trailer;
     for (int i = 0; i <= t.cKeyRows; ++i)
         t.pKeyRows[i].bValuesFound = t.pKeyRows[i].bCountFromFile = 0;
-    WALKSTATE w = {pObj, pSource, pszPath, nullptr, wMode, wClass, FALSE, {}};
+    WALKSTATE w = {pObj, pSource, pszPath, nullptr, wMode, wClass, FALSE, FALSE, {}};
     if (wMode == XFER_READ) {
         w.pImage = OpenIniImage(pObj, pszPath);
         if (!w.pImage)
@@ -816,7 +925,23 @@ int ParamTransferWalk(UISETTINGS* pObj, LPCWSTR pszPath, UISETTINGS* pSource, WO
     }
     // Defaults of some list entries are resource texts.
     LoadResourceDll();
-    int cPasses = wMode == XFER_WRITE ? 1 : 2;
+    if (wMode == XFER_WRITE) {
+        // Section by section, each whole before the next, so the file grows
+        // at its end only.
+        for (int s = 0; s < t.cKeyRows; ++s) {
+            const USETKEY& sec = t.pKeyRows[s].key;
+            if (!sec.szSection[0])
+                continue;
+            int iEnd = s + 1;
+            while (iEnd < t.cKeyRows && !t.pKeyRows[iEnd].key.szSection[0])
+                ++iEnd;
+            for (int j = sec.wFirst; j <= (int)sec.wLast; ++j)
+                for (int i = s; i < iEnd; ++i)
+                    if (_RowSelected(w, t.pKeyRows[i].key))
+                        _WalkRow(w, i, 0, j);
+        }
+    }
+    int cPasses = wMode == XFER_WRITE ? 0 : 2;
     for (int iPass = 0; iPass < cPasses; ++iPass) {
         for (int i = 0; i < t.cKeyRows; ++i) {
             const USETKEYRT& row = t.pKeyRows[i];
@@ -917,6 +1042,25 @@ void _FixOptionless(UISETTINGS* pObj, const UIPARAMRT& p, int iParam)
         memcpy(pSlot, ab, _Width(wType));
 }
 
+// Values a choice parameter holds besides the choices its list offers.
+struct EXTRAVALUE {
+    WORD wParamId;
+    SHORT sValue;
+};
+const EXTRAVALUE g_aExtraValues[] = {
+    // lpDuplex mirrors dmDuplex: its list offers the two binding edges of
+    // two-sided printing, and one-sided printing (DMDUP_SIMPLEX) is 1.
+    {15, 1},
+};
+
+BOOL _bExtraValue(WORD wParamId, SHORT sValue)
+{
+    for (const EXTRAVALUE& e : g_aExtraValues)
+        if (e.wParamId == wParamId && e.sValue == sValue)
+            return TRUE;
+    return FALSE;
+}
+
 void _FixOption(UISETTINGS* pObj, POPTIONDB pdb, const UIPARAMRT& p)
 {
     SHORT sValue = 0;
@@ -930,6 +1074,7 @@ void _FixOption(UISETTINGS* pObj, POPTIONDB pdb, const UIPARAMRT& p)
         return;
     BOOL bOk = FALSE;
     if (p.row.dwKind & (PK_CHOICE | PK_VALUELIST | PK_VALUE)) {
+        bOk = _bExtraValue(p.row.wParamId, sValue);
         for (DWORD r = 0; r < cRows && !bOk; ++r)
             bOk = (SHORT)QueryOptionDb(pdb, wOpt, OPTQ_VALUE, nullptr, (int)r, 0) == sValue;
     } else if (p.row.dwKind & PK_RANGE) {

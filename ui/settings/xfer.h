@@ -12,13 +12,17 @@
 // Rules:
 //   1. A failed key leaves its slot as it was, or holding its default when
 //      a read finds no key; the walk goes on with the next key.
-//   2. A list ends at its first missing entry; a file without a list's count
-//      key gets a count equal to the entries read.
+//   2. A list without its count key in the file ends at its first missing
+//      entry and gets a count equal to the entries read. A list with its
+//      count is read whole: an entry the reader refuses or misses takes
+//      its default and the next entry follows.
 //   3. Nothing is read or written past a buffer or slot: values are cut to
 //      the buffer, texts to the slot less one character, and every scan of
 //      the file image stops at its end.
 //   4. A count read from a file never exceeds what its list can hold.
 //   5. Keys of switched-off groups are neither read nor written.
+//   6. A text the file cannot carry (one holding a line break) is not
+//      written; its key then reads back as missing.
 #pragma once
 
 #include "platform/windows.h"
@@ -64,15 +68,19 @@ struct INISECTIONENTRY {
 };
 
 struct INIIMAGE {
-    BYTE* pBytes;
+    BYTE* pBytes;      // 8-bit ANSI text, or UTF-16 units when bWide
     DWORD cbBytes;
+    BOOL bWide;        // the file began with the UTF-16 byte-order mark
     WCHAR szPath[260];
     INISECTIONENTRY* pSections;
     DWORD cSections;
+    void* pKeyIndex;   // the keys of each section, found once (OpenIniImage's images)
 };
 
 // The whole file and its section index (every section row at every index of
 // its range, not bounded by counts); null for an empty or unreadable file.
+// A file beginning with the UTF-16 byte-order mark is kept as UTF-16 units,
+// any other as 8-bit text in the ANSI code page.
 INIIMAGE* OpenIniImage(UISETTINGS* pObj, LPCWSTR pszPath);
 void CloseIniImage(INIIMAGE** ppImage);
 // Offset of the line after "[name]" followed by CR LF (blanks before the

@@ -1,0 +1,36 @@
+// The per-user store on apply: what reaches the printer's data.
+#include "tests/settings_rest/xfer_fixture.h"
+#include "ui/settings/papertable.h"
+
+namespace {
+
+class ApplyStore : public SettingsFileTest {};
+
+TEST_F(ApplyStore, ApplyWritesTheUserPapers)
+{
+    USERPAPER& s = Lists()->pUserPapers->aSlot[2];
+    s.lWidth = 8000;
+    s.lLength = 11000;
+    s.sUnit = 2;
+    lstrcpynW(s.szName, u"Menu card", USERPAPER_NAME_CCH);
+    SaveUserProfileOnApply(pObj, 2);
+
+    HANDLE hPrinter = nullptr;
+    ASSERT_TRUE(OpenPrinterW((LPWSTR)XferPrinter(), &hPrinter, nullptr));
+    USERPAPERS* pStored = AllocUserPapers();
+    ASSERT_NE(nullptr, pStored);
+    EXPECT_TRUE(ReadUserPapers(pStored, hPrinter));
+    ClosePrinter(hPrinter);
+    EXPECT_EQ(8000, pStored->aSlot[2].lWidth);
+    EXPECT_EQ(11000, pStored->aSlot[2].lLength);
+    EXPECT_EQ(2, pStored->aSlot[2].sUnit);
+    EXPECT_EQ(u"Menu card", std::u16string(pStored->aSlot[2].szName));
+    FreeUserPapers(&pStored);
+
+    // A new settings object of the printer shows the stored paper.
+    UISETTINGS* p = SecondObject();
+    ASSERT_NE(nullptr, p);
+    EXPECT_EQ(u"Menu card", std::u16string(Lists(p)->pUserPapers->aSlot[2].szName));
+}
+
+}  // namespace
