@@ -260,6 +260,8 @@ void SelectSeedCombos(HWND hwnd, UISETTINGS* pObj, const RESOLVEREQ* pReq)
     }
 }
 
+static const RESOLVEREQ* s_pCollapseSeed;
+
 void CollapseChanges(RESOLVERESULT* pRes)
 {
     WORD w = 0;
@@ -278,10 +280,16 @@ void CollapseChanges(RESOLVERESULT* pRes)
         pRes->pChanges[w++] = last;
     }
     WORD v = 0;
-    for (WORD i = 0; i < w; ++i)
-        if (pRes->pChanges[i].sValue != GetFeatureValue(pRes->pChanges[i].wFeature) ||
-            !bFeatureExists(pRes->pChanges[i].wFeature))
+    for (WORD i = 0; i < w; ++i) {
+        WORD f = pRes->pChanges[i].wFeature;
+        // An entry that overrides the user's own new value stays, even when
+        // it puts back the value from before the change.
+        int k = s_pCollapseSeed ? FindSeed(s_pCollapseSeed, f) : -1;
+        BOOL bOverrides = k >= 0 && k < s_pCollapseSeed->cInitial &&
+                          s_pCollapseSeed->pEntries[k].sNew != pRes->pChanges[i].sValue;
+        if (bOverrides || pRes->pChanges[i].sValue != GetFeatureValue(f) || !bFeatureExists(f))
             pRes->pChanges[v++] = pRes->pChanges[i];
+    }
     pRes->cChanges = v;
 }
 
@@ -678,7 +686,9 @@ static void _ResolveConstraintsOnChange(HWND hwnd, UISETTINGS* pObj, WORD wContr
         SetFeatureValue(req.pEntries[i].wFeature, req.pEntries[i].sOld);
     EvaluateControlDependencies(hwnd, pObj);
     SelectSeedCombos(hwnd, pObj, &req);
+    s_pCollapseSeed = &req;
     CollapseChanges(&res);
+    s_pCollapseSeed = nullptr;
     SHORT sUser = (GetFeatureGroups(wControl) & FG_RESTORE) || !req.cEntries ? 0 : req.pEntries[0].sNew;
     SortChangesOnChange(hwnd, wControl, sUser, &res);
     ReportResolveResult(hwnd, pObj, wControl, &req, &res);
