@@ -1,10 +1,8 @@
-// stubs_later.h: entry points of later steps that the settings object calls.
+// stubs_later.h: entry points of other steps that the settings object calls.
 //
-// The rule indexes of the constraint
-// engine are built by their own step. Until then these entry points do the
-// least their callers need:
-// no rule index is built. Each keeps the name and arguments its
-// owner gives it. The watermark list is in wmlist.h.
+// The row counters and the rule indexes belong to the constraint engine
+// (ui/constraints/ruleindex.cpp); the settings object builds the indexes at
+// creation and frees them with itself. The watermark list is in wmlist.h.
 #pragma once
 
 #include "platform/windows.h"
@@ -17,12 +15,13 @@ struct REGTREESET;
 // The fax destination list file is in faxdest.h.
 #include "ui/settings/faxdest.h"
 
+// Counts every static table of the engine; builds the object's rule index
+// (FALSE when it cannot be allocated: the object must not be used); frees it.
 void CountStaticTables();
 BOOL BuildRuleIndexes(UISETTINGS* pObj);
 void FreeRuleIndexes(UISETTINGS* pObj);
 
 // Automatic zoom and custom-size margins belong to the paper handling of the
-// Setup page, built with the constraint engine; a recall calls them here.
-// Until they land they leave the settings as the recall copied them.
+// Setup page (ui/constraints/resolver.h); a recall calls them after copying.
 void SetCustomSizeMargins(UISETTINGS* pObj, WORD wListId, SHORT sPaperCode);
 void RecalcAutoZoom(UISETTINGS* pObj);

@@ -362,7 +362,12 @@ int CreateSettingsObject(POPTIONDB pdb, UISETTINGS** ppObj, DEVMODEW* pdm, DWORD
 
     FreeResourceDll();
     CountStaticTables();
-    BuildRuleIndexes(pObj);
+    // Without its rule index the object would accept every combination the
+    // printer cannot do, so it is not handed out.
+    if (!BuildRuleIndexes(pObj)) {
+        _FreeObject(&pObj);
+        return 0;
+    }
     t.pParamDefaults = BuildParamDefaults(pObj);
     t.pListDefaults = BuildRegTreeDefaults(t.pListSet, &t.regTree);
     *ppObj = pObj;

@@ -1,0 +1,25 @@
+// pageservices.h: the operations of the pages and sub-dialogs that the
+// constraint engine calls. The pages and dialogs own them; until a page or
+// dialog is built, each does the least its callers need and says so below.
+#pragma once
+
+#include "platform/windows.h"
+
+struct UISETTINGS;
+
+// Binding-margin limits of the margin dialog: a flags word whose bits 0x10,
+// 0x20, 0x100 and 0x200 say that a margin does not fit the paper. Until the
+// dialog is built no margin is reported as not fitting (0).
+DWORD CalcBindingMarginLimits(UISETTINGS* pObj);
+// Clamps the copies to their range and shows them on the Setup page.
+void ClampCopies(HWND hwnd, UISETTINGS* pObj);
+// Index-tab texts of the current tab-paper set: stored into the set and
+// loaded from it. Until the insert-sheet page is built there are no texts
+// outside the list itself, so both leave the list as it is.
+void IndexTabStoreTexts(UISETTINGS* pObj);
+void IndexTabLoadTexts(UISETTINGS* pObj);
+// Whether the recalled user papers fit the paper source: 1 fit (the least:
+// until the custom paper dialog is built every recalled paper is kept).
+LONG CheckUserPaperFitsSource(UISETTINGS* pObj);
+// The margin text of the binding margin dialog (nothing until it is built).
+void FormatBindingMarginText(HWND hwnd, UISETTINGS* pObj);
