@@ -20,6 +20,7 @@
 
 #include "graphics/ddi/chain.h"
 #include "graphics/ddi/gendi.h"
+#include "graphics/ddi/nup.h"
 #include "graphics/ddi/pdlcalls.h"
 #include "pdl/xgcmn/ordexnt/xrtext.h"
 #include "pdl/xgcmn/xgcmn.h"
@@ -245,10 +246,65 @@ const ESCROW s_aJobRows[] = {
 
 // ---- state family ------------------------------------------------------------------
 
+// Limits of what a saved page state may hold. Any application can send
+// the record, so a value no job of this printer makes is refused before the
+// page geometry computes sizes from it: scales up to the largest zoom
+// (400 %, in 1/100 percent), places and sizes within a 2^17-dot sheet
+// (A3 at 1200 dpi is under 20,000), copies within the copy limit.
+const LONG kStateMaxScale = 40000;
+const LONG kStateMaxDots = 1 << 17;
+
+bool _bInDots(LONG v)
+{
+    return v >= -kStateMaxDots && v <= kStateMaxDots;
+}
+
+bool _bRectInDots(const RECTL& r)
+{
+    return _bInDots(r.left) && _bInDots(r.top) && _bInDots(r.right) && _bInDots(r.bottom);
+}
+
+bool _bSizeInDots(const SIZEL& z)
+{
+    return z.cx >= 0 && z.cy >= 0 && z.cx <= kStateMaxDots && z.cy <= kStateMaxDots;
+}
+
+bool _bPdevStateSane(const PDEVSTATE& s)
+{
+    if (s.lNupScale < 0 || s.lNupScale > kStateMaxScale || !_bInDots(s.xNupCell) ||
+        !_bInDots(s.yNupCell))
+        return false;
+    for (const RECTL* r : {&s.rcOutPrintDots, &s.rcOutPrintMm, &s.rcPrintDots, &s.rcPrintMm,
+                           &s.rcCustomPrintDots})
+        if (!_bRectInDots(*r))
+            return false;
+    if (!_bSizeInDots(s.sizePaperDots) || !_bSizeInDots(s.sizeOutPaperDots))
+        return false;
+    if (s.Zoom < 0 || s.Zoom > kStateMaxScale / 100)
+        return false;
+    for (const PDEVSTATEWORD* w : {s.aPublic, s.aMirror})
+        if (w[5].sValue < 0 || w[5].sValue > ESC_COPIES_MAX || w[4].sValue < 0)
+            return false;
+    if (s.ReplayCopies.sValue < 0 || s.ReplayCopies.sValue > ESC_COPIES_MAX)
+        return false;
+    // The N-up state: a fixed geometry is used as it stands.
+    NUPSTATE nup;
+    static_assert(sizeof(nup) == sizeof(s.abNupState));
+    memcpy(&nup, s.abNupState, sizeof(nup));
+    if (nup.lScale < 0 || nup.lScale > kStateMaxScale)
+        return false;
+    for (int i = 0; i < NUP_MAX_CELLS; ++i)
+        if (!_bRectInDots(nup.arcFrame[i]) || !_bRectInDots(nup.arcPage[i]))
+            return false;
+    return true;
+}
+
 ULONG _StateSetPdevState(PDEV* pPDev, const ESCARGS* a)
 {
     PDEVSTATE s;
     memcpy(&s, a->pbIn, sizeof(s));
+    if (!_bPdevStateSane(s))
+        return ESC_FAILED;
     // The flags that say what the PDEV holds (a document, an open stream, a
     // handed-over job, an open page) describe this PDEV's own resources and
     // cannot come from a saved copy.
@@ -910,7 +966,26 @@ ULONG _GenSetDevmode(PDEV* pPDev, ULONG cjIn, const BYTE* pbIn)
     memcpy(abList, pdm->ui.abReserved1412, sizeof(abList));
     BYTE bGraphicsMode = pdm->ui.lpGraphicsMode;
     BYTE bOneBit = pdm->env.f1Plane1Bit_Check;
-    CopyDevmode(&pdm->dm, pdmIn);
+    // The identity says nothing of the private part: it is brought into a
+    // consistent state (paper geometry above all) as at CreateDC, before
+    // the job takes it.
+    HGLOBAL hCopy = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, DRV_DEVMODE_SIZE);
+    DEVMODEW* pdmCopy = hCopy ? static_cast<DEVMODEW*>(GlobalLock(hCopy)) : nullptr;
+    POPTIONDB pdb = pdmCopy ? OpenOptionDb() : nullptr;
+    BOOL bOk = pdb != nullptr;
+    if (bOk) {
+        memcpy(pdmCopy, pdmIn, DRV_DEVMODE_SIZE);
+        bOk = ValidateDevmode(pdb, pdmCopy, pPDev->hPrinter);
+    }
+    if (bOk)
+        CopyDevmode(&pdm->dm, pdmCopy);
+    CloseOptionDb(pdb);
+    if (pdmCopy)
+        GlobalUnlock(hCopy);
+    if (hCopy)
+        GlobalFree(hCopy);
+    if (!bOk)
+        return ESC_FAILED;
     memcpy(pdm->ui.abReserved1412, abList, sizeof(abList));
     pdm->ui.lpGraphicsMode = bGraphicsMode;
     pdm->env.f1Plane1Bit_Check = bOneBit;

@@ -446,6 +446,9 @@ void GenDisablePDEV(PDEV* pPDev)
     }
     // The font-substitution list the UI sent is this PDEV's own copy.
     FreeFontSubstCopy(pPDev);
+    // So are the recorded segments: an application may ask for the store
+    // before StartDoc, after EndDoc or in a job it then aborts.
+    ReleaseSegments(pPDev);
     FreePDEV(pPDev);
 }
 

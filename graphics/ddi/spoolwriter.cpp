@@ -426,6 +426,22 @@ LONG ReplaySpool(SPOOLSTATE* pState)
 
 // --- writer -------------------------------------------------------------------
 
+// TRUE for the name of a form file: a file name that ends in ".xfo"
+// (code units compared, as the Form page checks the name). The name comes
+// from the job DEVMODE, which any application can fill in: a job never
+// deletes, replaces or reads a file that is not a form file.
+static BOOL _bFormFileName(const WCHAR* pszPath)
+{
+    static const WCHAR kszExt[] = u".xfo";
+    size_t cch = 0;
+    while (pszPath[cch])
+        ++cch;
+    if (cch <= 4 || std::memcmp(pszPath + cch - 4, kszExt, 4 * sizeof(WCHAR)) != 0)
+        return FALSE;
+    const WCHAR cBefore = pszPath[cch - 5];
+    return cBefore != u'\\' && cBefore != u'/' && cBefore != u':';
+}
+
 static BOOL _bOpen(SPOOLWRITER* pWriter, const JOBRECORD_OPEN* pRec)
 {
     WCHAR szPath[MAX_PATH];
@@ -433,6 +449,11 @@ static BOOL _bOpen(SPOOLWRITER* pWriter, const JOBRECORD_OPEN* pRec)
     szPath[MAX_PATH - 1] = 0;
     HANDLE hSink = pWriter->hSink;
     PFN_SPOOLSINK pfnWrite = pWriter->pfnWrite;
+    if ((pRec->bFormMode == FORMFILE_CREATE || pRec->bFormMode == FORMFILE_OVERLAY) &&
+        !_bFormFileName(szPath)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return FALSE;
+    }
     if (pRec->bFormMode == FORMFILE_CREATE) {
         DeleteFileW(szPath);
         HANDLE hFile = CreateFileW(szPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

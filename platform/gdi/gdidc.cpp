@@ -109,6 +109,15 @@ BOOL GetPrinterDevmode(HANDLE hPrinter, std::vector<BYTE>* pOut)
     return TRUE;
 }
 
+// A DEVMODE is copied by the size it gives; one whose size does not even
+// cover the fields that give it (up to dmFields) is refused, so that no
+// reader of the copy goes past it.
+BOOL bDevmodeHeaderWhole(const DEVMODEW* pdm)
+{
+    return (size_t)pdm->dmSize + pdm->dmDriverExtra >= offsetof(DEVMODEW, dmFields) + sizeof(DWORD) &&
+           pdm->dmSize >= offsetof(DEVMODEW, dmFields) + sizeof(DWORD);
+}
+
 void CopyDevmodeTo(std::vector<BYTE>* pOut, const DEVMODEW* pdm)
 {
     const BYTE* pb = reinterpret_cast<const BYTE*>(pdm);
@@ -211,7 +220,7 @@ SURFOBJ* LockDC(GDIDC* pdc)
 HDC CreateDCW(LPCWSTR pwszDriver, LPCWSTR pwszDevice, LPCWSTR pwszOutput, const DEVMODEW* pdm)
 {
     (void)pwszOutput;
-    if (!pwszDevice || !pwszDevice[0]) {
+    if (!pwszDevice || !pwszDevice[0] || (pdm && !bDevmodeHeaderWhole(pdm))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
@@ -422,7 +431,7 @@ int AbortDoc(HDC hdc)
 HDC ResetDCW(HDC hdc, const DEVMODEW* pdm)
 {
     GDIDC* pdc = GdiLookupDC(hdc, GDI_PRINTERDC);
-    if (!pdc || !pdm || pdc->bPageStarted) {
+    if (!pdc || !pdm || !bDevmodeHeaderWhole(pdm) || pdc->bPageStarted) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }

@@ -31,6 +31,8 @@ SYSTEMTIME g_stoppedTime;
 
 std::mutex g_logLock;
 std::string g_log;
+// Bytes the debug log holds at most.
+const size_t kDebugLogMax = 1u << 20;
 
 // Days from 1970-01-01 to the given Gregorian date (any year >= 1601).
 LONGLONG _DaysFromCivil(LONG y, unsigned m, unsigned d)
@@ -121,6 +123,13 @@ void _Log(std::string text)
         text += '\n';
     std::lock_guard<std::mutex> lock(g_logLock);
     g_log += text;
+    // A long job logs without end: the log keeps its newest lines only,
+    // dropping whole lines from the front once it outgrows its limit.
+    if (g_log.size() > kDebugLogMax) {
+        size_t cut = g_log.size() - kDebugLogMax / 2;
+        size_t eol = g_log.find('\n', cut);
+        g_log.erase(0, eol == std::string::npos ? g_log.size() : eol + 1);
+    }
     if (getenv("Q730_DEBUG"))
         fputs(text.c_str(), stderr);
 }

@@ -11,7 +11,8 @@
 //  2. The version is NT 5.1 build 2600 unless a test sets another.
 //  3. Every debug output call adds one line to the log (a line break is
 //     added when the text has none). The log holds UTF-8 and is echoed to
-//     stderr when the environment variable Q730_DEBUG is set.
+//     stderr when the environment variable Q730_DEBUG is set. It keeps at
+//     most 1 MiB: past that, the oldest lines are dropped.
 #pragma once
 
 #include "platform/windef.h"

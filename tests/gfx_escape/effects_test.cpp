@@ -247,6 +247,23 @@ TEST(Effects, PdevStateLandsAtItsPlaces)
     // The job flags of the record carry no resource bits here, so the
     // PDEV's own (none before StartDoc) do not show.
     s[4] &= ~(PDEVF_DOCSTARTED | PDEVF_HANDEDOVER | PDEVF_STREAMOPEN | PDEVF_PAGEOPEN);
+    // Scales, places, sizes and copies within what a job makes (a record
+    // outside those is refused), each still a value of its own.
+    auto put = [&](size_t off, LONG v, size_t cb) { std::memcpy(&s[off], &v, cb); };
+    put(12, 4, 2);
+    put(16, 1201, 4);
+    put(20, 1302, 4);
+    put(32, 7003, 4);
+    put(52, 95, 2);
+    put(56, 3, 2);
+    put(96, 85, 2);
+    put(100, 2, 2);
+    for (size_t off = 120; off < 220; off += 4)
+        put(off, static_cast<LONG>(off * 11), 4);
+    put(232, 150, 2);
+    put(244 + 4, 6007, 4);
+    for (size_t off = 244 + 20; off < 244 + 532; off += 4)
+        put(off, static_cast<LONG>(off * 3), 4);
     struct Place {
         size_t from, cb, to;
     };

@@ -110,8 +110,11 @@ TEST(Generic, DevmodeInReplacesTheJobsButKeepsWhatThePdevOwns)
     std::vector<BYTE> dm(DRV_DEVMODE_SIZE);
     ASSERT_EQ(e.Esc(ESCAPE_GEN_GETDEVMODE, 0, nullptr, DRV_DEVMODE_SIZE, dm.data()), 1u);
     DRVDEVMODE* pdm = reinterpret_cast<DRVDEVMODE*>(dm.data());
+    // A form mode comes with its form's name: the DEVMODE is validated as
+    // any incoming one, and a form mode without a form is dropped.
     pdm->ui.lpOverlay = 3;
     pdm->ui.bOverlayIndex = 2;
+    std::memcpy(pdm->ui.szOverlayName, u"Letterhead", sizeof(u"Letterhead"));
     std::memset(pdm->ui.abReserved1412, 0x77, 4);  // the sender's own pointer
     pdm->ui.lpGraphicsMode = bMode == 1 ? 2 : 1;
     ASSERT_EQ(e.Esc(ESCAPE_GEN_SETDEVMODE, dm), 1u);

@@ -151,6 +151,23 @@ TEST(DebugLog, EveryOutputIsOneLineOfUtf8)
     EXPECT_EQ(PlatDebugLog(), "");
 }
 
+// A long job's debug output does not grow the process without bound: the
+// log keeps its newest whole lines, about a mebibyte of them.
+TEST(DebugLog, KeepsItsNewestLinesOnly)
+{
+    PlatClearDebugLog();
+    const std::string line(99, 'x');
+    for (int i = 0; i < 40000; ++i)
+        DbgPrint("%05d %s\n", i, line.c_str());
+    std::string log = PlatDebugLog();
+    EXPECT_LE(log.size(), 1u << 20);
+    EXPECT_GE(log.size(), (1u << 20) / 2);
+    EXPECT_EQ(log.substr(log.size() - 106), "39999 " + line + "\n");
+    EXPECT_EQ(log.size() % 106, 0u) << "only whole lines are dropped";
+    EXPECT_EQ(log.find("00000 "), std::string::npos);
+    PlatClearDebugLog();
+}
+
 TEST(Process, IdsAndTicks)
 {
     EXPECT_EQ(GetCurrentProcessId(), (DWORD)getpid());

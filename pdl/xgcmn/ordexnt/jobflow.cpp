@@ -149,7 +149,8 @@ void PdlStartDocBody(PDEV* pPDev)
         }
     }
     memset(pWork->aInsertValues, 0, sizeof(pWork->aInsertValues));
-    memset(pWork->aReplay, 0, sizeof(pWork->aReplay));
+    // A segment store asked for before the document is freed, not dropped.
+    ReleaseSegments(pPDev);
 
     pWork->bDrawKind = 0;
     LoadToneCurve(pPDev);

@@ -213,6 +213,10 @@ FIX _MapFix(FIX v, LONG lCorner16, LONG s)
     return (FIX)std::floor((double)(v - lCorner16) * s / 10000.0);
 }
 
+// The largest glyph image a reduced page draws (a glyph a whole sheet high
+// at 1200 dpi is far less).
+const unsigned long long kMaxReducedGlyphBytes = 16u << 20;
+
 // A glyph of a reduced page: its outline filled at the reduced size and
 // written where it lands, without a second scaling by the image writer.
 BOOL _WriteReducedGlyph(PDEV* pPDev, FONTOBJ* pfo, GLYPHPOS* pgp, LONG s)
@@ -263,8 +267,13 @@ BOOL _WriteReducedGlyph(PDEV* pPDev, FONTOBJ* pfo, GLYPHPOS* pgp, LONG s)
             bOk = bOk && PATHOBJ_bCloseFigure(ppoSmall);
     } while (bMore && bOk);
 
-    LONG cbRow = (cx + 7) / 8;
-    BYTE* pbBits = new (std::nothrow) BYTE[(size_t)cbRow * cy]();
+    // The block's size is computed in 64 bits and bounded, so that a huge
+    // scale cannot wrap it into a small block that the rows overrun.
+    LONG cbRow = (LONG)(((long long)cx + 7) / 8);
+    const unsigned long long cbAll = (unsigned long long)cbRow * (unsigned long long)cy;
+    BYTE* pbBits = cbAll <= kMaxReducedGlyphBytes ? new (std::nothrow) BYTE[(size_t)cbAll]() : nullptr;
+    if (!pbBits)
+        bOk = FALSE;
     if (bOk && pbBits) {
         SPANTARGET target = {pbBits, cbRow, cx};
         RECTL rclLimit = {0, 0, cx, cy};
@@ -277,9 +286,8 @@ BOOL _WriteReducedGlyph(PDEV* pPDev, FONTOBJ* pfo, GLYPHPOS* pgp, LONG s)
         return TRUE;
     }
     if (bOk) {
-        // Without memory the writer gets no data and refuses the glyph.
-        LONG x = (LONG)((long long)(pgp->ptl.x + left) * s / 10000) + pPDev->xNupCell;
-        LONG y = (LONG)((long long)(pgp->ptl.y + top) * s / 10000) + pPDev->yNupCell;
+        LONG x = (LONG)(((long long)pgp->ptl.x + left) * s / 10000) + pPDev->xNupCell;
+        LONG y = (LONG)(((long long)pgp->ptl.y + top) * s / 10000) + pPDev->yNupCell;
         bOk = WriteImage1Ex(pPDev, pbBits, cx, cy, cbRow, x, y, cx, cy, TRUE);
     }
     delete[] pbBits;

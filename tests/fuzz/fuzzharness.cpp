@@ -1,0 +1,259 @@
+// The libFuzzer entry points around a target, the fresh root it runs in and
+// the leak check after each input.
+//
+// The leak check counts what a case holds when it is over: global and local
+// memory blocks, heap bytes (under AddressSanitizer), printer handles, GDI
+// objects and engine objects. A count may grow once (a cache filled on first
+// use); a case that makes it grow on three runs in a row leaks, and stops the
+// program. The check stands in for LeakSanitizer, which does not run for
+// 32-bit programs on every machine.
+#include "tests/fuzz/fuzz.h"
+
+#include "platform/gdi/winddi.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FUZZ_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define FUZZ_ASAN 1
+#endif
+#ifdef FUZZ_ASAN
+#include <sanitizer/allocator_interface.h>
+#endif
+
+namespace {
+
+std::string g_root;
+
+void _RemoveRoot()
+{
+    if (g_root.empty() || getenv("Q730_KEEP_TEST_ROOT"))
+        return;
+    std::error_code ec;
+    std::filesystem::remove_all(g_root, ec);
+}
+
+struct HELD {
+    long lGlobal, lPrinters, lGdi, lEng;
+    size_t cbHeap;
+};
+
+HELD _Held()
+{
+    HELD h;
+    h.lGlobal = PlatGlobalLiveBlocks();
+    h.lPrinters = (long)PlatOpenPrinterCount();
+    h.lGdi = PlatGdiLiveObjects();
+    h.lEng = PlatEngLiveObjects();
+#ifdef FUZZ_ASAN
+    h.cbHeap = __sanitizer_get_current_allocated_bytes();
+#else
+    h.cbHeap = 0;
+#endif
+    return h;
+}
+
+// What grew from a to b, or null.
+const char* _Grown(const HELD& a, const HELD& b)
+{
+    if (b.lGlobal > a.lGlobal)
+        return "global memory blocks";
+    if (b.lPrinters > a.lPrinters)
+        return "printer handles";
+    if (b.lGdi > a.lGdi)
+        return "GDI objects";
+    if (b.lEng > a.lEng)
+        return "engine objects";
+    if (b.cbHeap > a.cbHeap)
+        return "heap bytes";
+    return nullptr;
+}
+
+}  // namespace
+
+// A sanitizer report ends the case; LeakSanitizer is off for the reason above.
+extern "C" const char* __asan_default_options()
+{
+    return "detect_leaks=0:allocator_may_return_null=1";
+}
+extern "C" const char* __ubsan_default_options()
+{
+    return "halt_on_error=1:print_stacktrace=1";
+}
+
+void FuzzFail(const char* pszWhat)
+{
+    fprintf(stderr, "==fuzz== FINDING: %s\n", pszWhat);
+    fflush(stderr);
+    abort();
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    char tmpl[] = "/tmp/q730fuzz.XXXXXX";
+    const char* dir = mkdtemp(tmpl);
+    if (!dir)
+        FuzzFail("no temporary root");
+    g_root = dir;
+    setenv("Q730_ROOT", dir, 1);
+    PlatSetRoot(dir);
+    atexit(_RemoveRoot);
+    FuzzSetUp();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
+{
+    HELD before = _Held();
+    FuzzOne(pData, cbData);
+    const char* pszGrown = _Grown(before, _Held());
+    for (int i = 0; pszGrown && i < 2; ++i) {
+        before = _Held();
+        FuzzOne(pData, cbData);
+        pszGrown = _Grown(before, _Held());
+    }
+    if (pszGrown) {
+        std::string what = std::string("leak: ") + pszGrown + " grow with every run of this input";
+        FuzzFail(what.c_str());
+    }
+    return 0;
+}
+
+// ---- helpers --------------------------------------------------------------------
+
+bool FuzzWriteFile(LPCWSTR pszPath, const void* pv, size_t cb)
+{
+    std::ofstream f(PlatHostPath(pszPath), std::ios::binary | std::ios::trunc);
+    f.write(static_cast<const char*>(pv), (std::streamsize)cb);
+    return (bool)f;
+}
+
+std::string FuzzReadHostFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+namespace {
+typedef BOOL (*PFN_PRINTEREVENT)(LPWSTR, INT, DWORD, LPARAM);
+}
+
+void FuzzInstallPrinter()
+{
+    CreateDirectoryW(u"C:\\ports", nullptr);
+    if (!PlatInstallPrinter(FUZZ_PRINTER, FUZZ_PORT, nullptr))
+        FuzzFail("the fuzz printer cannot be installed");
+    HANDLE hPrinter = nullptr;
+    if (!OpenPrinterW((LPWSTR)FUZZ_PRINTER, &hPrinter, nullptr))
+        FuzzFail("the fuzz printer cannot be opened");
+    DWORD cb = 0;
+    GetPrinterDriverW(hPrinter, nullptr, 2, nullptr, 0, &cb);
+    std::vector<BYTE> info(cb ? cb : 1);
+    if (!cb || !GetPrinterDriverW(hPrinter, nullptr, 2, info.data(), cb, &cb))
+        FuzzFail("the fuzz printer has no driver");
+    HMODULE hUi = LoadLibraryW(reinterpret_cast<const DRIVER_INFO_2W*>(info.data())->pConfigFile);
+    auto pfn = hUi ? reinterpret_cast<PFN_PRINTEREVENT>(
+                         reinterpret_cast<void*>(GetProcAddress(hUi, "DrvPrinterEvent")))
+                   : nullptr;
+    if (!pfn || !pfn((LPWSTR)FUZZ_PRINTER, PRINTER_EVENT_INITIALIZE, 0, 0))
+        FuzzFail("the fuzz printer cannot be initialised");
+    FreeLibrary(hUi);
+    ClosePrinter(hPrinter);
+}
+
+std::vector<BYTE> FuzzDefaultDevmode()
+{
+    HANDLE hPrinter = nullptr;
+    if (!OpenPrinterW((LPWSTR)FUZZ_PRINTER, &hPrinter, nullptr))
+        FuzzFail("the fuzz printer cannot be opened");
+    LONG cb = DocumentPropertiesW(nullptr, hPrinter, (LPWSTR)FUZZ_PRINTER, nullptr, nullptr, 0);
+    std::vector<BYTE> dm(cb > 0 ? cb : 0);
+    if (cb <= 0 || DocumentPropertiesW(nullptr, hPrinter, (LPWSTR)FUZZ_PRINTER,
+                                       (DEVMODEW*)dm.data(), nullptr, DM_OUT_BUFFER) != 1)
+        FuzzFail("the fuzz printer has no default DEVMODE");
+    ClosePrinter(hPrinter);
+    return dm;
+}
+
+bool FuzzDrawPage(HDC hdc)
+{
+    bool bOk = true;
+    HFONT hf = CreateFontW(-120, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, u"Arial");
+    HFONT hfTurned = CreateFontW(-90, 0, 450, 450, FW_BOLD, 1, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0,
+                                 u"IPAGothic");
+    HGDIOBJ hOld = SelectObject(hdc, hf);
+    bOk = TextOutW(hdc, 200, 200, u"Hostile input", 13) && bOk;
+    SelectObject(hdc, hfTurned);
+    bOk = TextOutW(hdc, 400, 900, u"\u6A5F\u5BC6 text", 7) && bOk;
+    SelectObject(hdc, hOld);
+    DeleteObject(hf);
+    DeleteObject(hfTurned);
+
+    HPEN hpen = CreatePen(PS_DASH, 0, RGB(0, 0, 0));
+    HBRUSH hbr = CreateHatchBrush(HS_DIAGCROSS, RGB(0, 0, 0));
+    HGDIOBJ hOldPen = SelectObject(hdc, hpen);
+    HGDIOBJ hOldBrush = SelectObject(hdc, hbr);
+    bOk = Rectangle(hdc, 100, 1200, 900, 1800) && bOk;
+    bOk = Ellipse(hdc, 1000, 1200, 1800, 1900) && bOk;
+    POINT bez[4] = {{100, 2000}, {600, 1500}, {1200, 2600}, {1800, 2000}};
+    bOk = PolyBezier(hdc, bez, 4) && bOk;
+    HRGN hrgn = CreateRectRgn(150, 2100, 1500, 2800);
+    SelectClipRgn(hdc, hrgn);
+    bOk = BeginPath(hdc) && MoveToEx(hdc, 100, 2700, nullptr) && LineTo(hdc, 900, 2100) &&
+          LineTo(hdc, 1600, 2900) && CloseFigure(hdc) && EndPath(hdc) && StrokeAndFillPath(hdc) &&
+          bOk;
+    SelectClipRgn(hdc, nullptr);
+    DeleteObject(hrgn);
+    SelectObject(hdc, hOldPen);
+    SelectObject(hdc, hOldBrush);
+    DeleteObject(hpen);
+    DeleteObject(hbr);
+
+    struct {
+        BITMAPINFOHEADER bih;
+        RGBQUAD pal[2];
+    } bmi = {};
+    bmi.bih.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bih.biWidth = 16;
+    bmi.bih.biHeight = 8;
+    bmi.bih.biPlanes = 1;
+    bmi.bih.biBitCount = 1;
+    bmi.pal[1] = {255, 255, 255, 0};
+    static const BYTE abBits[8 * 4] = {0x55, 0xAA, 0, 0, 0xAA, 0x55, 0, 0, 0x0F, 0xF0, 0, 0,
+                                       0xF0, 0x0F, 0, 0, 0x55, 0xAA, 0, 0, 0xAA, 0x55, 0, 0,
+                                       0x0F, 0xF0, 0, 0, 0xF0, 0x0F, 0, 0};
+    bOk = StretchDIBits(hdc, 2000, 200, 320, 160, 0, 0, 16, 8, abBits,
+                        reinterpret_cast<BITMAPINFO*>(&bmi), DIB_RGB_COLORS, SRCCOPY) > 0 &&
+          bOk;
+    bOk = PatBlt(hdc, 2000, 500, 200, 100, BLACKNESS) && bOk;
+    return bOk;
+}
+
+bool FuzzPrintDocument(HDC hdc, int cPages)
+{
+    DOCINFOW di = {sizeof(DOCINFOW), u"fuzz document", nullptr, nullptr, 0};
+    if (StartDocW(hdc, &di) <= 0)
+        return false;
+    bool bOk = true;
+    for (int i = 0; bOk && i < cPages; ++i) {
+        bOk = StartPage(hdc) > 0;
+        if (bOk) {
+            FuzzDrawPage(hdc);
+            bOk = EndPage(hdc) > 0;
+        }
+    }
+    if (bOk && EndDoc(hdc) > 0)
+        return true;
+    AbortDoc(hdc);
+    return false;
+}
