@@ -1259,41 +1259,69 @@ STROBJ* PlatStrCreate(FONTOBJ* pfo, LPCWSTR pwsz, ULONG c, const LONG* pdx, BOOL
     ps->str.assign(pwsz ? pwsz : u"", c);
     ps->gp.resize(c);
     double cs = std::cos(pf->dAngle), sn = std::sin(pf->dAngle);
-    double x = ptlOrg.x, y = ptlOrg.y;
-    for (ULONG i = 0; i < c; i++) {
-        HGLYPH hg = bGlyphIndex ? static_cast<HGLYPH>(ps->str[i]) : GlyphOfChar(pf, ps->str[i]);
-        GLYPHPOS& gp = ps->gp[i];
-        gp.hg = hg;
-        gp.pgdf = nullptr;
-        gp.ptl = POINTL{Round(x), Round(y)};
-        if (pdx && bDxDy) {
-            x += pdx[2 * i];
-            y += pdx[2 * i + 1];
-        } else {
-            double adv = pdx ? pdx[i] : AdvanceOf(pf, hg);
-            x += adv * cs;
-            y -= adv * sn;
-        }
-    }
-    ps->ptlEnd = POINTL{Round(x), Round(y)};
-
-    // The background box: the cell from the first origin to the end point.
-    const PLATFONTMETRICS& m = pf->metrics;
-    double len = std::hypot(x - ptlOrg.x, y - ptlOrg.y);
-    double ax[4] = {0, len, len, 0}, ay[4] = {-static_cast<double>(m.lAscent),
-                                             -static_cast<double>(m.lAscent),
-                                             static_cast<double>(m.lDescent),
-                                             static_cast<double>(m.lDescent)};
-    double l = 1e18, t = 1e18, r = -1e18, b = -1e18;
-    for (int k = 0; k < 4; k++) {
-        double px = ptlOrg.x + ax[k] * cs + ay[k] * sn;
-        double py = ptlOrg.y - ax[k] * sn + ay[k] * cs;
-        l = std::min(l, px);
-        r = std::max(r, px);
-        t = std::min(t, py);
-        b = std::max(b, py);
-    }
     STROBJ& so = ps->so;
+    const PLATFONTMETRICS& m = pf->metrics;
+    if (pf->dAngle == 0) {
+        // Unturned text: whole-dot advances from whole-dot origins, so the
+        // positions and the box are exact in integers.
+        long long x = ptlOrg.x, y = ptlOrg.y;
+        for (ULONG i = 0; i < c; i++) {
+            HGLYPH hg = bGlyphIndex ? static_cast<HGLYPH>(ps->str[i]) : GlyphOfChar(pf, ps->str[i]);
+            GLYPHPOS& gp = ps->gp[i];
+            gp.hg = hg;
+            gp.pgdf = nullptr;
+            gp.ptl = POINTL{static_cast<LONG>(x), static_cast<LONG>(y)};
+            if (pdx && bDxDy) {
+                x += pdx[2 * i];
+                y += pdx[2 * i + 1];
+            } else {
+                x += pdx ? pdx[i] : AdvanceOf(pf, hg);
+            }
+        }
+        ps->ptlEnd = POINTL{static_cast<LONG>(x), static_cast<LONG>(y)};
+        // The cell runs from the origin for the distance to the end point.
+        long long lDx = x - ptlOrg.x, lDy = y - ptlOrg.y;
+        long long len = lDy == 0 ? (lDx < 0 ? -lDx : lDx)
+                                 : static_cast<long long>(std::ceil(std::hypot((double)lDx, (double)lDy)));
+        so.rclBkGround = RECTL{ptlOrg.x, static_cast<LONG>(ptlOrg.y - m.lAscent),
+                               static_cast<LONG>(ptlOrg.x + len), static_cast<LONG>(ptlOrg.y + m.lDescent)};
+    } else {
+        double x = ptlOrg.x, y = ptlOrg.y;
+        for (ULONG i = 0; i < c; i++) {
+            HGLYPH hg = bGlyphIndex ? static_cast<HGLYPH>(ps->str[i]) : GlyphOfChar(pf, ps->str[i]);
+            GLYPHPOS& gp = ps->gp[i];
+            gp.hg = hg;
+            gp.pgdf = nullptr;
+            gp.ptl = POINTL{Round(x), Round(y)};
+            if (pdx && bDxDy) {
+                x += pdx[2 * i];
+                y += pdx[2 * i + 1];
+            } else {
+                double adv = pdx ? pdx[i] : AdvanceOf(pf, hg);
+                x += adv * cs;
+                y -= adv * sn;
+            }
+        }
+        ps->ptlEnd = POINTL{Round(x), Round(y)};
+
+        // The background box: the cell from the first origin to the end point.
+        double len = std::hypot(x - ptlOrg.x, y - ptlOrg.y);
+        double ax[4] = {0, len, len, 0}, ay[4] = {-static_cast<double>(m.lAscent),
+                                                 -static_cast<double>(m.lAscent),
+                                                 static_cast<double>(m.lDescent),
+                                                 static_cast<double>(m.lDescent)};
+        double l = 1e18, t = 1e18, r = -1e18, b = -1e18;
+        for (int k = 0; k < 4; k++) {
+            double px = ptlOrg.x + ax[k] * cs + ay[k] * sn;
+            double py = ptlOrg.y - ax[k] * sn + ay[k] * cs;
+            l = std::min(l, px);
+            r = std::max(r, px);
+            t = std::min(t, py);
+            b = std::max(b, py);
+        }
+        so.rclBkGround = RECTL{static_cast<LONG>(std::floor(l)), static_cast<LONG>(std::floor(t)),
+                               static_cast<LONG>(std::ceil(r)), static_cast<LONG>(std::ceil(b))};
+    }
     so.cGlyphs = c;
     so.flAccel = 0;
     if (!pdx)
@@ -1308,8 +1336,6 @@ STROBJ* PlatStrCreate(FONTOBJ* pfo, LPCWSTR pwsz, ULONG c, const LONG* pdx, BOOL
         so.flAccel |= SO_DXDY;
     so.ulCharInc = (!pdx && m.bFixedPitch && pf->dAngle == 0 && c > 0) ? AdvanceOf(pf, ps->gp[0].hg)
                                                                        : 0;
-    so.rclBkGround = RECTL{static_cast<LONG>(std::floor(l)), static_cast<LONG>(std::floor(t)),
-                           static_cast<LONG>(std::ceil(r)), static_cast<LONG>(std::ceil(b))};
     so.pgp = ps->gp.empty() ? nullptr : ps->gp.data();
     so.pwszOrg = ps->str.data();
     g_liveStrs.insert(ps);

@@ -18,6 +18,14 @@
 //     key of the same name is created again.
 //  3. One process-wide lock serialises this process's calls; other processes
 //     are kept apart by SQLite's own locking (WAL, busy timeout).
+//  4. What a process has read (key ids, live keys, values) is kept in memory
+//     and answers again without a transaction while the database is
+//     unchanged: every call first asks the connection's data version, which
+//     moves when any other connection (another process) commits. This
+//     process's own committed writes update the value they wrote, or empty
+//     the cache when they change keys. Nothing is read from or kept in it
+//     while a write transaction is open, so a rolled-back change is never
+//     remembered.
 #include "platform/registry/registry.h"
 
 #include "platform/kernel/root.h"
@@ -41,12 +49,28 @@ const int REG_BUSY_TIMEOUT_MS = 15000;
 const DWORD REG_WRITE_RIGHTS = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | 0x00040000L |
                                0x00080000L;  // WRITE_DAC, WRITE_OWNER
 
+// A value as last read: found or not, its type and bytes.
+struct REGCACHEDVALUE {
+    bool bFound;
+    DWORD dwType;
+    std::string data;
+};
+
+typedef std::pair<sqlite3_int64, std::string> REGCACHEKEY;  // key id, folded name
+
 // One open database (one per root folder this process has used).
 struct REGDB {
     std::string sPath;                           // host path of registry.db
     sqlite3* pDb;                                // open connection, or null
     std::map<const char*, sqlite3_stmt*> stmts;  // prepared statements by SQL text
     LONG cHandles;                               // open handles on keys of it
+    // The read cache (invariant 4), valid for data version llVersion (-1:
+    // unknown, nothing kept).
+    sqlite3_int64 llVersion;
+    bool bWriting;                                   // a write transaction is open
+    std::map<REGCACHEKEY, sqlite3_int64> children;   // child key id, 0 when missing
+    std::map<sqlite3_int64, bool> alive;             // key exists
+    std::map<REGCACHEKEY, REGCACHEDVALUE> values;
 };
 
 // What an HKEY points to.
@@ -191,8 +215,23 @@ LONG _SqlError(int rc, LONG lDefault)
     }
 }
 
+void _CacheClear(REGDB* pReg)
+{
+    pReg->children.clear();
+    pReg->alive.clear();
+    pReg->values.clear();
+}
+
+// Whether the read cache may be used (read or filled) now.
+bool _CacheOn(const REGDB* pReg)
+{
+    return !pReg->bWriting && pReg->llVersion >= 0;
+}
+
 void _CloseDb(REGDB* pReg)
 {
+    _CacheClear(pReg);
+    pReg->llVersion = -1;
     for (auto& kv : pReg->stmts)
         sqlite3_finalize(kv.second);
     pReg->stmts.clear();
@@ -266,6 +305,9 @@ void _AfterForkInChild()
     for (auto& kv : g_dbs) {
         kv.second->pDb = nullptr;
         kv.second->stmts.clear();
+        _CacheClear(kv.second);
+        kv.second->llVersion = -1;
+        kv.second->bWriting = false;
     }
     // The lock taken before the fork belongs to a thread id the child does
     // not have, so it cannot be unlocked here: the child starts a new one.
@@ -284,6 +326,8 @@ REGDB* _OpenDb(LONG* plErr)
         pReg->sPath = path;
         pReg->pDb = nullptr;
         pReg->cHandles = 0;
+        pReg->llVersion = -1;
+        pReg->bWriting = false;
     }
     // A process that moves from root to root (the tests do) keeps open only
     // the databases that still have open handles.
@@ -335,46 +379,99 @@ int _Exec(REGDB* pReg, const char* sql, std::initializer_list<sqlite3_int64> int
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
+// What a committed write changed, for the read cache.
+enum REGCHANGE { REGCHANGE_ANY, REGCHANGE_NONE, REGCHANGE_VALUE };
+
 // A transaction around one call; rolls back unless Commit succeeded.
 struct REGTXN {
     REGDB* pReg;
     bool bOpen;
+    bool bWrite;
+    bool bCommitted;
+    REGCHANGE change;       // what the write changed (REGCHANGE_ANY unless told)
+    REGCACHEKEY vkey;       // REGCHANGE_VALUE: the value written or deleted
+    REGCACHEDVALUE value;   // and what it now is
 };
 
 int _Begin(REGTXN* t, REGDB* pReg, bool bWrite)
 {
     t->pReg = pReg;
     t->bOpen = false;
-    int rc = sqlite3_exec(pReg->pDb, bWrite ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK)
+    t->bWrite = bWrite;
+    t->bCommitted = false;
+    t->change = REGCHANGE_ANY;
+    int rc = _Exec(pReg, bWrite ? "BEGIN IMMEDIATE" : "BEGIN", {});
+    if (rc == SQLITE_OK) {
         t->bOpen = true;
+        if (bWrite)
+            pReg->bWriting = true;
+    }
     return rc;
 }
 
 int _Commit(REGTXN* t)
 {
-    int rc = sqlite3_exec(t->pReg->pDb, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK)
+    int rc = _Exec(t->pReg, "COMMIT", {});
+    if (rc == SQLITE_OK) {
         t->bOpen = false;
+        t->bCommitted = true;
+    }
     return rc;
 }
 
 void _EndTxn(REGTXN* t)
 {
     if (t->bOpen)
-        sqlite3_exec(t->pReg->pDb, "ROLLBACK", nullptr, nullptr, nullptr);
+        _Exec(t->pReg, "ROLLBACK", {});
     t->bOpen = false;
+    if (t->bWrite && t->pReg->bWriting) {
+        // This process's own commit does not move its data version: the
+        // cache learns the change here.
+        REGDB* pReg = t->pReg;
+        pReg->bWriting = false;
+        if (t->bCommitted && t->change == REGCHANGE_VALUE && _CacheOn(pReg))
+            pReg->values[t->vkey] = t->value;
+        else if (t->bCommitted && t->change != REGCHANGE_NONE)
+            _CacheClear(pReg);
+    }
 }
+
+// Starts a call: empties the read cache when any other connection has
+// committed since it was filled.
+void _CacheCheck(REGDB* pReg)
+{
+    int rc;
+    sqlite3_int64 v = -1;
+    sqlite3_stmt* st = _Stmt(pReg, "PRAGMA data_version", &rc);
+    if (st) {
+        if (sqlite3_step(st) == SQLITE_ROW)
+            v = sqlite3_column_int64(st, 0);
+        sqlite3_reset(st);
+    }
+    // A bound on what is kept: a process that reads everything once does
+    // not keep it all.
+    const size_t kMaxEntries = 4096;
+    if (v < 0 || v != pReg->llVersion || pReg->values.size() + pReg->children.size() > kMaxEntries)
+        _CacheClear(pReg);
+    pReg->llVersion = v;
+}
+
 
 // ---- keys -----------------------------------------------------------------
 
 // The key id of a child, 0 when missing, -1 with *prc set on error.
 sqlite3_int64 _FindChild(REGDB* pReg, sqlite3_int64 idParent, const std::u16string& name, int* prc)
 {
+    std::string fold = _FoldBytes(name);
+    REGCACHEKEY key(idParent, fold);
+    if (_CacheOn(pReg)) {
+        auto it = pReg->children.find(key);
+        if (it != pReg->children.end())
+            return it->second;
+    }
     sqlite3_stmt* st = _Stmt(pReg, "SELECT id FROM regkey WHERE parent=?1 AND fold=?2", prc);
     if (!st)
         return -1;
-    std::string fold = _FoldBytes(name);
     sqlite3_bind_int64(st, 1, idParent);
     _BindBlob(st, 2, fold.data(), fold.size());
     int rc = sqlite3_step(st);
@@ -386,24 +483,32 @@ sqlite3_int64 _FindChild(REGDB* pReg, sqlite3_int64 idParent, const std::u16stri
         id = -1;
     }
     sqlite3_reset(st);
+    if (id >= 0 && _CacheOn(pReg))
+        pReg->children[key] = id;
     return id;
 }
 
 // 1 when the key exists, 0 when not, -1 on error.
 int _KeyExists(REGDB* pReg, sqlite3_int64 idKey, int* prc)
 {
+    if (_CacheOn(pReg)) {
+        auto it = pReg->alive.find(idKey);
+        if (it != pReg->alive.end())
+            return it->second ? 1 : 0;
+    }
     sqlite3_stmt* st = _Stmt(pReg, "SELECT 1 FROM regkey WHERE id=?1", prc);
     if (!st)
         return -1;
     sqlite3_bind_int64(st, 1, idKey);
     int rc = sqlite3_step(st);
     sqlite3_reset(st);
-    if (rc == SQLITE_ROW)
-        return 1;
-    if (rc == SQLITE_DONE)
-        return 0;
-    *prc = rc;
-    return -1;
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        *prc = rc;
+        return -1;
+    }
+    if (_CacheOn(pReg))
+        pReg->alive[idKey] = rc == SQLITE_ROW;
+    return rc == SQLITE_ROW ? 1 : 0;
 }
 
 int _Touch(REGDB* pReg, sqlite3_int64 idKey)
@@ -432,6 +537,7 @@ LONG _Resolve(HKEY hKey, REGHANDLE* pOut)
         pOut->idKey = idx;
         pOut->sam = KEY_ALL_ACCESS;
         pOut->sFold = std::u16string(1, (char16_t)(u'0' + idx));
+        _CacheCheck(pReg);
         return ERROR_SUCCESS;
     }
     REGHANDLE* p = reinterpret_cast<REGHANDLE*>(hKey);
@@ -441,6 +547,7 @@ LONG _Resolve(HKEY hKey, REGHANDLE* pOut)
     if (err != ERROR_SUCCESS)
         return err;
     *pOut = *p;
+    _CacheCheck(p->pDb);
     return ERROR_SUCCESS;
 }
 
@@ -491,6 +598,39 @@ LONG _OpenOrCreate(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, bool bCreate,
     err = _SplitPath(lpSubKey, &parts);
     if (err != ERROR_SUCCESS)
         return err;
+
+    // A path read before, to a key that exists, needs no transaction.
+    if (_CacheOn(h.pDb)) {
+        auto itAlive = h.pDb->alive.find(h.idKey);
+        if (itAlive != h.pDb->alive.end()) {
+            if (!itAlive->second)
+                return ERROR_KEY_DELETED;
+            sqlite3_int64 id = h.idKey;
+            std::u16string sFold = h.sFold;
+            bool bKnown = true;
+            for (size_t i = 0; bKnown && i < parts.size(); ++i) {
+                auto it = h.pDb->children.find(REGCACHEKEY(id, _FoldBytes(parts[i])));
+                if (it == h.pDb->children.end())
+                    bKnown = false;
+                else if (it->second == 0) {
+                    if (!bCreate)
+                        return ERROR_FILE_NOT_FOUND;
+                    bKnown = false;
+                } else {
+                    id = it->second;
+                    sFold = _ChildFold(sFold, parts[i]);
+                }
+            }
+            if (bKnown) {
+                if (_Denied(sFold) && (samDesired & (REG_WRITE_RIGHTS | MAXIMUM_ALLOWED)))
+                    return ERROR_ACCESS_DENIED;
+                *phkResult = reinterpret_cast<HKEY>(_NewHandle(h, id, samDesired, sFold));
+                if (lpdwDisposition)
+                    *lpdwDisposition = REG_OPENED_EXISTING_KEY;
+                return ERROR_SUCCESS;
+            }
+        }
+    }
 
     REGTXN t;
     int rc = _Begin(&t, h.pDb, bCreate);
@@ -543,6 +683,8 @@ LONG _OpenOrCreate(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, bool bCreate,
     if (err == ERROR_SUCCESS && _Denied(sFold) && (samDesired & (REG_WRITE_RIGHTS | MAXIMUM_ALLOWED)))
         err = ERROR_ACCESS_DENIED;
     if (err == ERROR_SUCCESS && bCreate) {
+        if (!bCreated)
+            t.change = REGCHANGE_NONE;
         rc = _Commit(&t);
         if (rc != SQLITE_OK)
             err = _SqlError(rc, ERROR_CANTWRITE);
@@ -606,6 +748,34 @@ LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWOR
     LONG err = _Resolve(hKey, &h);
     if (err != ERROR_SUCCESS)
         return err;
+    REGCACHEKEY vkey(h.idKey, _FoldBytes(_Str(lpValueName)));
+    // Hands a value out as the caller asked for it.
+    auto answer = [&](DWORD type, const void* data, DWORD cb) {
+        LONG e = ERROR_SUCCESS;
+        if (lpType)
+            *lpType = type;
+        if (lpData) {
+            if (*lpcbData < cb)
+                e = ERROR_MORE_DATA;
+            else if (cb)
+                memcpy(lpData, data, cb);
+        }
+        if (lpcbData)
+            *lpcbData = cb;
+        return e;
+    };
+    if (_CacheOn(h.pDb)) {
+        auto itAlive = h.pDb->alive.find(h.idKey);
+        auto itValue = h.pDb->values.find(vkey);
+        if (itAlive != h.pDb->alive.end() && itValue != h.pDb->values.end()) {
+            if (!itAlive->second)
+                return ERROR_KEY_DELETED;
+            const REGCACHEDVALUE& v = itValue->second;
+            if (!v.bFound)
+                return ERROR_FILE_NOT_FOUND;
+            return answer(v.dwType, v.data.data(), (DWORD)v.data.size());
+        }
+    }
     REGTXN t;
     int rc = _Begin(&t, h.pDb, false);
     if (rc != SQLITE_OK)
@@ -616,26 +786,20 @@ LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWOR
         if (!st) {
             err = _SqlError(rc, ERROR_CANTREAD);
         } else {
-            std::string fold = _FoldBytes(_Str(lpValueName));
             sqlite3_bind_int64(st, 1, h.idKey);
-            _BindBlob(st, 2, fold.data(), fold.size());
+            _BindBlob(st, 2, vkey.second.data(), vkey.second.size());
             rc = sqlite3_step(st);
             if (rc == SQLITE_ROW) {
                 DWORD type = (DWORD)sqlite3_column_int64(st, 0);
-                const void* data = sqlite3_column_blob(st, 1);
+                const char* data = static_cast<const char*>(sqlite3_column_blob(st, 1));
                 DWORD cb = (DWORD)sqlite3_column_bytes(st, 1);
-                if (lpType)
-                    *lpType = type;
-                if (lpData) {
-                    if (*lpcbData < cb)
-                        err = ERROR_MORE_DATA;
-                    else if (cb)
-                        memcpy(lpData, data, cb);
-                }
-                if (lpcbData)
-                    *lpcbData = cb;
+                err = answer(type, data, cb);
+                if (_CacheOn(h.pDb))
+                    h.pDb->values[vkey] = REGCACHEDVALUE{true, type, std::string(data ? data : "", cb)};
             } else if (rc == SQLITE_DONE) {
                 err = ERROR_FILE_NOT_FOUND;
+                if (_CacheOn(h.pDb))
+                    h.pDb->values[vkey] = REGCACHEDVALUE{false, 0, std::string()};
             } else {
                 err = _SqlError(rc, ERROR_CANTREAD);
             }
@@ -684,8 +848,13 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType
         }
         if (rc == SQLITE_OK)
             rc = _Touch(h.pDb, h.idKey);
-        if (rc == SQLITE_OK)
+        if (rc == SQLITE_OK) {
+            t.change = REGCHANGE_VALUE;
+            t.vkey = REGCACHEKEY(h.idKey, fold);
+            t.value = REGCACHEDVALUE{true, dwType,
+                                     std::string(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0)};
             rc = _Commit(&t);
+        }
         if (rc != SQLITE_OK)
             err = _SqlError(rc, ERROR_CANTWRITE);
     }
@@ -721,8 +890,12 @@ LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName)
             err = ERROR_FILE_NOT_FOUND;
         if (rc == SQLITE_OK && err == ERROR_SUCCESS)
             rc = _Touch(h.pDb, h.idKey);
-        if (rc == SQLITE_OK && err == ERROR_SUCCESS)
+        if (rc == SQLITE_OK && err == ERROR_SUCCESS) {
+            t.change = REGCHANGE_VALUE;
+            t.vkey = REGCACHEKEY(h.idKey, fold);
+            t.value = REGCACHEDVALUE{false, 0, std::string()};
             rc = _Commit(&t);
+        }
         if (rc != SQLITE_OK)
             err = _SqlError(rc, ERROR_CANTWRITE);
     }

@@ -261,6 +261,41 @@ TEST(Strings, SpacingArrayPlacesEachOrigin)
     PlatStrDelete(pstro);
 }
 
+// Unturned strings whose spacing goes backwards or also moves down: each
+// origin, the end point and the background cell, which runs from the first
+// origin for the distance to the end point.
+TEST(Strings, BackwardAndDiagonalSpacing)
+{
+    Held f(MakeFont(u"Arial", -100));
+    const struct {
+        const char* what;
+        std::vector<LONG> dx;
+        BOOL bDxDy;
+        std::vector<POINTL> origins;
+        POINTL end;
+        LONG lRight;
+    } kCases[] = {
+        {"backwards", {100, -300, 50}, FALSE, {{1000, 500}, {1100, 500}, {800, 500}}, {850, 500}, 1150},
+        {"pairs", {30, 40, 10, 0, -5, -40}, TRUE, {{1000, 500}, {1030, 540}, {1040, 540}}, {1035, 500}, 1035},
+        {"down", {0, 40, 0, 40, 30, 0}, TRUE, {{1000, 500}, {1000, 540}, {1000, 580}}, {1030, 580}, 1086},
+    };
+    for (const auto& c : kCases) {
+        STROBJ* pstro = PlatStrCreate(f.pfo, u"ABC", 3, c.dx.data(), c.bDxDy, FALSE, POINTL{1000, 500});
+        ASSERT_NE(pstro, nullptr) << c.what;
+        for (int i = 0; i < 3; i++) {
+            EXPECT_EQ(pstro->pgp[i].ptl.x, c.origins[i].x) << c.what << " " << i;
+            EXPECT_EQ(pstro->pgp[i].ptl.y, c.origins[i].y) << c.what << " " << i;
+        }
+        EXPECT_EQ(PlatStrEnd(pstro).x, c.end.x) << c.what;
+        EXPECT_EQ(PlatStrEnd(pstro).y, c.end.y) << c.what;
+        EXPECT_EQ(pstro->rclBkGround.left, 1000) << c.what;
+        EXPECT_EQ(pstro->rclBkGround.right, c.lRight) << c.what;
+        EXPECT_EQ(pstro->rclBkGround.top, 500 - 91) << c.what;
+        EXPECT_EQ(pstro->rclBkGround.bottom, 500 + 21) << c.what;
+        PlatStrDelete(pstro);
+    }
+}
+
 TEST(Strings, EnumerationInBatchesGivesEveryGlyphOnce)
 {
     Held f(MakeFont(u"Arial", -100));

@@ -36,6 +36,8 @@ HKEY CreateKey(LPCWSTR path, DWORD* pDisposition = nullptr)
 // exits with 0 when it went as expected.
 //   write  sets HKCU\Shared "FromChild" = REG_BINARY 01 02 03 00 FF
 //   read   expects HKCU\Shared "FromParent" = REG_SZ u"parent" without terminator
+//   change under HKCU\Seen: sets "Cached" to 2, deletes "Gone", deletes the
+//          key Doomed and creates the key Born
 int RunChildStep(const char* step, const char* root)
 {
     PlatSetRoot(root);
@@ -58,6 +60,19 @@ int RunChildStep(const char* step, const char* root)
         if (err != ERROR_SUCCESS || type != REG_SZ || cb != 12 || memcmp(buf, u"parent", 12))
             return 4;
         return 0;
+    }
+    if (!strcmp(step, "change")) {
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, u"Seen", 0, KEY_ALL_ACCESS, &h))
+            return 2;
+        DWORD v = 2;
+        HKEY hBorn = nullptr;
+        bool bOk = RegSetValueExW(h, u"Cached", 0, REG_DWORD, (const BYTE*)&v, 4) == ERROR_SUCCESS &&
+                   RegDeleteValueW(h, u"Gone") == ERROR_SUCCESS && RegDeleteKeyW(h, u"Doomed") == ERROR_SUCCESS &&
+                   RegCreateKeyExW(h, u"Born", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hBorn, nullptr) ==
+                       ERROR_SUCCESS;
+        RegCloseKey(hBorn);
+        RegCloseKey(h);
+        return bOk ? 0 : 3;
     }
     return 9;
 }
@@ -111,6 +126,66 @@ TEST(RegistryProcesses, ValueWrittenInOneProcessIsReadInAnother)
     // The other way round, while this process keeps its handle open.
     ASSERT_EQ(RegSetValueExW(h, u"FromParent", 0, REG_SZ, (const BYTE*)u"parent", 12), ERROR_SUCCESS);
     EXPECT_EQ(RunChild("read"), 0);
+    RegCloseKey(h);
+}
+
+// What this process read before (values, missing values, keys, a missing
+// key) is read again after another process changed it, and a handle on a
+// key that the other process deleted fails.
+TEST(RegistryProcesses, ChangesOfAnotherProcessReplaceWhatThisOneRead)
+{
+    HKEY h = CreateKey(u"Seen");
+    DWORD v = 1;
+    ASSERT_EQ(RegSetValueExW(h, u"Cached", 0, REG_DWORD, (const BYTE*)&v, 4), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(h, u"Gone", 0, REG_DWORD, (const BYTE*)&v, 4), ERROR_SUCCESS);
+    HKEY hDoomed = CreateKey(u"Seen\\Doomed");
+    HKEY hBorn = nullptr;
+    // Read twice, so that the second read is the remembered one.
+    for (int i = 0; i < 2; ++i) {
+        DWORD got = 0, cb = 4;
+        EXPECT_EQ(RegQueryValueExW(h, u"Cached", nullptr, nullptr, (BYTE*)&got, &cb), ERROR_SUCCESS);
+        EXPECT_EQ(got, 1u);
+        cb = 4;
+        EXPECT_EQ(RegQueryValueExW(h, u"Gone", nullptr, nullptr, (BYTE*)&got, &cb), ERROR_SUCCESS);
+        cb = 4;
+        EXPECT_EQ(RegQueryValueExW(hDoomed, u"Any", nullptr, nullptr, (BYTE*)&got, &cb), ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(RegOpenKeyExW(h, u"Born", 0, KEY_READ, &hBorn), ERROR_FILE_NOT_FOUND);
+    }
+
+    ASSERT_EQ(RunChild("change"), 0);
+
+    DWORD got = 0, cb = 4;
+    EXPECT_EQ(RegQueryValueExW(h, u"Cached", nullptr, nullptr, (BYTE*)&got, &cb), ERROR_SUCCESS);
+    EXPECT_EQ(got, 2u);
+    cb = 4;
+    EXPECT_EQ(RegQueryValueExW(h, u"Gone", nullptr, nullptr, (BYTE*)&got, &cb), ERROR_FILE_NOT_FOUND);
+    cb = 4;
+    EXPECT_EQ(RegQueryValueExW(hDoomed, u"Any", nullptr, nullptr, (BYTE*)&got, &cb), ERROR_KEY_DELETED);
+    HKEY hAgain = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(h, u"Doomed", 0, KEY_READ, &hAgain), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegOpenKeyExW(h, u"Born", 0, KEY_READ, &hBorn), ERROR_SUCCESS);
+    RegCloseKey(hBorn);
+    RegCloseKey(hDoomed);
+    RegCloseKey(h);
+}
+
+// This process's own changes, deletes included, are read back at once.
+TEST(RegistryProcesses, OwnChangesAreReadBackAtOnce)
+{
+    HKEY h = CreateKey(u"Own");
+    for (DWORD v = 1; v <= 3; ++v) {
+        ASSERT_EQ(RegSetValueExW(h, u"Count", 0, REG_DWORD, (const BYTE*)&v, 4), ERROR_SUCCESS);
+        DWORD got = 0, cb = 4;
+        EXPECT_EQ(RegQueryValueExW(h, u"Count", nullptr, nullptr, (BYTE*)&got, &cb), ERROR_SUCCESS);
+        EXPECT_EQ(got, v);
+    }
+    ASSERT_EQ(RegDeleteValueW(h, u"Count"), ERROR_SUCCESS);
+    DWORD got = 0, cb = 4;
+    EXPECT_EQ(RegQueryValueExW(h, u"Count", nullptr, nullptr, (BYTE*)&got, &cb), ERROR_FILE_NOT_FOUND);
+    HKEY hSub = CreateKey(u"Own\\Sub");
+    RegCloseKey(hSub);
+    ASSERT_EQ(RegDeleteKeyW(h, u"Sub"), ERROR_SUCCESS);
+    EXPECT_EQ(RegOpenKeyExW(h, u"Sub", 0, KEY_READ, &hSub), ERROR_FILE_NOT_FOUND);
     RegCloseKey(h);
 }
 

@@ -298,13 +298,29 @@ BOOL WriteImage8Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStri
         if (!pb1)
             return FALSE;
         memset(pb1, 0, (size_t)cbRow * cy);
+        // The matrix row turned once per row to start at the image's first
+        // column (n is 8 or 16), so that eight pixels make one output byte
+        // against eight consecutive thresholds.
+        const LONG lMask = n - 1;
+        const LONG col0 = _PosMod(x, n);
+        BYTE abTurned[16];
         for (LONG row = 0; row < cy; ++row) {
             const BYTE* pSrc = pbBits + (size_t)row * lStride;
             const BYTE* pm_row = pm + _PosMod(y + row, n) * n;
+            for (LONG k = 0; k < n; ++k)
+                abTurned[k] = pm_row[(col0 + k) & lMask];
             BYTE* pDst = pb1 + (size_t)row * cbRow;
-            LONG col0 = _PosMod(x, n);
-            for (LONG i = 0; i < cx; ++i) {
-                if (pSrc[i] >= pm_row[(col0 + i) % n])
+            LONG i = 0;
+            for (; i + 8 <= cx; i += 8) {
+                const BYTE* ps = pSrc + i;
+                const BYTE* pt = abTurned + (i & lMask);
+                pDst[i >> 3] = (BYTE)(((ps[0] >= pt[0]) << 7) | ((ps[1] >= pt[1]) << 6) |
+                                      ((ps[2] >= pt[2]) << 5) | ((ps[3] >= pt[3]) << 4) |
+                                      ((ps[4] >= pt[4]) << 3) | ((ps[5] >= pt[5]) << 2) |
+                                      ((ps[6] >= pt[6]) << 1) | (ps[7] >= pt[7]));
+            }
+            for (; i < cx; ++i) {
+                if (pSrc[i] >= abTurned[i & lMask])
                     pDst[i >> 3] |= (BYTE)(0x80u >> (i & 7));
             }
         }

@@ -314,6 +314,63 @@ BOOL _WriteGlyphImage(PDEV* pPDev, FONTOBJ* pfo, GLYPHPOS* pgp)
 
 // ---- characters in a resident font ------------------------------------------------
 
+// Appends upper-case hexadecimal of at least two digits.
+char* _PutHexTo(char* p, ULONG u)
+{
+    static const char s_achDigits[] = "0123456789ABCDEF";
+    char ach[8];
+    int n = 0;
+    do {
+        ach[n++] = s_achDigits[u & 0xF];
+        u >>= 4;
+    } while (u != 0);
+    if (n < 2)
+        ach[n++] = '0';
+    while (n > 0)
+        *p++ = ach[--n];
+    return p;
+}
+
+char* _PutDecimalTo(char* p, LONG l)
+{
+    ULONG u = (ULONG)l;
+    if (l < 0) {
+        *p++ = '-';
+        u = 0ul - u;
+    }
+    char ach[12];
+    int n = 0;
+    do {
+        ach[n++] = (char)('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    while (n > 0)
+        *p++ = ach[--n];
+    return p;
+}
+
+// "txo #<code> <x> <y>;" as the stream formatter writes it, built directly:
+// a page of text is thousands of these lines. The code is one byte, or a
+// lead and a trail byte, each in two or more hexadecimal digits. FALSE when
+// the stream failed.
+BOOL _PutTxo(PDEV* pPDev, ULONG ulFirst, const ULONG* pulSecond, LONG x, LONG y)
+{
+    char ach[64];
+    char* p = ach;
+    memcpy(p, "txo #", 5);
+    p += 5;
+    p = _PutHexTo(p, ulFirst);
+    if (pulSecond)
+        p = _PutHexTo(p, *pulSecond);
+    *p++ = ' ';
+    p = _PutDecimalTo(p, x);
+    *p++ = ' ';
+    p = _PutDecimalTo(p, y);
+    *p++ = ';';
+    *p++ = '\n';
+    return WriteStream(pPDev, ach, (DWORD)(p - ach));
+}
+
 // Writes one character in the selected resident font; FALSE when the font
 // has no such character.
 BOOL _WriteResidentChar(PDEV* pPDev, const PDLFONTROW* pRow, WCHAR wc, LONG x, LONG y)
@@ -328,18 +385,19 @@ BOOL _WriteResidentChar(PDEV* pPDev, const PDLFONTROW* pRow, WCHAR wc, LONG x, L
         if (cb == 2) {
             BYTE lead = (BYTE)ab[0], trail = (BYTE)ab[1];
             ulCode = ((ULONG)lead << 8) | trail;
-            if (PdlPrintf(pPDev, "txo #%x%x %d %d;\n", lead, trail, x, y) < 0)
+            ULONG ulTrail = trail;
+            if (!_PutTxo(pPDev, lead, &ulTrail, x, y))
                 return TRUE;
         } else {
             ulCode = (BYTE)ab[0];
-            if (PdlPrintf(pPDev, "txo #%x %d %d;\n", ulCode, x, y) < 0)
+            if (!_PutTxo(pPDev, ulCode, nullptr, x, y))
                 return TRUE;
         }
     } else {
         if (wc >= 256)
             return FALSE;
         ulCode = wc;
-        if (PdlPrintf(pPDev, "txo #%x %d %d;\n", ulCode, x, y) < 0)
+        if (!_PutTxo(pPDev, ulCode, nullptr, x, y))
             return TRUE;
     }
     if (!bIsWhiteChar(pPDev, ulCode))
