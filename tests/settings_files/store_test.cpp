@@ -1,5 +1,6 @@
 // The per-user store on apply: what reaches the printer's data.
 #include "tests/settings_rest/xfer_fixture.h"
+#include "ui/settings/listops.h"
 #include "ui/settings/papertable.h"
 
 namespace {
@@ -26,6 +27,19 @@ TEST_F(ApplyStore, ApplyWritesTheUserPapers)
     EXPECT_EQ(2, pStored->aSlot[2].sUnit);
     EXPECT_EQ(u"Menu card", std::u16string(pStored->aSlot[2].szName));
     FreeUserPapers(&pStored);
+
+    // The slot as the printer's papers answer it, the name cut to the
+    // caller's buffer.
+    LONG lWidth = 0, lLength = 0;
+    WCHAR szName[5];
+    EXPECT_TRUE(GetUserPaperSlot(XferPrinter(), 3, &lWidth, &lLength, szName, sizeof(szName)));
+    EXPECT_EQ(8000, lWidth);
+    EXPECT_EQ(11000, lLength);
+    EXPECT_EQ(u"Menu", std::u16string(szName));
+    EXPECT_FALSE(GetUserPaperSlot(XferPrinter(), 11, &lWidth, &lLength, szName, sizeof(szName)));
+    // An unknown printer gives the built-in slot and FALSE.
+    EXPECT_FALSE(GetUserPaperSlot(u"No such printer", 3, &lWidth, &lLength, szName, sizeof(szName)));
+    EXPECT_NE(8000, lWidth);
 
     // A new settings object of the printer shows the stored paper.
     UISETTINGS* p = SecondObject();

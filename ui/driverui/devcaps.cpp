@@ -15,6 +15,8 @@
 
 #include "platform/windows.h"
 #include "ui/driverui/drvsettings.h"
+#include "ui/settings/listops.h"
+#include "ui/settings/regenv.h"
 
 #include <climits>
 #include <cstring>
@@ -63,15 +65,9 @@ const DWORD kNupChoices[] = {1, 2, 4, 6, 9, 16};
 void _UserPaperName(HANDLE hPrinter, int iSlot, LPWSTR pszName, int cch)
 {
     memset(pszName, 0, cch * sizeof(WCHAR));
-    USERPAPERS* pPapers = new (std::nothrow) USERPAPERS();
-    if (!pPapers)
-        return;
-    USERPAPER* pSlot = &pPapers->aSlot[iSlot - 1];
-    if (!ReadUserPapers(pPapers, hPrinter) || !pSlot->szName[0])
-        SetUserPaperDefault(pSlot, iSlot);
-    pSlot->szName[USERPAPER_NAME_CCH - 1] = 0;
-    lstrcpynW(pszName, pSlot->szName, cch);
-    delete pPapers;
+    WCHAR szPrinter[MAX_PATH] = {};
+    QueryPrinterName(hPrinter, szPrinter, MAX_PATH);
+    GetUserPaperSlot(szPrinter, iSlot, nullptr, nullptr, pszName, (DWORD)cch * sizeof(WCHAR));
 }
 
 // A new zeroed block of cb bytes (delete[] it), or null.
