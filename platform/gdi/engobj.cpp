@@ -705,6 +705,39 @@ ULONG BRUSHOBJ_ulGetBrushColor(BRUSHOBJ* pbo)
     return pbo->iSolidColor;
 }
 
+void PlatSolidBrushDef(PLATBRUSHDEF* pdef, SURFOBJ* psoTarget, COLORREF cr, PFN_DrvDitherColor pfnDither,
+                       DHPDEV dhpdev)
+{
+    *pdef = PLATBRUSHDEF{};
+    cr &= 0xFFFFFF;
+    ULONG iFormat = psoTarget ? psoTarget->iBitmapFormat : BMF_24BPP;
+    pdef->iSolidColor = EngColorIndex(iFormat, cr);
+    pdef->crRGB = cr;
+    pdef->psoTarget = psoTarget;
+    ULONG g = Grey(cr);
+    if (iFormat != BMF_1BPP || g == 0 || g == 255)
+        return;
+    ULONG aul[8] = {};
+    if (pfnDither && pfnDither(dhpdev, DM_MONOCHROME, cr, aul) == DCR_DRIVER) {
+        for (int y = 0; y < 8; y++)
+            pdef->abDither[y] = static_cast<BYTE>(aul[y]);
+    } else {
+        // Ordered dither: level g / 4 of 64 lights the dots whose threshold
+        // is below it, so each level adds dots to the one under it.
+        static const BYTE s_abBayer[8][8] = {
+            {0, 32, 8, 40, 2, 34, 10, 42},   {48, 16, 56, 24, 50, 18, 58, 26},
+            {12, 44, 4, 36, 14, 46, 6, 38},  {60, 28, 52, 20, 62, 30, 54, 22},
+            {3, 35, 11, 43, 1, 33, 9, 41},   {51, 19, 59, 27, 49, 17, 57, 25},
+            {15, 47, 7, 39, 13, 45, 5, 37},  {63, 31, 55, 23, 61, 29, 53, 21}};
+        for (int y = 0; y < 8; y++)
+            for (int x = 0; x < 8; x++)
+                if (s_abBayer[y][x] < g / 4)
+                    pdef->abDither[y] |= static_cast<BYTE>(0x80 >> x);
+    }
+    pdef->bDither = TRUE;
+    pdef->iSolidColor = 0xFFFFFFFF;
+}
+
 ULONG EngColorIndex(ULONG iFormat, COLORREF cr)
 {
     if (iFormat == BMF_1BPP)
@@ -717,6 +750,18 @@ BOOL EngBrushPattern(BRUSHOBJ* pbo, ULONG iTargetFormat, ENGPATTERN* ppat)
     ENGBRUSH* pBrush = Lookup<ENGBRUSH>(pbo, EO_BRUSH);
     if (!pBrush || pbo->iSolidColor != 0xFFFFFFFF)
         return FALSE;
+    if (pBrush->def.bDither && (pBrush->aPatColors.empty() || pBrush->iPatFormat != iTargetFormat)) {
+        std::vector<ULONG> aColors(64);
+        for (int y = 0; y < 8; y++)
+            for (int x = 0; x < 8; x++)
+                aColors[y * 8 + x] =
+                    EngColorIndex(iTargetFormat, (pBrush->def.abDither[y] & (0x80 >> x)) ? 0xFFFFFF : 0);
+        pBrush->aPatColors.swap(aColors);
+        pBrush->aPatTransparent.clear();
+        pBrush->cxPat = 8;
+        pBrush->cyPat = 8;
+        pBrush->iPatFormat = iTargetFormat;
+    }
     if (pBrush->aPatColors.empty() || pBrush->iPatFormat != iTargetFormat) {
         SURFOBJ* pso = pBrush->def.hsurfPattern ? EngLockSurface(pBrush->def.hsurfPattern) : nullptr;
         LONG cx = pso ? pso->sizlBitmap.cx : 8;

@@ -244,8 +244,16 @@ struct PLATBRUSHDEF {
     SURFOBJ* psoTarget;   // the surface the brush is realized for
     PFN_DrvRealizeBrush pfnRealize;
     BOOL bTransparentBack;
+    BOOL bDither;         // a solid colour laid on a one-bit target as a pattern
+    BYTE abDither[8];     // its 8 x 8 cell, a row a byte, a 1 bit white
 };
 BRUSHOBJ* PlatBrushCreate(const PLATBRUSHDEF* pdef);
+// Fills in a solid brush of colour cr for the target. A one-bit target
+// cannot show a grey: a colour between black and white becomes an 8 x 8
+// dither cell, the device's own when its DrvDitherColor gives one (pfn and
+// dhpdev may be null), else the engine's ordered dither of the same grey.
+void PlatSolidBrushDef(PLATBRUSHDEF* pdef, SURFOBJ* psoTarget, COLORREF cr, PFN_DrvDitherColor pfnDither,
+                       DHPDEV dhpdev);
 void PlatBrushDelete(BRUSHOBJ* pbo);
 
 // Colour translations. The palettes are lists of 0x00BBGGRR colours; an

@@ -859,7 +859,23 @@ inline void PutPixel(const PIXELTARGET& t, LONG x, LONG y, ULONG iColor, ULONG i
     }
 }
 
-void FillRect(const PIXELTARGET& t, const std::vector<RECTL>& clips, const RECTL& rc, ULONG iColor,
+// The paint of a brush: one colour, or a pattern (a grey dithered onto a
+// one-bit page) anchored at the brush origin.
+struct TEXTPAINT {
+    ULONG iSolid = 0;
+    ENGPATTERN pat = {};
+    LONG xOrg = 0, yOrg = 0;
+    BOOL Pattern() const { return pat.pulColors && pat.cx > 0 && pat.cy > 0; }
+    ULONG At(LONG x, LONG y) const
+    {
+        if (!Pattern())
+            return iSolid;
+        LONG px = ((x - xOrg) % pat.cx + pat.cx) % pat.cx, py = ((y - yOrg) % pat.cy + pat.cy) % pat.cy;
+        return pat.pulColors[static_cast<size_t>(py) * pat.cx + px];
+    }
+};
+
+void FillRect(const PIXELTARGET& t, const std::vector<RECTL>& clips, const RECTL& rc, const TEXTPAINT& paint,
               ULONG iRop)
 {
     for (const RECTL& c : clips) {
@@ -867,7 +883,7 @@ void FillRect(const PIXELTARGET& t, const std::vector<RECTL>& clips, const RECTL
         LONG tp = std::max(rc.top, c.top), b = std::min(rc.bottom, c.bottom);
         for (LONG y = tp; y < b; y++)
             for (LONG x = l; x < r; x++)
-                PutPixel(t, x, y, iColor, iRop);
+                PutPixel(t, x, y, paint.At(x, y), iRop);
     }
 }
 
@@ -911,11 +927,18 @@ void BlitBits1(const PIXELTARGET& t, const GLYPHBITS* pgb, LONG x0, LONG y0, LON
     }
 }
 
-ULONG BrushColor(BRUSHOBJ* pbo, ULONG iFormat)
+TEXTPAINT BrushPaint(BRUSHOBJ* pbo, ULONG iFormat, const POINTL* pptlOrg)
 {
+    TEXTPAINT p;
+    if (pptlOrg) {
+        p.xOrg = pptlOrg->x;
+        p.yOrg = pptlOrg->y;
+    }
     if (pbo->iSolidColor != 0xFFFFFFFF)
-        return pbo->iSolidColor;
-    return EngColorIndex(iFormat, BRUSHOBJ_ulGetBrushColor(pbo));
+        p.iSolid = pbo->iSolidColor;
+    else if (!EngBrushPattern(pbo, iFormat, &p.pat))
+        p.iSolid = EngColorIndex(iFormat, BRUSHOBJ_ulGetBrushColor(pbo));
+    return p;
 }
 
 }  // namespace
@@ -1031,7 +1054,6 @@ BOOL EngTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* 
                 RECTL* prclOpaque, BRUSHOBJ* pboFore, BRUSHOBJ* pboOpaque, POINTL* pptlOrg,
                 MIX mix)
 {
-    (void)pptlOrg;
     if (!pso || !pstro || !pfo || !pboFore || pso->iType != STYPE_BITMAP || !pso->pvScan0 ||
         (pso->iBitmapFormat != BMF_1BPP && pso->iBitmapFormat != BMF_8BPP &&
          pso->iBitmapFormat != BMF_24BPP && pso->iBitmapFormat != BMF_32BPP)) {
@@ -1051,9 +1073,9 @@ BOOL EngTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* 
     if (iRop < R2_BLACK || iRop > R2_WHITE)
         iRop = R2_COPYPEN;
     if (prclOpaque && pboOpaque)
-        FillRect(t, clips, *prclOpaque, BrushColor(pboOpaque, t.iFormat), R2_COPYPEN);
+        FillRect(t, clips, *prclOpaque, BrushPaint(pboOpaque, t.iFormat, pptlOrg), R2_COPYPEN);
 
-    ULONG iFore = BrushColor(pboFore, t.iFormat);
+    TEXTPAINT fore = BrushPaint(pboFore, t.iFormat, pptlOrg);
     STROBJ_vEnumStart(pstro);
     BOOL bMore;
     do {
@@ -1071,8 +1093,8 @@ BOOL EngTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* 
                 LONG ys = std::max(y0, rc.top), ye = std::min(y0 + cy, rc.bottom);
                 if (xs >= xe || ys >= ye)
                     continue;
-                if (t.iFormat == BMF_1BPP && iRop == R2_COPYPEN) {
-                    BlitBits1(t, pgb, x0, y0, xs, xe, ys, ye, iFore & 1);
+                if (t.iFormat == BMF_1BPP && iRop == R2_COPYPEN && !fore.Pattern()) {
+                    BlitBits1(t, pgb, x0, y0, xs, xe, ys, ye, fore.iSolid & 1);
                     continue;
                 }
                 for (LONG y = ys; y < ye; y++) {
@@ -1080,7 +1102,7 @@ BOOL EngTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* 
                     for (LONG x = xs; x < xe; x++) {
                         LONG bx = x - x0;
                         if (pRow[bx >> 3] & (0x80 >> (bx & 7)))
-                            PutPixel(t, x, y, iFore, iRop);
+                            PutPixel(t, x, y, fore.At(x, y), iRop);
                     }
                 }
             }
@@ -1091,7 +1113,7 @@ BOOL EngTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* 
     for (RECTL* prc = prclExtra; prc; prc++) {
         if (prc->left == 0 && prc->top == 0 && prc->right == 0 && prc->bottom == 0)
             break;
-        FillRect(t, clips, *prc, iFore, iRop);
+        FillRect(t, clips, *prc, fore, iRop);
     }
     return TRUE;
 }

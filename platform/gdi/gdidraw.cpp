@@ -619,7 +619,10 @@ BRUSHOBJ* FillBrush(DCSTATE* s, const TARGET& t)
     def.pfnRealize = RealizeHook(t);
     ULONG iFormat = t.pso->iBitmapFormat;
     if (pb->uStyle == BS_SOLID) {
-        def.iSolidColor = EngColorIndex(iFormat, pb->cr);
+        PlatSolidBrushDef(&def, t.pso, pb->cr, DrvHook<PFN_DrvDitherColor>(t, INDEX_DrvDitherColor, 0),
+                          t.pdcPrinter ? t.pdcPrinter->dhpdev : nullptr);
+        if (!def.bDither)
+            def.pfnRealize = RealizeHook(t);
     } else if (pb->uStyle == BS_HATCHED) {
         ULONG pal[2] = {pb->cr, s->crBk};
         s->pxloFill = XlateTo(t, pal, 2);

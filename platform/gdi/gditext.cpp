@@ -183,6 +183,8 @@ FONTOBJ* RealizeFor(HDC hdc, TEXTSTATE* pState, DCMAP* pMap = nullptr)
 struct DCTARGET {
     SURFOBJ* pso = nullptr;
     PFN_DrvTextOut pfnTextOut = nullptr;
+    PFN_DrvDitherColor pfnDither = nullptr;
+    DHPDEV dhpdev = nullptr;
 };
 
 BOOL TargetOf(HDC hdc, DCTARGET* pt)
@@ -193,6 +195,9 @@ BOOL TargetOf(HDC hdc, DCTARGET* pt)
         return FALSE;
     }
     if (GDIDC* pdc = GdiLookupDC(hdc, GDI_PRINTERDC)) {
+        pt->pfnDither = reinterpret_cast<PFN_DrvDitherColor>(
+            reinterpret_cast<void (*)(void)>(EngFindHook(&pdc->ded, INDEX_DrvDitherColor)));
+        pt->dhpdev = pdc->dhpdev;
         FLONG flHooks = 0;
         if (PlatEngQuerySurface(pdc->hsurf, &flHooks, nullptr) && (flHooks & HOOK_TEXTOUT))
             pt->pfnTextOut = reinterpret_cast<PFN_DrvTextOut>(
@@ -594,11 +599,9 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* prc, LPCWSTR p
     ExtraRects(pfo, lf, ptOrg, ptEnd, arclExtra);
     RECTL* prclExtra = arclExtra[0].right > arclExtra[0].left ? arclExtra : nullptr;
 
-    ULONG iFormat = pso->iBitmapFormat;
-    PLATBRUSHDEF defFore = {EngColorIndex(iFormat, crText), crText, 0, nullptr, nullptr,
-                            pso, nullptr, FALSE};
-    PLATBRUSHDEF defBack = {EngColorIndex(iFormat, crBk), crBk, 0, nullptr, nullptr, pso, nullptr,
-                            FALSE};
+    PLATBRUSHDEF defFore, defBack;
+    PlatSolidBrushDef(&defFore, pso, crText, target.pfnDither, target.dhpdev);
+    PlatSolidBrushDef(&defBack, pso, crBk, target.pfnDither, target.dhpdev);
     BRUSHOBJ* pboFore = PlatBrushCreate(&defFore);
     BRUSHOBJ* pboOpaque = PlatBrushCreate(&defBack);
     POINTL ptlBrushOrg = {0, 0};

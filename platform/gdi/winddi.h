@@ -166,6 +166,7 @@ typedef LONG (*PFN)();
 #define DCR_SOLID 0
 #define DCR_DRIVER 1
 #define DCR_HALFTONE 2
+#define DM_MONOCHROME 1
 #define HALFTONE 4
 #define COLORONCOLOR 3
 

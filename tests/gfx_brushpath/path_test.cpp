@@ -60,6 +60,22 @@ TEST(PathWriter, CurvesStraightBentAndSShaped)
     }
 }
 
+TEST(PathWriter, CurvesNearTheEndOfTheCoordinateRangeKeepTheirShape)
+{
+    // The S-shaped curve of the case above, moved to where the sum of two
+    // coordinates no longer fits in 32 bits, and to the far negative end.
+    for (FIX off : {static_cast<FIX>(0x7FFF0000), static_cast<FIX>(-0x7FFF0000)}) {
+        SCOPED_TRACE(off);
+        BpPdev t;
+        EngPath p;
+        p.MoveFx(POINTFIX{off, off}).Curves({{off, off + 640}, {off + 640, off - 640}, {off + 640, off}});
+        std::string s = Path(t.pdev(), p.ppo);
+        size_t at = s.find("bzr ");
+        ASSERT_NE(at, std::string::npos) << s;
+        EXPECT_EQ(s.substr(at), "bzr 2 0 20 10 -10 10 -10 10 -10 10 -10 0 20;\nphe;\n");
+    }
+}
+
 TEST(PathWriter, LinesAndCurvesMixInOneSubpath)
 {
     BpPdev t;

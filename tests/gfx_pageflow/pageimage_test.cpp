@@ -2,6 +2,8 @@
 // before the page goes out, and the dither patterns behind it.
 #include "tests/gfx_pageflow/pageflow_fixture.h"
 
+#include "tests/common/pngdump.h"
+
 #include <bit>
 
 namespace {
@@ -175,6 +177,77 @@ TEST(CopyRects, ClippedToTheClipAndTheSource)
     }
 }
 
+// --- greys on a one-bit page through GDI -----------------------------------------
+
+class OneBitPage : public FlowPrinter {};
+
+// The share of white dots in a rectangle of a one-bit surface, in percent.
+int WhitePercent(SURFOBJ* pso, const RECTL& rc)
+{
+    int cWhite = 0, cAll = 0;
+    for (LONG y = rc.top; y < rc.bottom; y++) {
+        const BYTE* p = static_cast<const BYTE*>(pso->pvScan0) + y * pso->lDelta;
+        for (LONG x = rc.left; x < rc.right; x++, cAll++)
+            cWhite += (p[x >> 3] >> (7 - (x & 7))) & 1;
+    }
+    return cAll ? cWhite * 100 / cAll : -1;
+}
+
+TEST_F(OneBitPage, SolidGreysAndGreyTextAreDithered)
+{
+    std::vector<BYTE> dm = FlowDefaultDevmode();
+    AsDrv(dm)->ui.lpGraphicsMode = 1;
+    HDC hdc = OpenDC(dm);
+    ASSERT_NE(hdc, nullptr);
+    ASSERT_TRUE(StartDocNamed(hdc, u"greys"));
+    ASSERT_GT(StartPage(hdc), 0);
+    SURFOBJ* pso = PlatGdiLockDCSurface(hdc);
+    ASSERT_NE(pso, nullptr);
+    ASSERT_EQ(pso->iBitmapFormat, static_cast<ULONG>(BMF_1BPP));
+    PlatGdiUnlockDCSurface(pso);
+
+    const int aGrey[] = {0, 64, 100, 128, 160, 192, 200, 230, 255};
+    SelectObject(hdc, GetStockObject(NULL_PEN));
+    for (int i = 0; i < 9; i++) {
+        HBRUSH hbr = CreateSolidBrush(RGB(aGrey[i], aGrey[i], aGrey[i]));
+        HGDIOBJ hOld = SelectObject(hdc, hbr);
+        ASSERT_TRUE(Rectangle(hdc, 100 + 300 * i, 100, 100 + 300 * i + 257, 357));
+        SelectObject(hdc, hOld);
+        DeleteObject(hbr);
+    }
+    HFONT hfont = CreateFontW(-200, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Arial");
+    HGDIOBJ hOldFont = SelectObject(hdc, hfont);
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, RGB(128, 128, 128));
+    ASSERT_TRUE(TextOutW(hdc, 100, 500, u"MMMM", 4));
+
+    pso = PlatGdiLockDCSurface(hdc);
+    TestDumpPng(pso, "onebit_greys");
+    // Each grey keeps its lightness as a share of white dots; black and
+    // white stay solid.
+    for (int i = 0; i < 9; i++) {
+        SCOPED_TRACE(aGrey[i]);
+        RECTL rc = {100 + 300 * i + 8, 108, 100 + 300 * i + 248, 348};
+        int want = aGrey[i] * 100 / 255;
+        int got = WhitePercent(pso, rc);
+        EXPECT_NEAR(got, want, 4);
+        if (aGrey[i] != 0 && aGrey[i] != 255) {
+            EXPECT_GT(got, 0);
+            EXPECT_LT(got, 100);
+        }
+    }
+    // Grey text puts ink on the page, about half of the dots of its strokes.
+    RECTL rcText = {100, 500, 1200, 800};
+    int textWhite = WhitePercent(pso, rcText);
+    EXPECT_LT(textWhite, 97);
+    PlatGdiUnlockDCSurface(pso);
+    SelectObject(hdc, hOldFont);
+    DeleteObject(hfont);
+    ASSERT_GT(EndPage(hdc), 0);
+    ASSERT_GT(EndDoc(hdc), 0);
+    EXPECT_TRUE(DeleteDC(hdc));
+}
+
 }  // namespace
 
 namespace {
@@ -221,5 +294,4 @@ TEST(BitmapCopy, CutToTheClipAndTheSource)
         EngDeleteSurface(hsrc);
     }
 }
-
 }  // namespace

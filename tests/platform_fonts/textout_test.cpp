@@ -67,7 +67,7 @@ struct Solid {
     BRUSHOBJ* pbo;
     explicit Solid(ULONG iColor)
     {
-        PLATBRUSHDEF def = {iColor, iColor ? 0xFFFFFFu : 0u, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+        PLATBRUSHDEF def = {iColor, iColor ? 0xFFFFFFu : 0u, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
         pbo = PlatBrushCreate(&def);
     }
     ~Solid() { PlatBrushDelete(pbo); }
@@ -159,7 +159,7 @@ TEST_P(EngTextOut24, InkPixelsTakeTheMixAndPaperStays)
     SURFOBJ* pso = EngLockSurface(hs);
     EngEraseSurface(pso, nullptr, c.iBefore);
     TextRun run(u"Arial", -60, u"I", POINTL{30, 70});
-    PLATBRUSHDEF def = {c.iFore, c.iFore, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {c.iFore, c.iFore, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     ASSERT_TRUE(EngTextOut(pso, run.pstro, run.pfo, nullptr, nullptr, nullptr, pbo, nullptr,
                            nullptr, c.mix));

@@ -207,6 +207,10 @@ TEST(ListLocators, IndicesOutsideTheArraysAreRefused) {
     EXPECT_TRUE(LocateFormField(10, 99, 98, &p, &cb, &wType, pForm));
     EXPECT_FALSE(LocateFormField(10, 100, 99, &p, &cb, &wType, pForm));
     EXPECT_FALSE(LocateFormField(5, 4, 3, &p, &cb, &wType, pForm));
+    // The count field is the count's two bytes, never the pointer after it.
+    EXPECT_TRUE(LocateFormField(8, 0, -1, &p, &cb, &wType, pForm));
+    EXPECT_EQ(p, static_cast<void*>(&pForm->wFormListNum));
+    EXPECT_EQ(2u, cb);
     EXPECT_TRUE(LocateFontSubField(36, 499, &p, &cb, &wType, pFont));
     EXPECT_FALSE(LocateFontSubField(36, 500, &p, &cb, &wType, pFont));
     EXPECT_TRUE(GetWatermarkField(15, 50, &p, &cb, &wType, pWm));

@@ -35,6 +35,7 @@ struct CoverSetupTest : DocEventTest {
         pDm->ui.Layout_Check = 1;
         pDm->env.lpLayout_Select = 0;
         pDm->ui.dmMirror.dmCopies = 3;
+        pDm->ui.lpPDLType = 1;  // a PCL job
     }
     int Print() { return PrintCoverSheetPage(fake.jobBlock.data(), hdc, dests.data(), 1, 0, 1, awTime); }
 };
@@ -61,6 +62,7 @@ TEST_F(CoverSetupTest, TheCoverGetsItsOwnSetUpAndTheJobsComesBack)
         {236, 0, 3},   // form index
         {239, 0, 1},   // watermark in use
         {240, 0, 4},   // current watermark
+        {242, 1, 1},   // PDL type: the cover is set up in the job's language
     };
     for (const Field& f : aBytes) {
         EXPECT_EQ(At<BYTE>(pCover, f.off), f.iCover) << "cover byte " << f.off;

@@ -297,6 +297,8 @@ int SetCoverPageSetup(BYTE* pBlock, HDC hdc, const PDEVSTATE* pSaved)
     s.lpOverlay = 1;
     s.bOverlayIndex = 0;
     s.OverlayPrompt = 0;
-    memset(s.abWatermark, 0, sizeof(s.abWatermark));
+    // The four watermark bytes only: the fifth is the job's PDL type, which
+    // the cover page keeps.
+    memset(s.abWatermark, 0, 4);
     return SendPageSetupState(pBlock, hdc, &s);
 }

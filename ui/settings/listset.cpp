@@ -164,7 +164,10 @@ BOOL LocateFormField(WORD wFieldId, int iEntry, int iEntryLess1, void** ppAddr, 
     switch (wFieldId) {
     case 3: return _Answer(pList->szCreateFileName, sizeof(pList->szCreateFileName), 128, ppAddr, pcb, pwType);
     case 4: return _Answer(pList->szPrintFileName, sizeof(pList->szPrintFileName), 128, ppAddr, pcb, pwType);
-    case 8: return _Answer(&pList->wFormListNum, 8, 64, ppAddr, pcb, pwType);
+    // Field 8 is the list's count alone: an 8-byte block from it would also
+    // cover the reserved word and the file-name pointer after it, and a
+    // copy through it would overwrite the pointer.
+    case 8: return _Answer(&pList->wFormListNum, 2, 64, ppAddr, pcb, pwType);
     case 9: return _Answer(&pList->wFormListNum, 2, 2, ppAddr, pcb, pwType);
     case 10:
         if (!pList->pFiles || iEntry < 0 || iEntry >= FORMLIST_FILES)

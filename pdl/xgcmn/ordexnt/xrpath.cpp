@@ -19,6 +19,7 @@
 //  4. The saved clip path holds exactly what was last written as path 3;
 //     it is dropped whenever a different path 3 is written, even when the
 //     new one cannot be kept.
+#include <cmath>
 #include <cstring>
 
 #include "graphics/ddi/chain.h"
@@ -71,9 +72,10 @@ struct BEZ {
     POINTFIX p[4];
 };
 
+// In 64 bits: points near the ends of the 28.4 range must not overflow.
 FIX _Mid(FIX a, FIX b)
 {
-    return (a + b) / 2;
+    return static_cast<FIX>((static_cast<LONGLONG>(a) + b) / 2);
 }
 
 POINTFIX _MidPt(const POINTFIX& a, const POINTFIX& b)
@@ -106,21 +108,27 @@ BOOL _bBent(const BEZ& c)
     LONGLONG dx;
     LONGLONG dy;
     if (s.x == e.x) {
-        dx = m.x - s.x;
+        dx = static_cast<LONGLONG>(m.x) - s.x;
         dy = 0;
     } else if (s.y == e.y) {
         dx = 0;
-        dy = m.y - s.y;
+        dy = static_cast<LONGLONG>(m.y) - s.y;
     } else {
-        float k = (float)(e.y - s.y) / (float)(e.x - s.x);
+        float k = (float)(static_cast<LONGLONG>(e.y) - s.y) / (float)(static_cast<LONGLONG>(e.x) - s.x);
         float c0 = (float)s.y - k * (float)s.x;
         float kp = -1.0f / k;
         float c1 = (float)m.y - kp * (float)m.x;
         float fx = (c1 - c0) / (k - kp);
         float fy = k * fx + c0;
-        dx = m.x - (LONG)fx;
-        dy = m.y - (LONG)fy;
+        // A foot beyond the 64-bit range is far off the chord.
+        if (!(std::fabs(fx) < 4e18f) || !(std::fabs(fy) < 4e18f))
+            return TRUE;
+        dx = m.x - static_cast<LONGLONG>(fx);
+        dy = m.y - static_cast<LONGLONG>(fy);
     }
+    // Beyond 2^31 either way the square would overflow; it is bent anyway.
+    if (dx > 0x7FFFFFFF || dx < -0x7FFFFFFF || dy > 0x7FFFFFFF || dy < -0x7FFFFFFF)
+        return TRUE;
     return dx * dx + dy * dy > 784;
 }
 
