@@ -62,6 +62,12 @@
 #if __has_include("platform/gdi/gditext.h")
 #include "platform/gdi/gditext.h"
 #endif
+#if __has_include("platform/user/winuser.h")
+#include "platform/user/winuser.h"
+#endif
+#if __has_include("platform/user/script.h")
+#include "platform/user/script.h"
+#endif
 #if __has_include("platform/comdlg/commdlg.h")
 #include "platform/comdlg/commdlg.h"
 #endif

@@ -274,6 +274,22 @@ HDC CreateCompatibleDC(HDC hdc)
     return reinterpret_cast<HDC>(pdc);
 }
 
+HDC PlatGdiCreateSurfaceDC(HBITMAP hbm)
+{
+    GDIBMP* pBmp = GdiLookupBitmap(hbm);
+    if (!pBmp) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    HDC hdc = CreateCompatibleDC(nullptr);
+    if (!hdc)
+        return nullptr;
+    // The bitmap is not marked as selected: several such DCs share it, and
+    // its owner keeps it alive longer than any of them.
+    GdiLookupDC(hdc, GDI_MEMORYDC)->pBitmap = pBmp;
+    return hdc;
+}
+
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h)
 {
     // Pens, brushes and regions belong to the DC's drawing state.

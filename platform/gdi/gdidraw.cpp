@@ -85,6 +85,8 @@ struct DCSTATE {
     POINTL ptViewOrg = {0, 0};
     SIZEL szWinExt = {1, 1};
     SIZEL szViewExt = {1, 1};
+    int iStretchMode = BLACKONWHITE;
+    std::vector<struct SAVEDSTATE>* pSaved = nullptr;  // SaveDC stack, oldest first
     // path recording
     int iPathState = 0;         // 0 none, 1 recording, 2 ended
     PATHOBJ* ppoPath = nullptr;
@@ -233,8 +235,27 @@ void FreeState(DCSTATE* s)
         EngDeletePath(s->ppoClipPath);
     if (s->pco)
         EngDeleteClip(s->pco);
+    delete s->pSaved;
     delete s;
 }
+
+// What SaveDC keeps of a DC's drawing state. Objects are kept by address
+// and checked for life on restore: a pen deleted since is not brought back.
+struct SAVEDSTATE {
+    GPEN* pPen;
+    GBRUSH* pBrush;
+    POINTL ptCur;
+    int iRop2, iBkMode;
+    COLORREF crBk, crText;
+    int iFillMode;
+    POINTL ptBrushOrg;
+    int iMapMode;
+    POINTL ptWinOrg, ptViewOrg;
+    SIZEL szWinExt, szViewExt;
+    int iStretchMode;
+    BOOL bClip;
+    std::vector<RECTL> aClip;
+};
 
 // The drawing state of a DC, made on first use; null for a bad handle.
 DCSTATE* State(HDC hdc)
@@ -2318,4 +2339,130 @@ HDC PlatGdiCreateDriverDC(const DRVENABLEDATA* pded, const DEVMODEW* pdm)
     }
     GdiRegister(pdc);
     return reinterpret_cast<HDC>(pdc);
+}
+
+// --- saved states, clip queries, stretch mode ------------------------------------------------
+
+int SaveDC(HDC hdc)
+{
+    DCSTATE* s = State(hdc);
+    if (!s)
+        return 0;
+    if (!s->pSaved) {
+        s->pSaved = new (std::nothrow) std::vector<SAVEDSTATE>();
+        if (!s->pSaved) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return 0;
+        }
+    }
+    s->pSaved->push_back({s->pPen, s->pBrush, s->ptCur, s->iRop2, s->iBkMode, s->crBk, s->crText,
+                          s->iFillMode, s->ptBrushOrg, s->iMapMode, s->ptWinOrg, s->ptViewOrg,
+                          s->szWinExt, s->szViewExt, s->iStretchMode, s->bClip, s->aClip});
+    return static_cast<int>(s->pSaved->size());
+}
+
+BOOL RestoreDC(HDC hdc, int nSavedDC)
+{
+    DCSTATE* s = State(hdc);
+    if (!s)
+        return FALSE;
+    int cSaved = s->pSaved ? static_cast<int>(s->pSaved->size()) : 0;
+    int iLevel = nSavedDC < 0 ? cSaved + 1 + nSavedDC : nSavedDC;
+    if (nSavedDC == 0 || iLevel < 1 || iLevel > cSaved) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    SAVEDSTATE v = (*s->pSaved)[static_cast<size_t>(iLevel - 1)];
+    s->pSaved->resize(static_cast<size_t>(iLevel - 1));
+    if (LookupObj<GPEN>(v.pPen, DK_PEN))
+        GdiDrawSelectObject(hdc, v.pPen);
+    if (LookupObj<GBRUSH>(v.pBrush, DK_BRUSH))
+        GdiDrawSelectObject(hdc, v.pBrush);
+    s->ptCur = v.ptCur;
+    s->iRop2 = v.iRop2;
+    s->iBkMode = v.iBkMode;
+    s->crBk = v.crBk;
+    s->crText = v.crText;
+    s->iFillMode = v.iFillMode;
+    s->ptBrushOrg = v.ptBrushOrg;
+    s->iMapMode = v.iMapMode;
+    s->ptWinOrg = v.ptWinOrg;
+    s->ptViewOrg = v.ptViewOrg;
+    s->szWinExt = v.szWinExt;
+    s->szViewExt = v.szViewExt;
+    s->iStretchMode = v.iStretchMode;
+    if (s->ppoClipPath)
+        EngDeletePath(s->ppoClipPath);
+    s->ppoClipPath = nullptr;
+    s->bClip = v.bClip;
+    s->aClip = v.aClip;
+    s->bClipDirty = TRUE;
+    return TRUE;
+}
+
+int GetClipBox(HDC hdc, LPRECT lprect)
+{
+    DCSTATE* s = State(hdc);
+    if (!s || !lprect)
+        return ERROR;
+    // The surface bounds the visible part even without a clip.
+    RECTL rcSurf = {0, 0, 0, 0};
+    if (SURFOBJ* pso = PlatGdiLockDCSurface(hdc)) {
+        rcSurf = {0, 0, pso->sizlBitmap.cx, pso->sizlBitmap.cy};
+        PlatGdiUnlockDCSurface(pso);
+    }
+    std::vector<RECTL> v(1, rcSurf);
+    if (s->bClip)
+        v = RegionOp(s->aClip, v, RGN_AND);
+    if (v.empty()) {
+        *lprect = {0, 0, 0, 0};
+        return NULLREGION;
+    }
+    RECTL b = v[0];
+    for (const RECTL& r : v) {
+        b.left = std::min(b.left, r.left);
+        b.top = std::min(b.top, r.top);
+        b.right = std::max(b.right, r.right);
+        b.bottom = std::max(b.bottom, r.bottom);
+    }
+    // Back to logical units through the inverse of the mapping.
+    MAPPING m = Mapping(hdc, s);
+    POINT a[2] = {{b.left, b.top}, {b.right, b.bottom}};
+    for (POINT& p : a) {
+        p.x = static_cast<LONG>(std::lround((p.x - m.dx) / (m.sx ? m.sx : 1.0)));
+        p.y = static_cast<LONG>(std::lround((p.y - m.dy) / (m.sy ? m.sy : 1.0)));
+    }
+    *lprect = {std::min(a[0].x, a[1].x), std::min(a[0].y, a[1].y), std::max(a[0].x, a[1].x),
+               std::max(a[0].y, a[1].y)};
+    return v.size() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
+int GetClipRgn(HDC hdc, HRGN hrgn)
+{
+    DCSTATE* s = State(hdc);
+    GRGN* p = LookupObj<GRGN>(hrgn, DK_REGION);
+    if (!s || !p)
+        return -1;
+    if (!s->bClip)
+        return 0;
+    p->aRects = s->aClip;
+    return 1;
+}
+
+int SetStretchBltMode(HDC hdc, int mode)
+{
+    DCSTATE* s = State(hdc);
+    if (!s || mode < BLACKONWHITE || mode > HALFTONE) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    int iOld = s->iStretchMode;
+    s->iStretchMode = mode;
+    return iOld;
+}
+
+int GetStretchBltMode(HDC hdc)
+{
+    DCSTATE* s = State(hdc);
+    return s ? s->iStretchMode : 0;
 }

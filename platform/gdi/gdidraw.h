@@ -201,6 +201,30 @@ BOOL SelectClipPath(HDC hdc, int iMode);
 int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);
 int SelectClipRgn(HDC hdc, HRGN hrgn);
 
+// Stretch modes (SetStretchBltMode)
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define STRETCH_ANDSCANS BLACKONWHITE
+#define STRETCH_ORSCANS WHITEONBLACK
+#define STRETCH_DELETESCANS COLORONCOLOR
+#define STRETCH_HALFTONE HALFTONE
+
+// Saved states and the clip as applications ask for it.
+// SaveDC answers the depth of the saved state (1 for the first); RestoreDC
+// with a negative number restores relative to the top.
+int SaveDC(HDC hdc);
+BOOL RestoreDC(HDC hdc, int nSavedDC);
+// The bounds of the visible part in logical units: SIMPLEREGION or
+// COMPLEXREGION, NULLREGION, or ERROR.
+int GetClipBox(HDC hdc, LPRECT lprect);
+// Copies the DC's clip (device pixels) into hrgn: 1, 0 when the DC has no
+// clip, -1 on error.
+int GetClipRgn(HDC hdc, HRGN hrgn);
+int SetStretchBltMode(HDC hdc, int mode);
+int GetStretchBltMode(HDC hdc);
+
 // Blits.
 BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
 BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);

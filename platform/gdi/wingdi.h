@@ -260,6 +260,10 @@ int GetObjectW(HANDLE h, int c, LPVOID pv);
 DWORD GetObjectType(HGDIOBJ h);
 
 // Test and tool hooks of the platform's GDI.
+// A memory DC drawing on hbm that does not hold the bitmap for itself, so
+// that several DCs (the window system's window DCs) can draw on one
+// surface at once. The bitmap must outlive the DC; DeleteDC ends it.
+HDC PlatGdiCreateSurfaceDC(HBITMAP hbm);
 // The surface object of a device context (its drawing surface), or null.
 struct SURFOBJ* PlatGdiLockDCSurface(HDC hdc);
 void PlatGdiUnlockDCSurface(struct SURFOBJ* pso);

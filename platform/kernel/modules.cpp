@@ -55,6 +55,7 @@ static const SYSMODULE kSystemModules[] = {
     {u"WINSPOOL.DRV", "libq730advapi.so"},
     {u"SPOOLSS.DLL", "libq730advapi.so"},
     {u"GDI32.DLL", "libq730gdi.so"},
+    {u"USER32.DLL", "libq730user.so"},
     {u"COMCTL32.DLL", "libq730comctl.so"},
     {u"COMPSTUI.DLL", "libq730comctl.so"},
     {u"COMDLG32.DLL", "libq730comctl.so"},
