@@ -243,10 +243,18 @@ HDC CreateDCW(LPCWSTR pwszDriver, LPCWSTR pwszDevice, LPCWSTR pwszOutput, const 
         return nullptr;
     }
     if (!strConfigFile.empty()) {
+        // A driver whose configuration file cannot be loaded would print
+        // without its document events (the job's identity and its end):
+        // the device context is refused instead.
         pdc->hUi = LoadLibraryW(strConfigFile.c_str());
-        if (pdc->hUi)
-            pdc->pfnDocumentEvent = reinterpret_cast<PFN_DrvDocumentEvent>(
-                reinterpret_cast<void (*)(void)>(GetProcAddress(pdc->hUi, "DrvDocumentEvent")));
+        if (!pdc->hUi) {
+            DWORD dwErr = GetLastError();
+            FreePrinterDC(pdc);
+            SetLastError(dwErr ? dwErr : ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+        pdc->pfnDocumentEvent = reinterpret_cast<PFN_DrvDocumentEvent>(
+            reinterpret_cast<void (*)(void)>(GetProcAddress(pdc->hUi, "DrvDocumentEvent")));
     }
 
     // CREATEDCPRE may hand back a DEVMODE of its own for the DC.

@@ -37,6 +37,7 @@ std::unordered_map<UINT_PTR, MEMBLOCK*> g_byHandle;
 std::map<UINT_PTR, MEMBLOCK*> g_byAddress;
 LONG g_cLive = 0;
 LONG g_failIn = 0;
+LONG g_cAllocations = 0;  // allocations asked for, for fault sweeps
 
 UINT_PTR _HandleOf(const MEMBLOCK* pb)
 {
@@ -68,6 +69,7 @@ bool _bCheckTables()
 // One more allocation; false when the test switch says this one fails.
 bool _bAllocationAllowed()
 {
+    ++g_cAllocations;
     if (g_failIn > 0 && --g_failIn == 0)
         return false;
     return true;
@@ -301,4 +303,16 @@ void PlatFailAllocation(LONG n)
 {
     std::lock_guard<std::mutex> lock(g_lock);
     g_failIn = n > 0 ? n : 0;
+}
+
+LONG PlatAllocationCalls()
+{
+    std::lock_guard<std::mutex> lock(g_lock);
+    return g_cAllocations;
+}
+
+BOOL PlatAllocationFailPending()
+{
+    std::lock_guard<std::mutex> lock(g_lock);
+    return g_failIn > 0;
 }

@@ -99,5 +99,9 @@ LONG PlatGlobalLiveBlocks();
 // switch off. Allocations are GlobalAlloc, LocalAlloc and every
 // GlobalReAlloc/LocalReAlloc that resizes. The switch fires once.
 void PlatFailAllocation(LONG n);
+// Allocations asked for in this process so far (those the switch failed
+// included), and whether the switch is still waiting to fire.
+LONG PlatAllocationCalls();
+BOOL PlatAllocationFailPending();
 
 }  // extern "C"

@@ -51,6 +51,8 @@ std::atomic<DWORD> g_nextJob{1};
 DWORD g_failCall = 0;      // WritePrinter calls left until the switch fires
 DWORD g_failMode = PLAT_WRITEPRINTER_OK;
 bool g_denyData = false;
+DWORD g_failDataIn = 0;  // printer-data writes left until one fails
+DWORD g_cWrites = 0;     // WritePrinter calls, for fault sweeps
 std::atomic<DWORD> g_setDataCalls{0};
 std::atomic<DWORD> g_deleteDataCalls{0};
 
@@ -252,6 +254,8 @@ DWORD _SetData(SPLHANDLE* p, LPCWSTR pKeyName, LPCWSTR pValueName, DWORD Type, L
 {
     if (g_denyData)
         return ERROR_ACCESS_DENIED;
+    if (g_failDataIn && --g_failDataIn == 0)
+        return ERROR_WRITE_FAULT;
     if (!pData && cbData)
         return ERROR_INVALID_PARAMETER;
     HKEY hKey = nullptr;
@@ -725,6 +729,7 @@ BOOL WritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWritten)
         return FALSE;
     }
     DWORD mode = PLAT_WRITEPRINTER_OK;
+    ++g_cWrites;
     if (g_failCall && --g_failCall == 0) {
         mode = g_failMode;
         g_failMode = PLAT_WRITEPRINTER_OK;
@@ -802,6 +807,24 @@ void PlatDenyPrinterDataWrites(BOOL bDeny)
 {
     std::lock_guard<std::recursive_mutex> lock(g_lock);
     g_denyData = bDeny != FALSE;
+}
+
+DWORD PlatWritePrinterCalls()
+{
+    std::lock_guard<std::recursive_mutex> lock(g_lock);
+    return g_cWrites;
+}
+
+BOOL PlatFaultPending()
+{
+    std::lock_guard<std::recursive_mutex> lock(g_lock);
+    return g_failCall != 0 || g_failDataIn != 0;
+}
+
+void PlatFailPrinterDataWrite(DWORD nCall)
+{
+    std::lock_guard<std::recursive_mutex> lock(g_lock);
+    g_failDataIn = nCall;
 }
 
 DWORD PlatSetPrinterDataCalls()

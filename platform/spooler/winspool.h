@@ -326,6 +326,17 @@ void PlatFailWritePrinter(DWORD nCall, DWORD dwMode);
 // while bDeny is TRUE, as for a user who may not administer the printer.
 void PlatDenyPrinterDataWrites(BOOL bDeny);
 
+// From now on in this process, the nCall-th SetPrinterDataW or
+// SetPrinterDataExW (1 = the next one) fails with ERROR_WRITE_FAULT and
+// writes nothing; once. 0 disarms the switch.
+void PlatFailPrinterDataWrite(DWORD nCall);
+
+// WritePrinter calls in this process so far (a job's inside a lock, so
+// the count is taken where the job runs), and whether a WritePrinter or
+// printer-data switch is still waiting to fire.
+DWORD PlatWritePrinterCalls();
+BOOL PlatFaultPending();
+
 // Number of SetPrinterDataW / SetPrinterDataExW / DeletePrinterDataW calls
 // in this process since the last reset (successful or not).
 DWORD PlatSetPrinterDataCalls();

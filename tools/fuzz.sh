@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Runs the fuzz targets for a long time under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and says how many cases each ran and what it
+# found.
+#
+#   tools/fuzz.sh [-e ENGINE] [-t SECONDS] [-j JOBS] [-s SEED] [TARGET...]
+#
+#   -e driver     our own mutation driver, built with g++ in build-asan (default)
+#   -e libfuzzer  libFuzzer, built with clang in build-libfuzzer
+#   -t SECONDS    time for each target (default 3600)
+#   -j JOBS       targets run at the same time (default 2)
+#   -s SEED       first seed of the mutation driver (default: the time)
+#   TARGET        names without "fuzz_" (default: every target)
+#
+# New inputs go to BUILD/fuzz/corpus/NAME (the project's corpus in
+# tests/fuzz/corpus/NAME is only read), findings to BUILD/fuzz/artifacts/,
+# the output of each run to BUILD/fuzz/logs/NAME.log. The exit status is 1
+# when any target found something.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+engine=driver
+seconds=3600
+jobs=2
+seed=$(date +%s)
+while getopts "e:t:j:s:" opt; do
+    case $opt in
+    e) engine=$OPTARG ;;
+    t) seconds=$OPTARG ;;
+    j) jobs=$OPTARG ;;
+    s) seed=$OPTARG ;;
+    *) sed -n '2,18p' "$0"; exit 2 ;;
+    esac
+done
+shift $((OPTIND - 1))
+
+case $engine in
+driver)
+    build=$here/build-asan
+    cmake -S "$here" -B "$build" -DQ730_SANITIZE=ON >/dev/null
+    ;;
+libfuzzer)
+    build=$here/build-libfuzzer
+    CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DQ730_SANITIZE=ON -DQ730_LIBFUZZER=ON >/dev/null
+    ;;
+*) echo "fuzz.sh: unknown engine $engine" >&2; exit 2 ;;
+esac
+
+if [ $# -eq 0 ]; then
+    set -- $(cd "$here/tests/fuzz" && ls *_fuzz.cpp | sed 's/_fuzz\.cpp$//')
+fi
+cmake --build "$build" -j 4 --target $(printf 'fuzz_%s ' "$@") -- --no-print-directory >/dev/null
+
+mkdir -p "$build/fuzz/logs" "$build/fuzz/artifacts"
+run_one() {
+    local name=$1 n=$2
+    local scratch=$build/fuzz/corpus/$name
+    mkdir -p "$scratch"
+    (cd "$build/bin" && ./fuzz_"$name" -max_total_time="$seconds" -seed=$((seed + n)) \
+        -artifact_prefix="$build/fuzz/artifacts/$name-" -print_final_stats=1 \
+        "$scratch" "$here/tests/fuzz/corpus/$name") >"$build/fuzz/logs/$name.log" 2>&1
+}
+
+n=0
+status=0
+pids=()
+names=()
+for name in "$@"; do
+    run_one "$name" $n &
+    pids+=($!)
+    names+=("$name")
+    n=$((n + 1))
+    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do
+        sleep 5
+    done
+done
+for i in "${!pids[@]}"; do
+    if ! wait "${pids[$i]}"; then
+        status=1
+    fi
+done
+
+printf '%-22s %12s  %s\n' target cases result
+for name in "${names[@]}"; do
+    log=$build/fuzz/logs/$name.log
+    runs=$(grep -oE 'Done [0-9]+ runs' "$log" | tail -1 | grep -oE '[0-9]+' || echo "?")
+    if grep -qE 'ERROR: |FINDING|runtime error|SUMMARY: ' "$log"; then
+        result="FOUND: $(grep -hE 'ERROR: |FINDING|runtime error' "$log" | head -1)"
+        status=1
+    else
+        result="clean"
+    fi
+    printf '%-22s %12s  %s\n' "$name" "$runs" "$result"
+done
+exit $status
