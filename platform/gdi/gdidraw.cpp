@@ -1203,17 +1203,53 @@ XLATEOBJ* SourceXlate(HDC hdc, DCSTATE* s, SURFOBJ* psoSrc, const std::vector<UL
     return pxlo;
 }
 
-// A packed DIB as an engine bitmap, top row first, with its colours.
+// What either header form says about an image. A core header has no
+// compression, no colour count and no image size, and 3-byte colours.
+struct DIBINFO {
+    LONG cx, cy;  // cy < 0: top-down
+    WORD wBits;
+    DWORD dwCompression, dwClrUsed, dwSizeImage;
+    DWORD cbHeader, cbColor;
+};
+
+BOOL ReadDibHeader(const BITMAPINFO* pbmi, DIBINFO* pOut)
+{
+    if (!pbmi)
+        return FALSE;
+    DWORD cbHeader = pbmi->bmiHeader.biSize;
+    if (cbHeader == sizeof(BITMAPCOREHEADER)) {
+        const BITMAPCOREHEADER* c = reinterpret_cast<const BITMAPCOREHEADER*>(pbmi);
+        *pOut = {c->bcWidth, c->bcHeight, c->bcBitCount, BI_RGB, 0, 0, cbHeader, sizeof(RGBTRIPLE)};
+        return TRUE;
+    }
+    if (cbHeader < sizeof(BITMAPINFOHEADER))
+        return FALSE;
+    const BITMAPINFOHEADER& h = pbmi->bmiHeader;
+    *pOut = {h.biWidth, h.biHeight, h.biBitCount, h.biCompression, h.biClrUsed, h.biSizeImage, cbHeader,
+             sizeof(RGBQUAD)};
+    return TRUE;
+}
+
+ULONG DibColorCount(const DIBINFO& d)
+{
+    if (d.wBits > 8)
+        return 0;
+    return d.dwClrUsed ? std::min<ULONG>(d.dwClrUsed, 1u << d.wBits) : 1u << d.wBits;
+}
+
+// A packed DIB as an engine bitmap, top row first, with its colours. Only
+// the rows the caller says the bits hold are read, and never more bytes than
+// the header's image size when it gives one.
 HSURF SurfaceFromDib(const BITMAPINFO* pbmi, const void* pvBits, UINT iUsage, LONG yFirst, LONG cRows,
                      std::vector<ULONG>* pPal)
 {
-    if (!pbmi || !pvBits || iUsage != DIB_RGB_COLORS) {
+    DIBINFO d;
+    if (!pbmi || !pvBits || iUsage != DIB_RGB_COLORS || !ReadDibHeader(pbmi, &d)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    const BITMAPINFOHEADER& h = pbmi->bmiHeader;
     ULONG iFormat = 0;
-    switch (h.biBitCount) {
+    switch (d.wBits) {
     case 1: iFormat = BMF_1BPP; break;
     case 4: iFormat = BMF_4BPP; break;
     case 8: iFormat = BMF_8BPP; break;
@@ -1222,19 +1258,18 @@ HSURF SurfaceFromDib(const BITMAPINFO* pbmi, const void* pvBits, UINT iUsage, LO
     case 32: iFormat = BMF_32BPP; break;
     default: break;
     }
-    LONG cx = h.biWidth, cy = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-    if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biCompression != BI_RGB || !iFormat || cx <= 0 || cy <= 0 ||
-        static_cast<LONGLONG>(cx) * h.biBitCount / 8 * cy > 0x40000000) {
+    LONG cx = d.cx, cy = d.cy < 0 ? -d.cy : d.cy;
+    LONGLONG cbRow = (static_cast<LONGLONG>(cx) * d.wBits + 31) / 32 * 4;
+    LONG cStored = std::max<LONG>(cRows, 0);
+    if (d.dwCompression != BI_RGB || !iFormat || cx <= 0 || cy <= 0 || cbRow * cy > 0x40000000 ||
+        (d.dwSizeImage && cbRow * cStored > d.dwSizeImage)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     pPal->clear();
-    if (h.biBitCount <= 8) {
-        ULONG c = h.biClrUsed ? std::min<ULONG>(h.biClrUsed, 1u << h.biBitCount) : 1u << h.biBitCount;
-        const RGBQUAD* q = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(pbmi) + h.biSize);
-        for (ULONG i = 0; i < c; i++)
-            pPal->push_back(RGB(q[i].rgbRed, q[i].rgbGreen, q[i].rgbBlue));
-    }
+    const BYTE* pColors = reinterpret_cast<const BYTE*>(pbmi) + d.cbHeader;
+    for (ULONG i = 0, c = DibColorCount(d); i < c; i++, pColors += d.cbColor)
+        pPal->push_back(RGB(pColors[2], pColors[1], pColors[0]));
     HSURF hsurf = reinterpret_cast<HSURF>(EngCreateBitmap(SIZEL{cx, cy}, 0, iFormat, BMF_TOPDOWN, nullptr));
     SURFOBJ* pso = hsurf ? EngLockSurface(hsurf) : nullptr;
     if (!pso) {
@@ -1242,17 +1277,16 @@ HSURF SurfaceFromDib(const BITMAPINFO* pbmi, const void* pvBits, UINT iUsage, LO
             EngDeleteSurface(hsurf);
         return nullptr;
     }
-    LONG cbRow = (cx * h.biBitCount + 31) / 32 * 4;
-    BOOL bBottomUp = h.biHeight > 0;
+    BOOL bBottomUp = d.cy > 0;
     // Rows yFirst .. yFirst + cRows - 1 (top-down numbering) are in the bits.
-    for (LONG i = 0; i < cRows; i++) {
+    for (LONG i = 0; i < cStored; i++) {
         LONG y = yFirst + i;
         if (y < 0 || y >= cy)
             continue;
         LONG iStored = bBottomUp ? (yFirst + cRows - 1 - y) : i;
-        const BYTE* pSrc = static_cast<const BYTE*>(pvBits) + static_cast<LONGLONG>(iStored) * cbRow;
+        const BYTE* pSrc = static_cast<const BYTE*>(pvBits) + iStored * cbRow;
         std::memcpy(static_cast<BYTE*>(pso->pvScan0) + static_cast<LONGLONG>(y) * pso->lDelta, pSrc,
-                    std::min<LONG>(cbRow, pso->lDelta));
+                    static_cast<size_t>(std::min<LONGLONG>(cbRow, pso->lDelta)));
     }
     EngUnlockSurface(pso);
     return hsurf;
@@ -1367,17 +1401,14 @@ HBRUSH CreatePatternBrush(HBITMAP hbm)
 HBRUSH CreateDIBPatternBrushPt(const void* lpPackedDIB, UINT iUsage)
 {
     const BITMAPINFO* pbmi = static_cast<const BITMAPINFO*>(lpPackedDIB);
-    if (!pbmi || pbmi->bmiHeader.biSize < sizeof(BITMAPINFOHEADER)) {
+    DIBINFO d;
+    if (!ReadDibHeader(pbmi, &d)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    const BITMAPINFOHEADER& h = pbmi->bmiHeader;
-    ULONG cColors = h.biBitCount <= 8 ? (h.biClrUsed ? std::min<ULONG>(h.biClrUsed, 1u << h.biBitCount)
-                                                     : 1u << h.biBitCount)
-                                      : 0;
-    const BYTE* pBits = reinterpret_cast<const BYTE*>(pbmi) + h.biSize + cColors * sizeof(RGBQUAD);
+    const BYTE* pBits = reinterpret_cast<const BYTE*>(pbmi) + d.cbHeader + DibColorCount(d) * d.cbColor;
     std::vector<ULONG> pal;
-    LONG cy = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+    LONG cy = d.cy < 0 ? -d.cy : d.cy;
     HSURF hsurf = SurfaceFromDib(pbmi, pBits, iUsage, 0, cy, &pal);
     if (!hsurf)
         return nullptr;
@@ -2240,18 +2271,19 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, 
     DCSTATE* s = State(hdc);
     if (!s)
         return 0;
-    if (!lpbmi || !lpBits) {
+    DIBINFO d;
+    if (!lpbmi || !lpBits || !ReadDibHeader(lpbmi, &d)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    LONG cy = lpbmi->bmiHeader.biHeight < 0 ? -lpbmi->bmiHeader.biHeight : lpbmi->bmiHeader.biHeight;
+    LONG cy = d.cy < 0 ? -d.cy : d.cy;
     std::vector<ULONG> pal;
     HSURF hsurf = SurfaceFromDib(lpbmi, lpBits, iUsage, 0, cy, &pal);
     if (!hsurf)
         return 0;
     SURFOBJ* psoSrc = EngLockSurface(hsurf);
     // A bottom-up image counts its source rows from the bottom.
-    LONG ySrcTop = lpbmi->bmiHeader.biHeight > 0 ? cy - ySrc - SrcHeight : ySrc;
+    LONG ySrcTop = d.cy > 0 ? cy - ySrc - SrcHeight : ySrc;
     MAPPING m = Mapping(hdc, s);
     POINTL a = ToDevice(m, xDest, yDest), b = ToDevice(m, xDest + DestWidth, yDest + DestHeight);
     RECTL rcDst = {a.x, a.y, b.x, b.y}, rcSrc = {xSrc, ySrcTop, xSrc + SrcWidth, ySrcTop + SrcHeight};
@@ -2271,12 +2303,13 @@ int SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD w, DWORD h, int xSrc,
     DCSTATE* s = State(hdc);
     if (!s)
         return 0;
-    if (!lpbmi || !lpvBits || w > 0x7FFFFFF || h > 0x7FFFFFF) {
+    DIBINFO d;
+    if (!lpbmi || !lpvBits || w > 0x7FFFFFF || h > 0x7FFFFFF || !ReadDibHeader(lpbmi, &d)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    LONG cy = lpbmi->bmiHeader.biHeight < 0 ? -lpbmi->bmiHeader.biHeight : lpbmi->bmiHeader.biHeight;
-    BOOL bBottomUp = lpbmi->bmiHeader.biHeight > 0;
+    LONG cy = d.cy < 0 ? -d.cy : d.cy;
+    BOOL bBottomUp = d.cy > 0;
     if (StartScan >= static_cast<UINT>(cy) || cLines == 0)
         return 0;
     LONG cAvail = static_cast<LONG>(std::min<UINT>(cLines, cy - StartScan));

@@ -145,6 +145,21 @@ struct BITMAPINFO {
 };
 typedef BITMAPINFO* LPBITMAPINFO;
 
+// The older 12-byte header; its colour table has 3-byte entries.
+struct BITMAPCOREHEADER {
+    DWORD bcSize;
+    WORD bcWidth;
+    WORD bcHeight;
+    WORD bcPlanes;
+    WORD bcBitCount;
+};
+
+struct RGBTRIPLE {
+    BYTE rgbtBlue;
+    BYTE rgbtGreen;
+    BYTE rgbtRed;
+};
+
 // What CREATEDCPRE receives (pvIn).
 struct DOCEVENT_CREATEDCPRE {
     LPCWSTR pszDriver;
@@ -164,6 +179,8 @@ static_assert(sizeof(COLORADJUSTMENT) == 24);
 static_assert(sizeof(DOCINFOW) == 20);
 static_assert(sizeof(BITMAP) == 24);
 static_assert(sizeof(BITMAPINFOHEADER) == 40);
+static_assert(sizeof(BITMAPCOREHEADER) == 12);
+static_assert(sizeof(RGBTRIPLE) == 3);
 
 #define BI_RGB 0
 #define DIB_RGB_COLORS 0

@@ -2,6 +2,9 @@
 // which engine objects, and the pixels they leave on bitmaps.
 #include "fakedriver.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <vector>
 
@@ -506,6 +509,70 @@ TEST(DrawPixels, SetDIBitsToDeviceCopiesOnlyTheScanLinesItWasGiven)
     EXPECT_EQ(dc.Get(0, 1), static_cast<ULONG>(RGB(0, 255, 0)));
     EXPECT_EQ(dc.Get(0, 2), static_cast<ULONG>(RGB(255, 0, 0)));
     EXPECT_EQ(dc.Get(0, 3), 0xFFFFFFu);
+}
+
+// A packed DIB with the 12-byte core header: 3-byte colours, rows from the
+// bottom.
+TEST(DrawPixels, ACoreHeaderImageIsDrawnWithItsThreeByteColours)
+{
+    // 4 x 2, 1 bit: colour 0 red, colour 1 blue; top row 1010, bottom 0101.
+    struct {
+        BITMAPCOREHEADER h;
+        RGBTRIPLE colors[2];
+    } mono = {{sizeof(BITMAPCOREHEADER), 4, 2, 1, 1}, {{0, 0, 255}, {255, 0, 0}}};
+    const BYTE monoBits[8] = {0x50, 0, 0, 0, 0xA0, 0, 0, 0};
+    // 2 x 2, 24 bits: bottom row green, black; top row white, red.
+    BITMAPCOREHEADER rgb = {sizeof(BITMAPCOREHEADER), 2, 2, 1, 24};
+    const BYTE rgbBits[16] = {0, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255, 0, 0, 255, 0, 0};
+    const ULONG R = RGB(255, 0, 0), B = RGB(0, 0, 255), G = RGB(0, 255, 0), W = 0xFFFFFF, K = 0;
+    const struct {
+        const char* what;
+        const void* header;
+        const BYTE* bits;
+        LONG cx;
+        BOOL bStretch;
+        ULONG expect[2][4];
+    } kCases[] = {
+        {"1-bit stretched", &mono, monoBits, 4, TRUE, {{B, R, B, R}, {R, B, R, B}}},
+        {"1-bit set", &mono, monoBits, 4, FALSE, {{B, R, B, R}, {R, B, R, B}}},
+        {"24-bit stretched", &rgb, rgbBits, 2, TRUE, {{W, R, W, W}, {G, K, W, W}}},
+        {"24-bit set", &rgb, rgbBits, 2, FALSE, {{W, R, W, W}, {G, K, W, W}}},
+    };
+    for (const auto& c : kCases) {
+        MemoryDC dc(4, 2);
+        const BITMAPINFO* pbmi = static_cast<const BITMAPINFO*>(c.header);
+        int n = c.bStretch ? StretchDIBits(dc.hdc, 0, 0, c.cx, 2, 0, 0, c.cx, 2, c.bits, pbmi, DIB_RGB_COLORS, SRCCOPY)
+                           : SetDIBitsToDevice(dc.hdc, 0, 0, c.cx, 2, 0, 0, 0, 2, c.bits, pbmi, DIB_RGB_COLORS);
+        EXPECT_EQ(n, 2) << c.what;
+        for (LONG y = 0; y < 2; y++)
+            for (LONG x = 0; x < 4; x++)
+                EXPECT_EQ(dc.Get(x, y), c.expect[y][x]) << c.what << " at " << x << "," << y;
+    }
+}
+
+// Bits that end where the header's image size says, right before a page
+// nothing may touch: an image promising more rows is refused unread.
+TEST(DrawPixels, NoDibCallReadsPastTheImageSizeOfItsHeader)
+{
+    long cbPage = sysconf(_SC_PAGESIZE);
+    BYTE* pMap = static_cast<BYTE*>(
+        mmap(nullptr, static_cast<size_t>(2 * cbPage), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(pMap, MAP_FAILED);
+    ASSERT_EQ(mprotect(pMap + cbPage, static_cast<size_t>(cbPage), PROT_NONE), 0);
+    // 16 x 1000 at 24 bits: 48-byte rows, but only 64 bytes stored.
+    const DWORD cbStored = 64;
+    BYTE* pBits = pMap + cbPage - cbStored;
+    std::memset(pBits, 0, cbStored);
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 16, 1000, 1, 24, BI_RGB, cbStored, 0, 0, 0, 0};
+    MemoryDC dc(16, 4);
+    EXPECT_EQ(StretchDIBits(dc.hdc, 0, 0, 16, 4, 0, 0, 16, 1000, pBits, &bmi, DIB_RGB_COLORS, SRCCOPY), 0);
+    EXPECT_EQ(SetDIBitsToDevice(dc.hdc, 0, 0, 16, 4, 0, 0, 0, 1000, pBits, &bmi, DIB_RGB_COLORS), 0);
+    EXPECT_EQ(dc.Get(0, 0), 0xFFFFFFu);
+    // The one row that is there is drawn.
+    EXPECT_EQ(SetDIBitsToDevice(dc.hdc, 0, 0, 16, 1, 0, 999, 999, 1, pBits, &bmi, DIB_RGB_COLORS), 1);
+    EXPECT_EQ(dc.Get(0, 0), 0u);
+    munmap(pMap, static_cast<size_t>(2 * cbPage));
 }
 
 TEST(DrawPixels, AMonochromeSourceTakesTheTextAndBackgroundColours)

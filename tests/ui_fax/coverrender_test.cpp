@@ -351,7 +351,7 @@ TEST(CoverImage, PlacementAndBitsOfEachHeaderForm)
     std::vector<BYTE> info = Bitmap(40, 8, 4, 4, 0, 1024 + 16);
     ASSERT_TRUE(PlaceCoverImage(&c, info.data(), static_cast<DWORD>(info.size()), &im));
     EXPECT_EQ(im.dwBitsOffset, 14u + 40 + 1024);
-    info = Bitmap(40, 24, 4, 4, 60, 48);
+    info = Bitmap(40, 24, 4, 4, 60, 6 + 48);
     ASSERT_TRUE(PlaceCoverImage(&c, info.data(), static_cast<DWORD>(info.size()), &im));
     EXPECT_EQ(im.dwBitsOffset, 60u);
     // A zero scale draws the bitmap at its own size.
@@ -373,11 +373,19 @@ TEST(CoverImage, FilesThatAreNotWholeBitmapsAreRefused)
     std::vector<BYTE> paletteCut = Bitmap(40, 8, 4, 4, 0, 100);
     std::vector<BYTE> shortHeader(good.begin(), good.begin() + 30);
     std::vector<BYTE> oddHeader = Bitmap(64, 24, 4, 4, 0, 48);
-    const std::vector<BYTE>* kBad[] = {&notBm, &offPastEnd, &paletteCut, &shortHeader, &oddHeader};
+    // Headers and palette whole, bits short: one byte, or a 1000 x 1000
+    // 8-bit image whose 1,000,000 bytes of bits are 16 in a 1094-byte file.
+    std::vector<BYTE> bitsCut = Bitmap(40, 24, 4, 4, 0, 47);
+    std::vector<BYTE> bitsPromised = Bitmap(40, 8, 1000, 1000, 0, 1024 + 16);
+    ASSERT_EQ(bitsPromised.size(), 1094u);
+    std::vector<BYTE> coreBitsCut = Bitmap(12, 1, 8, 2, 0, 6 + 7);
+    const std::vector<BYTE>* kBad[] = {&notBm,    &offPastEnd,   &paletteCut,  &shortHeader,
+                                       &oddHeader, &bitsCut, &bitsPromised, &coreBitsCut};
     COVERIMAGE im;
     EXPECT_TRUE(PlaceCoverImage(&c, good.data(), static_cast<DWORD>(good.size()), &im));
     EXPECT_FALSE(PlaceCoverImage(&c, good.data(), 0, &im));
-    for (const auto* p : kBad) EXPECT_FALSE(PlaceCoverImage(&c, p->data(), static_cast<DWORD>(p->size()), &im));
+    for (size_t i = 0; i < std::size(kBad); ++i)
+        EXPECT_FALSE(PlaceCoverImage(&c, kBad[i]->data(), static_cast<DWORD>(kBad[i]->size()), &im)) << i;
 }
 
 }  // namespace

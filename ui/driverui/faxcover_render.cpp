@@ -507,6 +507,13 @@ BOOL PlaceCoverImage(const COVERCTX* c, const BYTE* pFile, DWORD cb, COVERIMAGE*
     DWORD dwOff = Le32(pFile + 10);
     if (dwOff == 0) dwOff = kFileHeader + dwHdr + dwPalette;
     if (dwOff >= cb) return FALSE;
+    // Every row the header promises must be in the file: the drawing call
+    // cannot know where the file ends and would read past it. The stored
+    // image size stands in for the rows of a compressed image.
+    DWORD dwCompression = bInfo ? Le32(h + 16) : 0;
+    LONGLONG llRows = ht < 0 ? -(LONGLONG)ht : ht;
+    LONGLONG llBits = dwCompression == 0 ? ((LONGLONG)w * wBits + 31) / 32 * 4 * llRows : (LONGLONG)Le32(h + 20);
+    if (w < 0 || llBits > (LONGLONG)(cb - dwOff)) return FALSE;
 
     LONG s = (LONG)c->dwResolution;
     LONG lFit = (LONG)c->dwFitPercent;
