@@ -214,32 +214,34 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy)
 HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* pbmih, DWORD flInit, const void* pjBits,
                        const BITMAPINFO* pbmi, UINT iUsage)
 {
-    if (!pbmih || pbmih->biSize < sizeof(BITMAPINFOHEADER) || pbmih->biWidth <= 0 ||
-        pbmih->biHeight == 0) {
+    DIBINFO dh;
+    if (!pbmih || !ReadDibHeader(reinterpret_cast<const BITMAPINFO*>(pbmih), &dh) || dh.cx <= 0 || dh.cy == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    LONG cx = pbmih->biWidth;
-    LONG cy = pbmih->biHeight < 0 ? -pbmih->biHeight : pbmih->biHeight;
+    LONG cx = dh.cx;
+    LONG cy = dh.cy < 0 ? -dh.cy : dh.cy;
     GDIBMP* pBmp = NewBitmap(cx, cy, _DCBits(hdc));
     if (!pBmp)
         return nullptr;
+    DIBINFO d;
     if ((flInit & CBM_INIT) && pjBits && pbmi) {
-        const BITMAPINFOHEADER& h = pbmi->bmiHeader;
-        WORD cBits = h.biBitCount;
-        if (h.biCompression != BI_RGB || iUsage != DIB_RGB_COLORS || h.biWidth != cx ||
+        WORD cBits = ReadDibHeader(pbmi, &d) ? d.wBits : 0;
+        if (!cBits || d.dwCompression != BI_RGB || iUsage != DIB_RGB_COLORS || d.cx != cx ||
             (cBits != 1 && cBits != 4 && cBits != 8 && cBits != 24 && cBits != 32)) {
             DeleteObject(pBmp);
             SetLastError(ERROR_INVALID_PARAMETER);
             return nullptr;
         }
-        ULONG cColors = cBits <= 8 ? (h.biClrUsed ? h.biClrUsed : 1u << cBits) : 0;
-        if (cColors > 256)
-            cColors = 256;
-        const RGBQUAD* pColors = reinterpret_cast<const RGBQUAD*>(
-            reinterpret_cast<const BYTE*>(pbmi) + h.biSize);
+        ULONG cColors = DibColorCount(d);
+        // Either table form, as 4-byte colours.
+        std::vector<RGBQUAD> aColors(cColors);
+        const BYTE* pTable = reinterpret_cast<const BYTE*>(pbmi) + d.cbHeader;
+        for (ULONG i = 0; i < cColors; i++, pTable += d.cbColor)
+            aColors[i] = RGBQUAD{pTable[0], pTable[1], pTable[2], 0};
+        const RGBQUAD* pColors = aColors.data();
         LONG cbSrcRow = (cx * cBits + 31) / 32 * 4;
-        BOOL bBottomUp = h.biHeight > 0;
+        BOOL bBottomUp = d.cy > 0;
         SURFOBJ* pso = EngLockSurface(pBmp->hsurf);
         for (LONG y = 0; y < cy; y++) {
             const BYTE* pSrc = static_cast<const BYTE*>(pjBits) +

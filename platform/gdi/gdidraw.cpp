@@ -1203,40 +1203,6 @@ XLATEOBJ* SourceXlate(HDC hdc, DCSTATE* s, SURFOBJ* psoSrc, const std::vector<UL
     return pxlo;
 }
 
-// What either header form says about an image. A core header has no
-// compression, no colour count and no image size, and 3-byte colours.
-struct DIBINFO {
-    LONG cx, cy;  // cy < 0: top-down
-    WORD wBits;
-    DWORD dwCompression, dwClrUsed, dwSizeImage;
-    DWORD cbHeader, cbColor;
-};
-
-BOOL ReadDibHeader(const BITMAPINFO* pbmi, DIBINFO* pOut)
-{
-    if (!pbmi)
-        return FALSE;
-    DWORD cbHeader = pbmi->bmiHeader.biSize;
-    if (cbHeader == sizeof(BITMAPCOREHEADER)) {
-        const BITMAPCOREHEADER* c = reinterpret_cast<const BITMAPCOREHEADER*>(pbmi);
-        *pOut = {c->bcWidth, c->bcHeight, c->bcBitCount, BI_RGB, 0, 0, cbHeader, sizeof(RGBTRIPLE)};
-        return TRUE;
-    }
-    if (cbHeader < sizeof(BITMAPINFOHEADER))
-        return FALSE;
-    const BITMAPINFOHEADER& h = pbmi->bmiHeader;
-    *pOut = {h.biWidth, h.biHeight, h.biBitCount, h.biCompression, h.biClrUsed, h.biSizeImage, cbHeader,
-             sizeof(RGBQUAD)};
-    return TRUE;
-}
-
-ULONG DibColorCount(const DIBINFO& d)
-{
-    if (d.wBits > 8)
-        return 0;
-    return d.dwClrUsed ? std::min<ULONG>(d.dwClrUsed, 1u << d.wBits) : 1u << d.wBits;
-}
-
 // A packed DIB as an engine bitmap, top row first, with its colours. Only
 // the rows the caller says the bits hold are read, and never more bytes than
 // the header's image size when it gives one.
@@ -1298,6 +1264,31 @@ ULONG Rop3Of(DWORD rop)
 }
 
 }  // namespace
+
+BOOL ReadDibHeader(const BITMAPINFO* pbmi, DIBINFO* pOut)
+{
+    if (!pbmi)
+        return FALSE;
+    DWORD cbHeader = pbmi->bmiHeader.biSize;
+    if (cbHeader == sizeof(BITMAPCOREHEADER)) {
+        const BITMAPCOREHEADER* c = reinterpret_cast<const BITMAPCOREHEADER*>(pbmi);
+        *pOut = {c->bcWidth, c->bcHeight, c->bcBitCount, BI_RGB, 0, 0, cbHeader, sizeof(RGBTRIPLE)};
+        return TRUE;
+    }
+    if (cbHeader < sizeof(BITMAPINFOHEADER))
+        return FALSE;
+    const BITMAPINFOHEADER& h = pbmi->bmiHeader;
+    *pOut = {h.biWidth, h.biHeight, h.biBitCount, h.biCompression, h.biClrUsed, h.biSizeImage, cbHeader,
+             sizeof(RGBQUAD)};
+    return TRUE;
+}
+
+ULONG DibColorCount(const DIBINFO& d)
+{
+    if (d.wBits > 8)
+        return 0;
+    return d.dwClrUsed ? std::min<ULONG>(d.dwClrUsed, 1u << d.wBits) : 1u << d.wBits;
+}
 
 // --- objects -------------------------------------------------------------------------
 

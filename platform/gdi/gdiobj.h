@@ -12,6 +12,19 @@
 #include <string>
 #include <vector>
 
+// What either header form says about an image. A core header has no
+// compression, no colour count and no image size, and 3-byte colours.
+struct DIBINFO {
+    LONG cx, cy;  // cy < 0: top-down
+    WORD wBits;
+    DWORD dwCompression, dwClrUsed, dwSizeImage;
+    DWORD cbHeader, cbColor;
+};
+
+BOOL ReadDibHeader(const BITMAPINFO* pbmi, DIBINFO* pOut);
+// The entries of its colour table (0 above 8 bits).
+ULONG DibColorCount(const DIBINFO& d);
+
 enum GdiKind { GDI_PRINTERDC = 1, GDI_MEMORYDC, GDI_BITMAP };
 
 struct GDIOBJHDR {

@@ -225,6 +225,34 @@ TEST(GdiBitmapObjects, DibBottomUpRowsLandTopFirst)
     DeleteDC(hdc);
 }
 
+TEST(GdiBitmapObjects, ACoreHeaderDibTakesItsThreeByteColours)
+{
+    // 2 x 1, 1 bit, 12-byte header: colour 0 red, colour 1 blue; bits 01.
+    struct {
+        BITMAPCOREHEADER h;
+        RGBTRIPLE colors[2];
+    } dib = {{sizeof(BITMAPCOREHEADER), 2, 1, 1, 1}, {{0, 0, 0xFF}, {0xFF, 0, 0}}};
+    const BYTE abBits[4] = {0x40, 0, 0, 0};
+    const BITMAPINFO* pbmi = reinterpret_cast<const BITMAPINFO*>(&dib);
+    HDC hdc = CreateCompatibleDC(nullptr);
+    HBITMAP hbm24 = CreateBitmap(2, 1, 1, 24, nullptr);
+    HGDIOBJ hOld = SelectObject(hdc, hbm24);
+    HBITMAP hbm = CreateDIBitmap(hdc, &pbmi->bmiHeader, CBM_INIT, abBits, pbmi, DIB_RGB_COLORS);
+    ASSERT_NE(hbm, nullptr);
+    HDC hdc2 = CreateCompatibleDC(nullptr);
+    SelectObject(hdc2, hbm);
+    SURFOBJ* pso = PlatGdiLockDCSurface(hdc2);
+    ASSERT_NE(pso, nullptr);
+    const BYTE abRedBlue[6] = {0, 0, 0xFF, 0xFF, 0, 0};  // B, G, R twice
+    EXPECT_EQ(std::memcmp(pso->pvScan0, abRedBlue, 6), 0);
+    PlatGdiUnlockDCSurface(pso);
+    DeleteDC(hdc2);
+    DeleteObject(hbm);
+    SelectObject(hdc, hOld);
+    DeleteObject(hbm24);
+    DeleteDC(hdc);
+}
+
 TEST(GdiPrinterDC, UnknownPrinterGivesNoDC)
 {
     EXPECT_EQ(CreateDCW(nullptr, u"No Such Printer", nullptr, nullptr), nullptr);
