@@ -26,7 +26,13 @@
 #define FUZZ_ASAN 1
 #endif
 #ifdef FUZZ_ASAN
+#if __has_include(<sanitizer/allocator_interface.h>)
 #include <sanitizer/allocator_interface.h>
+#else
+// GCC installs no header for the allocator's statistics; the call is in its
+// run-time library all the same.
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
+#endif
 #endif
 
 namespace {
