@@ -2,7 +2,9 @@
 // user settings OK check. See subdlg.h.
 #include "ui/dialogs/subdlg.h"
 
+#include "platform/comdlg/winhelp.h"
 #include "platform/gdi/msgbox.h"
+#include "ui/pages/pagehelpers.h"
 #include "ui/driverui/docevent_store.h"
 #include "ui/settings/paramobj.h"
 #include "ui/settings/strcache.h"
@@ -199,4 +201,216 @@ BOOL LoadUserAuthInput(UISETTINGS* pObj, LPWSTR pszUserId, LPWSTR pszPassword)
     szPlain[USERAUTH_FIELD_UNITS - 1] = 0;
     lstrcpynW(pszPassword, szPlain, USERAUTH_FIELD_UNITS);
     return TRUE;
+}
+
+// ---- The frame's window side ----
+
+void* AllocDialogBlock(HWND hDlg, DWORD cb)
+{
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, cb);
+    if (!h)
+        return nullptr;
+    void* p = GlobalLock(h);
+    if (!p) {
+        GlobalFree(h);
+        return nullptr;
+    }
+    SetWindowLongW(hDlg, DWL_USER, (LONG_PTR)p);
+    return p;
+}
+
+SUBDLGDATA* AllocSubDlgData(HWND hDlg, UISETTINGS* pObj)
+{
+    SUBDLGDATA* p = (SUBDLGDATA*)AllocDialogBlock(hDlg, sizeof(SUBDLGDATA));
+    if (p) {
+        p->hDlg = hDlg;
+        p->pObj = pObj;
+    }
+    return p;
+}
+
+SUBDLGDATA* GetSubDlgData(HWND hDlg)
+{
+    return hDlg ? (SUBDLGDATA*)GetWindowLongW(hDlg, DWL_USER) : nullptr;
+}
+
+void FreeSubDlgData(HWND hDlg)
+{
+    void* p = hDlg ? (void*)GetWindowLongW(hDlg, DWL_USER) : nullptr;
+    if (!p)
+        return;
+    HGLOBAL h = GlobalHandle(p);
+    SetWindowLongW(hDlg, DWL_USER, 0);
+    if (h) {
+        GlobalUnlock(h);
+        GlobalFree(h);
+    }
+}
+
+BOOL HandleSubDlgHelp(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    WCHAR szPath[HELPTABLE_PATH_CCH];
+    if (uMsg == WM_HELP) {
+        const HELPINFO* pInfo = (const HELPINFO*)lParam;
+        HWND hItem = pInfo ? (HWND)pInfo->hItemHandle : hDlg;
+        ShowDriverHelp(hItem, szPath, HELP_WM_HELP, (ULONG_PTR)GetHelpTable());
+        return TRUE;
+    }
+    if (uMsg == WM_CONTEXTMENU) {
+        (void)wParam;
+        ShowDriverHelp(hDlg, szPath, HELP_CONTEXTMENU, (ULONG_PTR)GetHelpTable());
+        return TRUE;
+    }
+    return FALSE;
+}
+
+LONG_PTR SubclassDlgEdit(HWND hDlg, int idEdit, WNDPROC pfnNew)
+{
+    HWND hEdit = GetDlgItem(hDlg, idEdit);
+    return hEdit ? SetWindowLongW(hEdit, GWL_WNDPROC, (LONG_PTR)pfnNew) : 0;
+}
+
+void RestoreEditProc(HWND hDlg, int idEdit, LONG_PTR pfnSaved)
+{
+    HWND hEdit = GetDlgItem(hDlg, idEdit);
+    if (hEdit && pfnSaved)
+        SetWindowLongW(hEdit, GWL_WNDPROC, pfnSaved);
+}
+
+int ReadDlgText(HWND hDlg, int id, LPWSTR psz, int cchBuf)
+{
+    if (!psz || cchBuf <= 0)
+        return 0;
+    memset(psz, 0, cchBuf * sizeof(WCHAR));
+    return GetDlgItemTextW(hDlg, id, psz, cchBuf);
+}
+
+namespace {
+
+// The saved procedure of a filtered edit of the full block, by its id.
+LONG_PTR _SavedEditProc(HWND hwnd, SUBDLGDATA** ppData)
+{
+    SUBDLGDATA* p = GetSubDlgData(GetParent(hwnd));
+    *ppData = p;
+    if (!p)
+        return 0;
+    switch (GetDlgCtrlID(hwnd)) {
+    case IDC_PASSWORD_MASKED:
+    case IDC_JOB_PASSWORD_MASKED:
+        return p->pfnMaskedEdit;
+    case IDC_PASSWORD_PLAIN:
+    case IDC_JOB_PASSWORD_PLAIN:
+        return p->pfnPlainEdit;
+    case IDC_USERID:
+    case IDC_CODE:
+        return p->pfnUserIdEdit;
+    case IDC_JOB_ID:
+        return p->pfnJobIdEdit;
+    default:
+        return 0;
+    }
+}
+
+LRESULT _PassOn(LONG_PTR pfn, HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return pfn ? CallWindowProcW((WNDPROC)pfn, hwnd, uMsg, wParam, lParam)
+               : DefWindowProcW(hwnd, uMsg, wParam, lParam);
+}
+
+int _TextLength(HWND hwnd)
+{
+    WCHAR sz[21] = {};
+    GetWindowTextW(hwnd, sz, 21);
+    return lstrlenW(sz);
+}
+
+// Letters and digits, at most 8 unless typing replaces a selection.
+LRESULT _AlnumFilter(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    SUBDLGDATA* p = nullptr;
+    LONG_PTR pfn = _SavedEditProc(hwnd, &p);
+    if (uMsg == WM_CHAR) {
+        DWORD dwSel = (DWORD)SendMessageW(hwnd, EM_GETSEL, 0, 0);
+        if (PasswordFilterDecision((WCHAR)wParam, _TextLength(hwnd), dwSel) == FILTER_SWALLOW) {
+            MessageBeep(10);
+            return 1;
+        }
+    }
+    return _PassOn(pfn, hwnd, uMsg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK PasswordEditProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return _AlnumFilter(hwnd, uMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK JobIdEditProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return _AlnumFilter(hwnd, uMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK UserIdEditProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    SUBDLGDATA* p = nullptr;
+    LONG_PTR pfn = _SavedEditProc(hwnd, &p);
+    if (uMsg == WM_CHAR || uMsg == WM_KEYDOWN || uMsg == WM_KEYUP || uMsg == WM_PASTE) {
+        DWORD dwSel = (DWORD)SendMessageW(hwnd, EM_GETSEL, 0, 0);
+        int iCaret = HIWORD(dwSel);
+        int iDecision = UserIdFilterDecision(uMsg, wParam, _TextLength(hwnd), dwSel, iCaret);
+        if (iDecision == FILTER_SWALLOW) {
+            MessageBeep(10);
+            return 1;
+        }
+        if (iDecision == FILTER_PASS_CLEAR && p && !p->bCleared) {
+            // The passwords belong to the old user ID: typed again after a
+            // change. Dialogs without password edits have nothing to empty.
+            HWND hDlg = GetParent(hwnd);
+            if (GetDlgItem(hDlg, IDC_PASSWORD_MASKED))
+                SetDlgItemTextW(hDlg, IDC_PASSWORD_MASKED, u"");
+            if (GetDlgItem(hDlg, IDC_PASSWORD_PLAIN))
+                SetDlgItemTextW(hDlg, IDC_PASSWORD_PLAIN, u"");
+            p->bCleared = 1;
+        }
+    }
+    return _PassOn(pfn, hwnd, uMsg, wParam, lParam);
+}
+
+namespace {
+
+void _EmptyIfPresent(HWND hDlg, int id)
+{
+    if (GetDlgItem(hDlg, id))
+        SetDlgItemTextW(hDlg, id, u"");
+}
+
+void _ShowBoxThenEmpty(HWND hDlg, int iKind, int idEdit)
+{
+    MessageBeep(MB_ICONEXCLAMATION);
+    ShowInputErrorBox(hDlg, iKind);
+    if (idEdit)
+        _EmptyIfPresent(hDlg, idEdit);
+    _EmptyIfPresent(hDlg, IDC_PASSWORD_MASKED);
+    _EmptyIfPresent(hDlg, IDC_PASSWORD_PLAIN);
+    HWND hFocus = GetDlgItem(hDlg, idEdit ? idEdit : IDC_PASSWORD_MASKED);
+    if (hFocus)
+        SetFocus(hFocus);
+}
+
+}  // namespace
+
+void ShowInputErrorMessage(HWND hDlg, int idEdit)
+{
+    _ShowBoxThenEmpty(hDlg, INPUTERR_CHARS, idEdit);
+}
+
+void ShowInputLengthMessage(HWND hDlg, int idEdit)
+{
+    _ShowBoxThenEmpty(hDlg, INPUTERR_LENGTH, idEdit);
+}
+
+void ShowInputFormatMessage(HWND hDlg)
+{
+    _ShowBoxThenEmpty(hDlg, INPUTERR_FORMAT, 0);
 }

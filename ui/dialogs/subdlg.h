@@ -109,3 +109,62 @@ BOOL StoreUserAuthInput(UISETTINGS* pObj, LPCWSTR pszUserId, LPCWSTR pszPassword
 // The stored user ID and the password in plain text (buffers of at least
 // USERAUTH_FIELD_UNITS units).
 BOOL LoadUserAuthInput(UISETTINGS* pObj, LPWSTR pszUserId, LPWSTR pszPassword);
+
+// ---- The frame's window side: block, help, edit filters ----
+
+// Edit ids of the job ID / password dialogs (templates 2010 and 2820) and of
+// the numeric code dialog (2830).
+#define IDC_JOB_PASSWORD_LABEL 2011
+#define IDC_JOB_PASSWORD_MASKED 2012
+#define IDC_JOB_ID_LABEL 2015
+#define IDC_JOB_ID 2016
+#define IDC_JOB_PASSWORD_HIDE 2017
+#define IDC_JOB_PASSWORD_PLAIN 2018
+#define IDC_CODE_MODE1 2831
+#define IDC_CODE_MODE2 2832
+#define IDC_CODE_LABEL 2833
+#define IDC_CODE 2834
+
+// Allocates the full block (zero-filled, locked for the dialog's life),
+// fills the dialog window and the settings object and keeps it in
+// DWL_USER. Null when it cannot be allocated.
+SUBDLGDATA* AllocSubDlgData(HWND hDlg, UISETTINGS* pObj);
+// The block kept in DWL_USER, or null.
+SUBDLGDATA* GetSubDlgData(HWND hDlg);
+// Unlocks and frees the block found in DWL_USER and sets DWL_USER to 0;
+// nothing when there is none.
+void FreeSubDlgData(HWND hDlg);
+// Any zero-filled block of cb bytes kept in DWL_USER the same way (the
+// dialogs with blocks of their own); FreeSubDlgData frees it.
+void* AllocDialogBlock(HWND hDlg, DWORD cb);
+
+// Help of a sub-dialog: WM_HELP opens the help of the control named in the
+// HELPINFO, WM_CONTEXTMENU that of the dialog window, both with the driver's
+// table of control help. TRUE when the message was one of the two.
+BOOL HandleSubDlgHelp(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+// Replaces an edit's window procedure; answers the one it had (0 when the
+// edit is absent). RestoreEditProc puts a saved one back (0 does nothing).
+LONG_PTR SubclassDlgEdit(HWND hDlg, int idEdit, WNDPROC pfnNew);
+void RestoreEditProc(HWND hDlg, int idEdit, LONG_PTR pfnSaved);
+
+// The password filter (masked and plain password edits of the full block's
+// dialogs), the job ID filter (letters and digits, at most 8; it leaves the
+// passwords alone) and the user ID filter (digits, at most 8; the first real
+// change in an opening empties both password edits). Each finds the block
+// through its parent's DWL_USER and passes what it does not swallow to the
+// edit's saved procedure.
+LRESULT CALLBACK PasswordEditProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK JobIdEditProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK UserIdEditProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+// Reads up to cchMax characters of a dialog item into a zero-filled buffer.
+int ReadDlgText(HWND hDlg, int id, LPWSTR psz, int cchBuf);
+
+// The input-error boxes with what follows them: a beep, the box, then the
+// given edit and both password edits (1802, 1808) emptied and the focus on
+// the given edit. The format box empties the password edits and focuses
+// 1802.
+void ShowInputErrorMessage(HWND hDlg, int idEdit);
+void ShowInputLengthMessage(HWND hDlg, int idEdit);
+void ShowInputFormatMessage(HWND hDlg);
