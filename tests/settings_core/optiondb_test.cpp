@@ -73,7 +73,8 @@ TEST_F(OptionDb, TableTotals) {
     }
     EXPECT_EQ(cChoiceIds, 130);
     EXPECT_EQ(cChoiceRows, 414);
-    EXPECT_EQ(cRangeIds, 26);
+    // 26 ranges and the eight the image shift and timer print records need.
+    EXPECT_EQ(cRangeIds, 34);
     EXPECT_EQ(cPaperIds, 2);
     EXPECT_EQ(cPaperRows, 146);
 }

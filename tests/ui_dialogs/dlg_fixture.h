@@ -4,6 +4,7 @@
 
 #include "tests/ui_dialogs/pane_fixture.h"
 
+#include "platform/comctl/commctrl.h"
 #include "platform/gdi/msgbox.h"
 #include "platform/windows.h"
 #include "ui/settings/optiondb.h"
@@ -18,6 +19,8 @@ protected:
     void SetUp() override
     {
         PaneTest::SetUp();
+        // The spin controls' class, as the property sheet host has it.
+        InitCommonControls();
         hUi = LoadLibraryW(u"Q730MVU3.DLL");
         ASSERT_NE(hUi, nullptr);
         PlatMsgBoxReset();
