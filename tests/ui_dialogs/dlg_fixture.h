@@ -15,6 +15,15 @@
 #include <vector>
 
 class SubDialogTest : public PaneTest {
+public:
+    static std::string Narrow(const std::u16string& s)
+    {
+        std::string r;
+        for (char16_t c : s)
+            r += c < 128 ? (char)c : '?';
+        return r;
+    }
+
 protected:
     void SetUp() override
     {
@@ -142,13 +151,6 @@ protected:
         LPCWSTR t = nullptr, c = nullptr;
         UINT u;
         return PlatMsgBoxGet(i, &h, &t, &c, &u) && c ? c : u"";
-    }
-    static std::string Narrow(const std::u16string& s)
-    {
-        std::string r;
-        for (char16_t c : s)
-            r += c < 128 ? (char)c : '?';
-        return r;
     }
     // Writes the dialog's picture for a person to look at.
     static void Picture(HWND h, const std::string& name)
