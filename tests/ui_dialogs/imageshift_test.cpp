@@ -4,6 +4,7 @@
 // function, and Cancel.
 #include "tests/ui_dialogs/dlg_fixture.h"
 
+#include "ui/constraints/features.h"
 #include "ui/dialogs/imageshift.h"
 #include "ui/settings/strcache.h"
 
@@ -198,6 +199,19 @@ TEST_F(ImageShiftDialog, AChangeMadeWhileOpenShowsThroughTheUpdateFunction)
     EXPECT_EQ(Text(h, IDC_IS_LR_B), u"640");
     // Ids of other dialogs change nothing.
     EXPECT_EQ(ImageShiftUpdateControl(h, 2300), 2300 - IDC_IS_LEFT_F);
+
+    // The constraint engine reaches the dialog through its page link while
+    // it is open, whatever window the engine was handed.
+    HWND hLinked = nullptr;
+    const PAGELINK* l = FindPageLink(IDD_IMAGESHIFT, &hLinked);
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(hLinked, h);
+    SetParamEdited(pObj, kMode, 0);
+    EXPECT_EQ(l->pfnRefresh(nullptr, IDC_IS_MODE_DRIVER, 0), 0);
+    EXPECT_EQ(IsDlgButtonChecked(h, IDC_IS_MODE_DRIVER), (UINT)BST_CHECKED);
+    EXPECT_TRUE(Enabled(h, IDC_IS_LR_F));
+    ASSERT_TRUE(PlatScriptPressOK(h));
+    EXPECT_EQ(FindPageLink(IDD_IMAGESHIFT, nullptr), nullptr);
 }
 
 }  // namespace

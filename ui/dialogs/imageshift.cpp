@@ -85,6 +85,19 @@ struct SHIFTDLGDATA {
     DWORD dwDirty;
 };
 
+// The open dialog, for the constraint engine's route to its update
+// function (the dialog is modal: one at a time).
+HWND s_hOpen;
+
+int _RouteFromEngine(HWND, WORD wFeature, SHORT)
+{
+    // The engine passes the window it was given, the page's; the controls
+    // are the dialog's.
+    return s_hOpen ? ImageShiftUpdateControl(s_hOpen, wFeature) : IDD_IMAGESHIFT;
+}
+
+const PAGELINK kLink = {_RouteFromEngine, nullptr, nullptr, nullptr, nullptr};
+
 SHIFTDLGDATA* _Data(HWND hDlg)
 {
     return (SHIFTDLGDATA*)GetWindowLongW(hDlg, DWL_USER);
@@ -310,10 +323,16 @@ void _Init(HWND hDlg, UISETTINGS* pObj)
     for (int i = 0; i < 6; ++i)
         p->apfnEdit[i] = SubclassDlgEdit(hDlg, kEdits[i].idEdit, _ShiftEditProc);
     p->bValidating = 0;
+    s_hOpen = hDlg;
+    RegisterPageLink(IDD_IMAGESHIFT, hDlg, &kLink);
 }
 
 void _End(HWND hDlg, SHIFTDLGDATA* p, int iResult)
 {
+    if (s_hOpen == hDlg) {
+        UnregisterPageLink(IDD_IMAGESHIFT);
+        s_hOpen = nullptr;
+    }
     if (p) {
         for (int i = 0; i < 6; ++i)
             RestoreEditProc(hDlg, kEdits[i].idEdit, p->apfnEdit[i]);
@@ -454,6 +473,13 @@ INT_PTR CALLBACK ImageShiftDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_COMMAND:
         return _OnCommand(hDlg, wParam);
+    case WM_DESTROY:
+        // Destroyed without OK or Cancel: the engine's route goes with it.
+        if (s_hOpen == hDlg) {
+            UnregisterPageLink(IDD_IMAGESHIFT);
+            s_hOpen = nullptr;
+        }
+        return FALSE;
     }
     return FALSE;
 }
