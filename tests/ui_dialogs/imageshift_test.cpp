@@ -46,6 +46,11 @@ TEST_F(ImageShiftDialog, OpensWithTheSettingsAndTheirLimits)
     EXPECT_EQ(Text(h, IDC_IS_LR_F), u"120");
     EXPECT_EQ(Text(h, IDC_IS_INTERVAL_B), u"3");
     Picture(h, "imageshift_2320");
+    // A pasted 70000 is cut to the edit's four digits and then to the
+    // limit; it never wraps into a small number.
+    ASSERT_TRUE(Paste(h, IDC_IS_LR_F, u"70000"));
+    EXPECT_EQ(Text(h, IDC_IS_LR_F), u"2500");
+    EXPECT_EQ(Record(kValLRF)->sInitial, 2500);
 }
 
 TEST_F(ImageShiftDialog, TypedAmountsStayInsideTheLimits)
