@@ -85,7 +85,6 @@ void Init(HWND hDlg, UISETTINGS* pObj)
     Dirty(pObj) = 3;
     p->bSavedType = (BYTE)Kind(pObj);
     p->sSavedTray = DlgGetSetting(pObj, u"lpOIPaperTray");
-    RegisterPageLink(IDD_OHPINTERLEAVE, hDlg, nullptr);
     Refresh(p);
 }
 
