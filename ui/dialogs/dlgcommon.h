@@ -27,6 +27,9 @@ struct UISETTINGS;
 #define DLGSTATE_BOOKLET_DIRTY 6
 #define DLGSTATE_PUNCH_DIRTY 7
 #define DLGSTATE_MARGIN_NOTICE 8
+// Set by the opener of the box save dialog: 1 the user ID is only shown,
+// 0 it may be edited.
+#define DLGSTATE_USERID_FIXED 9
 
 // The block of a dialog: allocated zero-filled, locked, kept in DWL_USER.
 void* DlgAllocBlock(HWND hDlg, DWORD cb);
