@@ -12,6 +12,9 @@ const char16_t* const kPrinter = u"QX-730 Dialogs";
 void SettingDlgTest::SetUp()
 {
     TestNewRoot();
+    // The property sheet that opens these dialogs has the common controls
+    // ready (up-down buttons of the margin and paper size dialogs).
+    InitCommonControls();
     ASSERT_TRUE(PlatInstallPrinter(kPrinter, u"C:\\dialogs.prn", nullptr));
     ASSERT_NE(LoadResourceDll(), nullptr);
     hUi = LoadLibraryW(u"Q730MVU3.DLL");

@@ -84,7 +84,7 @@ BOOL DlgGetRange(UISETTINGS* pObj, LPCWSTR pszKey, DLGRANGE* pRange)
     return TRUE;
 }
 
-int DlgFillListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature, SHORT* psValues, int cValues)
+int DlgFillListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature, SHORT* psValues, int cValues, SHORT sNeverShown)
 {
     BindFeatureFields(pObj);
     FVLHEADER* pList = GetFeatureListHeader(wFeature);
@@ -98,7 +98,7 @@ int DlgFillListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature, SHORT* psValu
     for (int i = 0; i < n; ++i) {
         FVLITEM* it = GetFeatureItem(wFeature, i);
         it->sEnabled = ITEM_ENABLED;
-        if (UpdateItemAvailability(pObj, wFeature, i) != ITEM_ENABLED) {
+        if (UpdateItemAvailability(pObj, wFeature, i) != ITEM_ENABLED || it->sValue == sNeverShown) {
             it->sIndex = ITEM_HIDDEN;
             continue;
         }

@@ -58,7 +58,11 @@ BOOL DlgGetRange(UISETTINGS* pObj, LPCWSTR pszKey, DLGRANGE* pRange);
 // selected; when it is not shown the list's default becomes the current
 // value. psValues (cValues entries) receives the values by position.
 // Returns the number of shown items.
-int DlgFillListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature, SHORT* psValues, int cValues);
+// sNeverShown names an item value that is never offered (the item that
+// opens a dialog), DLG_NO_VALUE for none.
+#define DLG_NO_VALUE ((SHORT)-32768)
+int DlgFillListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature, SHORT* psValues, int cValues,
+                     SHORT sNeverShown = DLG_NO_VALUE);
 // The combo's chosen text made the list's current item and value. FALSE
 // when nothing is chosen or no item has that text.
 BOOL DlgReadListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature);
