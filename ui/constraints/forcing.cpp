@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ui/constraints/pageservices.h"
+#include "ui/dialogs/bindmargin.h"
 #include "ui/constraints/resolver.h"
 #include "ui/constraints/rules.h"
 #include "ui/constraints/tables.h"
@@ -419,7 +420,7 @@ static void _ResetDefaultPairs(RESOLVEREQ* pReq, RESOLVERESULT* pRes)
 
 static void _ForceMarginShift(UISETTINGS* pObj, RESOLVERESULT* pRes)
 {
-    DWORD dw = CalcBindingMarginLimits(pObj);
+    DWORD dw = CalcBindingMarginLimits(pObj, nullptr);
     // Only a change: a margin mode already at shift needs no entry.
     if ((dw & (0x10 | 0x20 | 0x100 | 0x200)) && GetFeatureValue(2301) != 1)
         AppendChange(pRes, 2301, 1, 2);

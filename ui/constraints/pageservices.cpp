@@ -4,11 +4,6 @@
 
 #include "ui/constraints/features.h"
 
-DWORD CalcBindingMarginLimits(UISETTINGS* pObj)
-{
-    return 0;
-}
-
 void ClampCopies(HWND hwnd, UISETTINGS* pObj)
 {
     BindFeatureFields(pObj);
@@ -41,8 +36,4 @@ void IndexTabLoadTexts(UISETTINGS* pObj)
 LONG CheckUserPaperFitsSource(UISETTINGS* pObj)
 {
     return 1;
-}
-
-void FormatBindingMarginText(HWND hwnd, UISETTINGS* pObj)
-{
 }

@@ -7,10 +7,6 @@
 
 struct UISETTINGS;
 
-// Binding-margin limits of the margin dialog: a flags word whose bits 0x10,
-// 0x20, 0x100 and 0x200 say that a margin does not fit the paper. Until the
-// dialog is built no margin is reported as not fitting (0).
-DWORD CalcBindingMarginLimits(UISETTINGS* pObj);
 // Clamps the copies to their range and shows them on the Setup page.
 void ClampCopies(HWND hwnd, UISETTINGS* pObj);
 // Index-tab texts of the current tab-paper set: stored into the set and
@@ -21,5 +17,5 @@ void IndexTabLoadTexts(UISETTINGS* pObj);
 // Whether the recalled user papers fit the paper source: 1 fit (the least:
 // until the custom paper dialog is built every recalled paper is kept).
 LONG CheckUserPaperFitsSource(UISETTINGS* pObj);
-// The margin text of the binding margin dialog (nothing until it is built).
-void FormatBindingMarginText(HWND hwnd, UISETTINGS* pObj);
+// The binding margin limits and the margin texts of the binding combos are
+// the binding margin dialog's (ui/dialogs/bindmargin.h).

@@ -5,6 +5,7 @@
 #include "ui/constraints/resolver.h"
 #include "ui/settings/strcache.h"
 #include "ui/constraints/pageservices.h"
+#include "ui/dialogs/bindmargin.h"
 #include "ui/constraints/rules.h"
 #include "ui/constraints/tables.h"
 #include "ui/settings/papertable.h"
@@ -370,11 +371,13 @@ void ApplyResolvedValues(HWND hwnd, UISETTINGS* pObj, const RESOLVEREQ* pReq, co
             SetFeatureValue(pRes->pChanges[i].wFeature, pRes->pChanges[i].sValue);
             UpdateZoomForPaper(hwnd, pObj, pRes->pChanges[i].wFeature);
         }
-    // An undo finds the derived values as they were; only a change derives
-    // them again.
-    if (iMode != 2)
+    // An undo finds the derived values as they were (the finishing flags and
+    // the margins in the binding combo texts); only a change derives them
+    // again.
+    if (iMode != 2) {
         SyncSimpleFinishingFlags(pObj);
-    FormatBindingMarginText(hwnd, pObj);
+        FormatBindingMarginText(pObj, 1);
+    }
 }
 
 void RefreshDependentControls(HWND hwnd, UISETTINGS* pObj)

@@ -1,0 +1,173 @@
+// dlgcommon.cpp: blocks, help, settings by key and list combos of the
+// setting dialogs. See dlgcommon.h.
+#include "ui/dialogs/dlgcommon.h"
+
+#include "platform/windows.h"
+#include "ui/constraints/features.h"
+#include "ui/constraints/resolver.h"
+#include "ui/dialogs/preview.h"
+#include "ui/pages/pagehelpers.h"
+#include "ui/settings/strcache.h"
+#include "ui/settings/uisettings.h"
+
+#include <cstdarg>
+
+void* DlgAllocBlock(HWND hDlg, DWORD cb)
+{
+    HGLOBAL h = GlobalAlloc(GHND, cb);
+    if (!h)
+        return nullptr;
+    void* p = GlobalLock(h);
+    if (!p) {
+        GlobalFree(h);
+        return nullptr;
+    }
+    SetWindowLongW(hDlg, DWL_USER, (LONG)(LONG_PTR)p);
+    return p;
+}
+
+void* DlgGetBlock(HWND hDlg)
+{
+    return hDlg ? (void*)(LONG_PTR)GetWindowLongW(hDlg, DWL_USER) : nullptr;
+}
+
+void DlgFreeBlock(HWND hDlg)
+{
+    void* p = DlgGetBlock(hDlg);
+    if (!p)
+        return;
+    HGLOBAL h = GlobalHandle(p);
+    if (h) {
+        GlobalUnlock(h);
+        GlobalFree(h);
+    }
+    SetWindowLongW(hDlg, DWL_USER, 0);
+}
+
+BOOL DlgAnswerHelp(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    WCHAR szPath[HELPTABLE_PATH_CCH];
+    if (uMsg == WM_HELP) {
+        const HELPINFO* phi = (const HELPINFO*)lParam;
+        if (phi)
+            ShowDriverHelp((HWND)phi->hItemHandle, szPath, HELP_WM_HELP, (ULONG_PTR)GetHelpTable());
+        return TRUE;
+    }
+    if (uMsg == WM_CONTEXTMENU) {
+        ShowDriverHelp(hDlg, szPath, HELP_CONTEXTMENU, (ULONG_PTR)GetHelpTable());
+        return TRUE;
+    }
+    return FALSE;
+}
+
+SHORT DlgGetSetting(UISETTINGS* pObj, LPCWSTR pszKey)
+{
+    WORD id = GetParamIdOfKey(pszKey);
+    return pObj && id ? GetParamEdited(pObj, id) : (SHORT)-1;
+}
+
+BOOL DlgSetSetting(UISETTINGS* pObj, LPCWSTR pszKey, SHORT sValue)
+{
+    WORD id = GetParamIdOfKey(pszKey);
+    return pObj && id ? SetParamEdited(pObj, id, sValue) : FALSE;
+}
+
+BOOL DlgGetRange(UISETTINGS* pObj, LPCWSTR pszKey, DLGRANGE* pRange)
+{
+    WORD id = GetParamIdOfKey(pszKey);
+    const UIITEMRANGE* r = pObj && id ? (const UIITEMRANGE*)GetParamSlot(pObj, id) : nullptr;
+    if (!r || !pRange)
+        return FALSE;
+    pRange->sValue = r->sInitial;
+    pRange->sMin = r->sMin;
+    pRange->sMax = r->sMax;
+    return TRUE;
+}
+
+int DlgFillListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature, SHORT* psValues, int cValues, SHORT sNeverShown)
+{
+    BindFeatureFields(pObj);
+    FVLHEADER* pList = GetFeatureListHeader(wFeature);
+    if (!pList)
+        return 0;
+    int n = GetFeatureItemCount(wFeature);
+    SendMessageW(hCombo, CB_RESETCONTENT, 0, 0);
+    int cShown = 0;
+    int iSelect = -1;
+    int iDefault = -1;
+    for (int i = 0; i < n; ++i) {
+        FVLITEM* it = GetFeatureItem(wFeature, i);
+        it->sEnabled = ITEM_ENABLED;
+        if (UpdateItemAvailability(pObj, wFeature, i) != ITEM_ENABLED || it->sValue == sNeverShown) {
+            it->sIndex = ITEM_HIDDEN;
+            continue;
+        }
+        it->sIndex = (SHORT)cShown;
+        if (cShown < cValues)
+            psValues[cShown] = it->sValue;
+        SendMessageW(hCombo, CB_ADDSTRING, 0, (LPARAM)it->szText);
+        if (it->sValue == pList->sInitial)
+            iSelect = cShown;
+        if (it->sValue == pList->sDefault)
+            iDefault = cShown;
+        ++cShown;
+    }
+    if (iSelect < 0 && iDefault >= 0) {
+        // The current value is not offered: the list's default stands in.
+        pList->sInitial = pList->sDefault;
+        iSelect = iDefault;
+    }
+    pList->sCurIndex = (SHORT)(iSelect < 0 ? 0 : iSelect);
+    SendMessageW(hCombo, CB_SETCURSEL, iSelect < 0 ? (WPARAM)-1 : (WPARAM)iSelect, 0);
+    return cShown;
+}
+
+BOOL DlgReadListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature)
+{
+    BindFeatureFields(pObj);
+    FVLHEADER* pList = GetFeatureListHeader(wFeature);
+    LRESULT iSel = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
+    if (!pList || iSel == CB_ERR)
+        return FALSE;
+    WCHAR szText[260] = {0};
+    if (SendMessageW(hCombo, CB_GETLBTEXTLEN, (WPARAM)iSel, 0) >= 260)
+        return FALSE;
+    SendMessageW(hCombo, CB_GETLBTEXT, (WPARAM)iSel, (LPARAM)szText);
+    int n = GetFeatureItemCount(wFeature);
+    for (int i = 0; i < n; ++i) {
+        FVLITEM* it = GetFeatureItem(wFeature, i);
+        if (it->sIndex != ITEM_HIDDEN && lstrcmpW(it->szText, szText) == 0) {
+            pList->sInitial = it->sValue;
+            pList->sCurIndex = (SHORT)iSel;
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+int DlgFormat(LPWSTR pszOut, int cchOut, LPCWSTR pszFormat, ...)
+{
+    va_list ap;
+    va_start(ap, pszFormat);
+    int n = wvnsprintfW(pszOut, cchOut, pszFormat, ap);
+    va_end(ap);
+    return n;
+}
+
+BOOL DlgAppend(LPWSTR pszOut, int cchOut, LPCWSTR pszText)
+{
+    if (!pszOut || cchOut <= 0 || !pszText)
+        return FALSE;
+    int n = lstrlenW(pszOut);
+    int m = lstrlenW(pszText);
+    if (n >= cchOut)
+        return FALSE;
+    lstrcpynW(pszOut + n, pszText, cchOut - n);
+    return n + m < cchOut;
+}
+
+HMODULE DlgPictureModule()
+{
+    HMODULE h = GetResourceDllHandle();
+    return h;
+}

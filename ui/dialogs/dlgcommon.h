@@ -1,0 +1,76 @@
+// dlgcommon.h: what the setting dialogs share beyond the sub-dialog frame.
+//
+// Owns: the dialog block kept in DWL_USER (zero-filled movable memory,
+// locked while the dialog lives), the help hook answer, settings read and
+// written by their settings-file key, the filling of a list combo from its
+// feature's value list with the availability rules, the reading of a
+// combo's choice back into the list, and the bounded formatting of texts.
+//
+// Rules the callers rely on:
+//  1. A block is found through DWL_USER only; after DlgFreeBlock the
+//     window long is 0 and every handler that finds no block does nothing.
+//  2. A list combo shows the enabled items in list order; the item values
+//     of the shown positions are kept by the caller (one per item).
+//  3. Every text is formatted into a buffer of a stated size and always
+//     ends inside it.
+#pragma once
+
+#include "platform/windows.h"
+
+struct UISETTINGS;
+
+// State words of the settings object (adwState) the setting dialogs own:
+// each dialog's refresh mask, and the binding margin dialog's pending
+// notice. Word 11 belongs to the job-owner check.
+#define DLGSTATE_OHP_DIRTY 4
+#define DLGSTATE_MARGIN_DIRTY 5
+#define DLGSTATE_BOOKLET_DIRTY 6
+#define DLGSTATE_PUNCH_DIRTY 7
+#define DLGSTATE_MARGIN_NOTICE 8
+// Set by the opener of the box save dialog: 1 the user ID is only shown,
+// 0 it may be edited.
+#define DLGSTATE_USERID_FIXED 9
+
+// The block of a dialog: allocated zero-filled, locked, kept in DWL_USER.
+void* DlgAllocBlock(HWND hDlg, DWORD cb);
+void* DlgGetBlock(HWND hDlg);
+void DlgFreeBlock(HWND hDlg);
+
+// WM_HELP and WM_CONTEXTMENU: the driver's help for the control asked
+// about (WM_HELP) or for the dialog (WM_CONTEXTMENU). TRUE when uMsg is one
+// of them.
+BOOL DlgAnswerHelp(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+// A setting by its settings-file key: the edited value (-1 when the object
+// has no such setting) and its writing.
+SHORT DlgGetSetting(UISETTINGS* pObj, LPCWSTR pszKey);
+BOOL DlgSetSetting(UISETTINGS* pObj, LPCWSTR pszKey, SHORT sValue);
+// The numeric record (value, lower and upper limit) of a number setting.
+struct DLGRANGE {
+    SHORT sValue;
+    SHORT sMin;
+    SHORT sMax;
+};
+BOOL DlgGetRange(UISETTINGS* pObj, LPCWSTR pszKey, DLGRANGE* pRange);
+
+// Fills a list combo from feature wFeature: every item is tested by the
+// availability rules, disabled items are hidden, the current value is
+// selected; when it is not shown the list's default becomes the current
+// value. psValues (cValues entries) receives the values by position.
+// Returns the number of shown items.
+// sNeverShown names an item value that is never offered (the item that
+// opens a dialog), DLG_NO_VALUE for none.
+#define DLG_NO_VALUE ((SHORT)-32768)
+int DlgFillListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature, SHORT* psValues, int cValues,
+                     SHORT sNeverShown = DLG_NO_VALUE);
+// The combo's chosen text made the list's current item and value. FALSE
+// when nothing is chosen or no item has that text.
+BOOL DlgReadListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature);
+
+// wsprintfW into a bounded buffer (always terminated).
+int DlgFormat(LPWSTR pszOut, int cchOut, LPCWSTR pszFormat, ...);
+// Appends a text to a bounded buffer; FALSE when it did not all fit.
+BOOL DlgAppend(LPWSTR pszOut, int cchOut, LPCWSTR pszText);
+
+// Module of the pictures (the resource library).
+HMODULE DlgPictureModule();
