@@ -1,6 +1,7 @@
 // dlgcommon.cpp: blocks, help, settings by key and list combos of the
 // setting dialogs. See dlgcommon.h.
 #include "ui/dialogs/dlgcommon.h"
+#include "ui/dialogs/subdlg.h"
 
 #include "platform/windows.h"
 #include "ui/constraints/features.h"
@@ -12,52 +13,25 @@
 
 #include <cstdarg>
 
+// The block and the help hook are the sub-dialog frame's own.
 void* DlgAllocBlock(HWND hDlg, DWORD cb)
 {
-    HGLOBAL h = GlobalAlloc(GHND, cb);
-    if (!h)
-        return nullptr;
-    void* p = GlobalLock(h);
-    if (!p) {
-        GlobalFree(h);
-        return nullptr;
-    }
-    SetWindowLongW(hDlg, DWL_USER, (LONG)(LONG_PTR)p);
-    return p;
+    return AllocDialogBlock(hDlg, cb);
 }
 
 void* DlgGetBlock(HWND hDlg)
 {
-    return hDlg ? (void*)(LONG_PTR)GetWindowLongW(hDlg, DWL_USER) : nullptr;
+    return GetSubDlgData(hDlg);
 }
 
 void DlgFreeBlock(HWND hDlg)
 {
-    void* p = DlgGetBlock(hDlg);
-    if (!p)
-        return;
-    HGLOBAL h = GlobalHandle(p);
-    if (h) {
-        GlobalUnlock(h);
-        GlobalFree(h);
-    }
-    SetWindowLongW(hDlg, DWL_USER, 0);
+    FreeSubDlgData(hDlg);
 }
 
 BOOL DlgAnswerHelp(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    WCHAR szPath[HELPTABLE_PATH_CCH];
-    if (uMsg == WM_HELP) {
-        const HELPINFO* phi = (const HELPINFO*)lParam;
-        if (phi)
-            ShowDriverHelp((HWND)phi->hItemHandle, szPath, HELP_WM_HELP, (ULONG_PTR)GetHelpTable());
-        return TRUE;
-    }
-    if (uMsg == WM_CONTEXTMENU) {
-        ShowDriverHelp(hDlg, szPath, HELP_CONTEXTMENU, (ULONG_PTR)GetHelpTable());
-        return TRUE;
-    }
-    return FALSE;
+    return HandleSubDlgHelp(hDlg, uMsg, wParam, lParam);
 }
 
 SHORT DlgGetSetting(UISETTINGS* pObj, LPCWSTR pszKey)
