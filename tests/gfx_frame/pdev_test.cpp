@@ -98,6 +98,38 @@ TEST(EnablePdev, EnableAndDisableLeaveNoMemoryBehind)
     }
 }
 
+// The default palette GDI is handed is the one the PDEV keeps and deletes at
+// disable, in every mode: one created per enable, none left behind.
+TEST(EnablePdev, DefaultPaletteIsTheOneThePdevDeletes)
+{
+    const struct {
+        const char* pszMode;
+        BYTE graphicsMode, oneBit;
+    } kCases[] = {
+        {"vector", 2, 0},
+        {"vector, one bit a pixel", 2, 1},
+        {"bitmap", 1, 0},
+    };
+    for (const auto& c : kCases) {
+        std::vector<BYTE> dm = DefaultDevmode();
+        DRVDEVMODE* pdm = reinterpret_cast<DRVDEVMODE*>(dm.data());
+        pdm->ui.lpGraphicsMode = c.graphicsMode;
+        pdm->env.f1Plane1Bit_Check = c.oneBit;
+        { EnabledPdev warm(dm); }  // fills the option caches
+        LONG objects = PlatEngLiveObjects();
+        {
+            EnabledPdev e(dm);
+            ASSERT_NE(e.p, nullptr) << c.pszMode;
+            EXPECT_NE(e.di.hpalDefault, nullptr) << c.pszMode;
+            EXPECT_EQ(e.p->hpal, e.di.hpalDefault) << c.pszMode;
+            EXPECT_EQ(PlatEngLiveObjects(), objects + 1) << c.pszMode;
+            if (c.oneBit)
+                EXPECT_EQ(e.di.iDitherFormat, static_cast<ULONG>(BMF_1BPP)) << c.pszMode;
+        }
+        EXPECT_EQ(PlatEngLiveObjects(), objects) << c.pszMode;
+    }
+}
+
 TEST(EnablePdev, AllocationFailureFreesWhatWasTaken)
 {
     std::vector<BYTE> dm = DefaultDevmode();

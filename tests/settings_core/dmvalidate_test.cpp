@@ -367,6 +367,32 @@ TEST_F(Devmodes, MergeByFields) {
     }
 }
 
+// A caller that gives only a width and a length prints on that size: a size
+// no paper has becomes the custom size, which validation keeps; leaving the
+// earlier paper code would have validation put that paper's size back.
+TEST_F(Devmodes, SizeWithoutPaperCodeIsPrintedAsGiven) {
+    const struct {
+        SHORT width, length, paper;
+    } kCases[] = {
+        {1000, 1500, 256},  // no paper of that size: the custom size
+        {1480, 2100, 11},   // A5 by its size
+        {2100, 1480, 11},   // A5 turned
+    };
+    for (const auto& c : kCases) {
+        InitDefaultDevmode(pdb, pdm(), u"Office", nullptr);
+        std::vector<BYTE> in = Input(220, DM_PAPERWIDTH | DM_PAPERLENGTH, [](DEVMODEW*) {});
+        ((DEVMODEW*)in.data())->dmPaperWidth = c.width;
+        ((DEVMODEW*)in.data())->dmPaperLength = c.length;
+        MergeDevmodeIn(pdb, (const DEVMODEW*)in.data(), pdm());
+        Validate();
+        EXPECT_EQ(+dm.dm.dmPaperSize, c.paper) << c.width << "x" << c.length;
+        if (c.paper == 256) {
+            EXPECT_EQ(+dm.dm.dmPaperWidth, c.width);
+            EXPECT_EQ(+dm.dm.dmPaperLength, c.length);
+        }
+    }
+}
+
 TEST_F(Devmodes, OlderAndTruncatedHeaders) {
     const DWORD kAll = DM_COPIES | DM_ORIENTATION | DM_DUPLEX;
     auto fill = [](DEVMODEW* d) { d->dmCopies = 3; d->dmOrientation = 2; d->dmDuplex = 2; };

@@ -266,6 +266,37 @@ TEST_F(InsertSheets, TheFirstPageSendsTheListWhole)
     }
 }
 
+TEST_F(InsertSheets, TheStoreIsReadOncePerPage)
+{
+    // Each row: entries in the list, whether it is the first page, and the
+    // reads of the store the page's event makes.
+    const struct {
+        int n;
+        bool bFirstPage;
+        DWORD dwLoads;
+    } kCases[] = {{1, true, 1}, {128, true, 1}, {128, false, 0}};
+    for (const auto& c : kCases) {
+        StoreList(c.n);
+        fake.calls.clear();
+        fake.bTabsRecorded = !c.bFirstPage;
+        DWORD dwHeader = c.bFirstPage ? 0 : 1;
+        memcpy(fake.work.data() + WA_HEADER_WRITTEN, &dwHeader, 4);
+        DWORD dwBefore = InterSheetListLoads();
+        EXPECT_EQ(DocEventInsertSheets(hPrinter, hdc, DOCUMENTEVENT_STARTPAGE, 0, nullptr, 0, nullptr), 1);
+        EXPECT_EQ(InterSheetListLoads() - dwBefore, c.dwLoads) << c.n;
+        // What the page sends is the same as ever.
+        if (c.bFirstPage) {
+            ASSERT_NE(fake.Find(ESC_INSERT_RECORDS), nullptr) << c.n;
+            EXPECT_EQ(fake.Find(ESC_INSERT_RECORDS)->in.size(), static_cast<size_t>(c.n) * 476) << c.n;
+            ASSERT_NE(fake.Find(ESC_TAB_ENTRIES), nullptr) << c.n;
+            EXPECT_EQ(fake.Find(ESC_TAB_ENTRIES)->in[0], (c.n + 2) / 3) << c.n;
+        } else {
+            EXPECT_EQ(fake.Find(ESC_INSERT_RECORDS), nullptr);
+            EXPECT_EQ(fake.Find(ESC_TAB_KEY), nullptr);
+        }
+    }
+}
+
 TEST_F(InsertSheets, NothingWhenTooManyOrNotTheFirstPage)
 {
     StoreList(129);  // a list the receiver cannot hold

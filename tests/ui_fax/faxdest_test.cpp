@@ -243,3 +243,37 @@ TEST_F(FaxDestTest, EleventhFileRemovesTheFirst)
 }
 
 }  // namespace
+
+namespace {
+
+// A settings object made for an installed printer knows where the driver
+// and its phone-book library lie.
+TEST(FaxDestPaths, SettingsObjectLearnsTheDriverFolderAndThePhoneBook)
+{
+    TestNewRoot();
+    const char16_t kInstalled[] = u"QX-730 Phone Book";
+    ASSERT_TRUE(PlatInstallPrinter(kInstalled, u"C:\\ports\\pb.prn", nullptr));
+    HANDLE hPrinter = nullptr;
+    ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(kInstalled), &hPrinter, nullptr));
+    LPWSTR pszDir = GetDriverDirectory(hPrinter);
+    ClosePrinter(hPrinter);
+    ASSERT_NE(pszDir, nullptr);
+    std::u16string dir(pszDir);  // with its backslash
+    GlobalUnlock(GlobalHandle(pszDir));
+    GlobalFree(GlobalHandle(pszDir));
+    ASSERT_GT(dir.size(), 1u);
+
+    POPTIONDB pdb = OpenOptionDb();
+    std::vector<BYTE> dm(DRV_DEVMODE_SIZE, 0);
+    ASSERT_TRUE(InitDefaultDevmode(pdb, reinterpret_cast<DEVMODEW*>(dm.data()), kInstalled, nullptr));
+    UISETTINGS* pObj = nullptr;
+    ASSERT_EQ(CreateSettingsObject(pdb, &pObj, reinterpret_cast<DEVMODEW*>(dm.data()), 0, kInstalled), 1);
+    const FAXDESTSTATE* st = GetFaxDestState(pObj);
+    EXPECT_EQ(std::u16string(st->szDriverDir), dir.substr(0, dir.size() - 1));
+    EXPECT_EQ(std::u16string(st->szPhoneBook), dir + u"XRPBK0.DLL");
+    EXPECT_EQ(std::u16string(st->szPrinter), kInstalled);
+    DestroySettingsObject(&pObj);
+    CloseOptionDb(pdb);
+}
+
+}  // namespace

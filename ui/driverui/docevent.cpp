@@ -373,10 +373,14 @@ int FaxEndDocPost(HANDLE hPrinter, HDC hdc)
 // ---------------------------------------------------------------------------
 // DocEventInsertSheets
 
+// The job's insert-sheet list of one event. The job block is read afresh at
+// each step; the list itself is read from the store once and kept while the
+// job names the same printer and list.
 struct INSERTLIST {
+    BOOL bLoaded;      // items hold list iList of szPrinter
     WCHAR szPrinter[33];
     int iList;
-    int n;
+    INTERSHEETITEMS items;
 };
 
 // The job's insert-sheet list: 1 when insert sheets are on and the list
@@ -390,17 +394,22 @@ int FindInsertList(HDC hdc, INSERTLIST* pList)
     DRVDEVMODE* pdm = JobDevmode(pBlock);
     BOOL bOk = FALSE;
     if (pdm->env.InterSheet_Check == 1) {
-        memset(pList, 0, sizeof(*pList));
-        lstrcpynW(pList->szPrinter, reinterpret_cast<LPCWSTR>(pdm->dm.dmDeviceName), 33);
-        pList->iList = pdm->env.lpInterSheetList;
-        bOk = GetInterSheetItemValue(pList->szPrinter, pList->iList, &pList->n) && pList->n >= 1 &&
-              pList->n <= 128;
+        WCHAR szPrinter[33] = {};
+        lstrcpynW(szPrinter, reinterpret_cast<LPCWSTR>(pdm->dm.dmDeviceName), 33);
+        int iList = pdm->env.lpInterSheetList;
+        if (!pList->bLoaded || pList->iList != iList || lstrcmpW(pList->szPrinter, szPrinter) != 0) {
+            FreeInterSheetItems(&pList->items);
+            pList->bLoaded = LoadInterSheetItems(szPrinter, iList, &pList->items);
+            lstrcpynW(pList->szPrinter, szPrinter, 33);
+            pList->iList = iList;
+        }
+        bOk = pList->bLoaded && pList->items.n >= 1 && pList->items.n <= 128 && pList->items.pEntries;
     }
     FreeBlock(&pBlock);
     return bOk ? 1 : 0;
 }
 
-int SendInsertSheetRecords(HDC hdc)
+int SendInsertSheetRecords(HDC hdc, INSERTLIST* pList)
 {
     BYTE* pWork = ReadWorkArea(hdc);
     if (!pWork)
@@ -409,41 +418,32 @@ int SendInsertSheetRecords(HDC hdc)
     FreeBlock(&pWork);
     if (dwHeader == 1)
         return DOCEV_OK;
-    INSERTLIST list;
-    int iFound = FindInsertList(hdc, &list);
+    int iFound = FindInsertList(hdc, pList);
     if (iFound <= 0)
         return iFound < 0 ? DOCEV_UNSUPPORTED : DOCEV_OK;
-    DWORD cb = static_cast<DWORD>(list.n) * INSERTSHEET_BYTES;
-    BYTE* pEntries = AllocZero(cb);
-    if (!pEntries)
-        return DOCEV_UNSUPPORTED;
-    for (int i = 0; i < list.n; ++i)
-        GetInterSheetItemEntry(list.szPrinter, list.iList, i, pEntries + i * INSERTSHEET_BYTES);
-    DWORD dwCount = static_cast<DWORD>(list.n);
-    DWORD adwPair[2] = {0, 0};
-    DWORD dwValue2 = 0;
-    GetInterSheetItemPair(list.szPrinter, list.iList, adwPair);
-    GetInterSheetItemValue2(list.szPrinter, list.iList, &dwValue2);
+    const INTERSHEETITEMS& items = pList->items;
+    DWORD cb = static_cast<DWORD>(items.n) * INSERTSHEET_BYTES;
+    DWORD dwCount = static_cast<DWORD>(items.n);
+    DWORD adwPair[2] = {items.adwPair[0], items.adwPair[1]};
+    DWORD dwValue2 = items.dwValue2;
     BOOL bOk = Ok(DocEscape(hdc, ESC_INSERT_COUNT, 4, &dwCount, 0, nullptr)) &&
-               Ok(DocEscape(hdc, ESC_INSERT_RECORDS, cb, pEntries, 0, nullptr)) &&
+               Ok(DocEscape(hdc, ESC_INSERT_RECORDS, cb, items.pEntries, 0, nullptr)) &&
                Ok(DocEscape(hdc, ESC_INSERT_PAIR, 8, adwPair, 0, nullptr)) &&
                Ok(DocEscape(hdc, ESC_INSERT_VALUE2, 4, &dwValue2, 0, nullptr)) &&
                Ok(DocEscape(hdc, ESC_INSERT_SCHEDULE, 0, nullptr, 0, nullptr));
-    FreeBlock(&pEntries);
     return bOk ? DOCEV_OK : DOCEV_UNSUPPORTED;
 }
 
-int CountTabTextEntries(HDC hdc)
+int CountTabTextEntries(HDC hdc, INSERTLIST* pList)
 {
-    INSERTLIST list;
-    if (FindInsertList(hdc, &list) <= 0)
+    if (FindInsertList(hdc, pList) <= 0)
         return 0;
     int nTabs = 0;
-    BYTE abEntry[INSERTSHEET_BYTES];
-    for (int i = 0; i < list.n; ++i)
-        if (GetInterSheetItemEntry(list.szPrinter, list.iList, i, abEntry) &&
-            At<WORD>(abEntry, INSERTSHEET_USE_INDEX) != 0)
+    for (int i = 0; i < pList->items.n; ++i) {
+        const BYTE* pEntry = InterSheetItemAt(&pList->items, i);
+        if (pEntry && At<WORD>(pEntry, INSERTSHEET_USE_INDEX) != 0)
             ++nTabs;
+    }
     return nTabs;
 }
 
@@ -455,21 +455,19 @@ BOOL DrawTabTextSegment(HDC hdc, const BYTE* pEntry, int iPass)
     return bOk;
 }
 
-void RecordTabTexts(HDC hdc)
+void RecordTabTexts(HDC hdc, INSERTLIST* pList)
 {
-    INSERTLIST list;
-    if (FindInsertList(hdc, &list) <= 0)
+    if (FindInsertList(hdc, pList) <= 0)
         return;
-    BYTE abEntry[INSERTSHEET_BYTES];
-    for (int i = 0; i < list.n; ++i) {
-        if (!GetInterSheetItemEntry(list.szPrinter, list.iList, i, abEntry) ||
-            At<WORD>(abEntry, INSERTSHEET_USE_INDEX) == 0)
+    for (int i = 0; i < pList->items.n; ++i) {
+        const BYTE* pEntry = InterSheetItemAt(&pList->items, i);
+        if (!pEntry || At<WORD>(pEntry, INSERTSHEET_USE_INDEX) == 0)
             continue;
         DWORD dwKey = static_cast<DWORD>(i + 1);
         DocEscape(hdc, ESC_TAB_KEY, 4, &dwKey, 0, nullptr);
-        DrawTabTextSegment(hdc, abEntry, 1);
+        DrawTabTextSegment(hdc, pEntry, 1);
         DocEscape(hdc, ESC_TAB_PART1, 0, nullptr, 0, nullptr);
-        DrawTabTextSegment(hdc, abEntry, 2);
+        DrawTabTextSegment(hdc, pEntry, 2);
         DocEscape(hdc, ESC_TAB_PART2, 0, nullptr, 0, nullptr);
         DocEscape(hdc, ESC_TAB_NEXT, 0, nullptr, 0, nullptr);
     }
@@ -829,20 +827,26 @@ int DocEventInsertSheets(HANDLE hPrinter, HDC hdc, WORD wEvent, ULONG cbIn, PVOI
     (void)hPrinter, (void)cbIn, (void)pvIn, (void)cbOut, (void)pvOut;
     if (wEvent != DOCUMENTEVENT_STARTPAGE)
         return DOCEV_OK;
-    if (SendInsertSheetRecords(hdc) != DOCEV_OK)
-        return DOCEV_FAIL;
-    DWORD dwRecorded = 0;
-    if (!Ok(DocEscape(hdc, ESC_TAB_QUERY, 0, nullptr, 4, &dwRecorded)))
-        dwRecorded = 0;
-    if (dwRecorded)
-        return DOCEV_OK;
-    DWORD n = static_cast<DWORD>(CountTabTextEntries(hdc));
-    if (n > 0) {
-        DocEscape(hdc, ESC_TAB_ENTRIES, 4, &n, 0, nullptr);
-        RecordTabTexts(hdc);
+    // The list is read from the store once for the whole event.
+    INSERTLIST list = {};
+    int iResult = DOCEV_OK;
+    if (SendInsertSheetRecords(hdc, &list) != DOCEV_OK) {
+        iResult = DOCEV_FAIL;
+    } else {
+        DWORD dwRecorded = 0;
+        if (!Ok(DocEscape(hdc, ESC_TAB_QUERY, 0, nullptr, 4, &dwRecorded)))
+            dwRecorded = 0;
+        if (!dwRecorded) {
+            DWORD n = static_cast<DWORD>(CountTabTextEntries(hdc, &list));
+            if (n > 0) {
+                DocEscape(hdc, ESC_TAB_ENTRIES, 4, &n, 0, nullptr);
+                RecordTabTexts(hdc, &list);
+            }
+            DocEscape(hdc, ESC_TAB_RECORDED, 0, nullptr, 0, nullptr);
+        }
     }
-    DocEscape(hdc, ESC_TAB_RECORDED, 0, nullptr, 0, nullptr);
-    return DOCEV_OK;
+    FreeInterSheetItems(&list.items);
+    return iResult;
 }
 
 int DocEventConfirmOutput(HANDLE hPrinter, HDC hdc, WORD wEvent, ULONG cbIn, PVOID pvIn, ULONG cbOut, PVOID pvOut)

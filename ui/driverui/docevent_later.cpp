@@ -2,13 +2,14 @@
 // of the document-event chain (see docevent_later.h).
 //
 // Built here: the STARTDOC font substitution, the send-date computation and
-// its two senders. The form prompt and the watermark drawing are in
-// pagehooks.cpp. The cover-sheet fax job and the tab-text drawing are not in
-// this library yet; their entry points do what a job without a cover sheet
-// or index paper needs and say so below.
+// its two senders, and the heading text of index paper. The form prompt and
+// the watermark drawing are in pagehooks.cpp; the cover-sheet fax job is in
+// faxjob.cpp.
 #include "ui/driverui/docevent_later.h"
 
 #include "ui/driverui/docevent.h"
+#include "ui/settings/fonthelp.h"
+#include "ui/settings/insertsheet.h"
 #include "ui/settings/listset.h"
 #include "ui/settings/profile.h"
 #include "ui/settings/regenv.h"
@@ -104,12 +105,30 @@ int DocEventPageHooks(HANDLE hPrinter, HDC hdc, WORD wEvent, ULONG cbIn, PVOID p
     return DOCEV_OK;
 }
 
-// Not in this library yet: the heading-text drawing of index paper. The
-// segment is recorded empty.
+// The heading text of an index-paper entry, drawn into the segment being
+// recorded. Pass 1 is played on portrait sheets, whose tab strip runs down
+// the long edge, so the pass number is the sample's vertical flag: 1 draws
+// the text turned, 2 upright. The entry's heading direction is the sample
+// kind and its alignment within the tab the placement. The record's texts
+// are copied with their terminators forced, as an entry from the store is
+// not trusted to carry them.
 BOOL DrawFontSample(HDC hdc, const BYTE* pEntry476, int iPass)
 {
-    (void)hdc, (void)pEntry476, (void)iPass;
-    return TRUE;
+    if (!hdc || !pEntry476)
+        return FALSE;
+    INSERTSHEET entry;
+    memcpy(&entry, pEntry476, sizeof(entry));
+    WCHAR szText[INSERTSHEET_TEXT_CCH];
+    WCHAR szFace[INSERTSHEET_FACE_CCH];
+    memcpy(szText, entry.szTabText, sizeof(szText));
+    memcpy(szFace, entry.szFace, sizeof(szFace));
+    szText[INSERTSHEET_TEXT_CCH - 1] = 0;
+    szFace[INSERTSHEET_FACE_CCH - 1] = 0;
+    // A heading with no text leaves the tab blank.
+    if (!szText[0])
+        return TRUE;
+    return DrawFontSample(hdc, iPass, szFace, entry.wFontSize, entry.wFontStyle, entry.wTabDirection,
+                          entry.wTabAlign, szText);
 }
 
 BOOL bIsLeapYear(int iYear)

@@ -5,9 +5,7 @@
 // substitution it sends at STARTDOC, the FONTSUBNODE wire record, and the
 // entry points the chain calls for form prompts, watermarks, fax cover jobs,
 // send times and tab texts. The form prompt and the watermark are drawn in
-// pagehooks.cpp (pagehooks.h). Where the tab-text drawing or the fax cover
-// job is not in this library yet, the entry point does what a job without
-// index paper and without a fax cover sheet needs.
+// pagehooks.cpp (pagehooks.h).
 #pragma once
 
 #include "platform/windows.h"
@@ -66,5 +64,7 @@ BOOL bIsLeapYear(int iYear);
 BOOL SendFaxSendTime(HDC hdc, int iHour, int iMinute);
 BOOL SendTimedJobDate(HDC hdc, int iHour, int iMinute);
 
-// Draws the heading text of an insert-sheet entry for recording pass 1 or 2.
+// Draws the heading text of an insert-sheet entry for recording pass 1
+// (portrait sheets: the text turned along the tab strip) or 2 (landscape
+// sheets: upright). TRUE when drawn or when the heading is empty.
 BOOL DrawFontSample(HDC hdc, const BYTE* pEntry476, int iPass);

@@ -18,12 +18,16 @@ const WCHAR kCountKey[] = u"Tempfile Count";
 const WCHAR kNameKey[] = u"Tempfile Name";
 const WORD kFeatureInterSheet = 4097;
 
+// How many times the insert-sheet lists were read from the store.
+DWORD g_dwInterSheetLoads = 0;
+
 // Loads the printer's insert-sheet lists and hands list iList to pfnUse.
 template <typename F>
 BOOL WithInterSheetList(LPCWSTR pszPrinter, int iList, F pfnUse)
 {
     if (!pszPrinter || iList < 1 || iList > INTERSHEET_LISTS)
         return FALSE;
+    ++g_dwInterSheetLoads;
     INTERSHEETLIST* pList = CreateInterSheetList();
     if (!pList || !pList->pLists) {
         FreeInterSheetList(&pList);
@@ -72,6 +76,51 @@ BOOL GetInterSheetItemEntry(LPCWSTR pszPrinter, int iList, int iEntry, BYTE* pEn
         return TRUE;
     });
 }
+
+BOOL LoadInterSheetItems(LPCWSTR pszPrinter, int iList, INTERSHEETITEMS* pOut)
+{
+    if (!pOut)
+        return FALSE;
+    memset(pOut, 0, sizeof(*pOut));
+    BOOL bOk = WithInterSheetList(pszPrinter, iList, [&](const INTERSHEETREC& r) {
+        // A count past the list's capacity is kept for the caller to refuse;
+        // only the entries the list holds are copied.
+        int n = r.sPageListNum < 0 ? 0 : r.sPageListNum;
+        pOut->n = n;
+        int nCopy = n > INTERSHEET_ENTRIES ? INTERSHEET_ENTRIES : n;
+        if (nCopy > 0 && r.pEntries) {
+            pOut->pEntries = static_cast<BYTE*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, nCopy * INSERTSHEET_BYTES));
+            if (!pOut->pEntries)
+                return FALSE;
+            memcpy(pOut->pEntries, r.pEntries, nCopy * INSERTSHEET_BYTES);
+        }
+        if (r.pTabBlock)
+            memcpy(pOut->adwPair, r.pTabBlock, INTERSHEET_TABBLOCK);
+        pOut->dwValue2 = static_cast<DWORD>(static_cast<LONG>(r.sMixplex));
+        return TRUE;
+    });
+    if (!bOk)
+        FreeInterSheetItems(pOut);
+    return bOk;
+}
+
+const BYTE* InterSheetItemAt(const INTERSHEETITEMS* p, int i)
+{
+    if (!p || !p->pEntries || i < 0 || i >= p->n || i >= INTERSHEET_ENTRIES)
+        return nullptr;
+    return p->pEntries + i * INSERTSHEET_BYTES;
+}
+
+void FreeInterSheetItems(INTERSHEETITEMS* p)
+{
+    if (!p)
+        return;
+    if (p->pEntries)
+        GlobalFree(p->pEntries);
+    memset(p, 0, sizeof(*p));
+}
+
+DWORD InterSheetListLoads() { return g_dwInterSheetLoads; }
 
 BOOL GetInterSheetItemPair(LPCWSTR pszPrinter, int iList, DWORD adwPair[2])
 {

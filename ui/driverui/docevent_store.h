@@ -28,6 +28,23 @@ BOOL GetInterSheetItemEntry(LPCWSTR pszPrinter, int iList, int iEntry, BYTE* pEn
 BOOL GetInterSheetItemPair(LPCWSTR pszPrinter, int iList, DWORD adwPair[2]);
 BOOL GetInterSheetItemValue2(LPCWSTR pszPrinter, int iList, DWORD* pdwValue);
 
+// List iList read from the store once: its entry count, its entries (at most
+// 128 kept, n x 476 bytes), its two tab values and its further value. FALSE,
+// and nothing held, when the lists cannot be loaded. FreeInterSheetItems
+// releases what it holds.
+struct INTERSHEETITEMS {
+    int n;
+    BYTE* pEntries;
+    DWORD adwPair[2];
+    DWORD dwValue2;
+};
+BOOL LoadInterSheetItems(LPCWSTR pszPrinter, int iList, INTERSHEETITEMS* pOut);
+// Entry i of a loaded list, null outside it.
+const BYTE* InterSheetItemAt(const INTERSHEETITEMS* p, int i);
+void FreeInterSheetItems(INTERSHEETITEMS* p);
+// How many times this library has read insert-sheet lists from the store.
+DWORD InterSheetListLoads();
+
 // The temporary-file list of the printer's fax jobs.
 DWORD GetFaxTempfileCount(LPCWSTR pszPrinter);
 BOOL SetFaxTempfileCount(LPCWSTR pszPrinter, DWORD dwCount);

@@ -476,6 +476,19 @@ int FormatCoverDate(const COVERCTX* c, LPWSTR psz)
     return lstrlenW(psz);
 }
 
+DWORD CoverFitPercent(LONG lWidth, LONG lLength, DWORD dwFrameW, DWORD dwFrameH)
+{
+    if (lWidth <= 0 || lLength <= 0 || dwFrameW == 0 || dwFrameH == 0)
+        return 100;
+    // 64-bit products: a damaged area never wraps into a large percentage.
+    long long llW = (long long)lWidth * 100 / dwFrameW;
+    long long llL = (long long)lLength * 100 / dwFrameH;
+    long long llFit = llW < llL ? llW : llL;
+    if (llFit >= 100)
+        return 100;
+    return llFit < 1 ? 1 : (DWORD)llFit;
+}
+
 DWORD CoverResolutionRatio(DWORD dwFrameW, DWORD dwResolution)
 {
     DWORD b = (dwFrameW * 100 + 127) / 254;

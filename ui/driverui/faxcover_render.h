@@ -77,6 +77,11 @@ struct COVERIMAGE {
     DWORD dwBitsOffset;
 };
 BOOL PlaceCoverImage(const COVERCTX* pCtx, const BYTE* pFile, DWORD cb, COVERIMAGE* pOut);
+// The percentage by which the designed sheet (dwFrameW x dwFrameH, 1/100 mm)
+// is drawn so that it fits a printable area of lWidth x lLength (1/100 mm):
+// 100 when it fits already (a larger page does not enlarge it) or the area
+// is unknown, else the largest whole percentage that fits, at least 1.
+DWORD CoverFitPercent(LONG lWidth, LONG lLength, DWORD dwFrameW, DWORD dwFrameH);
 // The device resolution against the 200 dpi a cover image is designed at,
 // in percent, for a frame width in 1/100 mm.
 DWORD CoverResolutionRatio(DWORD dwFrameW, DWORD dwResolution);

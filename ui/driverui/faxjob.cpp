@@ -113,10 +113,20 @@ static void FillCoverContext(COVERCTX* c, const DRVDEVMODE* pDrv, HDC hdc, const
     memcpy(c->abFlags, abFlags, sizeof(abFlags));
     c->hdc = hdc;
     c->dwResolution = pDrv->dm.dmYResolution > 0 ? (DWORD)pDrv->dm.dmYResolution : 600;
-    c->dwFitPercent = 100;
     BOOL bLandscape = !e.FaxCover_A4PFix && pDrv->dm.dmOrientation != 1;
     c->dwFrameW = bLandscape ? COVER_FRAME_H : COVER_FRAME_W;
     c->dwFrameH = bLandscape ? COVER_FRAME_W : COVER_FRAME_H;
+    // The sheet is designed for the printable area of A4; a smaller page
+    // gets it shrunk to fit, so that no part of it falls off the paper. The
+    // printable rectangle is kept upright; a landscape page turns it.
+    const RECTL& rcPrint = pDrv->ui.rcPrintMm;
+    LONG lPrintW = rcPrint.right - rcPrint.left, lPrintL = rcPrint.bottom - rcPrint.top;
+    if (pDrv->dm.dmOrientation != 1) {
+        LONG l = lPrintW;
+        lPrintW = lPrintL;
+        lPrintL = l;
+    }
+    c->dwFitPercent = CoverFitPercent(lPrintW, lPrintL, c->dwFrameW, c->dwFrameH);
     c->dwResRatio = CoverResolutionRatio(c->dwFrameW, c->dwResolution);
     c->pCover = pCover;
     if (pCover) {
@@ -147,11 +157,16 @@ int PrintCoverSheetPage(BYTE* pJobBlock, HDC hdc, const FAXWDEST* pDests, int cD
     WCHAR szPrinter[33] = {};
     lstrcpynW(szPrinter, (LPCWSTR)pDrv->dm.dmDeviceName, 33);
 
-    FAXCOVER* pCover = nullptr;
-    REGTREESET set = {};
-    BuildRegTreeTables(&set);
-    LoadFaxCover(&pCover, &set, szPrinter);
-    FreeRegTreeTables(&set);
+    // The user's cover sheet record, loaded into a record of its own; the
+    // defaults stand where nothing is stored.
+    FAXCOVER* pCover = AllocFaxCover();
+    if (pCover) {
+        SetFaxCoverDefaults(pCover);
+        REGTREESET set = {};
+        BuildRegTreeTables(&set);
+        LoadFaxCover(&pCover, &set, szPrinter);
+        FreeRegTreeTables(&set);
+    }
 
     // The cover page gets its own page set-up; the job's is put back after
     // it on every path that changed it.

@@ -325,7 +325,14 @@ int CreateSettingsObject(POPTIONDB pdb, UISETTINGS** ppObj, DEVMODEW* pdm, DWORD
 
     ResetParamObject(pObj, pdm);
     ResetInterSheetState(pObj);
-    LoadFaxDestinations(pdb, pObj, pdm, 0, nullptr);
+    // The destination state learns the driver folder and the phone-book
+    // path from the printer itself.
+    HANDLE hPrinter = nullptr;
+    if (pszPrinter && !OpenPrinterW((LPWSTR)pszPrinter, &hPrinter, nullptr))
+        hPrinter = nullptr;
+    LoadFaxDestinations(pdb, pObj, pdm, 0, hPrinter);
+    if (hPrinter)
+        ClosePrinter(hPrinter);
     BindAllParams(pdb, pObj, pdm);
 
     // The special parameters that the binding loop leaves.

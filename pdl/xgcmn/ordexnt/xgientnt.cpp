@@ -271,7 +271,7 @@ ULONG PdlDitherColor(PDEV* pPDev)
                                                                                   : DCR_SOLID;
 }
 
-void PdlFillDevCaps(PDEV* /*pPDev*/, const DEVMODEW* pdm, GDIINFO* pGdiInfo, DEVINFO* pDevInfo)
+void PdlFillDevCaps(PDEV* pPDev, const DEVMODEW* pdm, GDIINFO* pGdiInfo, DEVINFO* pDevInfo)
 {
     BOOL bOneBit = _bOneBitMode(pdm);
     if (pGdiInfo != nullptr) {
@@ -297,11 +297,22 @@ void PdlFillDevCaps(PDEV* /*pPDev*/, const DEVMODEW* pdm, GDIINFO* pGdiInfo, DEV
             pDevInfo->iDitherFormat = BMF_1BPP;
             pDevInfo->cxDither = 8;
             pDevInfo->cyDither = 8;
-            if (pDevInfo->hpalDefault != nullptr) {
-                EngDeletePalette(pDevInfo->hpalDefault);
-            }
+            // The black-and-white palette replaces the default one. The PDEV
+            // owns the default palette and deletes it at disable, so it must
+            // hold the replacement, never the handle deleted here. When no
+            // palette can be made the old one stays.
             ULONG aulColors[2] = {0x000000, 0xFFFFFF};
-            pDevInfo->hpalDefault = EngCreatePalette(PAL_INDEXED, 2, aulColors, 0, 0, 0);
+            HPALETTE hpalNew = EngCreatePalette(PAL_INDEXED, 2, aulColors, 0, 0, 0);
+            if (hpalNew != nullptr) {
+                HPALETTE hpalOld = pDevInfo->hpalDefault;
+                if (hpalOld != nullptr) {
+                    EngDeletePalette(hpalOld);
+                }
+                pDevInfo->hpalDefault = hpalNew;
+                if (pPDev != nullptr && hpalOld != nullptr && pPDev->hpal == hpalOld) {
+                    pPDev->hpal = hpalNew;
+                }
+            }
         }
     }
 }
