@@ -149,6 +149,24 @@ void _LinkRedraw(HWND hwnd, WORD wWhat)
 
 const PAGELINK kLink = {_LinkRefresh, _LinkReadControl, _LinkEnableControl, _LinkSelectCombo, _LinkRedraw};
 
+// Writes a setting's value into its control without refilling it.
+void _ShowValue(HWND hwnd, WORD wId)
+{
+    SHORT s = GetFeatureValue(wId);
+    switch (GetFeatureKind(wId)) {
+    case FK_LIST:
+        _LinkSelectCombo(hwnd, wId, s);
+        break;
+    case FK_CHECK:
+        CheckDlgButton(hwnd, wId, s ? BST_CHECKED : BST_UNCHECKED);
+        break;
+    case FK_NUMBER:
+    case FK_SPIN:
+        SetDlgItemInt(hwnd, wId, (UINT)(int)s, TRUE);
+        break;
+    }
+}
+
 // ---- Records ----
 
 UISETTINGS** _SettingsField(HWND hwnd, const PAGEDESC** ppDesc)
@@ -422,11 +440,17 @@ INT_PTR _OnCommand(HWND hwnd, const PAGEDESC* pDesc, UISETTINGS* pObj, WORD wId,
             return FALSE;
         break;
     case FK_NUMBER:
-    case FK_SPIN:
-        // A number takes effect when the user leaves its field.
+    case FK_SPIN: {
+        // A number takes effect when the user leaves its field, and only
+        // when it is another number.
         if (wCode != EN_KILLFOCUS)
             return FALSE;
+        SHORT sTyped = 0;
+        BindFeatureFields(pObj);
+        if (_LinkReadControl(hwnd, wId, (WORD)GetFeatureKind(wId), &sTyped) && sTyped == GetFeatureValue(wId))
+            return TRUE;
         break;
+    }
     default:
         return FALSE;
     }
@@ -655,6 +679,10 @@ INT_PTR PageOpenSubDialog(HWND hwnd, const SUBDLGOPEN* pOpen)
     if (pOpen->wDependency)
         SetDependencyState(pOpen->wDependency, dwDepState);
     if (r == IDOK) {
+        // The page control shows what the dialog left, so that the
+        // resolver reads it from there.
+        if (pOpen->wPageControl)
+            _ShowValue(hwnd, pOpen->wPageControl);
         if (pOpen->bCollectChanges)
             CollectPageChanges(pObj, pOpen->wTemplate);
         if (pOpen->wPageControl)
