@@ -11,10 +11,21 @@
 #include "ui/pages/pagehelpers.h"
 #include "ui/settings/regenv.h"
 #include "ui/settings/sheetstate.h"
+#include "ui/settings/strcache.h"
+
+#include <cstdlib>
 
 #include <string>
 
 namespace {
+
+std::string Narrow(LPCWSTR psz)
+{
+    std::string s;
+    for (; psz && *psz; ++psz)
+        s += *psz < 128 ? (char)*psz : '?';
+    return s;
+}
 
 struct HELPCALL {
     UINT uCommand;
@@ -260,6 +271,51 @@ TEST_F(OpenSheet, SubDialogOkKeepsAndCancelPutsBack)
         SetDependencyState(133, dwDepBefore);
         EXPECT_EQ(GetActivePageId(pObj), 100);
     }
+}
+
+// ---- The sheet's caption ----
+
+TEST(SheetCaption, PrintingPreferencesAndPropertiesTitles)
+{
+    LoadResourceDll();
+    struct Row {
+        const char16_t* pszParent;   // null: no parent window
+        BOOL bMatches;               // bCaptionMatchesParent
+        BOOL bLacksSuffix;           // what DetectSheetOrigin records on NT 5.x
+    } rows[] = {
+        {u"QX-730 \u5370\u5237\u8a2d\u5b9a", FALSE, FALSE},
+        {u"QX-730 \u30d7\u30ed\u30d1\u30c6\u30a3", FALSE, FALSE},
+        {u"QX-730 Properties", TRUE, TRUE},
+        {u"", TRUE, TRUE},
+        {nullptr, TRUE, TRUE},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.pszParent ? Narrow(r.pszParent) : "no parent");
+        HWND hParent = r.pszParent ? CreateWindowExW(0, u"STATIC", r.pszParent, WS_POPUP, 0, 0, 100, 50, nullptr,
+                                                     nullptr, nullptr, nullptr)
+                                   : nullptr;
+        HWND hChild = CreateWindowExW(0, u"STATIC", u"page", hParent ? WS_CHILD : WS_POPUP, 0, 0, 10, 10, hParent,
+                                      nullptr, nullptr, nullptr);
+        ASSERT_NE(hChild, nullptr);
+        EXPECT_EQ(bCaptionMatchesParent(hChild), r.bMatches);
+        UISETTINGS* pObj = (UISETTINGS*)calloc(1, sizeof(UISETTINGS));
+        PlatSetVersion(5, 1);
+        DetectSheetOrigin(hChild, pObj);
+        EXPECT_EQ(GetSheetState(pObj, UIS_STATE_TITLELACKSSUFFIX), (DWORD)r.bLacksSuffix);
+        // Other systems keep what the flag held.
+        PlatSetVersion(4, 0);
+        for (DWORD dwHeld : {0u, 1u}) {
+            SetSheetState(pObj, UIS_STATE_TITLELACKSSUFFIX, dwHeld);
+            DetectSheetOrigin(hChild, pObj);
+            EXPECT_EQ(GetSheetState(pObj, UIS_STATE_TITLELACKSSUFFIX), dwHeld);
+        }
+        PlatSetVersion(5, 1);
+        free(pObj);
+        DestroyWindow(hChild);
+        if (hParent)
+            DestroyWindow(hParent);
+    }
+    FreeResourceDll();
 }
 
 }  // namespace
