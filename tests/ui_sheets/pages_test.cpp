@@ -154,6 +154,54 @@ TEST_F(OpenSheet, HelpOfThePages)
     }
 }
 
+// ---- Refresh routing ----
+
+// A setting that the rules change on a page the user is not looking at is
+// only marked there; the page shows it when it is next activated. On the
+// page in front it shows at once.
+TEST_F(OpenSheet, ForcedChangesReachThePageInFrontAtOnceAndOthersLater)
+{
+    HWND hFinishing = Page(2);
+    HWND hSetup = Page(0);
+    HWND hList = GetDlgItem(hFinishing, 311);
+    BindFeatureFields(pObj);
+    const FVLHEADER* pList = GetFeatureListHeader(311);
+    ASSERT_NE(pList, nullptr);
+    auto shown = [&]() {
+        WCHAR sz[64] = {};
+        SendMessageW(hList, CB_GETLBTEXT, (WPARAM)SendMessageW(hList, CB_GETCURSEL, 0, 0), (LPARAM)sz);
+        WORD w = FindValueListText(pList, sz);
+        return w == POSITION_NONE ? (SHORT)-1 : GetValueListItem(pList, w)->sValue;
+    };
+    auto another = [&](SHORT sNot) {
+        for (int i = 0; i < pList->sCount; ++i)
+            if (GetValueListItem(pList, i)->sEnabled == VALUEITEM_ENABLED && GetValueListItem(pList, i)->sValue != sNot)
+                return GetValueListItem(pList, i)->sValue;
+        return sNot;
+    };
+    const SHORT sOld = GetFeatureValue(311);
+    ASSERT_EQ(shown(), sOld);
+    const SHORT sNew = another(sOld);
+    ASSERT_NE(sNew, sOld);
+
+    // Behind: marked, not shown.
+    SetFeatureValue(311, sNew);
+    UpdateFeatureControl(hSetup, 311, sNew);
+    EXPECT_NE(*PageRefreshMask(pObj, 300), 0u);
+    EXPECT_EQ(shown(), sOld);
+    // Activated: shown, and nothing is left to redraw.
+    Page(2);
+    EXPECT_EQ(shown(), sNew);
+    EXPECT_EQ(*PageRefreshMask(pObj, 300), 0u);
+
+    // In front: shown at once.
+    BindFeatureFields(pObj);
+    SetFeatureValue(311, sOld);
+    UpdateFeatureControl(hFinishing, 311, sOld);
+    EXPECT_EQ(shown(), sOld);
+    EXPECT_EQ(*PageRefreshMask(pObj, 300), 0u);
+}
+
 // ---- The Version page ----
 
 TEST_F(OpenSheet, VersionPageShowsTheDriverAndLooksRight)

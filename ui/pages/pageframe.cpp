@@ -407,7 +407,8 @@ LRESULT _OnNotify(HWND hwnd, const PAGEDESC* pDesc, UISETTINGS* pObj, const NMHD
     case PSN_APPLY:
         if (pDesc->pfnApply)
             pDesc->pfnApply(hwnd, pObj);
-        PageApplyTail(pObj);
+        // The device sheet's page keeps no per-user lists.
+        PageApplyTail(pObj, pDesc->wPageId != PAGE_OPTIONS);
         PageReportApplied(pObj);
         return PSNRET_NOERROR;
     case PSN_HELP: {
@@ -501,7 +502,10 @@ int PageMarkDirty(HWND hwnd, WORD wControl, SHORT sValue)
     if (!dwBits || !pMask)
         return 0;
     *pMask |= dwBits;
-    PageRefresh(hwnd);
+    // Only the page the user works on redraws now; the others catch up when
+    // they are next activated.
+    if (GetActivePageId(*pp) == pDesc->wPageId)
+        PageRefresh(hwnd);
     return (int)dwBits;
 }
 
@@ -552,13 +556,14 @@ void PageControlChanged(HWND hwnd, WORD wId)
     RefreshPreviews(hwnd, pObj);
 }
 
-void PageApplyTail(UISETTINGS* pObj)
+void PageApplyTail(UISETTINGS* pObj, BOOL bStoreProfile)
 {
     if (!pObj)
         return;
     CommitEditedSettings(pObj);
     CommitRecallOptions(pObj);
-    SaveUserProfileOnApply(pObj, 2);
+    if (bStoreProfile)
+        SaveUserProfileOnApply(pObj, 2);
     SetSheetState(pObj, UIS_STATE_APPLIED, 1);
 }
 
@@ -695,6 +700,7 @@ INT_PTR PageOpenSubDialog(HWND hwnd, const SUBDLGOPEN* pOpen)
             _LinkSelectCombo(hwnd, pOpen->wPageControl, GetFeatureValue(pOpen->wPageControl));
     }
     SetActivePageId(pObj, pDesc->wPageId);
+    PageRefresh(hwnd);
     RefreshPreviews(hwnd, pObj);
     return r;
 }

@@ -87,17 +87,19 @@ UISETTINGS* PageGetSettings(HWND hwnd);
 const PAGEDESC* PageGetDesc(HWND hwnd);
 
 // ---- Change cycle ----
-// Maps a control to the page's refresh bits, ORs them into its mask and
-// refreshes (when the page window exists). The value is passed through and
-// not read. Answers the bits set; 0 when the page has no record.
+// Maps a control to the page's refresh bits, ORs them into its mask and,
+// when the page is the active one, refreshes it (the others catch up at
+// their next activation). The value is passed through and not read.
+// Answers the bits set; 0 when the page has no record.
 int PageMarkDirty(HWND hwnd, WORD wControl, SHORT sValue);
 // Runs the page's Refresh (only what the mask asks for).
 void PageRefresh(HWND hwnd);
 // A user change of control wId: resolve, refresh, tell the sheet.
 void PageControlChanged(HWND hwnd, WORD wId);
 // The common apply tail: CommitEditedSettings, CommitRecallOptions,
-// SaveUserProfileOnApply(2), bSettingsApplied := 1.
-void PageApplyTail(UISETTINGS* pObj);
+// SaveUserProfileOnApply(2) (unless bStoreProfile is FALSE: the device
+// sheet's page), bSettingsApplied := 1.
+void PageApplyTail(UISETTINGS* pObj, BOOL bStoreProfile = TRUE);
 // Tells the sheet that a page applied: CPSFUNC_SET_RESULT with CPSUI_OK.
 void PageReportApplied(UISETTINGS* pObj);
 // PSM_CHANGED to the sheet.
