@@ -33,6 +33,10 @@ void IndexTabLoadTexts(UISETTINGS* pObj)
 {
 }
 
+void IndexTabCopyNames(DWORD dwReserved, UISETTINGS* pObj)
+{
+}
+
 LONG CheckUserPaperFitsSource(UISETTINGS* pObj)
 {
     return 1;

@@ -14,6 +14,10 @@ void ClampCopies(HWND hwnd, UISETTINGS* pObj);
 // outside the list itself, so both leave the list as it is.
 void IndexTabStoreTexts(UISETTINGS* pObj);
 void IndexTabLoadTexts(UISETTINGS* pObj);
+// Copies the tab-paper set names into the object's index-tab list when a
+// sheet opens. Until the insert-sheet page is built the list keeps the
+// names it was created with. dwReserved is not read.
+void IndexTabCopyNames(DWORD dwReserved, UISETTINGS* pObj);
 // Whether the recalled user papers fit the paper source: 1 fit (the least:
 // until the custom paper dialog is built every recalled paper is kept).
 LONG CheckUserPaperFitsSource(UISETTINGS* pObj);

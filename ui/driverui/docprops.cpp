@@ -4,9 +4,8 @@
 // Owns: BuildMergedDevmode, bMergeDevmode and the merge they share,
 // SetUserModeDriverValue, the bodies of DrvDocumentProperties,
 // DrvAdvancedDocumentProperties, the no-sheet path of
-// DrvDocumentPropertySheets with its spreadsheet pre-conversion, and the
-// sheet reasons that need no page (the pages and their records come with the
-// property sheets).
+// DrvDocumentPropertySheets with its spreadsheet pre-conversion; the sheets
+// themselves are propsheets.cpp's.
 //
 // The merge, in this order (later steps win):
 //   1. the built-in defaults (InitDefaultDevmode);
@@ -21,6 +20,7 @@
 
 #include "platform/windows.h"
 #include "ui/driverui/drvsettings.h"
+#include "ui/driverui/propsheets.h"
 
 #include <cstring>
 #include <new>
@@ -187,37 +187,6 @@ LONG _DocumentPropertiesNoSheet(PDOCUMENTPROPERTYHEADER pdph)
     return lResult;
 }
 
-// The sheet reasons that need no page record. Opening a sheet needs its
-// pages, which this build does not have: INIT fails and leaves nothing.
-LONG _SheetReason(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam, LPWSTR pszPrinterName)
-{
-    switch (pPSUIInfo->Reason) {
-    case PROPSHEETUI_REASON_GET_INFO: {
-        PPROPSHEETUI_INFO_HEADER pHeader = (PPROPSHEETUI_INFO_HEADER)lParam;
-        if (!pHeader)
-            return -1;
-        pHeader->Flags = PSUIHDRF_PROPTITLE;
-        pHeader->pTitle = pszPrinterName;
-        pHeader->hInst = DrvUiGetInstance();
-        pHeader->IconID = 64062;
-        return 1;
-    }
-    case PROPSHEETUI_REASON_DESTROY:
-        pPSUIInfo->UserData = 0;
-        return 1;
-    case PROPSHEETUI_REASON_SET_RESULT: {
-        PSETRESULT_INFO pResult = (PSETRESULT_INFO)lParam;
-        if (!pResult)
-            return -1;
-        pPSUIInfo->Result = (ULONG_PTR)pResult->Result;
-        return 1;
-    }
-    case PROPSHEETUI_REASON_INIT:
-    default:
-        return -1;
-    }
-}
-
 }  // namespace
 
 void FreeLockedGlobal(void* pv)
@@ -350,7 +319,7 @@ LONG RN_DrvDocumentPropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam)
     if (!pdph)
         return -1;
     SetUserModeDriverValue(pdph->hPrinter);
-    return _SheetReason(pPSUIInfo, lParam, pdph->pszPrinterName);
+    return DocumentSheetReason(pPSUIInfo, lParam, pdph);
 }
 
 LONG RN_DrvDevicePropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam)
@@ -362,7 +331,7 @@ LONG RN_DrvDevicePropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam)
     if (!pdph)
         return -1;
     SetUserModeDriverValue(pdph->hPrinter);
-    return _SheetReason(pPSUIInfo, lParam, pdph->pszPrinterName);
+    return DeviceSheetReason(pPSUIInfo, lParam, pdph);
 }
 
 LONG DocumentPropertySheetsEntry(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam)

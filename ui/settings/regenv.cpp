@@ -2,6 +2,7 @@
 // tests, number parsing, sibling file names and the thin platform wrappers.
 // The printer-data and spooler helpers are in printerenv.cpp.
 #include "ui/settings/regenv.h"
+#include "ui/settings/strcache.h"
 
 #include <climits>
 #include <cstring>
@@ -337,3 +338,26 @@ LONG OsRegSetValue(HKEY hKey, LPCWSTR pszValue, DWORD dwReserved, DWORD dwType, 
 }
 
 HKEY hkeyUserRoot() { return HKEY_CURRENT_USER; }
+
+// ---- Caption of the parent window ----
+
+namespace {
+
+bool _EndsWithText(LPCWSTR pszCaption, int nCaption, LPCWSTR pszText)
+{
+    int n = pszText ? lstrlenW(pszText) : 0;
+    return n > 0 && nCaption >= n && std::memcmp(pszCaption + nCaption - n, pszText, n * sizeof(WCHAR)) == 0;
+}
+
+}  // namespace
+
+BOOL bCaptionMatchesParent(HWND hwnd) {
+    HWND hParent = hwnd ? GetParent(hwnd) : nullptr;
+    if (!hParent) return TRUE;
+    WCHAR szCaption[260] = {};
+    int n = GetWindowTextW(hParent, szCaption, 260);
+    if (n <= 0) return TRUE;
+    if (_EndsWithText(szCaption, n, GetResString(31632)) || _EndsWithText(szCaption, n, GetResString(31633)))
+        return FALSE;
+    return TRUE;
+}

@@ -75,6 +75,11 @@ BOOL bFileCanOpen(LPCWSTR pszFile);
 
 BOOL bIsWindowsNT5();
 
+// FALSE when the caption of hwnd's parent ends with resource text 31632
+// (its 4 characters) or 31633 (its 5 characters); TRUE otherwise, also
+// without a parent or a caption.
+BOOL bCaptionMatchesParent(HWND hwnd);
+
 // Value type codes of bParseSignedNumber.
 #define PARSE_INT8 1
 #define PARSE_INT16 2

@@ -1,0 +1,46 @@
+// defaultpages.cpp: the procedures of the pages whose own handling is not
+// built yet. Each serves its template through the frame's own page (see
+// pageframe.h): the controls that edit settings follow them through the
+// change cycle, and the page applies, so OK works on every page. A page
+// that gets its own procedure replaces its line here.
+#include "ui/pages/pageframe.h"
+
+INT_PTR CALLBACK SetupPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultPageDlgProc(100, hwnd, uMsg, wParam, lParam);
+}
+
+INT_PTR CALLBACK CoverPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultPageDlgProc(200, hwnd, uMsg, wParam, lParam);
+}
+
+INT_PTR CALLBACK FinishingPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultPageDlgProc(300, hwnd, uMsg, wParam, lParam);
+}
+
+INT_PTR CALLBACK FormPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultPageDlgProc(400, hwnd, uMsg, wParam, lParam);
+}
+
+INT_PTR CALLBACK WatermarkPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultPageDlgProc(500, hwnd, uMsg, wParam, lParam);
+}
+
+INT_PTR CALLBACK ImagePageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultPageDlgProc(600, hwnd, uMsg, wParam, lParam);
+}
+
+INT_PTR CALLBACK FontPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultPageDlgProc(700, hwnd, uMsg, wParam, lParam);
+}
+
+INT_PTR CALLBACK OptionPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultPageDlgProc(800, hwnd, uMsg, wParam, lParam);
+}
