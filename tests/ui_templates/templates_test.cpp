@@ -170,12 +170,37 @@ INT_PTR CALLBACK BarePage(HWND, UINT msg, WPARAM, LPARAM)
     return msg == WM_INITDIALOG ? TRUE : FALSE;
 }
 
+// For the pictures a person looks at: owner-drawn buttons shown as framed
+// boxes with their ids, so the panes' places can be seen.
+INT_PTR CALLBACK FramingPage(HWND, UINT msg, WPARAM, LPARAM lParam)
+{
+    if (msg == WM_INITDIALOG)
+        return TRUE;
+    if (msg == WM_DRAWITEM) {
+        const DRAWITEMSTRUCT* d = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (d->CtlType != ODT_BUTTON)
+            return FALSE;
+        FrameRect(d->hDC, &d->rcItem, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        WCHAR text[64] = {};
+        GetWindowTextW(d->hwndItem, text, 64);
+        std::u16string s = text[0] ? std::u16string(text) : u"";
+        if (s.empty())
+            for (char c : std::to_string(d->CtlID))
+                s += static_cast<char16_t>(c);
+        RECT r = d->rcItem;
+        SetBkMode(d->hDC, TRANSPARENT);
+        DrawTextW(d->hDC, s.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 // A page created from its template inside a parent window, as the sheet
 // host creates it; destroyed with the object.
 struct SHOWNPAGE {
     HWND hParent = nullptr;
     HWND hPage = nullptr;
-    explicit SHOWNPAGE(int idTemplate)
+    explicit SHOWNPAGE(int idTemplate, DLGPROC pfnProc = BarePage)
     {
         // The sheet host registers the common controls before it shows a page.
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
@@ -192,7 +217,7 @@ struct SHOWNPAGE {
                                static_cast<const BYTE*>(static_cast<const void*>(pt)) + SizeofResource(h, r));
         DLGTEMPLATE* pc = reinterpret_cast<DLGTEMPLATE*>(copy.data());
         pc->style = (pc->style & ~(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME)) | WS_CHILD | DS_CONTROL;
-        hPage = CreateDialogIndirectParamW(h, pc, hParent, BarePage, 0);
+        hPage = CreateDialogIndirectParamW(h, pc, hParent, pfnProc, 0);
         if (!hPage)
             return;
         // The sheet is as large as its page, so a picture of it is the page.
@@ -440,8 +465,12 @@ TEST_P(PageTemplates, EveryCaptionIsAResourceTextAndFitsItsControl)
 TEST_P(PageTemplates, PicturesOfThePagesAreWritten)
 {
     const PAGE& p = GetParam();
-    SHOWNPAGE page(p.idTemplate);
+    SHOWNPAGE page(p.idTemplate, FramingPage);
     ASSERT_NE(page.hPage, nullptr);
+    // The places of the pictures the page paints itself show as frames.
+    for (HWND h : Children(page.hPage))
+        if (ClassOf(h) == u"Static" && TextOf(h).empty())
+            SetWindowLongW(h, GWL_STYLE, (GetWindowLongW(h, GWL_STYLE) & ~SS_TYPEMASK) | SS_GRAYFRAME);
     // A copy for a person to look at, outside the test root that is
     // thrown away.
     mkdir("/tmp/q730-pages", 0755);
