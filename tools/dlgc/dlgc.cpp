@@ -24,6 +24,7 @@
 // styles a resource compiler gives it. Errors name the file and line and
 // fail the build.
 #include "platform/user/winuser.h"
+#include "platform/comctl/commctrl.h"
 
 #include <cstdio>
 #include <cstring>
@@ -64,6 +65,11 @@ const std::map<std::string, DWORD> kStyles = {
     S(LBS_OWNERDRAWVARIABLE), S(LBS_HASSTRINGS), S(LBS_USETABSTOPS), S(LBS_NOINTEGRALHEIGHT),
     S(LBS_MULTICOLUMN), S(LBS_WANTKEYBOARDINPUT), S(LBS_EXTENDEDSEL), S(LBS_DISABLENOSCROLL), S(LBS_NOSEL),
     S(LBS_STANDARD), S(SBS_HORZ), S(SBS_VERT),
+    // Common controls: list views, up-downs and track bars of the pages.
+    S(LVS_REPORT), S(LVS_LIST), S(LVS_SINGLESEL), S(LVS_SHOWSELALWAYS), S(LVS_OWNERDRAWFIXED),
+    S(LVS_NOSORTHEADER), S(LVS_NOCOLUMNHEADER), S(UDS_WRAP), S(UDS_SETBUDDYINT), S(UDS_ALIGNRIGHT),
+    S(UDS_ALIGNLEFT), S(UDS_AUTOBUDDY), S(UDS_ARROWKEYS), S(UDS_HORZ), S(UDS_NOTHOUSANDS), S(TBS_AUTOTICKS),
+    S(TBS_VERT), S(TBS_HORZ), S(TBS_TOP), S(TBS_BOTTOM), S(TBS_BOTH), S(TBS_NOTICKS),
 };
 #undef S
 
