@@ -13,7 +13,7 @@ protected:
     void SetUp() override
     {
         SettingDlgTest::SetUp();
-        pObj->adwState[DLGSTATE_USERID_FIXED] = 0;
+        DlgStateWords(pObj)[DLGWORD_USERID_FIXED] = 0;
         StoreUserAuthInput(pObj, u"", u"");
     }
     std::u16string StoredUserId()
@@ -131,7 +131,7 @@ TEST_F(BoxSaveDlg, TypingIsFilteredPerField)
 TEST_F(BoxSaveDlg, CancelLeavesEverythingAndAFixedUserIdIsOnlyShown)
 {
     StoreUserAuthInput(pObj, u"42", u"pw1");
-    pObj->adwState[DLGSTATE_USERID_FIXED] = 1;
+    DlgStateWords(pObj)[DLGWORD_USERID_FIXED] = 1;
     SetActivePageId(pObj, IDD_BOXSAVE);
     HWND h = Open(IDD_BOXSAVE, BoxSaveDlgProc);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(h, IDC_USERID)));

@@ -21,7 +21,7 @@ protected:
         SetField(kUserId, u"1234");
         SetStoredPassword(u"pw1");
         SetParamEdited(pObj, kHide, 0);
-        pObj->adwState[DLGSTATE_USERID_FIXED] = 0;
+        DlgStateWords(pObj)[DLGWORD_USERID_FIXED] = 0;
     }
     HWND OpenUser() { return Open(IDD_USER_SETTINGS, UserAuthDlgProc, (LPARAM)pObj); }
     std::u16string ExpectedText(UINT uItem, UINT uHint)
@@ -201,7 +201,7 @@ TEST_F(UserAuthDialog, CancelLeavesEverythingAsItWas)
 
 TEST_F(UserAuthDialog, ConfidentialPrintShowsTheUserIdAndChecksTheStoredOne)
 {
-    pObj->adwState[DLGSTATE_USERID_FIXED] = 1;
+    DlgStateWords(pObj)[DLGWORD_USERID_FIXED] = 1;
     struct Row {
         const char16_t* storedId;
         const char16_t* shown;

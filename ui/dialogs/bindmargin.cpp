@@ -39,12 +39,12 @@ SHORT V(UISETTINGS* pObj, LPCWSTR k)
 
 DWORD& Dirty(UISETTINGS* pObj)
 {
-    return pObj->adwState[DLGSTATE_MARGIN_DIRTY];
+    return DlgStateWords(pObj)[DLGWORD_MARGIN_DIRTY];
 }
 
 DWORD& NoticePending(UISETTINGS* pObj)
 {
-    return pObj->adwState[DLGSTATE_MARGIN_NOTICE];
+    return DlgStateWords(pObj)[DLGWORD_MARGIN_NOTICE];
 }
 
 MARGINDLG* Block(HWND hDlg)

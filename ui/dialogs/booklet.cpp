@@ -27,7 +27,7 @@ const LPCWSTR kKeys[] = {u"lpBookletMode", u"Booklet_Check", u"lpBooklet2", u"En
 
 DWORD& Dirty(UISETTINGS* pObj)
 {
-    return pObj->adwState[DLGSTATE_BOOKLET_DIRTY];
+    return DlgStateWords(pObj)[DLGWORD_BOOKLET_DIRTY];
 }
 
 SHORT V(UISETTINGS* pObj, LPCWSTR k)

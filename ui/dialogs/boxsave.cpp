@@ -103,7 +103,7 @@ void Init(HWND hDlg, UISETTINGS* pObj)
     SetDlgItemTextW(hDlg, IDC_PASSWORD_MASKED, szPassword);
     SetDlgItemTextW(hDlg, IDC_PASSWORD_PLAIN, szPassword);
     SetDlgItemTextW(hDlg, IDC_USERID_STATIC, szUserId[0] ? szUserId : GetResString(21006));
-    bool bFixed = pObj->adwState[DLGSTATE_USERID_FIXED] == 1;
+    bool bFixed = DlgStateWords(pObj)[DLGWORD_USERID_FIXED] == 1;
     ShowEdit(hDlg, IDC_USERID_STATIC, bFixed);
     ShowEdit(hDlg, IDC_USERID, !bFixed);
 

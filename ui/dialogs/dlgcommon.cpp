@@ -12,6 +12,19 @@
 #include "ui/settings/uisettings.h"
 
 #include <cstdarg>
+#include <cstddef>
+
+// The dialogs' state words sit in the shared state below the preview
+// state and the working-file path (MAX_PATH characters) that end it, far
+// from the fax destinations and the constraint engine's state at its start.
+#define DLG_STATE_OFFSET (offsetof(UISETTINGS, trailer) - MAX_PATH * sizeof(WCHAR) - 1024 - DLG_STATE_WORDS * 4)
+static_assert(DLG_STATE_OFFSET % 4 == 0);
+static_assert(DLG_STATE_OFFSET >= offsetof(UISETTINGS, abShared) + 16384);
+
+DWORD* DlgStateWords(UISETTINGS* pObj)
+{
+    return pObj ? (DWORD*)((BYTE*)pObj + DLG_STATE_OFFSET) : nullptr;
+}
 
 // The block and the help hook are the sub-dialog frame's own.
 void* DlgAllocBlock(HWND hDlg, DWORD cb)

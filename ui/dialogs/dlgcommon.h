@@ -19,17 +19,21 @@
 
 struct UISETTINGS;
 
-// State words of the settings object (adwState) the setting dialogs own:
-// each dialog's refresh mask, and the binding margin dialog's pending
-// notice. Word 11 belongs to the job-owner check.
-#define DLGSTATE_OHP_DIRTY 4
-#define DLGSTATE_MARGIN_DIRTY 5
-#define DLGSTATE_BOOKLET_DIRTY 6
-#define DLGSTATE_PUNCH_DIRTY 7
-#define DLGSTATE_MARGIN_NOTICE 8
-// Set by the opener of the box save dialog: 1 the user ID is only shown,
-// 0 it may be edited.
-#define DLGSTATE_USERID_FIXED 9
+// State words the setting dialogs keep in the settings object: each
+// dialog's refresh mask, the binding margin dialog's pending notice, and the
+// user-ID-fixed flag that the opener of the user settings, confidential print
+// and box save dialogs sets (1 the user ID is only shown, 0 it may be
+// edited). They live in a block of their own in the object's shared state,
+// apart from the sheet's state words.
+#define DLGWORD_OHP_DIRTY 0
+#define DLGWORD_MARGIN_DIRTY 1
+#define DLGWORD_BOOKLET_DIRTY 2
+#define DLGWORD_PUNCH_DIRTY 3
+#define DLGWORD_MARGIN_NOTICE 4
+#define DLGWORD_USERID_FIXED 5
+#define DLG_STATE_WORDS 16
+// The block of DLG_STATE_WORDS words; null for a null object.
+DWORD* DlgStateWords(UISETTINGS* pObj);
 
 // The block of a dialog: allocated zero-filled, locked, kept in DWL_USER.
 void* DlgAllocBlock(HWND hDlg, DWORD cb);

@@ -27,7 +27,7 @@ struct OHPDLG {
 // The dirty word of dialog 2020: bit 0 radios and picture, bit 1 the tray.
 DWORD& Dirty(UISETTINGS* pObj)
 {
-    return pObj->adwState[DLGSTATE_OHP_DIRTY];
+    return DlgStateWords(pObj)[DLGWORD_OHP_DIRTY];
 }
 
 SHORT Kind(UISETTINGS* pObj)

@@ -10,7 +10,7 @@ namespace {
 
 DWORD& Dirty(UISETTINGS* pObj)
 {
-    return pObj->adwState[DLGSTATE_PUNCH_DIRTY];
+    return DlgStateWords(pObj)[DLGWORD_PUNCH_DIRTY];
 }
 
 SHORT Holes(UISETTINGS* pObj)

@@ -79,7 +79,7 @@ void _InitUserAuth(HWND hDlg, UISETTINGS* pObj)
     _Enable(hDlg, IDC_PASSWORD_HIDE, m.bSwitchEnabled);
     CheckDlgButton(hDlg, IDC_PASSWORD_HIDE, p->sHide == 1 ? BST_CHECKED : BST_UNCHECKED);
 
-    bool bFixed = pObj->adwState[DLGSTATE_USERID_FIXED] == 1;
+    bool bFixed = DlgStateWords(pObj)[DLGWORD_USERID_FIXED] == 1;
     _Show(hDlg, IDC_USERID_STATIC, bFixed);
     _Show(hDlg, IDC_USERID, !bFixed);
     p->bCleared = 0;

@@ -3,7 +3,7 @@
 // Owns: UserAuthDlgProc, the procedure of templates 1800 (user ID and
 // password) and 2000 (password under the user ID shown read-only). The
 // opener chooses the template and sets the user-ID-fixed flag of the
-// settings object (DLGSTATE_USERID_FIXED: 0 for 1800, 1 for 2000) before
+// settings object (DLGWORD_USERID_FIXED: 0 for 1800, 1 for 2000) before
 // it opens the dialog with the settings object as its parameter.
 //
 // Rules the callers rely on:
