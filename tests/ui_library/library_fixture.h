@@ -37,11 +37,12 @@ inline std::string Narrow(const std::u16string& s)
     return r;
 }
 
-// Where the pictures of the dialogs go for a person to look at.
+// Where the pictures of the dialogs go for a person to look at: the
+// folder named by $Q730_TEST_PNG_DIR, else /tmp.
 inline std::string PicturePath(const std::string& name)
 {
-    CreateDirectoryW(u"C:\\pictures", nullptr);
-    return TestRootFile("c/pictures/" + name + ".png");
+    const char* dir = getenv("Q730_TEST_PNG_DIR");
+    return std::string(dir && *dir ? dir : "/tmp") + "/" + name + ".png";
 }
 
 class LibraryTest : public testing::Test {
@@ -58,6 +59,8 @@ protected:
         std::vector<BYTE> copy = dm;
         ASSERT_EQ(1, CreateSettingsObject(pdb, &pObj, (DEVMODEW*)copy.data(), 0, LibraryPrinter()));
         BindFeatureFields(pObj);
+        // The sheet holds the resource library while it is open.
+        LoadResourceDll();
         PlatMsgBoxReset();
         PlatScriptReset();
         PlatFileDlgReset();
@@ -71,6 +74,7 @@ protected:
             DestroyWindow(hwnd);
         DestroySettingsObject(&pObj);
         CloseOptionDb(pdb);
+        FreeResourceDll();
         PlatMsgBoxReset();
         PlatScriptReset();
         PlatFileDlgReset();

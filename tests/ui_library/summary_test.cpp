@@ -17,6 +17,17 @@ const WORD kParamMediaSize = 3;         // feature 111
 
 class Summary : public SettingsFileTest {
 protected:
+    void SetUp() override
+    {
+        SettingsFileTest::SetUp();
+        LoadResourceDll();
+        ASSERT_FALSE(Res(20000).empty());
+    }
+    void TearDown() override
+    {
+        SettingsFileTest::TearDown();
+        FreeResourceDll();
+    }
     std::u16string Tab(UISETTINGS* p, int iTab)
     {
         std::u16string buf(SUMMARY_CCH, u'\0');

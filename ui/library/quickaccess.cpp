@@ -206,14 +206,19 @@ BOOL ShowSaveRecallMenu(HWND hPage, UISETTINGS* pSettings, int idButton)
         g_bSuppressNext = FALSE;
         return FALSE;
     }
+    // The menu's texts and pictures come from the resource library.
+    LoadResourceDll();
     HMENU hMenu = BuildSaveRecallMenu(pSettings);
-    if (!hMenu)
+    if (!hMenu) {
+        FreeResourceDll();
         return FALSE;
+    }
     HWND hButton = GetDlgItem(hPage, idButton);
     RECT rc = {};
     GetWindowRect(hButton, &rc);
     TrackPopupMenu(hMenu, TPM_CENTERALIGN, (rc.left + rc.right) / 2, rc.bottom + 2, 0, hPage, nullptr);
     DestroyMenu(hMenu);
+    FreeResourceDll();
     POINT pt = {};
     GetCursorPos(&pt);
     if (hButton && WindowFromPoint(pt) == hButton)
@@ -337,6 +342,7 @@ INT_PTR CALLBACK RecallDetailDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM
     DETAILDATA* d = (DETAILDATA*)GetWindowLongPtrW(hDlg, DWLP_USER);
     switch (uMsg) {
     case WM_INITDIALOG: {
+        LoadResourceDll();
         UISETTINGS* pSettings = (UISETTINGS*)lParam;
         HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DETAILDATA));
         d = h ? (DETAILDATA*)GlobalLock(h) : nullptr;
@@ -416,6 +422,9 @@ INT_PTR CALLBACK RecallDetailDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM
         ShowDriverHelp((HWND)wParam, szPath, HELP_CONTEXTMENU, (ULONG_PTR)GetHelpTable());
         return TRUE;
     }
+    case WM_DESTROY:
+        FreeResourceDll();
+        return FALSE;
     }
     return FALSE;
 }

@@ -766,6 +766,10 @@ BOOL _CommonMessage(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam, USETDLGD
         }
         return FALSE;
     }
+    case WM_DESTROY:
+        // The use of the resource library taken at WM_INITDIALOG.
+        FreeResourceDll();
+        return FALSE;
     case WM_VSCROLL:
         if (d)
             RefreshSummaryPreviews(hDlg, d->pShown);
@@ -1002,6 +1006,7 @@ INT_PTR CALLBACK SaveSettingsDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM
         return r;
     switch (uMsg) {
     case WM_INITDIALOG:
+        LoadResourceDll();
         if (InitSaveDialog(hDlg, (UISETTINGS*)lParam)) {
             d = _Data(hDlg);
             if (d->pLib && d->pLib->cEntries >= USET_MAX_ENTRIES) {
@@ -1063,6 +1068,7 @@ INT_PTR CALLBACK RecallSettingsDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPAR
         return r;
     switch (uMsg) {
     case WM_INITDIALOG:
+        LoadResourceDll();
         if (InitRecallDialog(hDlg, (UISETTINGS*)lParam)) {
             d = _Data(hDlg);
             if (_Count(d) == 0) {
@@ -1130,6 +1136,7 @@ INT_PTR CALLBACK OrganizeLibraryDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPA
         return r;
     switch (uMsg) {
     case WM_INITDIALOG:
+        LoadResourceDll();
         InitOrganizeDialog(hDlg, (UISETTINGS*)lParam);
         return TRUE;
     case WM_COMMAND: {
