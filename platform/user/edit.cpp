@@ -126,6 +126,56 @@ void PaintEdit(HWND hwnd, HDC hdc)
     GetTextMetricsW(hdc, &tm);
     UINT lo, hi;
     SelRange(e, &lo, &hi);
+    if ((w->dwStyle & ES_MULTILINE) && !e->aTabStops.empty()) {
+        // Tab stops set with EM_SETTABSTOPS are in dialog template units (a
+        // quarter of the font's average character width); past the last one
+        // the stops go on at the last interval.
+        int cxAvg = tm.tmAveCharWidth > 0 ? tm.tmAveCharWidth : 6;
+        std::vector<int> stops;
+        for (int s : e->aTabStops)
+            stops.push_back(s * cxAvg / 4);
+        int step = stops.size() > 1 ? stops.back() - stops[stops.size() - 2] : stops.back();
+        if (step <= 0)
+            step = cxAvg * 8;
+        int y = rt.top;
+        size_t i = 0;
+        while (i <= text.size() && y < rt.bottom) {
+            size_t end = text.find(u'\n', i);
+            std::u16string line = text.substr(i, end == std::u16string::npos ? std::u16string::npos : end - i);
+            if (!line.empty() && line.back() == u'\r')
+                line.pop_back();
+            int x = 0;
+            size_t k = 0;
+            while (k <= line.size()) {
+                size_t tab = line.find(u'\t', k);
+                std::u16string seg = line.substr(k, tab == std::u16string::npos ? std::u16string::npos : tab - k);
+                SIZE sz = {0, 0};
+                if (!seg.empty()) {
+                    ExtTextOutW(hdc, rt.left + x, y, ETO_CLIPPED, &rt, seg.c_str(), static_cast<UINT>(seg.size()),
+                                nullptr);
+                    GetTextExtentPoint32W(hdc, seg.c_str(), static_cast<int>(seg.size()), &sz);
+                }
+                x += sz.cx;
+                if (tab == std::u16string::npos)
+                    break;
+                int next = -1;
+                for (int s : stops)
+                    if (s > x) {
+                        next = s;
+                        break;
+                    }
+                if (next < 0)
+                    next = stops.back() + ((x - stops.back()) / step + 1) * step;
+                x = next;
+                k = tab + 1;
+            }
+            y += tm.tmHeight > 0 ? tm.tmHeight : 12;
+            if (end == std::u16string::npos)
+                break;
+            i = end + 1;
+        }
+        return;
+    }
     if (w->dwStyle & ES_MULTILINE) {
         DrawTextW(hdc, text.c_str(), -1, &rt, DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL);
         return;

@@ -24,9 +24,10 @@ struct PREVIEWSTATE {
     WORD wReserved;
 };
 
-// The state sits at the end of the shared area, clear of the fax
-// destinations at its start.
-#define PREVIEW_STATE_OFFSET (offsetof(UISETTINGS, trailer) - 512)
+// The state sits near the end of the shared area, clear of the fax
+// destinations at its start and of the working-file path (MAX_PATH
+// characters) just before the trailer.
+#define PREVIEW_STATE_OFFSET (offsetof(UISETTINGS, trailer) - MAX_PATH * sizeof(WCHAR) - 512)
 static_assert(PREVIEW_STATE_OFFSET % 4 == 0);
 static_assert(sizeof(PREVIEWSTATE) <= 512);
 static_assert(PREVIEW_STATE_OFFSET >= FAXDEST_STATE_OFFSET + sizeof(FAXDESTSTATE));

@@ -1,0 +1,143 @@
+// Pictures of the library dialogs and of the Save/Recall menu, written for
+// a person to look at, with what must show in them.
+#include "tests/ui_library/library_fixture.h"
+
+namespace {
+
+class Pictures : public LibraryTest {
+protected:
+    HWND Open(int id, DLGPROC proc)
+    {
+        HWND h = CreateDialogParamW(GetLibraryDialogModule(), MAKEINTRESOURCEW(id), hwnd, proc, (LPARAM)pObj);
+        if (h)
+            ShowWindow(h, SW_SHOW);
+        return h;
+    }
+    void Close(HWND h)
+    {
+        if (IsWindow(h))
+            SendMessageW(h, WM_COMMAND, IDCANCEL, 0);
+        if (IsWindow(h))
+            DestroyWindow(h);
+    }
+    std::u16string Text(HWND h, int id)
+    {
+        WCHAR sz[4096] = {};
+        GetDlgItemTextW(h, id, sz, 4096);
+        return sz;
+    }
+};
+
+TEST_F(Pictures, LibraryDialogs)
+{
+    Set(103, 2);
+    AddEntry(u"Monthly report", u"Sales figures by region");
+    AddEntry(u"Draft");
+    struct Case {
+        int id;
+        DLGPROC proc;
+        const char* name;
+        int idEdit;
+        int idName;
+    } cases[] = {
+        {IDD_USET_SAVE, SaveSettingsDlgProc, "uset_save", IDC_SUMMARY_SAVE_EDIT, 0},
+        {IDD_USET_RECALL, RecallSettingsDlgProc, "uset_recall", IDC_SUMMARY_RECALL_EDIT, IDC_RECALL_NAME},
+        {IDD_USET_ORGANIZE, OrganizeLibraryDlgProc, "uset_organize", IDC_SUMMARY_ORGANIZE_EDIT, IDC_ORG_NAME},
+    };
+    for (const Case& c : cases) {
+        HWND h = Open(c.id, c.proc);
+        ASSERT_NE(nullptr, h) << c.name;
+        // The summary shows the first tab, the list both entries.
+        EXPECT_EQ(0u, Text(h, c.idEdit).find(Res(20000))) << c.name;
+        if (getenv("Q730_DUMP_SUMMARY"))
+            printf("%s\n", Narrow(Text(h, c.idEdit)).c_str());
+        EXPECT_EQ(2, SendDlgItemMessageW(h, c.id + 3, LB_GETCOUNT, 0, 0)) << c.name;
+        if (c.idName)
+            EXPECT_EQ(u"Monthly report", Text(h, c.idName)) << c.name;
+        EXPECT_TRUE(PlatWriteWindowPng(h, PicturePath(c.name).c_str()));
+        // The device tab.
+        EXPECT_TRUE(PlatScriptPickTab(h, c.id == IDD_USET_SAVE ? 2700 : c.id == IDD_USET_RECALL ? 2702 : 2704,
+                                      nullptr, nullptr, 6))
+            << Narrow(PlatScriptError());
+        EXPECT_TRUE(PlatWriteWindowPng(h, PicturePath(std::string(c.name) + "_tab6").c_str()));
+        Close(h);
+    }
+    HWND h = CreateDialogParamW(GetLibraryDialogModule(), MAKEINTRESOURCEW(IDD_USET_DETAIL), hwnd,
+                                RecallDetailDlgProc, (LPARAM)pObj);
+    ASSERT_NE(nullptr, h);
+    EXPECT_TRUE(PlatWriteWindowPng(h, PicturePath("uset_detail").c_str()));
+    Close(h);
+}
+
+// The menu's items drawn one under another as the pop-up shows them.
+LRESULT CALLBACK MenuPictureProc(HWND h, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(h, &ps);
+        HMENU hMenu = (HMENU)GetWindowLongPtrW(h, GWLP_USERDATA);
+        RECT rcAll;
+        GetClientRect(h, &rcAll);
+        FillRect(hdc, &rcAll, GetSysColorBrush(COLOR_MENU));
+        int y = 0;
+        for (int i = 0; i < GetMenuItemCount(hMenu); ++i) {
+            MENUITEMINFOW mii = {sizeof(mii)};
+            mii.fMask = MIIM_ID | MIIM_DATA | MIIM_FTYPE | MIIM_STATE;
+            GetMenuItemInfoW(hMenu, i, TRUE, &mii);
+            if (mii.fType & MFT_SEPARATOR) {
+                RECT rc = {2, y + 3, rcAll.right - 2, y + 4};
+                FillRect(hdc, &rc, GetSysColorBrush(COLOR_BTNSHADOW));
+                y += 8;
+                continue;
+            }
+            DRAWITEMSTRUCT dis = {};
+            dis.CtlType = ODT_MENU;
+            dis.itemID = mii.wID;
+            dis.itemState = i == 7 ? ODS_SELECTED : 0;
+            dis.hDC = hdc;
+            dis.rcItem = {0, y, rcAll.right, y + 20};
+            dis.itemData = mii.dwItemData;
+            DrawSaveRecallMenuItem(&dis);
+            y += 20;
+        }
+        EndPaint(h, &ps);
+        return 0;
+    }
+    return DefWindowProcW(h, uMsg, wParam, lParam);
+}
+
+TEST_F(Pictures, SaveRecallMenu)
+{
+    AddEntry(u"Monthly report");
+    AddEntry(u"Draft");
+    HMENU hMenu = BuildSaveRecallMenu(pObj);
+    ASSERT_NE(nullptr, hMenu);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = MenuPictureProc;
+    wc.lpszClassName = u"Q730MenuPicture";
+    RegisterClassW(&wc);
+    int cx = 0, cy = 0;
+    for (int i = 0; i < GetMenuItemCount(hMenu); ++i) {
+        MENUITEMINFOW mii = {sizeof(mii)};
+        mii.fMask = MIIM_ID | MIIM_DATA | MIIM_FTYPE;
+        GetMenuItemInfoW(hMenu, i, TRUE, &mii);
+        if (mii.fType & MFT_SEPARATOR) {
+            cy += 8;
+            continue;
+        }
+        MEASUREITEMSTRUCT mis = {ODT_MENU, 0, mii.wID, 0, 0, mii.dwItemData};
+        ASSERT_TRUE(MeasureSaveRecallMenuItem(hwnd, &mis));
+        EXPECT_EQ(20u, mis.itemHeight);
+        cx = std::max(cx, (int)mis.itemWidth + 4);
+        cy += (int)mis.itemHeight;
+    }
+    HWND h = CreateWindowExW(0, u"Q730MenuPicture", u"", WS_POPUP | WS_BORDER | WS_VISIBLE, 10, 10, cx + 2, cy + 2,
+                             nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, h);
+    SetWindowLongPtrW(h, GWLP_USERDATA, (LONG_PTR)hMenu);
+    EXPECT_TRUE(PlatWriteWindowPng(h, PicturePath("uset_menu").c_str()));
+    DestroyWindow(h);
+    DestroyMenu(hMenu);
+}
+
+}  // namespace
