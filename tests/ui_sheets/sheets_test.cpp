@@ -156,6 +156,48 @@ TEST_F(Sheets, InitOpensOrLeavesNothing)
     }
 }
 
+// Whichever allocation of INIT fails, the sheet either opens or answers -1
+// and leaves no page and no block behind.
+TEST_F(Sheets, InitSurvivesEveryFailedAllocation)
+{
+    for (BOOL bDevice : {FALSE, TRUE}) {
+        SCOPED_TRACE(bDevice ? "device" : "document");
+        DOCUMENTPROPERTYHEADER doc = DocHeader(printer.h, DM_COPY);
+        DEVICEPROPERTYHEADER dev = DevHeader(printer.h, 0);
+        auto open = [&](LONG nFail, LONG* pcAllocs) {
+            FAKEHOST host;
+            InitFakeHost(&host, bDevice ? DeviceBody : DocumentBody, bDevice ? (LPARAM)&dev : (LPARAM)&doc);
+            LONG lBlocks = PlatGlobalLiveBlocks();
+            LONG cBefore = PlatAllocationCalls();
+            PlatFailAllocation(nFail);
+            LONG l = CallReason(&host, PROPSHEETUI_REASON_INIT, host.info.lParamInit);
+            PlatFailAllocation(0);
+            if (pcAllocs)
+                *pcAllocs = PlatAllocationCalls() - cBefore;
+            if (l == 1) {
+                EXPECT_NE(SheetOf(&host), nullptr);
+                EXPECT_EQ(CallReason(&host, PROPSHEETUI_REASON_DESTROY, 1), 1);
+            } else {
+                EXPECT_EQ(l, -1) << "allocation " << nFail;
+                EXPECT_EQ(host.info.UserData, 0u);
+                EXPECT_TRUE(host.pages.empty()) << "allocation " << nFail;
+            }
+            DropPages(&host);
+            EXPECT_EQ(PlatGlobalLiveBlocks(), lBlocks) << "allocation " << nFail;
+            return l;
+        };
+        LONG cAllocs = 0;
+        ASSERT_EQ(open(0, &cAllocs), 1);
+        int cFailed = 0;
+        // Every one of the first hundred (the sheet's records, the merge,
+        // the settings object's blocks), then a sample of the rest.
+        for (LONG n = 1; n <= cAllocs; n += n < 100 ? 1 : 9)
+            cFailed += open(n, nullptr) != 1;
+        // The sheet's own blocks come first: failing them fails INIT.
+        EXPECT_GE(cFailed, 2);
+    }
+}
+
 TEST_F(Sheets, GetInfoNamesThePrinterAndTheIcon)
 {
     for (BOOL bDevice : {FALSE, TRUE}) {
@@ -463,6 +505,16 @@ TEST_F(Sheets, DeviceSheetStoresThePrintersDefaultOnOkOnly)
     std::vector<BYTE> after = StoredDefault(printer.h);
     EXPECT_EQ(after.size(), 2615u);
     EXPECT_NE(after, before);
+
+    // A printer that refuses the store keeps its default, and the sheet
+    // does not report OK.
+    PLATSCRIPTSTEP again[] = {Step(PSS_CHOOSE, 804, 0), Step(PSS_OK)};
+    ASSERT_TRUE(PlatScriptOnDialog(800, again, 2));
+    PlatDenyPrinterDataWrites(TRUE);
+    CommonPropertySheetUIW(NULL, HostDeviceBody, (LPARAM)&dev, &dwResult);
+    PlatDenyPrinterDataWrites(FALSE);
+    EXPECT_EQ(dwResult, (DWORD)CPSUI_CANCEL);
+    EXPECT_EQ(StoredDefault(printer.h), after);
 
     // Without permission OK stores nothing.
     DEVICEPROPERTYHEADER locked = DevHeader(printer.h, DPS_NOPERMISSION);
