@@ -3,9 +3,11 @@
 // library and printed on the tab of the inserted sheet.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 #include "platform/windows.h"
@@ -22,16 +24,38 @@ namespace {
 
 const char16_t kTabPrinter[] = u"QX-730 Index";
 
-// The characters that "txo" lines of the stream print, in order.
-std::string PrintedText(const std::string& out)
-{
+// The characters that "txo" lines of the stream print, in order, and how
+// many of them land on the tab strip of their sheet: the strip is the
+// rectangle the sheet clears ("rct"), a character's place is its position
+// from the origin in force ("org", millimetres at 600 dots an inch).
+struct PRINTED {
     std::string text;
-    size_t i = 0;
-    while ((i = out.find("\ntxo #", i)) != std::string::npos) {
-        i += 6;
-        text += static_cast<char>(std::stoi(out.substr(i, 2), nullptr, 16));
+    size_t nOnTab = 0;
+};
+PRINTED PrintedText(const std::string& out)
+{
+    PRINTED p;
+    double dOrgX = 0, dOrgY = 0;
+    long alStrip[4] = {0, 0, -1, -1};
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        double x = 0, y = 0;
+        long l = 0, t = 0, r = 0, b = 0;
+        unsigned uChar = 0;
+        if (sscanf(line.c_str(), "org %%%lf %%%lf;", &x, &y) == 2) {
+            dOrgX = x * 600 / 25.4;
+            dOrgY = y * 600 / 25.4;
+        } else if (sscanf(line.c_str(), "rct %ld %ld %ld %ld;", &l, &t, &r, &b) == 4) {
+            alStrip[0] = l, alStrip[1] = t, alStrip[2] = r, alStrip[3] = b;
+        } else if (sscanf(line.c_str(), "txo #%x %ld %ld;", &uChar, &l, &t) == 3) {
+            p.text += static_cast<char>(uChar);
+            double dx = dOrgX + l, dy = dOrgY + t;
+            if (dx >= alStrip[0] && dx <= alStrip[2] && dy >= alStrip[1] && dy <= alStrip[3])
+                ++p.nOnTab;
+        }
     }
-    return text;
+    return p;
 }
 
 // Stores list 1 of the printer's insert-sheet lists: one sheet inserted
@@ -58,6 +82,10 @@ void StoreIndexList(bool bIndex, const char16_t* pszHeading, WORD wDirection)
     e.wFontStyle = 1;
     e.wFontSize = 12;
     memcpy(r.pEntries, &e, sizeof(e));
+    // The list's tab paper: A4 index paper (key 1033) of five tabs, 10 mm
+    // from the top and the bottom, 2 mm apart, labels centred.
+    const BYTE abTab[8] = {0x09, 0x04, 5, 10, 10, 2, 2, 0};
+    memcpy(r.pTabBlock, abTab, sizeof(abTab));
     REGTREESET tables = {};
     BuildRegTreeTables(&tables);
     ASSERT_TRUE(RegTreeWalkList(pList, &tables, 4097, kTabPrinter, RTW_STORE));
@@ -119,8 +147,11 @@ TEST(IndexPaper, TheHeadingIsPrintedOnTheTab)
         std::string out;
         PrintInto(c.bIndex, c.pszHeading, c.wDirection, c.sOrientation, &out);
         ASSERT_FALSE(out.empty());
-        // The document's pages draw nothing: all the text is the tab's.
-        EXPECT_EQ(PrintedText(out), c.pszPrinted) << int(c.bIndex) << " " << c.wDirection;
+        // The document's pages draw nothing: all the text is the tab's, and
+        // every character of it lies on the tab strip.
+        PRINTED printed = PrintedText(out);
+        EXPECT_EQ(printed.text, c.pszPrinted) << int(c.bIndex) << " " << c.wDirection;
+        EXPECT_EQ(printed.nOnTab, printed.text.size()) << int(c.bIndex) << " " << c.wDirection;
     }
 }
 
