@@ -297,6 +297,35 @@ TEST_F(InsertSheets, TheStoreIsReadOncePerPage)
     }
 }
 
+TEST_F(InsertSheets, OneReadGivesWhatEachReaderGives)
+{
+    StoreList(5);
+    INTERSHEETITEMS items;
+    ASSERT_TRUE(LoadInterSheetItems(kDocPrinter, 1, &items));
+    int n = 0;
+    ASSERT_TRUE(GetInterSheetItemValue(kDocPrinter, 1, &n));
+    EXPECT_EQ(items.n, n);
+    for (int i = 0; i < n; ++i) {
+        BYTE abEntry[476];
+        ASSERT_TRUE(GetInterSheetItemEntry(kDocPrinter, 1, i, abEntry));
+        ASSERT_NE(InterSheetItemAt(&items, i), nullptr);
+        EXPECT_EQ(memcmp(InterSheetItemAt(&items, i), abEntry, 476), 0) << i;
+    }
+    EXPECT_EQ(InterSheetItemAt(&items, n), nullptr);
+    DWORD adwPair[2] = {1, 1}, dwValue2 = 7;
+    ASSERT_TRUE(GetInterSheetItemPair(kDocPrinter, 1, adwPair));
+    ASSERT_TRUE(GetInterSheetItemValue2(kDocPrinter, 1, &dwValue2));
+    EXPECT_EQ(items.adwPair[0], adwPair[0]);
+    EXPECT_EQ(items.adwPair[1], adwPair[1]);
+    EXPECT_EQ(items.dwValue2, dwValue2);
+    FreeInterSheetItems(&items);
+    EXPECT_EQ(items.pEntries, nullptr);
+    // Lists are numbered 1..10.
+    EXPECT_FALSE(LoadInterSheetItems(kDocPrinter, 0, &items));
+    EXPECT_FALSE(LoadInterSheetItems(kDocPrinter, 11, &items));
+    EXPECT_EQ(items.n, 0);
+}
+
 TEST_F(InsertSheets, NothingWhenTooManyOrNotTheFirstPage)
 {
     StoreList(129);  // a list the receiver cannot hold
