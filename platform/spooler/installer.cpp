@@ -22,8 +22,30 @@ const char* const k_aszDriverLibs[] = {"libQ730MVU3.so", "libQ730MVG3.so", "libQ
 
 // Copies a file through a temporary name, so that a library being loaded
 // elsewhere is replaced whole or not at all. The last error on failure.
+// Size and time of last write of a file; false when it is not there.
+bool _bFileStamp(const std::u16string& path, WIN32_FIND_DATAW* pData)
+{
+    HANDLE h = FindFirstFileW(path.c_str(), pData);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(h);
+    return !(pData->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A copy keeps the time of last write of its original, so a library whose
+// size and time both match was copied from this very build and is left as
+// it is: installing again on every run costs nothing then.
+bool _bSameLibrary(const std::u16string& from, const std::u16string& to)
+{
+    WIN32_FIND_DATAW a = {}, b = {};
+    return _bFileStamp(from, &a) && _bFileStamp(to, &b) && a.nFileSizeLow == b.nFileSizeLow &&
+           a.nFileSizeHigh == b.nFileSizeHigh && CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
 BOOL _CopyLibrary(const std::u16string& from, const std::u16string& to)
 {
+    if (_bSameLibrary(from, to))
+        return TRUE;
     std::string suffix = ".~inst" + std::to_string((unsigned)GetCurrentProcessId());
     std::u16string temp = to + std::u16string(suffix.begin(), suffix.end());
     if (!CopyFileW(from.c_str(), temp.c_str(), FALSE))

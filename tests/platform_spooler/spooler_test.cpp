@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -114,6 +116,28 @@ TEST_F(Spooler, InstallerPutsTheLibrariesInTheDriverFolder)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
     HANDLE h2 = nullptr;
     EXPECT_FALSE(OpenPrinterW((LPWSTR)u"Other", &h2, nullptr));
+}
+
+TEST_F(Spooler, InstallingAgainCopiesOnlyTheLibrariesThatChanged)
+{
+    std::string dir = PlatHostPath(u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3");
+    struct stat before[3], after[3];
+    const char* libs[] = {"libQ730MVU3.so", "libQ730MVG3.so", "libQ730MVT3.so"};
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(stat((dir + "/" + libs[i]).c_str(), &before[i]), 0);
+    // A new build of one library: different bytes, a later time.
+    WriteFile(libDir + "/libQ730MVG3.so", "library libQ730MVG3.so, rebuilt");
+    struct timespec times[2] = {{0, UTIME_OMIT}, {before[1].st_mtim.tv_sec + 10, 0}};
+    utimensat(AT_FDCWD, (libDir + "/libQ730MVG3.so").c_str(), times, 0);
+    ASSERT_TRUE(PlatInstallPrinter(u"QX-730 Office", W(port).c_str(), libDir.c_str()));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(stat((dir + "/" + libs[i]).c_str(), &after[i]), 0);
+    // The unchanged ones are the very files of the first install.
+    EXPECT_EQ(after[0].st_ino, before[0].st_ino);
+    EXPECT_EQ(after[2].st_ino, before[2].st_ino);
+    EXPECT_NE(after[1].st_ino, before[1].st_ino);
+    EXPECT_EQ(ReadFile(dir + "/libQ730MVG3.so"), "library libQ730MVG3.so, rebuilt");
+    EXPECT_EQ(Listing(dir).size(), 3u);
 }
 
 TEST_F(Spooler, OpenPrinterByNameWithoutRegardToCase)
