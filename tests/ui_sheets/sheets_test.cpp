@@ -354,6 +354,9 @@ TEST_F(Sheets, ChoosingAnItemRunsTheChangeCycle)
     EXPECT_EQ(GetActivePageId(pObj), 100);
     EXPECT_TRUE(IsWindowEnabled(hApply));
 
+    UpdateWindow(hSheet);
+    EXPECT_TRUE(PlatWriteWindowPng(hSheet, "/tmp/sheets_setup_changed.png"));
+
     HWND hFinishing = SelectPage(hSheet, 2);
     EXPECT_EQ(GetActivePageId(pObj), 300);
     WCHAR szShown[64] = {};
