@@ -1,9 +1,11 @@
 // subdlg.h: the frame every sub-dialog of the pages shares.
 //
-// Owns: SUBDLGDATA (the per-dialog block kept in DWL_USER), the decisions of
-// the shared edit filters (password and user ID), the texts of the three
-// input-error boxes, the masking rules of the password edits, and the OK
-// check and storage of the user settings and confidential print dialogs.
+// Owns: SUBDLGDATA (the per-dialog block kept in DWL_USER) with its
+// allocation and release, the help hook of the sub-dialogs, the shared edit
+// filters (password, job ID and user ID) and their decisions, the three
+// input-error boxes and their texts, the masking rules of the password
+// edits, and the OK check and storage of the user settings and
+// confidential print dialogs.
 // The password is stored in the inverted form of ScramblePassword, which
 // the document events own (one definition).
 //
@@ -12,6 +14,9 @@
 //     selection; the window procedures act on it (beep, swallow, pass).
 //  2. Stored user IDs and passwords always end within their 11 units.
 //  3. Message texts are built in bounded buffers.
+//  4. A dialog's block lives from WM_INITDIALOG to its end; the saved edit
+//     procedures are put back before it is freed, so no filter runs
+//     without it.
 #pragma once
 
 #include "platform/windows.h"
