@@ -1394,6 +1394,26 @@ POINTL PlatStrEnd(STROBJ* pstro)
     return ps ? ps->ptlEnd : POINTL{0, 0};
 }
 
+BOOL PlatStrOffset(STROBJ* pstro, LONG dx, LONG dy)
+{
+    std::lock_guard<std::recursive_mutex> guard(FontLock());
+    STRREAL* ps = LookupStr(pstro);
+    if (!ps || ps->pf->dAngle != 0)
+        return FALSE;
+    for (GLYPHPOS& gp : ps->gp) {
+        gp.ptl.x += dx;
+        gp.ptl.y += dy;
+    }
+    ps->ptlEnd.x += dx;
+    ps->ptlEnd.y += dy;
+    RECTL& r = ps->so.rclBkGround;
+    r.left += dx;
+    r.right += dx;
+    r.top += dy;
+    r.bottom += dy;
+    return TRUE;
+}
+
 LONG PlatFontLiveRealizations()
 {
     std::lock_guard<std::recursive_mutex> guard(FontLock());

@@ -366,6 +366,11 @@ void PlatStrDelete(STROBJ* pstro);
 void PlatStrSetBatch(STROBJ* pstro, ULONG cBatch);
 // The end point of the string's baseline (the origin after its last glyph).
 POINTL PlatStrEnd(STROBJ* pstro);
+// Moves a laid-out string of an unturned font by whole pixels: every
+// position, the end point and the background box, exactly as a layout at
+// the moved origin would give them. FALSE (nothing moved) for a turned font,
+// whose positions are rounded from fractions and must be laid out anew.
+BOOL PlatStrOffset(STROBJ* pstro, LONG dx, LONG dy);
 
 // Fonts realised and still in the cache, and glyph images rendered so far
 // (a cache hit renders nothing), for tests and benchmarks.

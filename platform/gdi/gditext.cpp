@@ -540,7 +540,10 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* prc, LPCWSTR p
     oy += dDown * cs;
     POINTL ptOrg = {ptRef.x + static_cast<LONG>(std::lround(ox)),
                     ptRef.y + static_cast<LONG>(std::lround(oy))};
-    if (ptOrg.x != ptRef.x || ptOrg.y != ptRef.y) {
+    // An unturned string only moves; a turned one is laid out again, since
+    // its positions are rounded from fractions of the new origin.
+    if ((ptOrg.x != ptRef.x || ptOrg.y != ptRef.y) &&
+        !PlatStrOffset(pstro, ptOrg.x - ptRef.x, ptOrg.y - ptRef.y)) {
         PlatStrDelete(pstro);
         pstro = PlatStrCreate(pfo, psz, c, pdx ? dx.data() : nullptr, bDxDy, bGlyphs, ptOrg);
         if (!pstro) {
@@ -548,8 +551,8 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* prc, LPCWSTR p
             PlatFontRelease(pfo);
             return FALSE;
         }
-        ptEnd = PlatStrEnd(pstro);
     }
+    ptEnd = PlatStrEnd(pstro);
 
     // The clip: the DC's clip on the surface, cut to the rectangle with
     // ETO_CLIPPED.
