@@ -1,6 +1,7 @@
 // features.cpp: the feature table, its accessors and binders, the
 // control-enable dependencies and the page links (see features.h).
 #include "ui/constraints/features.h"
+#include "ui/settings/sharedarea.h"
 
 #include "ui/constraints/resolver.h"
 
@@ -127,7 +128,7 @@ static void _EnsureCounted()
 // ---- Engine state in the settings object ----
 
 static const size_t kStateOffset = (FAXDEST_STATE_OFFSET + sizeof(FAXDESTSTATE) + 7) & ~(size_t)7;
-static_assert(kStateOffset + sizeof(CONSTRAINTSTATE) <= offsetof(UISETTINGS, trailer));
+static_assert(kStateOffset + sizeof(CONSTRAINTSTATE) <= SHARED_LOW_LIMIT);
 
 CONSTRAINTSTATE* GetConstraintState(UISETTINGS* pObj)
 {

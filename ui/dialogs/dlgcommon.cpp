@@ -1,6 +1,7 @@
 // dlgcommon.cpp: blocks, help, settings by key and list combos of the
 // setting dialogs. See dlgcommon.h.
 #include "ui/dialogs/dlgcommon.h"
+#include "ui/settings/sharedarea.h"
 #include "ui/dialogs/subdlg.h"
 
 #include "platform/windows.h"
@@ -17,7 +18,8 @@
 // The dialogs' state words sit in the shared state below the preview
 // state and the working-file path (MAX_PATH characters) that end it, far
 // from the fax destinations and the constraint engine's state at its start.
-#define DLG_STATE_OFFSET (offsetof(UISETTINGS, trailer) - MAX_PATH * sizeof(WCHAR) - 1024 - DLG_STATE_WORDS * 4)
+#define DLG_STATE_OFFSET SHARED_DIALOG_OFFSET
+static_assert(DLG_STATE_WORDS * 4 <= SHARED_DIALOG_BYTES);
 static_assert(DLG_STATE_OFFSET % 4 == 0);
 static_assert(DLG_STATE_OFFSET >= offsetof(UISETTINGS, abShared) + 16384);
 

@@ -1,5 +1,6 @@
 // preview.cpp: paper view, machine view and icon panel. See preview.h.
 #include "ui/dialogs/preview.h"
+#include "ui/settings/sharedarea.h"
 
 #include "platform/gdi/gdidraw.h"
 #include "platform/gdi/gditext.h"
@@ -27,9 +28,9 @@ struct PREVIEWSTATE {
 // The state sits near the end of the shared area, clear of the fax
 // destinations at its start and of the working-file path (MAX_PATH
 // characters) just before the trailer.
-#define PREVIEW_STATE_OFFSET (offsetof(UISETTINGS, trailer) - MAX_PATH * sizeof(WCHAR) - 512)
+#define PREVIEW_STATE_OFFSET SHARED_PREVIEW_OFFSET
 static_assert(PREVIEW_STATE_OFFSET % 4 == 0);
-static_assert(sizeof(PREVIEWSTATE) <= 512);
+static_assert(sizeof(PREVIEWSTATE) <= SHARED_PREVIEW_BYTES);
 static_assert(PREVIEW_STATE_OFFSET >= FAXDEST_STATE_OFFSET + sizeof(FAXDESTSTATE));
 
 PREVIEWSTATE* _State(UISETTINGS* pObj)

@@ -6,6 +6,7 @@
 // write-back on OK (the caller's DEVMODE for the document sheet, printer
 // data "RNOVA NT" for the device sheet). The pages are ui/pages'.
 #include "ui/driverui/propsheets.h"
+#include "ui/library/libstate.h"
 
 #include "platform/windows.h"
 #include "ui/constraints/features.h"
@@ -233,14 +234,12 @@ BOOL SetSheetEditable(SHEETCONTEXT* pCtx, DWORD dwPermission, BOOL bDevice)
 {
     if (!pCtx)
         return FALSE;
-    pCtx->bEditable = TRUE;
-    SetSheetState(pCtx->pSettings, UIS_STATE_EDITABLE, 1);
     BOOL bNoPermission = bDevice ? (dwPermission & DPS_NOPERMISSION) != 0 : (dwPermission & DM_NOPERMISSION) != 0;
-    if (!bNoPermission)
-        return FALSE;
-    pCtx->bEditable = FALSE;
-    SetSheetState(pCtx->pSettings, UIS_STATE_EDITABLE, 0);
-    return TRUE;
+    pCtx->bEditable = !bNoPermission;
+    SetSheetState(pCtx->pSettings, UIS_STATE_EDITABLE, pCtx->bEditable ? 1 : 0);
+    // The settings library's dialogs read the same answer.
+    SetLibrarySheetEditable(pCtx->pSettings, pCtx->bEditable);
+    return bNoPermission;
 }
 
 int AddPropertySheetPages(SHEETCONTEXT* pCtx, PPROPSHEETUI_INFO pInfo, BOOL bDevice)

@@ -1,5 +1,6 @@
 // libstate.cpp: what the settings library keeps inside a settings object.
 #include "ui/library/libstate.h"
+#include "ui/settings/sharedarea.h"
 
 #include "platform/spooler/winspool.h"
 #include "platform/windows.h"
@@ -31,8 +32,8 @@ const DWORD kReady = 0x504F4352;
 // The library's state sits below the preview state and the working-file
 // path at the end of the shared area, clear of the fax destinations and
 // the constraint engine's state at its start.
-const size_t kLibStateOffset = offsetof(UISETTINGS, trailer) - 520 - 512 - 128;
-static_assert(sizeof(LIBSTATE) <= 128);
+const size_t kLibStateOffset = SHARED_LIBRARY_OFFSET;
+static_assert(sizeof(LIBSTATE) <= SHARED_LIBRARY_BYTES);
 static_assert(kLibStateOffset % 4 == 0);
 static_assert(kLibStateOffset >= FAXDEST_STATE_OFFSET + sizeof(FAXDESTSTATE) + sizeof(CONSTRAINTSTATE) + 8);
 

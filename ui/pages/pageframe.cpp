@@ -7,18 +7,14 @@
 #include "ui/constraints/features.h"
 #include "ui/constraints/resolver.h"
 #include "ui/pages/pagehelpers.h"
+#include "ui/library/libstate.h"
+#include "ui/library/quickaccess.h"
 #include "ui/settings/listset.h"
 #include "ui/settings/paramobj.h"
 #include "ui/settings/sheetstate.h"
 
 #include <cstring>
 
-// The recall options of the settings library take part in every apply;
-// until the library provides them there is nothing to commit.
-__attribute__((weak)) void CommitRecallOptions(UISETTINGS* pObj)
-{
-    (void)pObj;
-}
 
 namespace {
 
@@ -427,6 +423,17 @@ INT_PTR _OnCommand(HWND hwnd, const PAGEDESC* pDesc, UISETTINGS* pObj, WORD wId,
 {
     if (pDesc->pfnCommand && pDesc->pfnCommand(hwnd, pObj, wId, wCode))
         return TRUE;
+    // An entry of the Save/Recall popup recalls a saved settings file; the
+    // rules then run over everything it changed.
+    if (pDesc->bChangeCycle && bIsLibraryMenuId(wId)) {
+        BindFeatureFields(pObj);
+        if (ApplyLibraryMenuEntry(hwnd, pObj, wId)) {
+            CollectChangedFeatures(pObj);
+            ResolveConstraintsAll(hwnd, pObj);
+            NotifySheetChanged(hwnd);
+        }
+        return TRUE;
+    }
     if (!pDesc->bChangeCycle || GetFeaturePage(wId) != pDesc->wPageId)
         return FALSE;
     switch (GetFeatureKind(wId)) {
@@ -769,6 +776,8 @@ INT_PTR PageFrameDlgProc(const PAGEDESC* pDesc, HWND hwnd, UINT uMsg, WPARAM wPa
         const DRAWITEMSTRUCT* pdis = (const DRAWITEMSTRUCT*)lParam;
         if (!pdis)
             return FALSE;
+        if (pdis->CtlType == ODT_MENU)
+            return DrawSaveRecallMenuItem(pdis);
         if (pDesc->wHiddenButton && pdis->CtlID == pDesc->wHiddenButton) {
             ShowPendingConflictReport(hwnd, pObj);
             return TRUE;
@@ -777,6 +786,8 @@ INT_PTR PageFrameDlgProc(const PAGEDESC* pDesc, HWND hwnd, UINT uMsg, WPARAM wPa
     }
     case WM_MEASUREITEM: {
         MEASUREITEMSTRUCT* pmis = (MEASUREITEMSTRUCT*)lParam;
+        if (pmis && pmis->CtlType == ODT_MENU)
+            return MeasureSaveRecallMenuItem(hwnd, pmis);
         if (pmis && pmis->CtlType == ODT_COMBOBOX) {
             pmis->itemHeight = 25;
             return TRUE;

@@ -1,5 +1,6 @@
 // setfile.cpp: settings files (see setfile.h).
 #include "ui/settings/setfile.h"
+#include "ui/settings/sharedarea.h"
 
 #include <cstring>
 
@@ -41,8 +42,8 @@ const UINT kStrAskUpdate2 = 25713;
 
 // The working file of a settings object lives at the end of its shared
 // state, just before the trailer, so clones and copies carry it along.
-const DWORD kWorkFileCch = MAX_PATH;
-const DWORD kWorkFileOffset = UIS_FIXED_SIZE - sizeof(UISETTRAILER) - kWorkFileCch * sizeof(WCHAR);
+const DWORD kWorkFileCch = SHARED_WORKFILE_CCH;
+const DWORD kWorkFileOffset = SHARED_WORKFILE_OFFSET;
 static_assert(kWorkFileOffset >= offsetof(UISETTINGS, abShared) + 2048);
 static_assert(kWorkFileOffset % 2 == 0);
 
