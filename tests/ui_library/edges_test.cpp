@@ -2,6 +2,7 @@
 // file dialogs, the default folder, an empty library, a sheet that may not
 // change settings, the Help buttons.
 #include "tests/ui_library/library_fixture.h"
+#include "ui/dialogs/preview.h"
 #include "ui/pages/pagehelpers.h"
 
 namespace {
@@ -223,6 +224,35 @@ TEST_F(Edges, HelpButtonsOpenTheirContexts)
         Close(h);
     }
     HelpSetEngines(nullptr, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Drawing the previews of the save dialog's copy must not touch the path of
+// its working file, which is deleted when the dialog ends.
+TEST_F(Edges, PreviewsKeepTheWorkingFileOfTheCopy)
+{
+    USETLIBRARY* p = CreateUserSettingsLibrary(nullptr, pObj);
+    ASSERT_NE(nullptr, p);
+    UISETTINGS* pCopy = CloneSettingsForSave(p, pObj);
+    ASSERT_NE(nullptr, pCopy);
+    std::u16string before = SettingsWorkFile(pCopy);
+    ASSERT_FALSE(before.empty());
+    HDC hdc = CreateCompatibleDC(nullptr);
+    HBITMAP hbm = CreateCompatibleBitmap(hdc, 140, 160);
+    HGDIOBJ hOld = SelectObject(hdc, hbm);
+    RECT rc = {0, 0, 138, 159};
+    PaintPaperView(hdc, &rc, pCopy);
+    PaintMachineView(hdc, &rc, pCopy, FALSE);
+    SelectObject(hdc, hOld);
+    DeleteObject(hbm);
+    DeleteDC(hdc);
+    EXPECT_EQ(before, std::u16string(SettingsWorkFile(pCopy)));
+    DiscardSettingsClone(p, &pCopy);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(before.c_str()));
+    DestroyUserSettingsLibrary(&p);
 }
 
 }  // namespace
