@@ -2,6 +2,8 @@
 // recall options and what a recall copies, and the organize dialog's
 // reorder, rename, delete and register.
 #include "tests/ui_library/library_fixture.h"
+#include "ui/settings/listset.h"
+#include "ui/settings/papertable.h"
 
 namespace {
 
@@ -125,6 +127,29 @@ TEST_F(Recall, LockedPrinterDataKeepsUserSizes)
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_DETAIL_WMARK)));
     SendMessageW(h, WM_COMMAND, IDCANCEL, 0);
     DestroyWindow(h);
+}
+
+// A recall with the printer's data locked leaves the user-defined sizes as
+// they are, even with their option set; unlocked, they come back.
+TEST_F(Recall, LockedPrinterDataRecallLeavesUserSizes)
+{
+    ASSERT_NE(nullptr, pObj->trailer.pListSet);
+    USERPAPERS* pPapers = pObj->trailer.pListSet->pUserPapers;
+    ASSERT_NE(nullptr, pPapers);
+    LONG lOld = pPapers->aSlot[0].lWidth;
+    pPapers->aSlot[0].lWidth = 7777;
+    AddEntry(u"Wide");
+    struct Case {
+        DWORD dwLock;
+        LONG lWidth;
+    } cases[] = {{1, lOld}, {0, 7777}};
+    for (const Case& c : cases) {
+        pPapers->aSlot[0].lWidth = lOld;
+        SetPrinterDataLock(pObj, c.dwLock);
+        ASSERT_EQ(1, GetRecallOptionValue(pObj, RO_UDPAPER));
+        EXPECT_TRUE(ApplyLibraryMenuEntry(hwnd, pObj, IDM_USET_ENTRY_OTHER));
+        EXPECT_EQ(c.lWidth, pObj->trailer.pListSet->pUserPapers->aSlot[0].lWidth) << c.dwLock;
+    }
 }
 
 // The recall options' block: each option in its byte.

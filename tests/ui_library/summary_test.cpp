@@ -9,8 +9,17 @@
 #include "ui/constraints/features.h"
 #include "ui/settings/papertable.h"
 #include "ui/settings/strcache.h"
+#include "ui/settings/wmlist.h"
 
 namespace {
+
+std::string Narrow(const std::u16string& s)
+{
+    std::string r;
+    for (char16_t c : s)
+        r += c < 128 ? (char)c : '?';
+    return r;
+}
 
 const WORD kParamSimpleFinishing = 61;  // feature 123
 const WORD kParamMediaSize = 3;         // feature 111
@@ -130,6 +139,30 @@ TEST_F(Summary, UserSizeLines)
     // A custom original size shows the user-size line on the Setup tab.
     SetParamEdited(pObj, kParamMediaSize, 513);
     EXPECT_NE(std::u16string::npos, Tab(pObj, 0).find(u"\r\n" + Res(20007) + u"\tMine (211 x 254mm)"));
+}
+
+// Lines a user reads on other tabs for settings that are switched on.
+TEST_F(Summary, FinishingAndWatermarkTabs)
+{
+    BindFeatureFields(pObj);
+    SetFeatureValue(301, 1);  // the finishing page's own settings
+    SetFeatureValue(310, 1);  // duplex
+    SetFeatureValue(501, 1);  // watermark
+    std::u16string finishing = Tab(pObj, 2);
+    BindFeatureFields(pObj);
+    std::u16string duplex = u"\r\n  " + Res(21450) + u"\t" + Res(21110) + u"\t" + S(GetValueName(311, GetFeatureValue(311)));
+    EXPECT_NE(std::u16string::npos, finishing.find(duplex)) << Narrow(finishing);
+    std::u16string watermark = Tab(pObj, 4);
+    EXPECT_EQ(0u, watermark.find(Res(20400) + u"\t" + Res(21110))) << Narrow(watermark);
+    WATERMARKLIST* wl = Lists()->pWatermark;
+    ASSERT_NE(nullptr, wl);
+    ASSERT_NE(nullptr, wl->pCurrent);
+    EXPECT_NE(std::u16string::npos, watermark.find(u"\r\n  " + Res(26414) + u"\t" + S(wl->pCurrent->szText)));
+    // The list under the rule names every watermark after the first slot.
+    size_t at = watermark.find(u"\r\n" + Res(26423));
+    ASSERT_NE(std::u16string::npos, at);
+    for (int i = 1; i < wl->sCount; ++i)
+        EXPECT_NE(std::u16string::npos, watermark.find(u"\r\n  " + S(wl->pRecords[i].szText), at)) << i;
 }
 
 TEST_F(Summary, TextNeverPassesItsBuffer)

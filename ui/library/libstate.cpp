@@ -115,7 +115,9 @@ void StoreRecallOptions(BYTE* pOptions, UISETTINGS* pObj)
         pOptions[kBytes[RO_UDPAPER]] = 0;
 }
 
-BOOL bCanWritePrinterData(HANDLE hPrinter)
+// The custom paper size dialog's helpers carry the same test; this one
+// gives way to theirs when both are linked.
+__attribute__((weak)) BOOL bCanWritePrinterData(HANDLE hPrinter)
 {
     if (!hPrinter)
         return FALSE;

@@ -747,6 +747,9 @@ int BuildTabSummary(LPWSTR pszBuf, UISETTINGS* pObj, int iTab)
     int n = WriteSummaryItems(pszBuf, pObj, pTable);
     RestoreDependencyStates(pCtrl, pDevOpt, pValue);
     FreeDependencyStates(&pCtrl, &pDevOpt, &pValue);
+    // The summarised object is often a copy that goes before the page
+    // reads again: the next reader binds afresh.
+    ForgetFeatureBinding(pObj);
     return n;
 }
 
@@ -856,6 +859,7 @@ void DrawSummaryPane(HWND hDlg, int idTab, const DRAWITEMSTRUCT* pDis, UISETTING
     }
     if (pDis->CtlID == IDC_PREVIEW_ICONS) {
         PaintSettingIconPanel(pDis->hDC, &pDis->rcItem, pObj);
+        ForgetFeatureBinding(pObj);
         return;
     }
     if (bMachineViewTab(hDlg, idTab)) {
@@ -864,4 +868,5 @@ void DrawSummaryPane(HWND hDlg, int idTab, const DRAWITEMSTRUCT* pDis, UISETTING
     } else {
         PaintPaperView(pDis->hDC, &pDis->rcItem, pObj);
     }
+    ForgetFeatureBinding(pObj);
 }
