@@ -180,7 +180,7 @@ void FreePageBuffer(PDEV* pPDev);
 BOOL InkTest(PDEV* pPDev, int nHook);                   // TRUE when the call puts ink
 BOOL DrawBlitBody(int nHook, SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco,
                   XLATEOBJ* pxlo, RECTL* prclDest, RECTL* prclSrc, POINTL* pptlSrc,
-                  BRUSHOBJ* pbo, POINTL* pptlBrush, ROP4 rop4);
+                  POINTL* pptlMask, BRUSHOBJ* pbo, POINTL* pptlBrush, ROP4 rop4);
 BOOL DrawTextBody(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* prclExtra,
                   RECTL* prclOpaque, BRUSHOBJ* pboFore, BRUSHOBJ* pboOpaque, POINTL* pptlOrg,
                   MIX mix);
