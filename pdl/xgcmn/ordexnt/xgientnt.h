@@ -30,6 +30,12 @@ BOOL PdlSuppressOutput(PDEV* pPDev);
 BOOL PdlNop(PDEV* pPDev);
 BOOL PdlSetPageFlag(PDEV* pPDev, DWORD dwValue);
 BOOL PdlClearPageFlag(PDEV* pPDev);
+// Drawing of the sheet itself (the N-up frame and separators) is bracketed
+// by these: it is no page's ink, so that blank-page skipping still leaves
+// off a sheet whose pages are all blank. Begin answers the page's ink state,
+// which End puts back.
+ULONG PdlBeginSheetDrawing(PDEV* pPDev);
+void PdlEndSheetDrawing(PDEV* pPDev, ULONG ulState);
 ULONG PdlEscape(PDEV* pPDev, ULONG iEsc, ULONG cjIn, PVOID pvIn);
 ULONG PdlDrawEscape(PDEV* pPDev);
 ULONG PdlGetGlyphMode(PDEV* pPDev);
