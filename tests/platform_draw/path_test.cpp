@@ -2,6 +2,8 @@
 // the fills and strokes the engine draws from them.
 #include "drawtest.h"
 
+#include "tests/common/pngdump.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -388,6 +390,7 @@ TEST_P(WideLines, TheWholeBandIsInkedAndNothingBeyondIt)
     la.iEndCap = c.iEndCap;
     std::memcpy(&la.elWidth.l, &c.width, 4);
     ASSERT_TRUE(EngStrokePath(bmp.pso, ppo, nullptr, nullptr, pbo, nullptr, &la, R2_COPYPEN));
+    TestDumpPng(bmp.pso, std::string("wideline_") + c.name);
 
     std::vector<std::pair<double, double>> line = Centreline(c);
     double h = c.width / 2;
