@@ -6,6 +6,7 @@
 #include "graphics/ddi/nup.h"
 
 #include "graphics/ddi/gendi.h"
+#include "graphics/ddi/pdlcalls.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -380,13 +381,16 @@ void DrawNupBorders(SURFOBJ* pso, PDEV* pPDev)
     DWORD n = GetNupBorderRects(pPDev, arc, 16);
     if (n == 0)
         return;
-    // The borders belong to the sheet, not to a page: drawn at full size.
+    // The borders belong to the sheet, not to a page: drawn at full size,
+    // and no ink of its pages (a sheet of blank pages stays blank).
     LONG lScale = pPDev->lNupScale, x = pPDev->xNupCell, y = pPDev->yNupCell;
     pPDev->lNupScale = 10000;
     pPDev->xNupCell = 0;
     pPDev->yNupCell = 0;
+    ULONG ulInk = PdlBeginSheetDrawing(pPDev);
     for (DWORD i = 0; i < n; i++)
         DrawBlackRect(pPDev, pso, &arc[i]);
+    PdlEndSheetDrawing(pPDev, ulInk);
     pPDev->lNupScale = lScale;
     pPDev->xNupCell = x;
     pPDev->yNupCell = y;

@@ -778,6 +778,9 @@ struct BANDREC {
     HSURF hsurfSrc = nullptr;       // a copy of its source
     std::vector<ULONG> aSrcPal;     // the source colours of its translation
     ULONG rop3 = 0;
+    void* pvCall = nullptr;         // a call another part of GDI draws (text)
+    PFN_GDIDRAWPLAY pfnPlay = nullptr;
+    PFN_GDIDRAWFREE pfnFree = nullptr;
 };
 
 // A copy of an engine bitmap, top row first.
@@ -848,6 +851,8 @@ void FreeBandRec(BANDREC* pr)
         EngDeleteSurface(pr->hsurfSrc);
     if (pr->brush.hsurfPattern)
         EngDeleteSurface(pr->brush.hsurfPattern);
+    if (pr->pvCall && pr->pfnFree)
+        pr->pfnFree(pr->pvCall);
     delete pr;
 }
 
@@ -902,6 +907,20 @@ BOOL KeepPath(DCSTATE* s, PATHOBJ* ppo, BOOL bFill, BOOL bStroke)
         FreeBandRec(pr);
         return FALSE;
     }
+    s->aPage.push_back(pr);
+    return TRUE;
+}
+
+BOOL KeepCall(DCSTATE* s, void* pv, PFN_GDIDRAWPLAY pfnPlay, PFN_GDIDRAWFREE pfnFree)
+{
+    BANDREC* pr = KeepState(s);
+    if (!pr) {
+        pfnFree(pv);
+        return FALSE;
+    }
+    pr->pvCall = pv;
+    pr->pfnPlay = pfnPlay;
+    pr->pfnFree = pfnFree;
     s->aPage.push_back(pr);
     return TRUE;
 }
@@ -1666,7 +1685,15 @@ void GdiDrawPlayBand(HDC hdc, POINTL ptlOrigin)
         for (const RECTL& r : pr->aClip)
             t.aClip.push_back(RECTL{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy});
         t.ppoClipPath = pr->ppoClipPath ? CopyPathMoved(pr->ppoClipPath, dx, dy) : nullptr;
-        if (!pr->bBlit) {
+        if (pr->pfnPlay) {
+            // Drawn by its owner, with the kept clip moved onto the band.
+            SURFOBJ* psoBand = PlatGdiLockDCSurface(hdc);
+            CLIPOBJ* pco = psoBand ? ClipForSurface(&t, psoBand) : nullptr;
+            if (pco)
+                pr->pfnPlay(hdc, pr->pvCall, POINTL{dx, dy}, pco);
+            if (psoBand)
+                PlatGdiUnlockDCSurface(psoBand);
+        } else if (!pr->bBlit) {
             PATHOBJ* ppo = CopyPathMoved(pr->ppo, dx, dy);
             if (ppo) {
                 DrawPath(hdc, &t, ppo, pr->bFill, pr->bStroke);
@@ -1694,6 +1721,23 @@ void GdiDrawPlayBand(HDC hdc, POINTL ptlOrigin)
         if (t.ppoClipPath)
             EngDeletePath(t.ppoClipPath);
     }
+}
+
+BOOL GdiDrawKeepCall(HDC hdc, void* pv, PFN_GDIDRAWPLAY pfnPlay, PFN_GDIDRAWFREE pfnFree, BOOL* pbKept)
+{
+    *pbKept = FALSE;
+    DCSTATE* s = State(hdc);
+    if (!s || !pv || !pfnPlay || !pfnFree)
+        return TRUE;
+    TARGET t;
+    if (!GetTarget(hdc, &t))
+        return TRUE;
+    BOOL bBanding = t.bBanding;
+    ReleaseTarget(&t);
+    if (!bBanding)
+        return TRUE;
+    *pbKept = TRUE;
+    return KeepCall(s, pv, pfnPlay, pfnFree);
 }
 
 void GdiDrawEndPage(HDC hdc)

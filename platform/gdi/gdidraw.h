@@ -255,6 +255,17 @@ CLIPOBJ* GdiDrawClipFor(HDC hdc, struct SURFOBJ* pso);
 // the driver gives, and drops them when the page ends.
 void GdiDrawPlayBand(HDC hdc, POINTL ptlOrigin);
 void GdiDrawEndPage(HDC hdc);
+// A call that another part of GDI draws (text) is kept the same way:
+// pfnPlay draws it into each band with its device coordinates moved by
+// ptlOffset and the DC's clip as it was at the call, moved likewise (pco,
+// owned by the caller; the call is not played where nothing is visible);
+// pfnFree frees pv when the page ends. On a surface marked for banding the
+// call is kept (*pbKept TRUE, pv belongs to the page from then on, and
+// FALSE answers that it could not be kept); otherwise *pbKept is FALSE, the
+// caller draws at once and keeps pv.
+typedef BOOL (*PFN_GDIDRAWPLAY)(HDC hdc, void* pv, POINTL ptlOffset, CLIPOBJ* pco);
+typedef void (*PFN_GDIDRAWFREE)(void* pv);
+BOOL GdiDrawKeepCall(HDC hdc, void* pv, PFN_GDIDRAWPLAY pfnPlay, PFN_GDIDRAWFREE pfnFree, BOOL* pbKept);
 // Frees a device context's drawing state (its DeleteDC).
 void GdiDrawFreeDC(HDC hdc);
 // A printer DC on a driver that is already in the process (a test's or a

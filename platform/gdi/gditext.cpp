@@ -36,6 +36,9 @@
 // The drawing side's clip of a DC for its surface (owned by the DC; null
 // when nothing is visible), where the drawing side offers it.
 CLIPOBJ* GdiDrawClipFor(HDC hdc, SURFOBJ* pso) __attribute__((weak));
+// The drawing side's keeping of calls for the bands of a banded page.
+BOOL GdiDrawKeepCall(HDC hdc, void* pv, PFN_GDIDRAWPLAY pfnPlay, PFN_GDIDRAWFREE pfnFree,
+                     BOOL* pbKept) __attribute__((weak));
 
 namespace {
 
@@ -164,7 +167,8 @@ POINTL ToDevice(HDC hdc, POINT pt)
 
 // The DC's font realised for its device (heights and widths taken from
 // logical units to pixels); release with PlatFontRelease.
-FONTOBJ* RealizeFor(HDC hdc, TEXTSTATE* pState, DCMAP* pMap = nullptr)
+FONTOBJ* RealizeFor(HDC hdc, TEXTSTATE* pState, DCMAP* pMap = nullptr, LOGFONTW* plfDevice = nullptr,
+                    POINTL* pptlDpi = nullptr)
 {
     LOGFONTW lf;
     if (!GetState(hdc, pState, &lf))
@@ -176,6 +180,10 @@ FONTOBJ* RealizeFor(HDC hdc, TEXTSTATE* pState, DCMAP* pMap = nullptr)
     lf.lfWidth = static_cast<LONG>(std::lround(lf.lfWidth * std::abs(map.sx)));
     LONG dpiX, dpiY;
     Resolution(hdc, &dpiX, &dpiY);
+    if (plfDevice)
+        *plfDevice = lf;
+    if (pptlDpi)
+        *pptlDpi = POINTL{dpiX, dpiY};
     return PlatFontRealize(&lf, dpiX, dpiY);
 }
 
@@ -185,6 +193,7 @@ struct DCTARGET {
     PFN_DrvTextOut pfnTextOut = nullptr;
     PFN_DrvDitherColor pfnDither = nullptr;
     DHPDEV dhpdev = nullptr;
+    BOOL bBanding = FALSE;  // a printer surface drawn band by band
 };
 
 BOOL TargetOf(HDC hdc, DCTARGET* pt)
@@ -199,7 +208,7 @@ BOOL TargetOf(HDC hdc, DCTARGET* pt)
             reinterpret_cast<void (*)(void)>(EngFindHook(&pdc->ded, INDEX_DrvDitherColor)));
         pt->dhpdev = pdc->dhpdev;
         FLONG flHooks = 0;
-        if (PlatEngQuerySurface(pdc->hsurf, &flHooks, nullptr) && (flHooks & HOOK_TEXTOUT))
+        if (PlatEngQuerySurface(pdc->hsurf, &flHooks, &pt->bBanding) && (flHooks & HOOK_TEXTOUT))
             pt->pfnTextOut = reinterpret_cast<PFN_DrvTextOut>(
                 reinterpret_cast<void (*)(void)>(EngFindHook(&pdc->ded, INDEX_DrvTextOut)));
     }
@@ -271,6 +280,142 @@ void ExtraRects(FONTOBJ* pfo, const LOGFONTW& lf, POINTL ptlStart, POINTL ptlEnd
         LONG top = ptlStart.y - m.lStrikeoutPos - m.lStrikeoutSize / 2;
         arcl[i++] = RECTL{l, top, r, top + m.lStrikeoutSize};
     }
+}
+
+// A text call in device terms: what drawing it needs, and what a banded
+// page keeps of it to draw it into each band.
+struct TEXTCALL {
+    LOGFONTW lf;         // the DC's font as selected (underline, strike-out)
+    LOGFONTW lfDevice;   // realised for the device: sizes in pixels
+    POINTL ptlDpi;
+    std::u16string str;
+    std::vector<LONG> dx;  // device advances, or none
+    BOOL bDxDy = FALSE;
+    BOOL bGlyphs = FALSE;
+    POINTL ptOrg = {0, 0};  // the first character's origin, device pixels
+    UINT options = 0;
+    BOOL bRect = FALSE;     // rclArg is the caller's rectangle, device pixels
+    RECTL rclArg = {0, 0, 0, 0};
+    int iBkMode = OPAQUE;
+    COLORREF crBk = 0;
+    COLORREF crText = 0;
+};
+
+// Draws a text call with all of it moved by ptlOff. pcoGiven is the DC's
+// clip for the surface, or null to take the DC's clip now. pfoReady and
+// pstroReady are the call's own font and string at its unmoved origin, when
+// the caller has them.
+BOOL DrawTextCall(HDC hdc, const TEXTCALL& tc, POINTL ptlOff, CLIPOBJ* pcoGiven, FONTOBJ* pfoReady,
+                  STROBJ* pstroReady)
+{
+    FONTOBJ* pfo = pfoReady ? pfoReady : PlatFontRealize(&tc.lfDevice, tc.ptlDpi.x, tc.ptlDpi.y);
+    if (!pfo)
+        return FALSE;
+    DCTARGET target;
+    if (!TargetOf(hdc, &target)) {
+        if (!pfoReady)
+            PlatFontRelease(pfo);
+        return FALSE;
+    }
+    SURFOBJ* pso = target.pso;
+    UINT c = static_cast<UINT>(tc.str.size());
+    POINTL ptOrg = {tc.ptOrg.x + ptlOff.x, tc.ptOrg.y + ptlOff.y};
+    STROBJ* pstro = pstroReady ? pstroReady
+                               : PlatStrCreate(pfo, tc.str.data(), c, tc.dx.empty() ? nullptr : tc.dx.data(),
+                                               tc.bDxDy, tc.bGlyphs, ptOrg);
+    if (!pstro) {
+        PlatGdiUnlockDCSurface(pso);
+        if (!pfoReady)
+            PlatFontRelease(pfo);
+        return FALSE;
+    }
+    POINTL ptEnd = PlatStrEnd(pstro);
+
+    // The clip: the DC's clip on the surface, cut to the rectangle with
+    // ETO_CLIPPED.
+    RECTL rclBound = {0, 0, pso->sizlBitmap.cx, pso->sizlBitmap.cy};
+    RECTL rclArg = {tc.rclArg.left + ptlOff.x, tc.rclArg.top + ptlOff.y, tc.rclArg.right + ptlOff.x,
+                    tc.rclArg.bottom + ptlOff.y};
+    if ((tc.options & ETO_CLIPPED) && tc.bRect) {
+        rclBound.left = std::max(rclBound.left, rclArg.left);
+        rclBound.top = std::max(rclBound.top, rclArg.top);
+        rclBound.right = std::min(rclBound.right, rclArg.right);
+        rclBound.bottom = std::min(rclBound.bottom, rclArg.bottom);
+    }
+    CLIPOBJ* pcoDC = pcoGiven ? pcoGiven : GdiDrawClipFor ? GdiDrawClipFor(hdc, pso) : nullptr;
+    BOOL bVisible = pcoGiven || !(GdiDrawClipFor && !pcoDC);  // null from the DC: nothing visible
+    std::vector<RECTL> rects;
+    BOOL bTrivial = !pcoDC || pcoDC->iDComplexity == DC_TRIVIAL;
+    if (!bTrivial && !EngClipRects(pcoDC, &rclBound, &rects))
+        bVisible = FALSE;
+    CLIPOBJ* pco = EngCreateClip();
+    if (pco) {
+        if (bTrivial && !((tc.options & ETO_CLIPPED) && tc.bRect))
+            PlatClipSetTrivial(pco, &rclBound);
+        else if (bTrivial)
+            PlatClipSetRects(pco, &rclBound,
+                             rclBound.left < rclBound.right && rclBound.top < rclBound.bottom ? 1 : 0);
+        else
+            PlatClipSetRects(pco, rects.data(), static_cast<ULONG>(rects.size()));
+    }
+
+    // The opaque box: the caller's rectangle, or the text's cell in the
+    // opaque background mode.
+    RECTL rclOpaque;
+    RECTL* prclOpaque = nullptr;
+    if ((tc.options & ETO_OPAQUE) && tc.bRect) {
+        rclOpaque = rclArg;
+        prclOpaque = &rclOpaque;
+    } else if (tc.iBkMode == OPAQUE && c > 0) {
+        rclOpaque = pstro->rclBkGround;
+        prclOpaque = &rclOpaque;
+    }
+    RECTL arclExtra[3];
+    ExtraRects(pfo, tc.lf, ptOrg, ptEnd, arclExtra);
+    RECTL* prclExtra = arclExtra[0].right > arclExtra[0].left ? arclExtra : nullptr;
+
+    PLATBRUSHDEF defFore, defBack;
+    PlatSolidBrushDef(&defFore, pso, tc.crText, target.pfnDither, target.dhpdev);
+    PlatSolidBrushDef(&defBack, pso, tc.crBk, target.pfnDither, target.dhpdev);
+    BRUSHOBJ* pboFore = PlatBrushCreate(&defFore);
+    BRUSHOBJ* pboOpaque = PlatBrushCreate(&defBack);
+    // Patterns stay fixed to the page wherever the call is moved.
+    POINTL ptlBrushOrg = ptlOff;
+    MIX mix = R2_COPYPEN | (R2_COPYPEN << 8);
+    BOOL bOk = pco && pboFore && pboOpaque;
+    if (bOk && bVisible && (c > 0 || prclOpaque)) {
+        // A call with no characters still draws its opaque rectangle.
+        RECTL* prclExtraUse = c > 0 ? prclExtra : nullptr;
+        if (target.pfnTextOut)
+            bOk = target.pfnTextOut(pso, pstro, pfo, pco, prclExtraUse, prclOpaque, pboFore,
+                                    pboOpaque, &ptlBrushOrg, mix);
+        else
+            bOk = EngTextOut(pso, pstro, pfo, pco, prclExtraUse, prclOpaque, pboFore, pboOpaque,
+                             &ptlBrushOrg, mix);
+    }
+    if (pboOpaque)
+        PlatBrushDelete(pboOpaque);
+    if (pboFore)
+        PlatBrushDelete(pboFore);
+    if (pco)
+        EngDeleteClip(pco);
+    if (!pstroReady)
+        PlatStrDelete(pstro);
+    PlatGdiUnlockDCSurface(pso);
+    if (!pfoReady)
+        PlatFontRelease(pfo);
+    return bOk;
+}
+
+// A kept text call drawn into a band of a banded page.
+BOOL PlayTextCall(HDC hdc, void* pv, POINTL ptlOff, CLIPOBJ* pco)
+{
+    return DrawTextCall(hdc, *static_cast<const TEXTCALL*>(pv), ptlOff, pco, nullptr, nullptr);
+}
+
+void FreeTextCall(void* pv)
+{
+    delete static_cast<TEXTCALL*>(pv);
 }
 
 }  // namespace
@@ -484,7 +629,9 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* prc, LPCWSTR p
     COLORREF crBk = GetBkColor(hdc);
     COLORREF crText = GetTextColor(hdc);
     DCMAP map = MapOf(hdc);
-    FONTOBJ* pfo = RealizeFor(hdc, &st);
+    LOGFONTW lfDevice;
+    POINTL ptlDpi;
+    FONTOBJ* pfo = RealizeFor(hdc, &st, nullptr, &lfDevice, &ptlDpi);
     if (!pfo)
         return FALSE;
     DCTARGET target;
@@ -554,72 +701,47 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* prc, LPCWSTR p
     }
     ptEnd = PlatStrEnd(pstro);
 
-    // The clip: the DC's clip on the surface, cut to the rectangle with
-    // ETO_CLIPPED.
-    RECTL rclBound = {0, 0, pso->sizlBitmap.cx, pso->sizlBitmap.cy};
-    RECTL rclArg = {0, 0, 0, 0};
+    TEXTCALL tc;
+    tc.lf = lf;
+    tc.lfDevice = lfDevice;
+    tc.ptlDpi = ptlDpi;
+    if (c > 0)
+        tc.str.assign(psz, psz + c);
+    tc.dx = dx;
+    tc.bDxDy = bDxDy;
+    tc.bGlyphs = bGlyphs;
+    tc.ptOrg = ptOrg;
+    tc.options = options;
     if (prc) {
         POINT a = {prc->left, prc->top}, b = {prc->right, prc->bottom};
         POINTL da = ToDevice(hdc, a), db = ToDevice(hdc, b);
-        rclArg = RECTL{std::min(da.x, db.x), std::min(da.y, db.y), std::max(da.x, db.x),
-                       std::max(da.y, db.y)};
+        tc.bRect = TRUE;
+        tc.rclArg = RECTL{std::min(da.x, db.x), std::min(da.y, db.y), std::max(da.x, db.x),
+                          std::max(da.y, db.y)};
     }
-    if ((options & ETO_CLIPPED) && prc) {
-        rclBound.left = std::max(rclBound.left, rclArg.left);
-        rclBound.top = std::max(rclBound.top, rclArg.top);
-        rclBound.right = std::min(rclBound.right, rclArg.right);
-        rclBound.bottom = std::min(rclBound.bottom, rclArg.bottom);
-    }
-    CLIPOBJ* pcoDC = GdiDrawClipFor ? GdiDrawClipFor(hdc, pso) : nullptr;
-    BOOL bVisible = !(GdiDrawClipFor && !pcoDC);  // null from the DC: nothing visible
-    std::vector<RECTL> rects;
-    BOOL bTrivial = !pcoDC || pcoDC->iDComplexity == DC_TRIVIAL;
-    if (!bTrivial && !EngClipRects(pcoDC, &rclBound, &rects))
-        bVisible = FALSE;
-    CLIPOBJ* pco = EngCreateClip();
-    if (pco) {
-        if (bTrivial && !((options & ETO_CLIPPED) && prc))
-            PlatClipSetTrivial(pco, &rclBound);
-        else if (bTrivial)
-            PlatClipSetRects(pco, &rclBound,
-                             rclBound.left < rclBound.right && rclBound.top < rclBound.bottom ? 1 : 0);
-        else
-            PlatClipSetRects(pco, rects.data(), static_cast<ULONG>(rects.size()));
-    }
+    tc.iBkMode = iBkMode;
+    tc.crBk = crBk;
+    tc.crText = crText;
 
-    // The opaque box: the caller's rectangle, or the text's cell in the
-    // opaque background mode.
-    RECTL rclOpaque;
-    RECTL* prclOpaque = nullptr;
-    if ((options & ETO_OPAQUE) && prc) {
-        rclOpaque = rclArg;
-        prclOpaque = &rclOpaque;
-    } else if (iBkMode == OPAQUE && c > 0) {
-        rclOpaque = pstro->rclBkGround;
-        prclOpaque = &rclOpaque;
+    // A page drawn band by band keeps the call for its bands; any other
+    // surface is drawn on now.
+    BOOL bOk = TRUE;
+    BOOL bKept = FALSE;
+    if (target.bBanding && GdiDrawKeepCall) {
+        TEXTCALL* pKeep = new (std::nothrow) TEXTCALL(tc);
+        if (!pKeep) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            bOk = FALSE;
+            bKept = TRUE;
+        } else {
+            bOk = GdiDrawKeepCall(hdc, pKeep, PlayTextCall, FreeTextCall, &bKept);
+            if (!bKept)
+                delete pKeep;
+        }
     }
-    RECTL arclExtra[3];
-    ExtraRects(pfo, lf, ptOrg, ptEnd, arclExtra);
-    RECTL* prclExtra = arclExtra[0].right > arclExtra[0].left ? arclExtra : nullptr;
-
-    PLATBRUSHDEF defFore, defBack;
-    PlatSolidBrushDef(&defFore, pso, crText, target.pfnDither, target.dhpdev);
-    PlatSolidBrushDef(&defBack, pso, crBk, target.pfnDither, target.dhpdev);
-    BRUSHOBJ* pboFore = PlatBrushCreate(&defFore);
-    BRUSHOBJ* pboOpaque = PlatBrushCreate(&defBack);
-    POINTL ptlBrushOrg = {0, 0};
-    MIX mix = R2_COPYPEN | (R2_COPYPEN << 8);
-    BOOL bOk = pco && pboFore && pboOpaque;
-    if (bOk && bVisible && (c > 0 || prclOpaque)) {
-        // A call with no characters still draws its opaque rectangle.
-        RECTL* prclExtraUse = c > 0 ? prclExtra : nullptr;
-        if (target.pfnTextOut)
-            bOk = target.pfnTextOut(pso, pstro, pfo, pco, prclExtraUse, prclOpaque, pboFore,
-                                    pboOpaque, &ptlBrushOrg, mix);
-        else
-            bOk = EngTextOut(pso, pstro, pfo, pco, prclExtraUse, prclOpaque, pboFore, pboOpaque,
-                             &ptlBrushOrg, mix);
-    }
+    PlatGdiUnlockDCSurface(pso);
+    if (!bKept)
+        bOk = DrawTextCall(hdc, tc, POINTL{0, 0}, nullptr, pfo, pstro);
     if (bOk && (st.uAlign & TA_UPDATECP)) {
         // The current position moves by the string's advance.
         double ddx = (ptEnd.x - ptOrg.x) / (map.sx ? map.sx : 1.0);
@@ -627,14 +749,7 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* prc, LPCWSTR p
         MoveToEx(hdc, ptLogical.x + static_cast<int>(std::lround(ddx)),
                  ptLogical.y + static_cast<int>(std::lround(ddy)), nullptr);
     }
-    if (pboOpaque)
-        PlatBrushDelete(pboOpaque);
-    if (pboFore)
-        PlatBrushDelete(pboFore);
-    if (pco)
-        EngDeleteClip(pco);
     PlatStrDelete(pstro);
-    PlatGdiUnlockDCSurface(pso);
     PlatFontRelease(pfo);
     return bOk;
 }

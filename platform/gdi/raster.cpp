@@ -741,15 +741,33 @@ void AddCircle(std::vector<POLY>* pOut, double cx, double cy, double r)
     pOut->push_back(poly);
 }
 
-// Widens one polyline into polygons filled with the winding rule: a
-// rectangle per segment, caps at open ends and a round or bevelled corner
-// at each joint (a miter is drawn as a bevel).
+// Turns a convex piece so that it runs the same way round as every other
+// piece (positive area): pieces that overlap then add up under the winding
+// rule instead of cancelling into holes.
+void OrientPositive(POLY* pPoly)
+{
+    const std::vector<POINTFIX>& p = pPoly->pts;
+    double area2 = 0;
+    for (size_t i = 0, n = p.size(); i < n; i++) {
+        const POINTFIX& a = p[i];
+        const POINTFIX& b = p[(i + 1) % n];
+        area2 += static_cast<double>(a.x) * b.y - static_cast<double>(b.x) * a.y;
+    }
+    if (area2 < 0)
+        std::reverse(pPoly->pts.begin(), pPoly->pts.end());
+}
+
+// Widens one polyline into one outline filled with the winding rule: the
+// union of convex pieces all running the same way round, a rectangle per
+// segment, caps at open ends and a round or bevelled corner at each joint
+// (a miter is drawn as a bevel).
 void Widen(const POLY& line, double w, ULONG iJoin, ULONG iEndCap, std::vector<POLY>* pOut)
 {
     double h = w * 16 / 2;
     size_t n = line.pts.size();
     if (n == 0)
         return;
+    size_t iFirst = pOut->size();
     size_t cSeg = line.bClosed ? n : n - 1;
     auto normal = [&](size_t i, double* pnx, double* pny) {
         const POINTFIX& a = line.pts[i];
@@ -812,6 +830,8 @@ void Widen(const POLY& line, double w, ULONG iJoin, ULONG iEndCap, std::vector<P
                  {static_cast<FIX>(std::lround(vx - n2x * h)), static_cast<FIX>(std::lround(vy - n2y * h))}};
         pOut->push_back(j);
     }
+    for (size_t i = iFirst; i < pOut->size(); i++)
+        OrientPositive(&(*pOut)[i]);
 }
 
 // Cuts polylines into the dashes of a geometric style (lengths in pixels).

@@ -353,6 +353,49 @@ TEST(Pen, LineDefinitionsAt600Dpi)
     }
 }
 
+// A geometric pen's width and dashes are page dots: written as they are on a
+// full-size page, reduced with the page on an N-up sheet.
+TEST(Pen, GeometricPensKeepTheirDashesAndFollowThePageScale)
+{
+    struct Case {
+        const char* name;
+        float width;
+        std::vector<float> dashes;
+        LONG scale;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"solid", 20.0f, {}, 10000, "lnc 0 10 %20 F M %10 0;\n"},
+        {"dashed", 20.0f, {60.0f, 20.0f}, 10000, "lnp 0 10 %20 7 F M %10 0 80 2 60 20;\n"},
+        {"user style, fractions rounded", 3.0f, {12.6f, 7.4f, 2.0f, 7.4f}, 10000,
+         "lnp 0 10 %3 7 F M %10 0 29 4 13 7 2 7;\n"},
+        {"solid at 48 %", 62.5f, {}, 4800, "lnc 0 10 %30 F M %10 0;\n"},
+        {"dashed at 48 %", 20.0f, {60.0f, 20.0f}, 4800, "lnp 0 10 %10 7 F M %10 0 39 2 29 10;\n"},
+        {"hairline at 48 % stays a dot wide", 1.0f, {}, 4800, "lnc 0 10 %1 F M %10 0;\n"},
+        {"zoomed to 200 %", 20.0f, {60.0f, 20.0f}, 20000, "lnp 0 10 %40 7 F M %10 0 160 2 120 40;\n"},
+        // Dashes shorter than a dot draw a solid line.
+        {"dashes below a dot", 20.0f, {0.2f, 0.2f}, 10000, "lnc 0 10 %20 F M %10 0;\n"},
+    };
+    for (const Case& c : cases) {
+        BpPdev t;
+        t.pdev()->lNupScale = c.scale;
+        EngBrush b;
+        MakeSolid(&b, 0x000000);
+        std::vector<FLOAT_LONG> style;
+        for (float f : c.dashes) {
+            style.push_back(FLOAT_LONG{FloatBits(f)});
+        }
+        LINEATTRS la = {};
+        la.fl = LA_GEOMETRIC | (style.empty() ? 0 : LA_STYLED);
+        la.elWidth.l = FloatBits(c.width);
+        la.eMiterLimit = FloatBits(10.0f);
+        la.cstyle = (ULONG)style.size();
+        la.pstyle = style.empty() ? nullptr : style.data();
+        EXPECT_TRUE(SelectPen(t.pdev(), b.pbo, &la)) << c.name;
+        EXPECT_EQ(t.Take(), "brc 10 #00;\nrem geometric pen;\n" + c.want + "lns 0;\n") << c.name;
+    }
+}
+
 TEST(Pen, ColourRegisterTenIsCachedAndBrushPenUsesTheBrushNumber)
 {
     BpPdev t;

@@ -4,6 +4,8 @@
 // as rectangles; masks; refused input.
 #include "tests/gfx_image/imgfix.h"
 
+#include "graphics/ddi/gendi.h"
+
 namespace {
 
 const std::string kEnd = "!>;\n";
@@ -359,6 +361,49 @@ TEST(MaskedBlit, EachClassItsPasses)
         ASSERT_NE(c, std::string::npos) << s;
         EXPECT_LT(a, b);
         EXPECT_EQ(CountIn(s, "mta 0 0;\n"), 3u);
+    }
+}
+
+// The mask is read where the caller's mask point says, on the road the
+// drawing hooks take (the generic layer's routers), not at its origin.
+TEST(MaskedBlit, TheMaskIsReadAtTheMaskPoint)
+{
+    // Mask at (0, 0) reads 0x0F; at (8, 1) it reads 0x55, written inverted.
+    SrcBitmap mask(BMF_1BPP, 16, 2, {{0x0F, 0x33}, {0x00, 0x55}});
+    SrcBitmap src(BMF_1BPP, 8, 1, {{0x00}});
+    const std::string atPoint = "imm 1 8 1 1 1 <!" + Bytes({0xAA}) + kEnd;
+    const std::string atOrigin = "imm 1 8 1 1 1 <!" + Bytes({0xF0}) + kEnd;
+    struct Case {
+        const char* name;
+        bool bStretch;
+        SURFOBJ* psoSrc;
+        bool bBrush;
+        ROP4 rop4;
+    };
+    const Case cases[] = {
+        {"mask with a pattern operation", false, nullptr, true, 0xF0AA},
+        {"source through a mask", false, src.pso, false, 0xCCAA},
+        {"stretch through a mask", true, src.pso, false, 0xCCCC},
+    };
+    for (const Case& c : cases) {
+        BpPdev pd;
+        EngBrush brush;
+        MakeSolid(&brush, 0x000000);
+        RECTL rcDst = {0, 0, 8, 1};
+        RECTL rcSrc = {0, 0, 8, 1};
+        POINTL ptSrc = {0, 0};
+        POINTL ptMask = {8, 1};
+        POINTL ptBrush = {0, 0};
+        BOOL bOk = c.bStretch
+                       ? GenStretchBlt(&pd.so, c.psoSrc, mask.pso, nullptr, nullptr, nullptr, nullptr,
+                                       &rcDst, &rcSrc, &ptMask, COLORONCOLOR)
+                       : GenBitBlt(&pd.so, c.psoSrc, mask.pso, nullptr, nullptr, &rcDst,
+                                   c.psoSrc ? &ptSrc : nullptr, &ptMask, c.bBrush ? brush.pbo : nullptr,
+                                   &ptBrush, c.rop4);
+        ASSERT_TRUE(bOk) << c.name;
+        std::string s = pd.Take();
+        EXPECT_EQ(CountIn(s, atPoint), 1u) << c.name;
+        EXPECT_EQ(CountIn(s, atOrigin), 0u) << c.name;
     }
 }
 

@@ -4,6 +4,8 @@
 // page goes out as a scaled 8-bit image.
 #include "tests/gfx_pageflow/pageflow_fixture.h"
 
+#include <algorithm>
+
 namespace {
 
 // One image of the port file: its place, depth, size and rows (top row
@@ -132,6 +134,87 @@ TEST_F(ImageJob, BitmapModePageGoesOutAsImages)
     EXPECT_EQ(InkAt(images, 150, 170), 0);
     EXPECT_EQ(InkAt(images, 1000, 1000), 0);
     EXPECT_EQ(CountOf(port, "prn;\n"), 1u);
+}
+
+// The ink of a rectangle of the page, row by row ('1' ink, '0' none, '?'
+// nothing covers it).
+std::string InkMask(const std::vector<PortImage>& images, LONG x, LONG y, LONG cx, LONG cy)
+{
+    std::string s;
+    for (LONG j = 0; j < cy; j++) {
+        for (LONG i = 0; i < cx; i++) {
+            int ink = InkAt(images, x + i, y + j);
+            s += ink < 0 ? '?' : static_cast<char>('0' + ink);
+        }
+        s += '\n';
+    }
+    return s;
+}
+
+// A colour page in bitmap mode is drawn band by band: text in every band,
+// and text across a band's edge, comes out whole, the same as the text drawn
+// in the first band.
+TEST_F(ImageJob, BandedColourPageHasItsTextInEveryBand)
+{
+    for (SHORT nOrient : {SHORT(DMORIENT_PORTRAIT), SHORT(DMORIENT_LANDSCAPE)}) {
+        SCOPED_TRACE(nOrient);
+        DeleteFileW(FLOW_PORT);
+        std::vector<BYTE> dm = FlowDefaultDevmode();
+        DRVDEVMODE* pdm = AsDrv(dm);
+        pdm->ui.lpGraphicsMode = 1;
+        pdm->dm.dmColor = DMCOLOR_COLOR;
+        pdm->ui.dmMirror.dmColor = DMCOLOR_COLOR;
+        pdm->dm.dmOrientation = nOrient;
+        pdm->ui.dmMirror.dmOrientation = nOrient;
+        HDC hdc = OpenDC(dm);
+        ASSERT_NE(hdc, nullptr);
+        PDEV* pPDev = PdevOf(hdc);
+        BOOL bBanding = FALSE;
+        ASSERT_TRUE(PlatEngQuerySurface(pPDev->hsurf, nullptr, &bBanding));
+        ASSERT_TRUE(bBanding);
+        SURFOBJ* pso = PlatGdiLockDCSurface(hdc);
+        ASSERT_NE(pso, nullptr);
+        LONG cyBand = pso->sizlBitmap.cy;
+        PlatGdiUnlockDCSurface(pso);
+        LONG cyPage = pPDev->cyPage;
+        ASSERT_GT(cyPage, 2 * cyBand);
+
+        HFONT hfont = CreateFontW(-90, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Arial");
+        HGDIOBJ hOldFont = SelectObject(hdc, hfont);
+        SetBkMode(hdc, TRANSPARENT);
+        SetTextColor(hdc, RGB(0, 0, 0));
+        const char16_t* psz = u"Band 8";
+        SIZE sz = {};
+        ASSERT_TRUE(GetTextExtentPoint32W(hdc, psz, 6, &sz));
+        ASSERT_GT(sz.cx, 0);
+        ASSERT_GT(sz.cy, 0);
+        // The first band's text, then one inside each band and one across
+        // each band's top edge.
+        std::vector<POINT> at = {{100, 100}};
+        for (LONG y = cyBand; y + sz.cy < cyPage; y += cyBand) {
+            if (y + 100 + sz.cy < cyPage)
+                at.push_back({100, y + 100});
+            at.push_back({900, y - sz.cy / 2});
+        }
+        ASSERT_TRUE(StartDocNamed(hdc, u"banded text"));
+        ASSERT_GT(StartPage(hdc), 0);
+        for (const POINT& pt : at)
+            ASSERT_TRUE(TextOutW(hdc, pt.x, pt.y, psz, 6));
+        ASSERT_GT(EndPage(hdc), 0);
+        ASSERT_GT(EndDoc(hdc), 0);
+        SelectObject(hdc, hOldFont);
+        DeleteObject(hfont);
+        EXPECT_TRUE(DeleteDC(hdc));
+
+        std::vector<PortImage> images = ParseImages(ReadFlowPort());
+        ASSERT_FALSE(images.empty());
+        std::string ref = InkMask(images, at[0].x, at[0].y, sz.cx, sz.cy);
+        EXPECT_GT(std::count(ref.begin(), ref.end(), '1'), 200);
+        EXPECT_EQ(std::count(ref.begin(), ref.end(), '?'), 0);
+        for (size_t i = 1; i < at.size(); i++)
+            EXPECT_EQ(InkMask(images, at[i].x, at[i].y, sz.cx, sz.cy), ref)
+                << "text at " << at[i].x << "," << at[i].y << ", bands of " << cyBand;
+    }
 }
 
 TEST_F(ImageJob, StretchedDibOnAnOrdexPage)

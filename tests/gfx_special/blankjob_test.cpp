@@ -108,6 +108,55 @@ TEST_F(BlankJob, WithoutSkippingEveryPageIsPrinted)
     EXPECT_EQ(CountOf(ReadFlowPort(), "prn;\n"), 3u);
 }
 
+// N-up with blank-page skipping: a sheet goes out when one of its pages put
+// ink; the frame and separators drawn at the sheet's end are no ink of
+// their own, so a sheet of blank pages is left off, borders and all.
+TEST_F(BlankJob, AnNupSheetOfBlankPagesIsLeftOffWithItsBorders)
+{
+    struct Case {
+        const char* name;
+        std::vector<Draw> pages;
+        size_t sheets;
+    };
+    const Case cases[] = {
+        {"one sheet, all blank", {kNothing, kWhiteText, kNothing, kWhitePatBlt}, 0},
+        {"blank first sheet, ink on the second",
+         {kNothing, kNothing, kNothing, kNothing, kNothing, kBlackLine, kNothing, kNothing},
+         1},
+        // The last sheet is closed by the document's end.
+        {"inked first sheet, blank half sheet", {kNothing, kBlackText, kNothing, kNothing, kNothing, kWhiteText},
+         1},
+        {"two inked sheets", {kBlackLine, kNothing, kNothing, kNothing, kNothing, kNothing, kBlackLine}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileW(FLOW_PORT);
+        std::vector<BYTE> dm = FlowDefaultDevmode();
+        DRVDEVMODE* pdm = AsDrv(dm);
+        pdm->ui.lpGraphicsMode = 2;
+        pdm->ui.Layout_Check = 1;
+        pdm->ui.lpLayout = 4;  // 4-up, rows left to right
+        pdm->ui.lpOrder = 3;
+        pdm->ui.lpBorder = 1;
+        pdm->env.PaperLess_Check = 1;
+        HDC hdc = OpenDC(dm);
+        ASSERT_NE(hdc, nullptr);
+        ASSERT_TRUE(StartDocNamed(hdc, u"blank sheets"));
+        for (Draw d : c.pages) {
+            ASSERT_GT(StartPage(hdc), 0);
+            DrawPage(hdc, d);
+            ASSERT_GT(EndPage(hdc), 0);
+        }
+        ASSERT_GT(EndDoc(hdc), 0);
+        EXPECT_TRUE(DeleteDC(hdc));
+        std::string port = ReadFlowPort();
+        EXPECT_EQ(CountOf(port, "prn;\n"), c.sheets);
+        EXPECT_EQ(CountOf(port, "\npps "), c.sheets);
+        // Each printed sheet keeps its four frame edges and two separators.
+        EXPECT_EQ(CountOf(port, "\nsba "), 6 * c.sheets);
+    }
+}
+
 TEST_F(BlankJob, ABookletPrintsEveryPageOnItsSheetSide)
 {
     // Eight pages, each with a line whose length tells its number, except

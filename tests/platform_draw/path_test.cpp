@@ -2,6 +2,11 @@
 // the fills and strokes the engine draws from them.
 #include "drawtest.h"
 
+#include "tests/common/pngdump.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
 #include <vector>
 
 namespace {
@@ -316,5 +321,149 @@ INSTANTIATE_TEST_SUITE_P(
                       // A tie goes to the pixel nearer the start.
                       FarLineCase{0, 0, 4, 2, "##....\n..##..\n......\n......\n"},
                       FarLineCase{4, 2, 0, 0, "......\n.##...\n...##.\n......\n"}));
+
+}  // namespace
+
+namespace {
+
+// --- wide lines: one outline, filled with the winding rule ---------------------------
+
+struct WideCase {
+    const char* name;
+    std::vector<POINT> pts;  // pixel corners; with bCurve one start and triples of curve points
+    BOOL bCurve;
+    BOOL bClosed;
+    ULONG iJoin;
+    ULONG iEndCap;
+    float width;
+};
+
+class WideLines : public ::testing::TestWithParam<WideCase> {};
+
+// The line as the pen follows it, finely sampled, in pixels.
+std::vector<std::pair<double, double>> Centreline(const WideCase& c)
+{
+    std::vector<std::pair<double, double>> out;
+    out.emplace_back(c.pts[0].x, c.pts[0].y);
+    for (size_t i = 1; i < c.pts.size(); i += c.bCurve ? 3 : 1) {
+        if (!c.bCurve) {
+            out.emplace_back(c.pts[i].x, c.pts[i].y);
+            continue;
+        }
+        POINT p0 = c.pts[i - 1], p1 = c.pts[i], p2 = c.pts[i + 1], p3 = c.pts[i + 2];
+        for (int k = 1; k <= 400; k++) {
+            double t = k / 400.0, u = 1 - t;
+            double a = u * u * u, b = 3 * u * u * t, d = 3 * u * t * t, e = t * t * t;
+            out.emplace_back(a * p0.x + b * p1.x + d * p2.x + e * p3.x, a * p0.y + b * p1.y + d * p2.y + e * p3.y);
+        }
+    }
+    if (c.bClosed)
+        out.push_back(out.front());
+    return out;
+}
+
+// Every pixel whose centre lies well inside the pen's band is inked, however
+// the pieces of the outline overlap at joints, caps and along curves; none
+// well outside it is.
+TEST_P(WideLines, TheWholeBandIsInkedAndNothingBeyondIt)
+{
+    const WideCase& c = GetParam();
+    PATHOBJ* ppo = EngCreatePath();
+    PATHOBJ_bMoveTo(ppo, Fx(c.pts[0].x, c.pts[0].y));
+    std::vector<POINTFIX> rest;
+    for (size_t i = 1; i < c.pts.size(); i++)
+        rest.push_back(Fx(c.pts[i].x, c.pts[i].y));
+    if (c.bCurve)
+        PATHOBJ_bPolyBezierTo(ppo, rest.data(), static_cast<ULONG>(rest.size()));
+    else
+        PATHOBJ_bPolyLineTo(ppo, rest.data(), static_cast<ULONG>(rest.size()));
+    if (c.bClosed)
+        PATHOBJ_bCloseFigure(ppo);
+    const LONG cx = 220, cy = 180;
+    TestBitmap bmp(cx, cy, BMF_1BPP);
+    bmp.Fill(1);
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    BRUSHOBJ* pbo = PlatBrushCreate(&def);
+    LINEATTRS la = {};
+    la.fl = LA_GEOMETRIC;
+    la.iJoin = c.iJoin;
+    la.iEndCap = c.iEndCap;
+    std::memcpy(&la.elWidth.l, &c.width, 4);
+    ASSERT_TRUE(EngStrokePath(bmp.pso, ppo, nullptr, nullptr, pbo, nullptr, &la, R2_COPYPEN));
+    TestDumpPng(bmp.pso, std::string("wideline_") + c.name);
+
+    std::vector<std::pair<double, double>> line = Centreline(c);
+    double h = c.width / 2;
+    BOOL bRound = c.iJoin == JOIN_ROUND;
+    // Each pixel's distance from the line, and whether it lies beside a
+    // segment well within the band; pixels far from every segment keep the
+    // distance "far".
+    std::vector<double> dist(static_cast<size_t>(cx) * cy, 1e30);
+    std::vector<char> body(dist.size(), 0);
+    for (size_t i = 0; i + 1 < line.size(); i++) {
+        double ax = line[i].first, ay = line[i].second;
+        double dx = line[i + 1].first - ax, dy = line[i + 1].second - ay;
+        double len2 = dx * dx + dy * dy;
+        LONG x0 = std::max<LONG>(0, static_cast<LONG>(std::floor(std::min(ax, ax + dx) - h - 2)));
+        LONG x1 = std::min<LONG>(cx, static_cast<LONG>(std::ceil(std::max(ax, ax + dx) + h + 2)));
+        LONG y0 = std::max<LONG>(0, static_cast<LONG>(std::floor(std::min(ay, ay + dy) - h - 2)));
+        LONG y1 = std::min<LONG>(cy, static_cast<LONG>(std::ceil(std::max(ay, ay + dy) + h + 2)));
+        for (LONG y = y0; y < y1; y++) {
+            for (LONG x = x0; x < x1; x++) {
+                double px = x + 0.5, py = y + 0.5;
+                double t = len2 > 0 ? ((px - ax) * dx + (py - ay) * dy) / len2 : 0;
+                double tc = std::min(1.0, std::max(0.0, t));
+                double d = std::hypot(px - ax - tc * dx, py - ay - tc * dy);
+                size_t k = static_cast<size_t>(y) * cx + x;
+                dist[k] = std::min(dist[k], d);
+                // A pixel away from an open line's ends by less than one
+                // pixel may fall either side of a flat end.
+                double len = std::sqrt(len2);
+                double lo = (!c.bClosed && i == 0 && len > 0) ? 1 / len : 0;
+                double hi = (!c.bClosed && i + 2 == line.size() && len > 0) ? 1 - 1 / len : 1;
+                if (t >= lo && t <= hi && d < h - 1)
+                    body[k] = 1;
+            }
+        }
+    }
+    int cHoles = 0, cSpill = 0;
+    std::string firstHole;
+    for (LONG y = 0; y < cy; y++) {
+        for (LONG x = 0; x < cx; x++) {
+            size_t k = static_cast<size_t>(y) * cx + x;
+            BOOL bInk = bmp.Get(x, y) == 0;
+            // Round joins and caps (the round cases have both) also fill
+            // the disc around every point of the line.
+            BOOL bMust = body[k] || (bRound && dist[k] < h - 1);
+            if (bMust && !bInk && cHoles++ == 0)
+                firstHole = std::to_string(x) + "," + std::to_string(y);
+            if (dist[k] > h + 1 && bInk)
+                cSpill++;
+        }
+    }
+    EXPECT_EQ(cHoles, 0) << "first hole at " << firstHole;
+    EXPECT_EQ(cSpill, 0);
+    PlatBrushDelete(pbo);
+    EngDeletePath(ppo);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pens, WideLines,
+    ::testing::Values(
+        // Turns to both sides, round joins and caps.
+        WideCase{"zigzag_round", {{20, 150}, {60, 30}, {100, 150}, {140, 40}, {200, 60}}, FALSE, FALSE, JOIN_ROUND,
+                 ENDCAP_ROUND, 21.0f},
+        // The same with bevelled joins and flat ends.
+        WideCase{"zigzag_bevel", {{20, 150}, {60, 30}, {100, 150}, {140, 40}, {200, 60}}, FALSE, FALSE, JOIN_BEVEL,
+                 ENDCAP_BUTT, 21.0f},
+        // A closed figure: every corner is a joint.
+        WideCase{"triangle_round", {{30, 30}, {190, 60}, {80, 160}}, FALSE, TRUE, JOIN_ROUND, ENDCAP_ROUND, 25.0f},
+        WideCase{"triangle_bevel", {{30, 30}, {190, 60}, {80, 160}}, FALSE, TRUE, JOIN_BEVEL, ENDCAP_BUTT, 25.0f},
+        // A thick curve: many short pieces, each joined to the next.
+        WideCase{"curve_round", {{20, 160}, {40, -60}, {180, 240}, {200, 20}}, TRUE, FALSE, JOIN_ROUND, ENDCAP_ROUND,
+                 31.0f},
+        WideCase{"curve_bevel", {{20, 160}, {40, -60}, {180, 240}, {200, 20}}, TRUE, FALSE, JOIN_BEVEL, ENDCAP_BUTT,
+                 31.0f}),
+    [](const ::testing::TestParamInfo<WideCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -340,14 +340,13 @@ BOOL PdlBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco,
         return FALSE;
     }
     _PreHook(pPDev, 2, PDL_HOOK_BITBLT);
-    (void)pptlMask;
     return DrawBlitBody(PDL_HOOK_BITBLT, psoTrg, psoSrc, psoMask, pco, pxlo, prclTrg, nullptr,
-                        pptlSrc, pbo, pptlBrush, rop4);
+                        pptlSrc, pptlMask, pbo, pptlBrush, rop4);
 }
 
 BOOL PdlStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco,
                    XLATEOBJ* pxlo, COLORADJUSTMENT* /*pca*/, POINTL* /*pptlHTOrg*/,
-                   RECTL* prclDest, RECTL* prclSrc, POINTL* /*pptlMask*/, ULONG /*iMode*/)
+                   RECTL* prclDest, RECTL* prclSrc, POINTL* pptlMask, ULONG /*iMode*/)
 {
     if (!_bBlitSurfacesOk(psoDest, psoSrc, prclDest)) {
         return FALSE;
@@ -358,7 +357,7 @@ BOOL PdlStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ*
     }
     _PreHook(pPDev, 2, PDL_HOOK_STRETCHBLT);
     return DrawBlitBody(PDL_HOOK_STRETCHBLT, psoDest, psoSrc, psoMask, pco, pxlo, prclDest,
-                        prclSrc, nullptr, nullptr, nullptr, 0xCCCC);
+                        prclSrc, nullptr, pptlMask, nullptr, nullptr, 0xCCCC);
 }
 
 BOOL PdlCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOBJ* pxlo,
@@ -373,7 +372,7 @@ BOOL PdlCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOBJ* pxlo
     }
     _PreHook(pPDev, 2, PDL_HOOK_COPYBITS);
     return DrawBlitBody(PDL_HOOK_COPYBITS, psoDest, psoSrc, nullptr, pco, pxlo, prclDest, nullptr,
-                        pptlSrc, nullptr, nullptr, 0xCCCC);
+                        pptlSrc, nullptr, nullptr, nullptr, 0xCCCC);
 }
 
 BOOL PdlTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* prclExtra,

@@ -30,6 +30,12 @@ BOOL PdlSuppressOutput(PDEV* pPDev);
 BOOL PdlNop(PDEV* pPDev);
 BOOL PdlSetPageFlag(PDEV* pPDev, DWORD dwValue);
 BOOL PdlClearPageFlag(PDEV* pPDev);
+// Drawing of the sheet itself (the N-up frame and separators) is bracketed
+// by these: it is no page's ink, so that blank-page skipping still leaves
+// off a sheet whose pages are all blank. Begin answers the page's ink state,
+// which End puts back.
+ULONG PdlBeginSheetDrawing(PDEV* pPDev);
+void PdlEndSheetDrawing(PDEV* pPDev, ULONG ulState);
 ULONG PdlEscape(PDEV* pPDev, ULONG iEsc, ULONG cjIn, PVOID pvIn);
 ULONG PdlDrawEscape(PDEV* pPDev);
 ULONG PdlGetGlyphMode(PDEV* pPDev);
@@ -180,7 +186,7 @@ void FreePageBuffer(PDEV* pPDev);
 BOOL InkTest(PDEV* pPDev, int nHook);                   // TRUE when the call puts ink
 BOOL DrawBlitBody(int nHook, SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco,
                   XLATEOBJ* pxlo, RECTL* prclDest, RECTL* prclSrc, POINTL* pptlSrc,
-                  BRUSHOBJ* pbo, POINTL* pptlBrush, ROP4 rop4);
+                  POINTL* pptlMask, BRUSHOBJ* pbo, POINTL* pptlBrush, ROP4 rop4);
 BOOL DrawTextBody(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* prclExtra,
                   RECTL* prclOpaque, BRUSHOBJ* pboFore, BRUSHOBJ* pboOpaque, POINTL* pptlOrg,
                   MIX mix);

@@ -5,7 +5,8 @@
 // Entry points: the store (ResetBlankPageState, EndBlankPageState,
 // AllocPageBuffer, FreePageBuffer, AppendPageData, FlushPageBuffer,
 // OpenPageBuffer, ClosePageBuffer, SendCapturedPage), the flags
-// (SetPageBlank, IsPageBlank, IsOutputBlank, MarkPageInked), the pre-hook
+// (SetPageBlank, IsPageBlank, IsOutputBlank, MarkPageInked,
+// PdlBeginSheetDrawing, PdlEndSheetDrawing), the pre-hook
 // ink tests (InkTest and InkTest*), and the output ink tests (bIsWhiteDraw,
 // bIsWhiteChar, bIsWhiteImage1, bIsWhiteImage8).
 //
@@ -396,6 +397,27 @@ void FlushPageBuffer(PDEV* pPDev)
     }
     _WriteOut(pPDev, pb, static_cast<DWORD>(pWork->aBlankState[BLANK_LENGTH]));
     pWork->aBlankState[BLANK_LENGTH] = 0;
+}
+
+ULONG PdlBeginSheetDrawing(PDEV* pPDev)
+{
+    if (!_bValidatePDEV(pPDev)) {
+        return 0;
+    }
+    PDLWORK* pWork = PdlWork(pPDev);
+    return static_cast<ULONG>(pWork->bPageBlank) | (static_cast<ULONG>(_OutputBlank(pWork)) << 8) |
+           (static_cast<ULONG>(pWork->bPageState) << 16);
+}
+
+void PdlEndSheetDrawing(PDEV* pPDev, ULONG ulState)
+{
+    if (!_bValidatePDEV(pPDev)) {
+        return;
+    }
+    PDLWORK* pWork = PdlWork(pPDev);
+    pWork->bPageBlank = static_cast<BYTE>(ulState);
+    _OutputBlank(pWork) = static_cast<BYTE>(ulState >> 8);
+    pWork->bPageState = static_cast<BYTE>(ulState >> 16);
 }
 
 void OpenPageBuffer(PDEV* pPDev)

@@ -724,15 +724,15 @@ BOOL BitBltBody(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pc
 
 BOOL DrawBlitBody(int nHook, SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco,
                   XLATEOBJ* pxlo, RECTL* prclDest, RECTL* prclSrc, POINTL* pptlSrc,
-                  BRUSHOBJ* pbo, POINTL* pptlBrush, ROP4 rop4)
+                  POINTL* pptlMask, BRUSHOBJ* pbo, POINTL* pptlBrush, ROP4 rop4)
 {
     switch (nHook) {
     case PDL_HOOK_BITBLT:
-        return BitBltBody(psoDest, psoSrc, psoMask, pco, pxlo, prclDest, pptlSrc, nullptr, pbo,
+        return BitBltBody(psoDest, psoSrc, psoMask, pco, pxlo, prclDest, pptlSrc, pptlMask, pbo,
                           pptlBrush, rop4);
     case PDL_HOOK_STRETCHBLT:
         return StretchBltBody(psoDest, psoSrc, psoMask, pco, pxlo, nullptr, nullptr, prclDest,
-                              prclSrc, nullptr, COLORONCOLOR);
+                              prclSrc, pptlMask, COLORONCOLOR);
     case PDL_HOOK_COPYBITS:
         return CopyBitsBody(psoDest, psoSrc, pco, pxlo, prclDest, pptlSrc);
     default:

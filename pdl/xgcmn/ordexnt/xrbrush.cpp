@@ -370,6 +370,18 @@ float _FloatOf(LONG l)
     return f;
 }
 
+// A length of a geometric pen (page dots as a float) in the dots of the
+// stream: reduced or enlarged with the page (scale s in 1/100 percent, as
+// the points are), rounded, at least lMin; lMin for lengths out of reason.
+LONG _GeometricDots(float f, LONG s, LONG lMin)
+{
+    if (!(f >= 0.0f && f < 1.0e6f)) {
+        return lMin;
+    }
+    LONG d = (LONG)((double)f * s / 10000.0 + 0.5);
+    return d > lMin ? d : lMin;
+}
+
 // The line definition of a pen: its operand nBrushOp is the colour
 // register (10) or the current brush number.
 BOOL _bDefineLine(PDEV* pPDev, BRUSHOBJ* pbo, LINEATTRS* pla, LONG nBrushOp)
@@ -377,12 +389,30 @@ BOOL _bDefineLine(PDEV* pPDev, BRUSHOBJ* pbo, LINEATTRS* pla, LONG nBrushOp)
     LONG m = FloatToFix(_FloatOf(pla->eMiterLimit));
     if (pla->fl & LA_GEOMETRIC) {
         // Caps and joins have no operand of their own: the line gets the
-        // pen's width, so the stroke is drawn rather than left to whatever
-        // line was defined last.
+        // pen's width and dashes, so the stroke is drawn rather than left to
+        // whatever line was defined last.
         PdlPrintf(pPDev, "rem geometric pen;\n");
-        float fWidth = _FloatOf(pla->elWidth.l);
-        LONG w = fWidth >= 1.0f && fWidth < 1.0e6f ? (LONG)(fWidth + 0.5f) : 1;
-        return PdlPrintf(pPDev, "lnc %d %d %%%d %s %s %%%f 0;\n", 0, nBrushOp, w, "F", "M", m) > 0;
+        LONG s = pPDev->lNupScale > 0 ? pPDev->lNupScale : 10000;
+        LONG w = _GeometricDots(_FloatOf(pla->elWidth.l), s, 1);
+        long long llSum = 0;
+        if (pla->cstyle != 0 && pla->pstyle != nullptr) {
+            for (ULONG i = 0; i < pla->cstyle; ++i) {
+                llSum += _GeometricDots(_FloatOf(pla->pstyle[i].l), s, 0);
+            }
+        }
+        LONG lSum = llSum > 0x7FFFFFFF ? 0x7FFFFFFF : (LONG)llSum;
+        if (lSum <= 0) {
+            // Solid, or dashes shorter than a dot, which draw as solid.
+            return PdlPrintf(pPDev, "lnc %d %d %%%d %s %s %%%f 0;\n", 0, nBrushOp, w, "F", "M",
+                             m) > 0;
+        }
+        BOOL bOk = PdlPrintf(pPDev, "lnp %d %d %%%d %d %s %s %%%f %d %d %d", 0, nBrushOp, w, 7,
+                             "F", "M", m, _GeometricDots(_FloatOf(pla->elStyleState.l), s, 0),
+                             lSum, (LONG)pla->cstyle) > 0;
+        for (ULONG i = 0; bOk && i < pla->cstyle; ++i) {
+            bOk = PdlPrintf(pPDev, " %d", _GeometricDots(_FloatOf(pla->pstyle[i].l), s, 0)) > 0;
+        }
+        return bOk && PdlPrintf(pPDev, ";\n") > 0;
     }
     if (pbo->iSolidColor == 0xFFFFFFFF) {
         PdlPrintf(pPDev, "rem cosmetic line with user defined pattern brush;\n");
