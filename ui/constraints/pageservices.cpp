@@ -32,8 +32,3 @@ void IndexTabStoreTexts(UISETTINGS* pObj)
 void IndexTabLoadTexts(UISETTINGS* pObj)
 {
 }
-
-LONG CheckUserPaperFitsSource(UISETTINGS* pObj)
-{
-    return 1;
-}

@@ -30,6 +30,11 @@ struct UISETTINGS;
 // Set by the opener of the box save dialog: 1 the user ID is only shown,
 // 0 it may be edited.
 #define DLGSTATE_USERID_FIXED 9
+// Set by the opener of the custom paper size dialog: the target group, 1
+// the document size, 0 the output size.
+#define DLGSTATE_UDPAPER_TARGET 10
+// Set by the sheet: 1 when its settings may not be changed.
+#define DLGSTATE_SHEET_READONLY 3
 
 // The block of a dialog: allocated zero-filled, locked, kept in DWL_USER.
 void* DlgAllocBlock(HWND hDlg, DWORD cb);
