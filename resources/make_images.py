@@ -1048,18 +1048,48 @@ def define_insert_pictures():
     add(15912, 8, 8, "and", lambda cv: [cv.put(x, y, YELLOW if (x + y) % 4 else ORANGE) for x in range(8) for y in range(8)],
         "index tab pattern")
 
-    # booklet dialog pictures: picture even, mask odd
-    def booklet(cv, k):
-        sheet(cv, 4, 10, 30, 54, lines=True, fold=0)
-        sheet(cv, 33, 10, 59, 54, lines=True, fold=0)
-        cv.line(31, 8, 31, 56, BLUE, 2)
-        if k % 3 == 1:
-            staple(cv, 30, 20, horizontal=False)
-            staple(cv, 30, 40, horizontal=False)
-        if k % 3 == 2:
-            cv.text(14, 28, "R", RED, 2)
-    for k in range(9):
-        pair(15920 + 2 * k, 15921 + 2 * k, 64, 64, lambda cv, k=k: booklet(cv, k), "booklet picture")
+    # booklet dialog pictures, each picture (odd id) with its mask at the id
+    # below it: the source page (15921 portrait, 15931 landscape), the arrow
+    # (15937), and the booklet made of it: on the output paper (mode 2:
+    # 15923 opening to the left, 15925 to the right, 15933 landscape) or on
+    # twice the output paper (mode 1: 15927, 15929, 15935 landscape).
+    def source_page(cv, landscape):
+        if landscape:
+            sheet(cv, 6, 16, 57, 50, lines=True)
+        else:
+            sheet(cv, 14, 6, 48, 57, lines=True)
+        cv.text(28 if not landscape else 28, 26, "A", BLUE, 2)
+
+    def arrow_right(cv):
+        cv.fill(8, 29, 44, 34, BLUE)
+        cv.poly([(44, 22), (44, 41), (56, 31)], BLUE)
+
+    def spread(cv, landscape, twice, left):
+        # twice the paper: a wide sheet; on the paper: a sheet of the
+        # page's own size holding two reduced pages
+        if landscape:
+            x0, y0, x1, y1 = (6, 4, 57, 59) if twice else (10, 10, 53, 53)
+        else:
+            x0, y0, x1, y1 = (2, 12, 61, 51) if twice else (6, 16, 57, 47)
+        mid = (x0 + x1) // 2
+        sheet(cv, x0, y0, mid - 1, y1, lines=True, fold=0)
+        sheet(cv, mid + 1, y0, x1, y1, lines=True, fold=0)
+        cv.line(mid, y0 - 2, mid, y1 + 2, BLUE, 2)
+        cv.text((x0 + mid) // 2 - 2 if left else (mid + x1) // 2 - 2, (y0 + y1) // 2 - 3, "1", RED, 2)
+
+    draws = {
+        15921: lambda cv: source_page(cv, False),
+        15931: lambda cv: source_page(cv, True),
+        15937: arrow_right,
+        15923: lambda cv: spread(cv, False, False, True),
+        15925: lambda cv: spread(cv, False, False, False),
+        15933: lambda cv: spread(cv, True, False, True),
+        15927: lambda cv: spread(cv, False, True, True),
+        15929: lambda cv: spread(cv, False, True, False),
+        15935: lambda cv: spread(cv, True, True, True),
+    }
+    for ident, draw in sorted(draws.items()):
+        pair(ident, ident - 1, 64, 64, draw, "booklet picture")
 
 
 # -- machine view parts (all one size; each is centred on the pane) -----------

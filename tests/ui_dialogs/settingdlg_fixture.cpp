@@ -115,9 +115,10 @@ std::string SettingDlgTest::PrintJob()
 {
     CommitEditedSettings(pObj);
     EXPECT_EQ(1, SettingsToDevmode(pObj, (DEVMODEW*)dm.data(), pdb));
-    CreateDirectoryW(u"C:\\ports", nullptr);
-    EXPECT_TRUE(PlatInstallPrinter(u"QX-730 Job", u"C:\\ports\\job.prn", nullptr));
-    HDC hdc = CreateDCW(nullptr, u"QX-730 Job", nullptr, (DEVMODEW*)dm.data());
+    // The job goes to the printer whose settings these are, so that it
+    // finds the printer data the dialogs stored.
+    DeleteFileW(u"C:\\dialogs.prn");
+    HDC hdc = CreateDCW(nullptr, kPrinter, nullptr, (DEVMODEW*)dm.data());
     EXPECT_NE(nullptr, hdc);
     if (!hdc)
         return {};
@@ -130,7 +131,7 @@ std::string SettingDlgTest::PrintJob()
     }
     EXPECT_GT(EndDoc(hdc), 0);
     DeleteDC(hdc);
-    std::ifstream in(TestRootFile("c/ports/job.prn"), std::ios::binary);
+    std::ifstream in(TestRootFile("c/dialogs.prn"), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

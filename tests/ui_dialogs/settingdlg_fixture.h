@@ -37,11 +37,14 @@ protected:
     // Writes the window's picture to the test root and to /tmp.
     void Picture(HWND h, const std::string& name);
 
+public:
     // The text of a control and the message boxes shown.
     static std::u16string Text(HWND hDlg, int id);
     static std::vector<std::u16string> Boxes();
     static std::string Narrow(const std::u16string& s);
     static std::string Err();
+
+protected:
 
     // Commits the settings, writes the DEVMODE and prints one page with it.
     std::string PrintJob();

@@ -37,7 +37,3 @@ void IndexTabCopyNames(DWORD dwReserved, UISETTINGS* pObj)
 {
 }
 
-LONG CheckUserPaperFitsSource(UISETTINGS* pObj)
-{
-    return 1;
-}

@@ -18,8 +18,7 @@ void IndexTabLoadTexts(UISETTINGS* pObj);
 // sheet opens. Until the insert-sheet page is built the list keeps the
 // names it was created with. dwReserved is not read.
 void IndexTabCopyNames(DWORD dwReserved, UISETTINGS* pObj);
-// Whether the recalled user papers fit the paper source: 1 fit (the least:
-// until the custom paper dialog is built every recalled paper is kept).
-LONG CheckUserPaperFitsSource(UISETTINGS* pObj);
 // The binding margin limits and the margin texts of the binding combos are
-// the binding margin dialog's (ui/dialogs/bindmargin.h).
+// the binding margin dialog's (ui/dialogs/bindmargin.h); the check of the
+// user paper against the paper source is the custom paper size dialog's
+// (ui/dialogs/userpaper.h).

@@ -6,6 +6,7 @@
 #include "ui/settings/strcache.h"
 #include "ui/constraints/pageservices.h"
 #include "ui/dialogs/bindmargin.h"
+#include "ui/dialogs/userpaper.h"
 #include "ui/constraints/rules.h"
 #include "ui/constraints/tables.h"
 #include "ui/settings/papertable.h"

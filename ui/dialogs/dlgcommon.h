@@ -31,6 +31,9 @@ struct UISETTINGS;
 #define DLGWORD_PUNCH_DIRTY 3
 #define DLGWORD_MARGIN_NOTICE 4
 #define DLGWORD_USERID_FIXED 5
+// Set by the opener of the custom paper size dialog: the target group, 1
+// the document size, 0 the output size.
+#define DLGWORD_UDPAPER_TARGET 6
 #define DLG_STATE_WORDS 16
 // The block of DLG_STATE_WORDS words; null for a null object.
 DWORD* DlgStateWords(UISETTINGS* pObj);

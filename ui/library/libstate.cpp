@@ -1,6 +1,7 @@
 // libstate.cpp: what the settings library keeps inside a settings object.
 #include "ui/library/libstate.h"
 #include "ui/settings/sharedarea.h"
+#include "ui/dialogs/userpaper.h"
 
 #include "platform/spooler/winspool.h"
 #include "platform/windows.h"
@@ -113,19 +114,6 @@ void StoreRecallOptions(BYTE* pOptions, UISETTINGS* pObj)
         pOptions[kBytes[i]] = s->aOption[i].sCurrent == 1 ? 1 : 0;
     if (!bUserSizesRecallable(pObj))
         pOptions[kBytes[RO_UDPAPER]] = 0;
-}
-
-// The custom paper size dialog's helpers carry the same test; this one
-// gives way to theirs when both are linked.
-__attribute__((weak)) BOOL bCanWritePrinterData(HANDLE hPrinter)
-{
-    if (!hPrinter)
-        return FALSE;
-    DWORD dw = 0;
-    if (SetPrinterDataW(hPrinter, (LPWSTR)u"DUMMY", REG_DWORD, (LPBYTE)&dw, sizeof(dw)) != ERROR_SUCCESS)
-        return FALSE;
-    DeletePrinterDataW(hPrinter, (LPWSTR)u"DUMMY");
-    return TRUE;
 }
 
 BOOL bUserSizesRecallable(UISETTINGS* pObj)

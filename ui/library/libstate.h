@@ -54,8 +54,8 @@ void StoreRecallOptions(BYTE* pOptions, UISETTINGS* pObj);
 // The sheet may write the printer's data: its lock flag is 0 and a test
 // value can be written to the printer.
 BOOL bUserSizesRecallable(UISETTINGS* pObj);
-// Writes and deletes the test value "DUMMY"; TRUE when the write worked.
-BOOL bCanWritePrinterData(HANDLE hPrinter);
+// The write probe of the printer data is the custom paper size dialog's
+// (ui/dialogs/userpaper.h).
 
 // The sheet's flags as the library reads them.
 BOOL bLibrarySheetEditable(UISETTINGS* pObj);
