@@ -565,6 +565,17 @@ TEST(PageTemplateSizes, PagesPanesAndTriggersHaveTheirSizes)
     }
 }
 
+TEST(PageTemplateSizes, InsertSheetListShowsAllItsColumns)
+{
+    // The cover page gives list 249 six columns of 85, 75, 40, 65, 75 and
+    // 50 pixels; all of them show without scrolling sideways.
+    SHOWNPAGE page(200);
+    ASSERT_NE(page.hPage, nullptr);
+    RECT r;
+    GetClientRect(GetDlgItem(page.hPage, 249), &r);
+    EXPECT_GE(r.right, 85 + 75 + 40 + 65 + 75 + 50);
+}
+
 TEST(PageTemplateSizes, PreviewPanesSitUnderTheViewChoice)
 {
     for (int idTemplate : {100, 200, 300, 400, 500, 600}) {
