@@ -3,6 +3,7 @@
 // the controls its page works with, of the kinds its procedure expects,
 // laid out without overlaps and with every caption readable in full.
 #include "platform/comctl/commctrl.h"
+#include "platform/user/script.h"
 #include "platform/windows.h"
 #include "tests/common/testroot.h"
 
@@ -462,6 +463,52 @@ TEST_P(PageTemplates, EveryCaptionIsAResourceTextAndFitsItsControl)
     ReleaseDC(page.hPage, hdc);
 }
 
+TEST_P(PageTemplates, EveryFieldLabelNamesOneField)
+{
+    // A person (and the scripted user) names a list or field by the text
+    // in front of it; on one page no two such texts are the same, and
+    // each names the control it stands before.
+    const PAGE& p = GetParam();
+    SHOWNPAGE page(p.idTemplate);
+    ASSERT_NE(page.hPage, nullptr);
+    std::map<std::u16string, int> seen;
+    for (HWND h : Children(page.hPage)) {
+        std::u16string t = TextOf(h);
+        if (ClassOf(h) != u"Static" || t.empty())
+            continue;
+        std::u16string key;
+        for (char16_t c : t)
+            key += (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+        EXPECT_EQ(seen.count(key), 0u) << "\"" << Narrow(t) << "\" twice on template " << p.idTemplate;
+        seen[key] = GetDlgCtrlID(h);
+    }
+    struct NAMED {
+        int idTemplate;
+        const char16_t* pszLabel;
+        int id;
+    };
+    const NAMED named[] = {
+        {100, u"Original size", 111}, {100, u"Output size", 114}, {100, u"Zoom", 116},
+        {100, u"Paper source", 120},  {100, u"Paper type", 122},  {100, u"Copies", 103},
+        {100, u"Output tray", 139},   {100, u"Output order", 141}, {100, u"Order / border", 127},
+        {200, u"Front cover paper source", 212}, {200, u"Back cover paper source", 214},
+        {200, u"Front cover sheet source", 234}, {200, u"Back cover sheet source", 236},
+        {200, u"Paper type", 231},    {200, u"Insert sheet list", 247},
+        {300, u"Order / border", 304}, {300, u"Pages", 315},
+        {400, u"File name", 410},     {400, u"Folder", 417},
+        {600, u"Smoothing", 614},
+        {700, u"Printer font to use", 709},
+        {800, u"Paper source unit", 802}, {800, u"Output unit", 804}, {800, u"Cover sheet tray", 824},
+        {800, u"Punch kit", 828},     {800, u"Punch / Z-fold unit", 830}, {800, u"Hard disk", 838},
+    };
+    for (const NAMED& n : named) {
+        if (n.idTemplate != p.idTemplate)
+            continue;
+        HWND h = PlatScriptFindControl(page.hPage, 0, n.pszLabel);
+        EXPECT_EQ(h ? GetDlgCtrlID(h) : 0, n.id) << Narrow(n.pszLabel);
+    }
+}
+
 TEST_P(PageTemplates, PicturesOfThePagesAreWritten)
 {
     const PAGE& p = GetParam();
@@ -516,6 +563,17 @@ TEST(PageTemplateSizes, PagesPanesAndTriggersHaveTheirSizes)
         EXPECT_EQ(a.right, b.right) << id;
         EXPECT_EQ(a.bottom, b.bottom) << id;
     }
+}
+
+TEST(PageTemplateSizes, InsertSheetListShowsAllItsColumns)
+{
+    // The cover page gives list 249 six columns of 85, 75, 40, 65, 75 and
+    // 50 pixels; all of them show without scrolling sideways.
+    SHOWNPAGE page(200);
+    ASSERT_NE(page.hPage, nullptr);
+    RECT r;
+    GetClientRect(GetDlgItem(page.hPage, 249), &r);
+    EXPECT_GE(r.right, 85 + 75 + 40 + 65 + 75 + 50);
 }
 
 TEST(PageTemplateSizes, PreviewPanesSitUnderTheViewChoice)
