@@ -155,6 +155,10 @@ INSTANTIATE_TEST_SUITE_P(
         BADCASE{"ChooseWithoutItem", "--choose Orientation", "takes LABEL=ITEM"},
         BADCASE{"UnknownAnswer", "--answer maybe", "--answer takes yes, no"},
         BADCASE{"UnknownOption", "--staple", "unknown option '--staple'"},
+        BADCASE{"DialogLeftOpen", "--click More... --check 'Print on both sides'",
+                "the dialog \"More\" is still open after the last action"},
+        BADCASE{"FailureInsideADialog", "--click More... --check Staple --ok",
+                "--check \"Staple\": control \"Staple\" is not there"},
         BADCASE{"ActionAfterTheSheetClosed", "--ok --check Collate",
                 "--check \"Collate\": comes after --ok, which closes the sheet"}),
     [](const testing::TestParamInfo<BADCASE>& i) { return std::string(i.param.name); });
@@ -190,6 +194,18 @@ TEST_F(FakeSheets, PicturesOfEveryPageAndEveryBox)
         EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n") << name;
         EXPECT_TRUE(Has(r.strOut, "picture: " + TestRootFile(std::string("pics/") + name))) << r.strOut;
     }
+    // A dialog opened by an action takes the actions that follow until its
+    // own OK; it is pictured as it opens.
+    r = Q730("preferences --printer Fake --png more --click More... --check 'Print on both sides' --ok "
+             "--type Copies=2");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    EXPECT_TRUE(Has(r.strOut, "dialog \"More\" opened")) << r.strOut;
+    EXPECT_EQ(ReadFile(TestRootFile("more/dialog-01-More.png")).substr(0, 4), "\x89PNG");
+    std::vector<BYTE> dm = UserDefault();
+    ASSERT_EQ(dm.size(), kcbFake);
+    EXPECT_EQ(((const DEVMODEW*)dm.data())->dmDuplex, DMDUP_VERTICAL);
+    EXPECT_EQ(((const DEVMODEW*)dm.data())->dmCopies, 2);
+
     r = Q730("properties --printer Fake --png devpics");
     ASSERT_EQ(r.iExit, 0) << r.strErr;
     EXPECT_EQ(ReadFile(TestRootFile("devpics/page-01-Options.png")).substr(0, 4), "\x89PNG");

@@ -5,8 +5,9 @@
 // Its DEVMODE is the public record plus 8 private bytes ("FAKE" and a
 // staple flag). The merge: built-in defaults, then the printer's default
 // DEVMODE (PRINTER_INFO_2), then the caller's. The document sheet has one
-// page (template 700): Collate, Orientation, Copies, a disabled Staple box
-// and a Reset button that asks first. The device sheet has one page
+// page (template 700): Collate, Orientation, Copies, a disabled Staple box,
+// a Reset button that asks first and a More button whose dialog (template
+// 710) sets duplex printing. The device sheet has one page
 // (template 800) whose box is kept as printer data "FakeDuplexUnit".
 #include "platform/windows.h"
 
@@ -43,7 +44,8 @@ void Defaults(BYTE* p)
     dm->dmSpecVersion = 0x0401;
     dm->dmSize = sizeof(DEVMODEW);
     dm->dmDriverExtra = kcbExtra;
-    dm->dmFields = DM_ORIENTATION | DM_COPIES | DM_COLLATE;
+    dm->dmFields = DM_ORIENTATION | DM_COPIES | DM_COLLATE | DM_DUPLEX;
+    dm->dmDuplex = DMDUP_SIMPLEX;
     dm->dmOrientation = DMORIENT_PORTRAIT;
     dm->dmCopies = 1;
     dm->dmCollate = DMCOLLATE_FALSE;
@@ -61,6 +63,8 @@ void MergeIn(BYTE* p, const DEVMODEW* in)
         dm->dmCopies = in->dmCopies;
     if (in->dmFields & DM_COLLATE)
         dm->dmCollate = in->dmCollate;
+    if (in->dmFields & DM_DUPLEX)
+        dm->dmDuplex = in->dmDuplex;
     if (in->dmSize == sizeof(DEVMODEW) && in->dmDriverExtra == kcbExtra)
         memcpy(p + sizeof(DEVMODEW), reinterpret_cast<const BYTE*>(in) + sizeof(DEVMODEW), kcbExtra);
 }
@@ -84,6 +88,31 @@ void ShowState(HWND hDlg, SHEETSTATE* s)
     SetDlgItemInt(hDlg, 703, dm->dmCopies, FALSE);
 }
 
+INT_PTR CALLBACK MoreProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(hDlg, DWL_USER, lParam);
+        CheckDlgButton(hDlg, 711,
+                       Dm(reinterpret_cast<SHEETSTATE*>(lParam)->dm)->dmDuplex == DMDUP_VERTICAL ? BST_CHECKED
+                                                                                             : BST_UNCHECKED);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            SHEETSTATE* s = reinterpret_cast<SHEETSTATE*>(GetWindowLongPtrW(hDlg, DWL_USER));
+            Dm(s->dm)->dmDuplex = IsDlgButtonChecked(hDlg, 711) == BST_CHECKED ? DMDUP_VERTICAL : DMDUP_SIMPLEX;
+            EndDialog(hDlg, IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(hDlg, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
 INT_PTR CALLBACK LayoutProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     SHEETSTATE* s = reinterpret_cast<SHEETSTATE*>(GetWindowLongPtrW(hDlg, DWL_USER));
@@ -95,7 +124,7 @@ INT_PTR CALLBACK LayoutProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         SendDlgItemMessageW(hDlg, 702, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Landscape"));
         ShowState(hDlg, s);
         if (s->bLocked)
-            for (int id : {701, 702, 703, 705})
+            for (int id : {701, 702, 703, 705, 706})
                 EnableWindow(GetDlgItem(hDlg, id), FALSE);
         return TRUE;
     }
@@ -106,6 +135,10 @@ INT_PTR CALLBACK LayoutProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
                 Defaults(s->dm);
                 ShowState(hDlg, s);
             }
+            return TRUE;
+        }
+        if (s && LOWORD(wParam) == 706 && HIWORD(wParam) == BN_CLICKED) {
+            DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(710), hDlg, MoreProc, reinterpret_cast<LPARAM>(s));
             return TRUE;
         }
         return FALSE;
