@@ -226,16 +226,46 @@ static_assert(sizeof(DEVQUERYPRINT_INFO) == 24);
 // DocumentPropertiesW: the job DEVMODE of a printer, from its driver.
 //
 // Loads the printer's user-interface library (the driver's configuration
-// file) and asks its DrvDocumentPropertySheets without a sheet.
-//  hWnd            in   parent window (unused: no sheet is shown)
+// file) and asks its DrvDocumentPropertySheets: without a sheet, or, with
+// DM_IN_PROMPT, as the body of a sheet in the common property-sheet host.
+//  hWnd            in   owner of the sheet (DM_IN_PROMPT), or null
 //  hPrinter        in   the open printer; null: pDeviceName is opened
 //  pDeviceName     in   the printer's name (may be null with hPrinter)
 //  pDevModeOutput  out  the driver's DEVMODE (DM_OUT_BUFFER)
 //  pDevModeInput   in   a DEVMODE to merge (DM_IN_BUFFER), or null
-//  fMode           in   0 asks for the size; DM_OUT_BUFFER, DM_IN_BUFFER
-// Returns the size (fMode 0), 1 (IDOK) on success, or a negative value with
-// the last error set: an unknown printer, a driver without the entry point,
-// or DM_IN_PROMPT, since this machine has no property-sheet host.
+//  fMode           in   0 asks for the size; DM_OUT_BUFFER, DM_IN_BUFFER,
+//                       DM_IN_PROMPT, DM_USER_DEFAULT, DM_NOPERMISSION
+// Without an input the driver starts from the printer's default settings:
+// the user's own default DEVMODE (GetPrinterW Level 9) when there is one,
+// else the printer's global default.
+// Returns the size (fMode 0); IDOK on success, or with DM_IN_PROMPT IDOK
+// when the user closed the sheet with OK and IDCANCEL when with Cancel (the
+// output is then left as it was); a negative value with the last error set
+// for an unknown printer, a driver without the entry point, a sheet that
+// could not be shown, an output flag without a buffer or an input shorter
+// than a DEVMODE.
 extern "C" Q730_EXPORT LONG DocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName,
                                                 PDEVMODEW pDevModeOutput, PDEVMODEW pDevModeInput,
                                                 DWORD fMode);
+
+// The document sheet for a DEVMODE the caller keeps: DocumentPropertiesW
+// with DM_IN_PROMPT | DM_OUT_BUFFER (and DM_IN_BUFFER when pDevModeInput is
+// given). A null pDevModeOutput asks for the size. Answers IDOK after OK
+// (pDevModeOutput written), 0 after Cancel, a negative value on failure.
+extern "C" Q730_EXPORT LONG AdvancedDocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName,
+                                                        PDEVMODEW pDevModeOutput, PDEVMODEW pDevModeInput);
+
+// The printer's device sheet (its properties): the driver's
+// DrvDevicePropertySheets in the common property-sheet host. A handle
+// opened without PRINTER_ACCESS_ADMINISTER shows the sheet with
+// DPS_NOPERMISSION. TRUE when the sheet was shown and closed (OK or
+// Cancel); FALSE with the last error set when it could not be shown.
+extern "C" Q730_EXPORT BOOL PrinterProperties(HWND hWnd, HANDLE hPrinter);
+
+// The printers folder's "Printing Preferences": the document sheet over
+// the user's default settings (fMode DM_USER_DEFAULT | DM_IN_BUFFER |
+// DM_IN_PROMPT | DM_OUT_BUFFER); after OK the result becomes the user's own
+// default DEVMODE of the printer (SetPrinterW Level 9), which every later
+// DocumentPropertiesW without an input starts from. Answers IDOK, IDCANCEL
+// (nothing stored) or a negative value with the last error set.
+LONG PlatPrintingPreferences(HWND hWnd, HANDLE hPrinter);

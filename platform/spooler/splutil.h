@@ -12,3 +12,7 @@ BOOL SplMakeFolders(LPCWSTR pszPath);
 
 // A host path (UTF-8) as a path the file calls take (UTF-16).
 std::u16string SplFromHostPath(const char* pszHostPath);
+
+// The access a printer handle was opened with (PRINTER_ACCESS_*); 0 for a
+// bad handle.
+DWORD SplHandleAccess(HANDLE hPrinter);

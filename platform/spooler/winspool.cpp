@@ -203,6 +203,52 @@ bool _DevmodeUsable(const std::vector<BYTE>& dm)
     return dmSize >= 72 && (DWORD)dmSize + dmExtra <= dm.size();
 }
 
+// A stored DEVMODE cut to its own size; empty when it is not usable.
+std::vector<BYTE> _CutDevmode(std::vector<BYTE> dm)
+{
+    if (!_DevmodeUsable(dm))
+        return std::vector<BYTE>();
+    dm.resize((WORD)(dm[68] | (dm[69] << 8)) + (WORD)(dm[70] | (dm[71] << 8)));
+    return dm;
+}
+
+// The user's own default DEVMODE of a printer; empty when there is none.
+std::vector<BYTE> _UserDevmode(const SPLHANDLE* p)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SPL_USER_DEVMODES_KEY, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return std::vector<BYTE>();
+    std::vector<BYTE> dm = _GetBinary(hKey, p->sName.c_str());
+    RegCloseKey(hKey);
+    return _CutDevmode(dm);
+}
+
+// Sets (pdm given) or drops (pdm null) the user's own default DEVMODE.
+LONG _SetUserDevmode(const SPLHANDLE* p, const DEVMODEW* pdm)
+{
+    HKEY hKey = nullptr;
+    LONG err = RegCreateKeyExW(HKEY_CURRENT_USER, SPL_USER_DEVMODES_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
+    if (err != ERROR_SUCCESS)
+        return err;
+    if (pdm) {
+        err = RegSetValueExW(hKey, p->sName.c_str(), 0, REG_BINARY, (const BYTE*)pdm,
+                             (DWORD)pdm->dmSize + pdm->dmDriverExtra);
+    } else {
+        err = RegDeleteValueW(hKey, p->sName.c_str());
+        if (err == ERROR_FILE_NOT_FOUND)
+            err = ERROR_SUCCESS;
+    }
+    RegCloseKey(hKey);
+    return err;
+}
+
+// A DEVMODE a caller hands in: null is allowed where the caller says so.
+bool _DevmodeArgOk(const DEVMODEW* pdm)
+{
+    return !pdm || pdm->dmSize >= 72;
+}
+
 // Runs a packer twice: once to size, once into the buffer when it fits.
 template <typename FILL>
 BOOL _PackRecord(DWORD cbRecord, LPBYTE pOut, DWORD cbBuf, LPDWORD pcbNeeded, FILL fill)
@@ -334,6 +380,13 @@ BOOL OpenPrinterW(LPWSTR pPrinterName, HANDLE* phPrinter, LPPRINTER_DEFAULTSW pD
     return TRUE;
 }
 
+DWORD SplHandleAccess(HANDLE hPrinter)
+{
+    std::lock_guard<std::recursive_mutex> lock(g_lock);
+    SPLHANDLE* p = _Handle(hPrinter);
+    return p ? p->dwAccess : 0;
+}
+
 BOOL ClosePrinter(HANDLE hPrinter)
 {
     std::lock_guard<std::recursive_mutex> lock(g_lock);
@@ -353,7 +406,7 @@ BOOL GetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD cbBuf, LPD
     SPLHANDLE* p = _Handle(hPrinter);
     if (!p)
         return FALSE;
-    if (Level != 1 && Level != 2) {
+    if (Level != 1 && Level != 2 && Level != 8 && Level != 9) {
         SetLastError(ERROR_INVALID_LEVEL);
         return FALSE;
     }
@@ -367,7 +420,14 @@ BOOL GetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD cbBuf, LPD
     std::u16string comment = _GetString(hKey, u"Description");
     std::u16string location = _GetString(hKey, u"Location");
     BOOL ok;
-    if (Level == 1) {
+    if (Level == 8 || Level == 9) {
+        std::vector<BYTE> dm = Level == 8 ? _CutDevmode(_GetBinary(hKey, u"Default DevMode")) : _UserDevmode(p);
+        ok = _PackRecord(sizeof(PRINTER_INFO_8W), pPrinter, cbBuf, pcbNeeded, [&](PACKER* pk, BYTE* out) {
+            void* pdm = dm.empty() ? nullptr : _PackBytes(pk, dm);
+            if (out)
+                reinterpret_cast<PRINTER_INFO_8W*>(out)->pDevMode = static_cast<LPDEVMODEW>(pdm);
+        });
+    } else if (Level == 1) {
         std::u16string desc = p->sName + u"," + driver + u"," + location;
         ok = _PackRecord(sizeof(PRINTER_INFO_1W), pPrinter, cbBuf, pcbNeeded, [&](PACKER* pk, BYTE* out) {
             PRINTER_INFO_1W* pi = reinterpret_cast<PRINTER_INFO_1W*>(out);
@@ -388,11 +448,10 @@ BOOL GetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD cbBuf, LPD
         std::u16string proc = _GetString(hKey, u"Print Processor");
         std::u16string datatype = _GetString(hKey, u"Datatype");
         std::u16string params = _GetString(hKey, u"Parameters");
-        std::vector<BYTE> dm = _GetBinary(hKey, u"Default DevMode");
-        if (!_DevmodeUsable(dm))
-            dm.clear();
-        else
-            dm.resize((WORD)(dm[68] | (dm[69] << 8)) + (WORD)(dm[70] | (dm[71] << 8)));
+        // The user's own default first: it is what this user prints with.
+        std::vector<BYTE> dm = _UserDevmode(p);
+        if (dm.empty())
+            dm = _CutDevmode(_GetBinary(hKey, u"Default DevMode"));
         DWORD attrs = _GetDword(hKey, u"Attributes", PRINTER_ATTRIBUTE_LOCAL);
         DWORD prio = _GetDword(hKey, u"Priority", 1);
         DWORD defPrio = _GetDword(hKey, u"Default Priority", 0);
@@ -449,15 +508,44 @@ BOOL SetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD Command)
     SPLHANDLE* p = _Handle(hPrinter);
     if (!p)
         return FALSE;
-    if (Level != 2 || Command != 0) {
-        SetLastError(Level != 2 ? ERROR_INVALID_LEVEL : ERROR_INVALID_PARAMETER);
+    if ((Level != 2 && Level != 8 && Level != 9) || Command != 0) {
+        SetLastError(Command != 0 ? ERROR_INVALID_PARAMETER : ERROR_INVALID_LEVEL);
         return FALSE;
     }
     if (!pPrinter) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (Level == 8 || Level == 9) {
+        const DEVMODEW* pdm = reinterpret_cast<const PRINTER_INFO_8W*>(pPrinter)->pDevMode;
+        if (!_DevmodeArgOk(pdm) || (Level == 8 && !pdm)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        LONG err = ERROR_SUCCESS;
+        if (Level == 8) {
+            HKEY hKey = nullptr;
+            err = _OpenPrinterKey(p, KEY_ALL_ACCESS, &hKey);
+            if (err == ERROR_SUCCESS) {
+                err = RegSetValueExW(hKey, u"Default DevMode", 0, REG_BINARY, (const BYTE*)pdm,
+                                     (DWORD)pdm->dmSize + pdm->dmDriverExtra);
+                RegCloseKey(hKey);
+            }
+            pdm = nullptr;  // the user falls back to the new global default
+        }
+        if (err == ERROR_SUCCESS)
+            err = _SetUserDevmode(p, pdm);
+        if (err != ERROR_SUCCESS) {
+            SetLastError((DWORD)err);
+            return FALSE;
+        }
+        return TRUE;
+    }
     const PRINTER_INFO_2W* pi = reinterpret_cast<const PRINTER_INFO_2W*>(pPrinter);
+    if (!_DevmodeArgOk(pi->pDevMode)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     HKEY hKey = nullptr;
     LONG err = _OpenPrinterKey(p, KEY_ALL_ACCESS, &hKey);
     if (err == ERROR_SUCCESS) {
@@ -481,6 +569,8 @@ BOOL SetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD Command)
                                  (DWORD)pi->pDevMode->dmSize + pi->pDevMode->dmDriverExtra);
         RegCloseKey(hKey);
     }
+    if (err == ERROR_SUCCESS && pi->pDevMode)
+        err = _SetUserDevmode(p, pi->pDevMode);
     if (err != ERROR_SUCCESS) {
         SetLastError((DWORD)err);
         return FALSE;

@@ -13,6 +13,9 @@
 //       "StartTime", "UntilTime", "Status", "Default DevMode" (REG_BINARY)
 //       \PrinterDriverData   the printer data (GetPrinterDataW and friends)
 //       \DsDriver, \DsSpooler, \DsUser   the directory keys of the Ex calls
+//   HKCU\Printers\DevModePerUser
+//       "<printer name>" (REG_BINARY)   the user's own default DEVMODE of
+//                                       the printer (printing preferences)
 //   HKLM\SYSTEM\CurrentControlSet\Control\Print\Environments\Windows NT x86
 //       \Drivers\Version-3\<driver>
 //       "Driver", "Configuration File", "Data File", "Help File",
@@ -88,6 +91,7 @@
 #define SPL_DRIVER_DIRECTORY u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86"
 #define SPL_DRIVER_VERSION_DIRECTORY u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3"
 #define SPL_PRINTERS_KEY u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers"
+#define SPL_USER_DEVMODES_KEY u"Printers\\DevModePerUser"
 #define SPL_DRIVERS_KEY u"SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3"
 
 #pragma pack(push, 1)
@@ -162,6 +166,17 @@ struct PRINTER_INFO_2W {
 typedef PRINTER_INFO_2W* PPRINTER_INFO_2W;
 typedef PRINTER_INFO_2W* LPPRINTER_INFO_2W;
 
+// PRINTER_INFO_8W (the printer's global default DEVMODE) and
+// PRINTER_INFO_9W (the user's own default DEVMODE), 4 bytes each: pDevMode.
+struct PRINTER_INFO_8W {
+    LPDEVMODEW pDevMode;
+};
+typedef PRINTER_INFO_8W* PPRINTER_INFO_8W;
+struct PRINTER_INFO_9W {
+    LPDEVMODEW pDevMode;
+};
+typedef PRINTER_INFO_9W* PPRINTER_INFO_9W;
+
 // DRIVER_INFO_1W, 4 bytes: pName.
 struct DRIVER_INFO_1W {
     LPWSTR pName;
@@ -216,6 +231,8 @@ static_assert(offsetof(PRINTER_INFO_2W, pSecurityDescriptor) == 48);
 static_assert(offsetof(PRINTER_INFO_2W, Attributes) == 52);
 static_assert(offsetof(PRINTER_INFO_2W, Status) == 72);
 static_assert(offsetof(PRINTER_INFO_2W, AveragePPM) == 80);
+static_assert(sizeof(PRINTER_INFO_8W) == 4);
+static_assert(sizeof(PRINTER_INFO_9W) == 4);
 static_assert(sizeof(DRIVER_INFO_2W) == 24);
 static_assert(offsetof(DRIVER_INFO_2W, pDriverPath) == 12);
 static_assert(offsetof(DRIVER_INFO_2W, pConfigFile) == 20);
@@ -233,16 +250,25 @@ Q730_EXPORT BOOL OpenPrinterW(LPWSTR pPrinterName, HANDLE* phPrinter, LPPRINTER_
 // Closes a handle; an unfinished job on it is aborted.
 Q730_EXPORT BOOL ClosePrinter(HANDLE hPrinter);
 
-// PRINTER_INFO_1W (Level 1) or PRINTER_INFO_2W (Level 2) of the printer.
+// PRINTER_INFO_1W (Level 1), PRINTER_INFO_2W (Level 2), PRINTER_INFO_8W
+// (Level 8) or PRINTER_INFO_9W (Level 9) of the printer.
 //  pPrinter   out  the record with its strings and DEVMODE behind it
 //  cbBuf      in   its size in bytes
 //  pcbNeeded  out  the size needed
-// ERROR_INVALID_LEVEL for another level.
+// The DEVMODEs: Level 8 the printer's global default; Level 9 the user's
+// own default (null when the user has none); Level 2 the user's own
+// default when there is one, else the global default. Null pDevMode when
+// there is none. ERROR_INVALID_LEVEL for another level.
 Q730_EXPORT BOOL GetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD cbBuf, LPDWORD pcbNeeded);
 
 // Level 2: sets the printer's port, share name, comment, location,
-// attributes and priorities from the record, and its default DEVMODE when
-// pDevMode is given (dmSize + dmDriverExtra bytes). Command must be 0.
+// attributes and priorities from the record, and, when pDevMode is given
+// (dmSize + dmDriverExtra bytes), both its global default DEVMODE and the
+// user's own default. Level 8: sets the global default DEVMODE (pDevMode
+// required) and drops the user's own default, so the user gets the global
+// one again. Level 9: sets the user's own default DEVMODE; a null pDevMode
+// drops it. A DEVMODE whose dmSize is below 72 is refused with
+// ERROR_INVALID_PARAMETER. Command must be 0.
 Q730_EXPORT BOOL SetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD Command);
 
 // DRIVER_INFO_1W or DRIVER_INFO_2W of the printer's driver.

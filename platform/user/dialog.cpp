@@ -445,6 +445,17 @@ BOOL EndDialog(HWND hDlg, INT_PTR nResult)
     return TRUE;
 }
 
+namespace {
+PLATMODALHOOK g_pfnModalHook = nullptr;
+void* g_pvModalHook = nullptr;
+}  // namespace
+
+void PlatSetModalLoopHook(PLATMODALHOOK pfn, void* pvContext)
+{
+    g_pfnModalHook = pfn;
+    g_pvModalHook = pvContext;
+}
+
 INT_PTR PlatRunModalLoop(HWND hwnd)
 {
     WND* w = WndGet(hwnd);
@@ -452,6 +463,12 @@ INT_PTR PlatRunModalLoop(HWND hwnd)
         return -1;
     w->bModal = TRUE;
     w->bEnded = FALSE;
+    if (g_pfnModalHook) {
+        g_pfnModalHook(hwnd, g_pvModalHook);
+        w = WndPeek(hwnd);
+        if (!w)
+            return -1;
+    }
     PlatPumpMessages();
     if (!WndPeek(hwnd))
         return -1;

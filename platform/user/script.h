@@ -114,4 +114,13 @@ void PlatScriptReset();
 // ran (whatever it did).
 BOOL PlatScriptRunQueued(HWND hwnd);
 
+// A watcher of modal loops (the command line uses it to act on and picture
+// every window that opens): called once each time a modal loop starts (a
+// dialog, a property sheet, a message box), when the window is shown and
+// before any message posted to it is handled, so a message box is still
+// open; a loop started from inside the hook calls it again, nested. What is
+// queued for the window runs after the hook returns. pfn null removes it.
+typedef void (*PLATMODALHOOK)(HWND hwnd, void* pvContext);
+void PlatSetModalLoopHook(PLATMODALHOOK pfn, void* pvContext);
+
 }  // extern "C"

@@ -1,10 +1,11 @@
 // q730: the command line that plays the application and the spooler around
 // the driver libraries.
 //
-// Owns: the commands "print" (a job through the whole road, from the
-// printer's installation to the bytes in its port file: the built-in sample
-// document, or a plain-text file laid out in pages), "version" and the help
-// texts. Everything it does goes through the platform's own calls, as
+// Owns: the commands "preferences" and "properties" (the printer's sheets,
+// headless, acted on through the scripted user), "print" (a job through the
+// whole road, from the printer's installation to the bytes in its port
+// file: the built-in sample document, or a plain-text file laid out in
+// pages), "version" and the help texts. Everything it does goes through the platform's own calls, as
 // an application and the spooler would: the printer is installed into the
 // root and initialised through the user-interface library's DrvPrinterEvent,
 // the job DEVMODE comes from DocumentPropertiesW, CreateDCW loads the
@@ -68,6 +69,8 @@ int _Usage(FILE* out)
             "\n"
             "commands:\n"
             "  print     print a document on a QX-730 printer (see q730 print --help)\n"
+            "  preferences  the printing preferences, headless (see q730 preferences --help)\n"
+            "  properties   the printer properties, headless (see q730 properties --help)\n"
             "  version   load the three driver libraries and report them\n"
             "  --help    show this text\n");
     return out == stdout ? kExitOk : kExitUsage;
@@ -688,6 +691,448 @@ std::string _Absolute(const std::string& path)
     return std::string(cwd) + "/" + path;
 }
 
+// ---------------------------------------------------------------------------
+// The sheets: "preferences" and "properties".
+
+// One action of the command line, done as a person does it.
+struct ACTION {
+    std::string strOption;  // as given, for messages
+    int iKind;              // PSS_*
+    std::u16string label, text;
+    int iValue;
+};
+
+// What the watcher of modal loops keeps while a sheet is open.
+struct SHEETRUN {
+    std::vector<ACTION> actions;
+    size_t iNext = 0;
+    std::string pngDir;          // empty: no pictures
+    int cDepth = 0;              // open dialogs and sheets (not boxes)
+    int cBoxesSeen = 0;
+    int cDialogs = 0;
+    std::vector<int> answers;    // the answers queued, not yet taken
+    bool bFailed = false;
+    std::string error;
+    bool bOkPressed = false;     // the sheet itself was closed with OK
+    bool bPictureFailed = false;
+};
+
+std::string _Narrow(const std::u16string& w)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, (LPCWSTR)w.c_str(), (int)w.size(), NULL, 0, NULL, NULL);
+    std::string s(n > 0 ? n : 0, '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, (LPCWSTR)w.c_str(), (int)w.size(), &s[0], n, NULL, NULL);
+    return s;
+}
+
+std::u16string _WindowText(HWND hwnd)
+{
+    WCHAR buf[256] = {};
+    GetWindowTextW(hwnd, buf, 256);
+    return std::u16string((const char16_t*)buf);
+}
+
+// A file-name part from a caption: letters and digits kept, runs of others
+// become one '-'.
+std::string _FilePart(const std::u16string& text)
+{
+    std::string out;
+    for (char c : _Narrow(text)) {
+        bool bKeep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                     (unsigned char)c >= 0x80;
+        if (bKeep)
+            out += c;
+        else if (!out.empty() && out.back() != '-')
+            out += '-';
+    }
+    while (!out.empty() && out.back() == '-')
+        out.pop_back();
+    return out.empty() ? "untitled" : out;
+}
+
+void _Picture(SHEETRUN* r, HWND hwnd, const std::string& name)
+{
+    if (r->pngDir.empty())
+        return;
+    std::string path = r->pngDir + "/" + name + ".png";
+    if (PlatWriteWindowPng(hwnd, path.c_str())) {
+        printf("picture: %s\n", path.c_str());
+    } else {
+        fprintf(stderr, "q730: cannot write the picture %s\n", path.c_str());
+        r->bPictureFailed = true;
+    }
+}
+
+// A picture of every page of a sheet, each picked in turn as a person
+// picks its tab; the page that was showing is picked again afterwards.
+void _PicturePages(SHEETRUN* r, HWND hSheet)
+{
+    if (r->pngDir.empty())
+        return;
+    HWND hTab = PropSheet_GetTabControl(hSheet);
+    int n = hTab ? (int)SendMessageW(hTab, TCM_GETITEMCOUNT, 0, 0) : 0;
+    int iShown = hTab ? (int)SendMessageW(hTab, TCM_GETCURSEL, 0, 0) : 0;
+    for (int i = 0; i < n; ++i) {
+        WCHAR szText[128] = {};
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = szText;
+        item.cchTextMax = 128;
+        SendMessageW(hTab, TCM_GETITEMW, i, (LPARAM)&item);
+        if (i != (int)SendMessageW(hTab, TCM_GETCURSEL, 0, 0) && !PlatScriptPickTab(hSheet, 0, NULL, NULL, i)) {
+            fprintf(stderr, "q730: the page \"%s\" could not be shown for its picture\n",
+                    _Narrow((const char16_t*)szText).c_str());
+            r->bPictureFailed = true;
+            continue;
+        }
+        char num[24];
+        snprintf(num, sizeof(num), "page-%02d-", i + 1);
+        _Picture(r, hSheet, num + _FilePart((const char16_t*)szText));
+    }
+    if (n > 0 && iShown >= 0 && iShown != (int)SendMessageW(hTab, TCM_GETCURSEL, 0, 0))
+        PlatScriptPickTab(hSheet, 0, NULL, NULL, iShown);
+}
+
+const char* _AnswerName(int id)
+{
+    switch (id) {
+    case IDOK: return "OK";
+    case IDCANCEL: return "Cancel";
+    case IDABORT: return "Abort";
+    case IDRETRY: return "Retry";
+    case IDIGNORE: return "Ignore";
+    case IDYES: return "Yes";
+    case IDNO: return "No";
+    }
+    return "?";
+}
+
+// The button a box without a queued answer takes: its default button.
+int _DefaultAnswer(UINT uType)
+{
+    static const int kSets[][3] = {{IDOK, 0, 0},          {IDOK, IDCANCEL, 0},  {IDABORT, IDRETRY, IDIGNORE},
+                                   {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO, 0},    {IDRETRY, IDCANCEL, 0}};
+    UINT uSet = uType & MB_TYPEMASK;
+    if (uSet > MB_RETRYCANCEL)
+        return IDOK;
+    UINT iDef = (uType >> 8) & 0xF;
+    if (iDef > 2 || !kSets[uSet][iDef])
+        iDef = 0;
+    return kSets[uSet][iDef];
+}
+
+// One action on the window the person faces. False with r->error set.
+bool _bDoAction(SHEETRUN* r, const ACTION& a, HWND hSheet)
+{
+    PlatScriptReset();
+    HWND hActive = PlatScriptActiveWindow();
+    // OK or Cancel on the sheet itself ends it: it must be the last action,
+    // and its pages are pictured first.
+    if ((a.iKind == PSS_OK || a.iKind == PSS_CANCEL) && hActive == hSheet && r->iNext < r->actions.size()) {
+        r->error = r->actions[r->iNext].strOption + ": comes after " + a.strOption +
+                   ", which closes the sheet";
+        r->bFailed = true;
+        return false;
+    }
+    if ((a.iKind == PSS_OK || a.iKind == PSS_CANCEL) && hActive == hSheet) {
+        _PicturePages(r, hSheet);
+        if (a.iKind == PSS_OK)
+            r->bOkPressed = true;
+    }
+    BOOL bOk;
+    switch (a.iKind) {
+    case PSS_PICKTAB: bOk = PlatScriptPickTab(NULL, 0, NULL, (LPCWSTR)a.text.c_str(), -1); break;
+    case PSS_CHECK: bOk = PlatScriptCheck(NULL, 0, (LPCWSTR)a.label.c_str(), (UINT)a.iValue); break;
+    case PSS_CHOOSE:
+        bOk = PlatScriptChoose(NULL, 0, (LPCWSTR)a.label.c_str(), (LPCWSTR)a.text.c_str(), -1);
+        break;
+    case PSS_TYPE: bOk = PlatScriptType(NULL, 0, (LPCWSTR)a.label.c_str(), (LPCWSTR)a.text.c_str()); break;
+    case PSS_CLICK: bOk = PlatScriptClick(NULL, 0, (LPCWSTR)a.label.c_str()); break;
+    case PSS_OK: bOk = PlatScriptPressOK(NULL); break;
+    case PSS_CANCEL: bOk = PlatScriptPressCancel(NULL); break;
+    case PSS_ANSWER:
+        r->answers.push_back(a.iValue);
+        PlatScriptAnswerMessageBox(a.iValue);
+        bOk = TRUE;
+        break;
+    default: bOk = FALSE; break;
+    }
+    if (!bOk) {
+        if (a.iKind == PSS_OK)
+            r->bOkPressed = false;
+        // The scripted user says "step N (what): why"; the option says what.
+        std::u16string why = (const char16_t*)PlatScriptError();
+        size_t at = why.find(u"): ");
+        if (at != std::u16string::npos)
+            why = why.substr(at + 3);
+        r->error = a.strOption + ": " + (why.empty() ? std::string("cannot be done") : _Narrow(why));
+        r->bFailed = true;
+    }
+    return bOk;
+}
+
+// The watcher of every modal loop while a sheet runs: message boxes are
+// reported (and pictured), the sheet and the dialogs opened from it take
+// the actions in order; the sheet ends with OK after the last action, a
+// failed action cancels every open window, so nothing is saved.
+void _ModalHook(HWND hwnd, void* pv)
+{
+    SHEETRUN* r = (SHEETRUN*)pv;
+    static HWND s_hSheet = NULL;
+    if (PlatMsgBoxCount() > r->cBoxesSeen) {
+        r->cBoxesSeen = PlatMsgBoxCount();
+        LPCWSTR pszText = NULL, pszCaption = NULL;
+        UINT uType = 0;
+        PlatMsgBoxGet(r->cBoxesSeen - 1, NULL, &pszText, &pszCaption, &uType);
+        int iAnswer;
+        if (!r->answers.empty()) {
+            iAnswer = r->answers.front();
+            r->answers.erase(r->answers.begin());
+        } else {
+            iAnswer = _DefaultAnswer(uType);
+        }
+        char num[24];
+        snprintf(num, sizeof(num), "message-%02d", r->cBoxesSeen);
+        _Picture(r, hwnd, num);
+        printf("message box \"%s\": %s\n  answered: %s\n", _Narrow((const char16_t*)pszCaption).c_str(),
+               _Narrow((const char16_t*)pszText).c_str(), _AnswerName(iAnswer));
+        return;
+    }
+    PlatPumpMessages();
+    if (!IsWindow(hwnd) || PlatIsModalLoopEnded(hwnd))
+        return;
+    bool bSheet = r->cDepth == 0;
+    ++r->cDepth;
+    if (bSheet) {
+        s_hSheet = hwnd;
+    } else {
+        char num[24];
+        snprintf(num, sizeof(num), "dialog-%02d-", ++r->cDialogs);
+        _Picture(r, hwnd, num + _FilePart(_WindowText(hwnd)));
+        printf("dialog \"%s\" opened\n", _Narrow(_WindowText(hwnd)).c_str());
+    }
+    while (!r->bFailed && r->iNext < r->actions.size() && IsWindow(hwnd) && !PlatIsModalLoopEnded(hwnd)) {
+        const ACTION& a = r->actions[r->iNext++];
+        _bDoAction(r, a, s_hSheet);
+    }
+    if (IsWindow(hwnd) && !PlatIsModalLoopEnded(hwnd)) {
+        if (!r->bFailed && !bSheet) {
+            r->error = "the dialog \"" + _Narrow(_WindowText(hwnd)) +
+                       "\" is still open after the last action (end it with --ok or --cancel)";
+            r->bFailed = true;
+        }
+        if (!r->bFailed) {
+            _PicturePages(r, hwnd);
+            r->bOkPressed = true;
+            PlatScriptReset();
+            if (!PlatScriptPressOK(hwnd)) {
+                r->bOkPressed = false;
+                r->error = "the sheet's OK button cannot be pressed: " + _Narrow((const char16_t*)PlatScriptError());
+                r->bFailed = true;
+            }
+        }
+        // The page may refuse OK (a setting it does not accept): then
+        // everything is cancelled.
+        if (r->bFailed || (IsWindow(hwnd) && !PlatIsModalLoopEnded(hwnd))) {
+            if (!r->bFailed) {
+                r->error = "the sheet did not close with OK (a page refused its settings)";
+                r->bFailed = true;
+            }
+            r->bOkPressed = false;
+            PlatScriptPressCancel(hwnd);
+        }
+    } else if (bSheet && r->iNext < r->actions.size() && !r->bFailed) {
+        r->error = r->actions[r->iNext].strOption + ": the sheet is closed already";
+        r->bFailed = true;
+    }
+    --r->cDepth;
+    if (bSheet)
+        s_hSheet = NULL;
+}
+
+int _SheetUsage(FILE* out, bool bPreferences)
+{
+    fprintf(out,
+            "usage: q730 %s [--printer NAME] [--png DIR] [ACTION...]\n"
+            "\n"
+            "%s\n"
+            "No window appears: the actions act on the sheet as a person would, in the\n"
+            "order given, on the window in front (the sheet, or a dialog an action\n"
+            "opened); then the sheet is closed with OK, which %s.\n"
+            "A failed action (a label that is not there, a disabled control, an item a\n"
+            "list does not offer) cancels the sheet: nothing is saved, exit status 2.\n"
+            "\n"
+            "options:\n"
+            "  --printer NAME        the printer (default \"%s\"); installed if missing\n"
+            "  --png DIR             write a picture of every page, dialog and message\n"
+            "                        box into DIR\n"
+            "  --help                show this text\n"
+            "\n"
+            "actions (a LABEL is the text a person reads on or beside the control;\n"
+            "'&' and a trailing ':' do not matter, nor does letter case):\n"
+            "  --page TITLE          pick the page with this tab title\n"
+            "  --check LABEL         tick a check box, or pick a radio button\n"
+            "  --uncheck LABEL       clear a check box\n"
+            "  --choose LABEL=ITEM   choose ITEM in a list or drop-down list\n"
+            "  --type LABEL=TEXT     type TEXT (a number, a name) into a field\n"
+            "  --click LABEL         press a button (it may open a dialog)\n"
+            "  --answer ANSWER       the next message box is answered with ANSWER:\n"
+            "                        yes, no, ok, cancel, retry, ignore or abort; a\n"
+            "                        box without one takes its default button\n"
+            "  --ok, --cancel        press OK or Cancel of the window in front (a\n"
+            "                        dialog; on the sheet, --cancel ends it unsaved)\n"
+            "\n"
+            "Every message box is printed with its text and the answer taken.\n"
+            "Exit status: 0 done (saved, or cancelled by --cancel), 1 the sheet could\n"
+            "not be shown or saved, 2 a usage error or a failed action.\n",
+            bPreferences ? "preferences" : "properties",
+            bPreferences ? "Opens the printing preferences of the printer: the document settings the\n"
+                           "user starts every job with."
+                         : "Opens the properties of the printer: its installed options and device\n"
+                           "settings, kept with the printer.",
+            bPreferences ? "makes the settings the user's default for every\nlater job (q730 print starts from them)"
+                         : "stores the printer's settings",
+            kDefaultPrinter);
+    return out == stdout ? kExitOk : kExitUsage;
+}
+
+int _SheetCommand(int argc, char** argv, bool bPreferences)
+{
+    const char* pszCommand = bPreferences ? "preferences" : "properties";
+    std::string printerName = kDefaultPrinter;
+    SHEETRUN run;
+    for (int i = 0; i < argc; ++i) {
+        std::string option = argv[i];
+        std::string value;
+        bool bHasValue = false;
+        size_t eq = option.find('=');
+        if (option.rfind("--", 0) == 0 && eq != std::string::npos &&
+            (option.compare(0, eq, "--printer") == 0 || option.compare(0, eq, "--png") == 0)) {
+            value = option.substr(eq + 1);
+            option = option.substr(0, eq);
+            bHasValue = true;
+        }
+        auto needValue = [&]() -> bool {
+            if (!bHasValue) {
+                if (i + 1 >= argc)
+                    return false;
+                value = argv[++i];
+            }
+            return !value.empty();
+        };
+        if (option == "--help" || option == "-h")
+            return _SheetUsage(stdout, bPreferences);
+        if (option == "--ok" || option == "--cancel") {
+            run.actions.push_back({option, option == "--ok" ? PSS_OK : PSS_CANCEL, u"", u"", 0});
+            continue;
+        }
+        static const char* const kValued[] = {"--printer", "--png",   "--page",  "--check", "--uncheck",
+                                              "--choose",  "--type",  "--click", "--answer"};
+        if (std::find_if(std::begin(kValued), std::end(kValued),
+                         [&](const char* p) { return option == p; }) == std::end(kValued)) {
+            fprintf(stderr, "q730: unknown option '%s' (see q730 %s --help)\n", option.c_str(), pszCommand);
+            return kExitUsage;
+        }
+        if (!needValue()) {
+            fprintf(stderr, "q730: option %s needs a value (see q730 %s --help)\n", option.c_str(), pszCommand);
+            return kExitUsage;
+        }
+        std::string shown = option + " \"" + value + "\"";
+        if (option == "--printer") {
+            printerName = value;
+        } else if (option == "--png") {
+            run.pngDir = _Absolute(value);
+        } else if (option == "--page") {
+            run.actions.push_back({shown, PSS_PICKTAB, u"", _Wide(value), 0});
+        } else if (option == "--check" || option == "--uncheck" || option == "--click") {
+            run.actions.push_back({shown, option == "--click" ? PSS_CLICK : PSS_CHECK, _Wide(value), u"",
+                                   option == "--check" ? BST_CHECKED : BST_UNCHECKED});
+        } else if (option == "--choose" || option == "--type") {
+            size_t at = value.find('=');
+            if (at == std::string::npos || at == 0) {
+                fprintf(stderr, "q730: option %s takes LABEL=%s (see q730 %s --help)\n", option.c_str(),
+                        option == "--choose" ? "ITEM" : "TEXT", pszCommand);
+                return kExitUsage;
+            }
+            run.actions.push_back({shown, option == "--choose" ? PSS_CHOOSE : PSS_TYPE, _Wide(value.substr(0, at)),
+                                   _Wide(value.substr(at + 1)), 0});
+        } else {  // --answer
+            static const struct {
+                const char* name;
+                int id;
+            } kAnswers[] = {{"yes", IDYES},     {"no", IDNO},         {"ok", IDOK},      {"cancel", IDCANCEL},
+                            {"retry", IDRETRY}, {"ignore", IDIGNORE}, {"abort", IDABORT}};
+            std::string lower = value;
+            for (char& c : lower)
+                c = (char)tolower((unsigned char)c);
+            int id = 0;
+            for (const auto& a : kAnswers)
+                if (lower == a.name)
+                    id = a.id;
+            if (!id) {
+                fprintf(stderr, "q730: --answer takes yes, no, ok, cancel, retry, ignore or abort, not '%s'\n",
+                        value.c_str());
+                return kExitUsage;
+            }
+            run.actions.push_back({shown, PSS_ANSWER, u"", u"", id});
+        }
+    }
+    if (!run.pngDir.empty()) {
+        struct stat st;
+        if (stat(run.pngDir.c_str(), &st) != 0 && mkdir(run.pngDir.c_str(), 0755) != 0) {
+            fprintf(stderr, "q730: cannot create the picture folder %s\n", run.pngDir.c_str());
+            return kExitFailed;
+        }
+    }
+
+    std::u16string printer = _Wide(printerName);
+    HANDLE hPrinter = _hOpenOrInstall(printer, printerName);
+    if (!hPrinter)
+        return kExitFailed;
+    if (!bPreferences) {
+        // The properties change the printer: the handle may administer it.
+        ClosePrinter(hPrinter);
+        PRINTER_DEFAULTSW pd = {NULL, NULL, PRINTER_ALL_ACCESS};
+        if (!OpenPrinterW((LPWSTR)printer.c_str(), &hPrinter, &pd))
+            return _FailCall("opening the printer", printerName);
+    }
+
+    PlatScriptReset();
+    PlatMsgBoxReset();
+    PlatSetModalLoopHook(_ModalHook, &run);
+    LONG lResult;
+    if (bPreferences) {
+        lResult = PlatPrintingPreferences(NULL, hPrinter);
+    } else {
+        lResult = PrinterProperties(NULL, hPrinter) ? (run.bOkPressed ? IDOK : IDCANCEL) : -1;
+    }
+    DWORD dwError = GetLastError();
+    PlatSetModalLoopHook(NULL, NULL);
+    ClosePrinter(hPrinter);
+
+    for (int iAnswer : run.answers)
+        fprintf(stderr, "q730: warning: the answer %s was not taken: no more message boxes opened\n",
+                _AnswerName(iAnswer));
+    if (run.bFailed) {
+        fprintf(stderr, "q730: %s\nq730: the %s were cancelled: nothing was saved\n", run.error.c_str(),
+                bPreferences ? "printing preferences" : "printer properties");
+        return kExitUsage;
+    }
+    if (lResult < 0) {
+        SetLastError(dwError);
+        return _FailCall(bPreferences ? "showing the printing preferences" : "showing the printer properties",
+                         printerName);
+    }
+    if (lResult == IDOK && run.bOkPressed)
+        printf("saved the %s of printer \"%s\"\n", bPreferences ? "printing preferences" : "properties",
+               printerName.c_str());
+    else
+        printf("cancelled: nothing was saved for printer \"%s\"\n", printerName.c_str());
+    return run.bPictureFailed ? kExitFailed : kExitOk;
+}
+
+
 int _Print(int argc, char** argv)
 {
     std::string printerName = kDefaultPrinter;
@@ -803,6 +1248,10 @@ int main(int argc, char** argv)
         return _Print(argc - 2, argv + 2);
     if (!strcmp(argv[1], "version"))
         return _Version();
+    if (!strcmp(argv[1], "preferences"))
+        return _SheetCommand(argc - 2, argv + 2, true);
+    if (!strcmp(argv[1], "properties"))
+        return _SheetCommand(argc - 2, argv + 2, false);
     fprintf(stderr, "q730: unknown command '%s' (see q730 --help)\n", argv[1]);
     return kExitUsage;
 }

@@ -1,0 +1,304 @@
+// "q730 preferences" and "q730 properties": the printer's sheets opened
+// headless and acted on by the command line's actions, run as a program.
+// Most cases run a copy of q730 beside a small stand-in user-interface
+// library, so what the command line does is seen apart from the driver's
+// pages; the user's default reaching "q730 print" runs the real driver.
+#include "platform/windows.h"
+#include "tests/common/testroot.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+struct RunResult {
+    int iExit;
+    std::string strOut, strErr;
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+void CopyFile(const std::string& from, const std::string& to)
+{
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary);
+    out << in.rdbuf();
+}
+
+// Runs a q730 program (the built one when pszProgram is null) with the
+// given arguments (shell words) in the current test root.
+RunResult RunProgram(const std::string& args, const std::string& program = "")
+{
+    std::string out = TestRootFile("q730.out"), err = TestRootFile("q730.err");
+    std::string exe = program.empty() ? std::string(PlatGetProgramDir()) + "/q730" : program;
+    std::string cmd = "cd '" + TestRootPath() + "' && Q730_ROOT='" + TestRootPath() + "' '" + exe + "' " + args +
+                      " >'" + out + "' 2>'" + err + "'";
+    int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+}
+
+bool Has(const std::string& text, const std::string& what)
+{
+    return text.find(what) != std::string::npos;
+}
+
+const DWORD kcbFake = sizeof(DEVMODEW) + 8;
+
+// A root with a copy of q730 beside the stand-in user-interface library,
+// and the printer "Fake" installed with it.
+class FakeSheets : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        TestNewRoot();
+        dir = TestRootFile("fakebin");
+        mkdir(dir.c_str(), 0755);
+        std::string bin = PlatGetProgramDir();
+        CopyFile(bin + "/q730", dir + "/q730");
+        chmod((dir + "/q730").c_str(), 0755);
+        CopyFile(bin + "/fakeui/libQ730MVU3.so", dir + "/libQ730MVU3.so");
+        for (const char* lib : {"libQ730MVG3.so", "libQ730MVT3.so"})
+            CopyFile(bin + "/" + lib, dir + "/" + lib);
+        ASSERT_TRUE(PlatInstallPrinter(u"Fake", u"C:\\fake.prn", dir.c_str()));
+    }
+    RunResult Q730(const std::string& args) { return RunProgram(args, dir + "/q730"); }
+    // The user's own default DEVMODE of "Fake", empty when none.
+    std::vector<BYTE> UserDefault()
+    {
+        HANDLE h = nullptr;
+        EXPECT_TRUE(OpenPrinterW((LPWSTR)u"Fake", &h, nullptr));
+        DWORD cb = 0;
+        GetPrinterW(h, 9, nullptr, 0, &cb);
+        std::vector<BYTE> buf(cb ? cb : 4);
+        EXPECT_TRUE(GetPrinterW(h, 9, buf.data(), cb, &cb));
+        ClosePrinter(h);
+        const DEVMODEW* pdm = ((PRINTER_INFO_9W*)buf.data())->pDevMode;
+        if (!pdm)
+            return {};
+        return std::vector<BYTE>((const BYTE*)pdm, (const BYTE*)pdm + pdm->dmSize + pdm->dmDriverExtra);
+    }
+    DWORD DuplexUnit()
+    {
+        HANDLE h = nullptr;
+        EXPECT_TRUE(OpenPrinterW((LPWSTR)u"Fake", &h, nullptr));
+        DWORD v = 0xFFFFFFFF, cb = 0, type = 0;
+        GetPrinterDataW(h, (LPWSTR)u"FakeDuplexUnit", &type, (LPBYTE)&v, 4, &cb);
+        ClosePrinter(h);
+        return v;
+    }
+    std::string dir;
+};
+
+TEST_F(FakeSheets, PreferencesActByLabelAndOkMakesThemTheUserDefault)
+{
+    RunResult r = Q730("preferences --printer Fake --type Copies=3 --check '&Collate' --choose 'orientation:=Landscape'");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    EXPECT_TRUE(Has(r.strOut, "saved the printing preferences of printer \"Fake\"")) << r.strOut;
+    std::vector<BYTE> dm = UserDefault();
+    ASSERT_EQ(dm.size(), kcbFake);
+    const DEVMODEW* pdm = (const DEVMODEW*)dm.data();
+    EXPECT_EQ(pdm->dmCopies, 3);
+    EXPECT_EQ(pdm->dmCollate, DMCOLLATE_TRUE);
+    EXPECT_EQ(pdm->dmOrientation, DMORIENT_LANDSCAPE);
+
+    // The next run opens over them; OK without a change keeps every byte.
+    RunResult again = Q730("preferences --printer Fake");
+    ASSERT_EQ(again.iExit, 0) << again.strErr;
+    EXPECT_EQ(UserDefault(), dm);
+    // --cancel ends the sheet without saving.
+    RunResult cancel = Q730("preferences --printer Fake --type Copies=9 --cancel");
+    ASSERT_EQ(cancel.iExit, 0) << cancel.strErr;
+    EXPECT_TRUE(Has(cancel.strOut, "cancelled: nothing was saved")) << cancel.strOut;
+    EXPECT_EQ(UserDefault(), dm);
+}
+
+struct BADCASE {
+    const char* name;
+    const char* args;
+    const char* message;  // on stderr
+};
+
+class FakeSheetErrors : public FakeSheets, public testing::WithParamInterface<BADCASE> {};
+
+TEST_P(FakeSheetErrors, ExitTwoAndNothingSaved)
+{
+    RunResult r = Q730(std::string("preferences --printer Fake --type Copies=4 ") + GetParam().args);
+    EXPECT_EQ(r.iExit, 2) << r.strOut << r.strErr;
+    EXPECT_TRUE(Has(r.strErr, GetParam().message)) << r.strErr;
+    EXPECT_TRUE(UserDefault().empty());
+    EXPECT_FALSE(Has(r.strOut, "saved")) << r.strOut;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, FakeSheetErrors,
+    testing::Values(
+        BADCASE{"UnknownLabel", "--type 'Number of copies=2'",
+                "--type \"Number of copies=2\": control \"Number of copies\" is not there"},
+        BADCASE{"DisabledControl", "--check Staple", "--check \"Staple\": control \"Staple\" is disabled"},
+        BADCASE{"ItemNotOffered", "--choose Orientation=Sideways", "no item \"Sideways\""},
+        BADCASE{"UnknownPage", "--page Finishing", "--page \"Finishing\""},
+        BADCASE{"CheckOnAList", "--check Orientation", "not a check box"},
+        BADCASE{"ChooseWithoutItem", "--choose Orientation", "takes LABEL=ITEM"},
+        BADCASE{"UnknownAnswer", "--answer maybe", "--answer takes yes, no"},
+        BADCASE{"UnknownOption", "--staple", "unknown option '--staple'"},
+        BADCASE{"DialogLeftOpen", "--click More... --check 'Print on both sides'",
+                "the dialog \"More\" is still open after the last action"},
+        BADCASE{"FailureInsideADialog", "--click More... --check Staple --ok",
+                "--check \"Staple\": control \"Staple\" is not there"},
+        BADCASE{"ActionAfterTheSheetClosed", "--ok --check Collate",
+                "--check \"Collate\": comes after --ok, which closes the sheet"}),
+    [](const testing::TestParamInfo<BADCASE>& i) { return std::string(i.param.name); });
+
+TEST_F(FakeSheets, MessageBoxesArePrintedWithTheAnswerTaken)
+{
+    // Refused: the typed copies stay. Then a box without an answer takes
+    // its default button (Yes): everything is reset.
+    RunResult r = Q730("preferences --printer Fake --type Copies=5 --answer no --click Reset...");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    EXPECT_TRUE(Has(r.strOut, "message box \"Layout\": Reset every setting to its default?\n  answered: No\n"))
+        << r.strOut;
+    EXPECT_EQ(((const DEVMODEW*)UserDefault().data())->dmCopies, 5);
+
+    r = Q730("preferences --printer Fake --type Copies=6 --click '&Reset...'");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    EXPECT_TRUE(Has(r.strOut, "  answered: Yes\n")) << r.strOut;
+    EXPECT_EQ(((const DEVMODEW*)UserDefault().data())->dmCopies, 1);
+
+    // An answer no box took is reported.
+    r = Q730("preferences --printer Fake --answer yes");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    EXPECT_TRUE(Has(r.strErr, "the answer Yes was not taken")) << r.strErr;
+}
+
+TEST_F(FakeSheets, PicturesOfEveryPageAndEveryBox)
+{
+    RunResult r = Q730("preferences --printer Fake --png pics --type Copies=2 --answer no --click Reset...");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    for (const char* name : {"page-01-Layout.png", "message-01.png"}) {
+        std::string png = ReadFile(TestRootFile(std::string("pics/") + name));
+        ASSERT_GT(png.size(), 8u) << name;
+        EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n") << name;
+        EXPECT_TRUE(Has(r.strOut, "picture: " + TestRootFile(std::string("pics/") + name))) << r.strOut;
+    }
+    // A dialog opened by an action takes the actions that follow until its
+    // own OK; it is pictured as it opens.
+    r = Q730("preferences --printer Fake --png more --click More... --check 'Print on both sides' --ok "
+             "--type Copies=2");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    EXPECT_TRUE(Has(r.strOut, "dialog \"More\" opened")) << r.strOut;
+    EXPECT_EQ(ReadFile(TestRootFile("more/dialog-01-More.png")).substr(0, 4), "\x89PNG");
+    std::vector<BYTE> dm = UserDefault();
+    ASSERT_EQ(dm.size(), kcbFake);
+    EXPECT_EQ(((const DEVMODEW*)dm.data())->dmDuplex, DMDUP_VERTICAL);
+    EXPECT_EQ(((const DEVMODEW*)dm.data())->dmCopies, 2);
+
+    r = Q730("properties --printer Fake --png devpics");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    EXPECT_EQ(ReadFile(TestRootFile("devpics/page-01-Options.png")).substr(0, 4), "\x89PNG");
+}
+
+TEST_F(FakeSheets, PropertiesStoreThePrinterSettingsOnOkOnly)
+{
+    RunResult r = Q730("properties --printer Fake --check 'Duplex unit installed' --cancel");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    EXPECT_EQ(DuplexUnit(), 0xFFFFFFFFu);
+    r = Q730("properties --printer Fake --check 'Duplex unit' --check 'Duplex unit installed'");
+    EXPECT_EQ(r.iExit, 2);
+    EXPECT_EQ(DuplexUnit(), 0xFFFFFFFFu);
+    r = Q730("properties --printer Fake --check 'Duplex unit installed'");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    EXPECT_TRUE(Has(r.strOut, "saved the properties of printer \"Fake\"")) << r.strOut;
+    EXPECT_EQ(DuplexUnit(), 1u);
+}
+
+TEST(Q730Sheets, HelpNamesTheActions)
+{
+    TestNewRoot();
+    RunResult top = RunProgram("--help");
+    EXPECT_TRUE(Has(top.strOut, "preferences")) << top.strOut;
+    for (const char* cmd : {"preferences", "properties"}) {
+        RunResult r = RunProgram(std::string(cmd) + " --help");
+        EXPECT_EQ(r.iExit, 0);
+        for (const char* opt : {"--page TITLE", "--check LABEL", "--choose LABEL=ITEM", "--type LABEL=TEXT",
+                                "--answer ANSWER", "--png DIR"})
+            EXPECT_TRUE(Has(r.strOut, opt)) << cmd << " " << opt;
+    }
+}
+
+// ---- the real driver ---------------------------------------------------------------
+
+std::string PjlCopies(const std::string& job)
+{
+    size_t at = job.find("@PJL SET COPIES = ");
+    return at == std::string::npos ? "" : job.substr(at, job.find('\n', at) - at);
+}
+
+TEST(Q730UserDefault, PrintStartsFromTheUsersDefaultSettings)
+{
+    TestNewRoot();
+    ASSERT_EQ(RunProgram("print --output first.prn").iExit, 0);
+    EXPECT_EQ(PjlCopies(ReadFile(TestRootFile("first.prn"))), "@PJL SET COPIES = 1");
+
+    // The user's default, as the printing preferences leave it: three copies.
+    HANDLE h = nullptr;
+    ASSERT_TRUE(OpenPrinterW((LPWSTR)u"QX-730", &h, nullptr));
+    LONG cb = DocumentPropertiesW(nullptr, h, nullptr, nullptr, nullptr, 0);
+    ASSERT_GT(cb, 0);
+    std::vector<BYTE> dm(cb);
+    ASSERT_EQ(DocumentPropertiesW(nullptr, h, nullptr, (PDEVMODEW)dm.data(), nullptr, DM_OUT_BUFFER), IDOK);
+    ((DEVMODEW*)dm.data())->dmCopies = 3;
+    PRINTER_INFO_9W pi9 = {(PDEVMODEW)dm.data()};
+    ASSERT_TRUE(SetPrinterW(h, 9, (LPBYTE)&pi9, 0));
+    ClosePrinter(h);
+
+    ASSERT_EQ(RunProgram("print --output mine.prn").iExit, 0);
+    EXPECT_EQ(PjlCopies(ReadFile(TestRootFile("mine.prn"))), "@PJL SET COPIES = 3");
+
+    // Without it again, the printer's own default.
+    ASSERT_TRUE(OpenPrinterW((LPWSTR)u"QX-730", &h, nullptr));
+    PRINTER_INFO_9W none = {nullptr};
+    ASSERT_TRUE(SetPrinterW(h, 9, (LPBYTE)&none, 0));
+    ClosePrinter(h);
+    ASSERT_EQ(RunProgram("print --output again.prn").iExit, 0);
+    EXPECT_EQ(ReadFile(TestRootFile("again.prn")), ReadFile(TestRootFile("first.prn")));
+}
+
+TEST(Q730UserDefault, PreferencesOfTheDriverReachTheNextJob)
+{
+    TestNewRoot();
+    ASSERT_EQ(RunProgram("print --output first.prn").iExit, 0);
+    RunResult r = RunProgram("preferences --png pics --type Copies=3");
+    if (r.iExit == 1 && Has(r.strErr, "showing the printing preferences failed"))
+        GTEST_SKIP() << "the driver's document sheet does not open in this build: " << r.strErr;
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    ASSERT_EQ(RunProgram("print --output mine.prn").iExit, 0);
+    EXPECT_EQ(PjlCopies(ReadFile(TestRootFile("mine.prn"))), "@PJL SET COPIES = 3");
+    bool bFirstPage = false;
+    if (DIR* d = opendir(TestRootFile("pics").c_str())) {
+        while (dirent* e = readdir(d))
+            bFirstPage = bFirstPage || std::string(e->d_name).rfind("page-01-", 0) == 0;
+        closedir(d);
+    }
+    EXPECT_TRUE(bFirstPage);
+    // A label the pages do not have: exit 2, the default stays.
+    r = RunProgram("preferences --type 'No such setting=1'");
+    EXPECT_EQ(r.iExit, 2);
+    ASSERT_EQ(RunProgram("print --output again.prn").iExit, 0);
+    EXPECT_EQ(PjlCopies(ReadFile(TestRootFile("again.prn"))), "@PJL SET COPIES = 3");
+}
+
+}  // namespace
