@@ -233,9 +233,14 @@ TEST_F(DocProps, DocumentPropertiesThroughTheSpooler)
     EXPECT_TRUE(bValidDevmode(out.dm()));
     EXPECT_EQ(std::u16string((const char16_t*)out.dm()->dmDeviceName), kEntryPrinter);
     EXPECT_TRUE(out.GuardIntact());
-    EXPECT_LT(DocumentPropertiesW(NULL, printer.h, EntryPrinter(), out.dm(), NULL,
+    // With a prompt the sheet opens; nobody acts on it here, so it is
+    // cancelled and the caller's buffer keeps what it held.
+    std::vector<BYTE> before((BYTE*)out.dm(), (BYTE*)out.dm() + 2615);
+    EXPECT_EQ(DocumentPropertiesW(NULL, printer.h, EntryPrinter(), out.dm(), NULL,
                                   DM_OUT_BUFFER | DM_IN_PROMPT),
-              0);
+              IDCANCEL);
+    EXPECT_EQ(std::vector<BYTE>((BYTE*)out.dm(), (BYTE*)out.dm() + 2615), before);
+    EXPECT_TRUE(out.GuardIntact());
     // Without a handle the printer is opened by name, and closed again.
     DWORD cOpen = PlatOpenPrinterCount();
     EXPECT_EQ(DocumentPropertiesW(NULL, NULL, EntryPrinter(), NULL, NULL, 0), 2615);
