@@ -192,13 +192,8 @@ int _CredentialMode()
 
 void _InvalidateStatic(HWND hwnd, WORD wId)
 {
-    HWND h = GetDlgItem(hwnd, wId);
-    if (!h)
-        return;
-    RECT rc;
-    GetWindowRect(h, &rc);
-    RectScreenToClient(hwnd, &rc);
-    InvalidateRect(hwnd, &rc, TRUE);
+    if (HWND h = GetDlgItem(hwnd, wId))
+        InvalidateRect(h, nullptr, TRUE);
 }
 
 void _InvalidatePictures(HWND hwnd)
@@ -221,19 +216,19 @@ void _ChoosePictures(UISETTINGS* pObj, int* piPictures)
         piPictures[3] = _On(kChapters) ? 6 : 7;
 }
 
-void _PaintPictures(HWND hwnd, UISETTINGS* pObj)
+// Paints the picture static wStatic shows now.
+BOOL _PaintPicture(HWND hwnd, UISETTINGS* pObj, const DRAWITEMSTRUCT* pdis)
 {
     FINISHINGPAGEREC* r = _Record(hwnd);
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hwnd, &ps);
-    if (r && hdc) {
-        int ai[4];
-        _ChoosePictures(pObj, ai);
-        for (int i : ai)
-            if (r->ahPicture[i])
-                PaintIllustrationOn(hdc, r->ahPicture[i], &ps.rcPaint);
-    }
-    EndPaint(hwnd, &ps);
+    if (!r)
+        return FALSE;
+    FillRect(pdis->hDC, &pdis->rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    int ai[4];
+    _ChoosePictures(pObj, ai);
+    for (int i : ai)
+        if (kStatePictures[i].wStatic == pdis->CtlID && r->ahPicture[i])
+            PaintIllustrationOn(pdis->hDC, r->ahPicture[i], &pdis->rcItem);
+    return TRUE;
 }
 
 // ---- List rules ----
@@ -311,17 +306,20 @@ void _Init(HWND hwnd, UISETTINGS* pObj)
     HMODULE hPictures = DlgPictureModule();
     for (int i = 0; i < FINISHING_BITMAP_COUNT; ++i)
         r->ahBitmap[i] = LoadResBitmap(hPictures, MAKEINTRESOURCEW(kBitmapIds[i]));
-    // The statics only mark where the state pictures go; the page paints
-    // the pictures itself.
+    // The picture statics are drawn by the page: each shows the picture of
+    // its switch's state, centred.
     for (int i = 0; i < FINISHING_PICTURE_COUNT; ++i) {
         HWND hStatic = GetDlgItem(hwnd, kStatePictures[i].wStatic);
         if (!hStatic)
             continue;
+        LONG lStyle = GetWindowLongW(hStatic, GWL_STYLE);
+        SetWindowLongW(hStatic, GWL_STYLE, (lStyle & ~SS_TYPEMASK) | SS_OWNERDRAW);
         RECT rc;
-        GetWindowRect(hStatic, &rc);
-        RectScreenToClient(hwnd, &rc);
-        ShowWindow(hStatic, SW_HIDE);
-        r->ahPicture[i] = CreateIllustrationAt(hPictures, hwnd, &rc, kStatePictures[i].wPicture,
+        GetClientRect(hStatic, &rc);
+        SIZE sz = {};
+        if (GetResBitmapSize(kStatePictures[i].wPicture, &sz))
+            OffsetRect(&rc, (rc.right - sz.cx) / 2, (rc.bottom - sz.cy) / 2);
+        r->ahPicture[i] = CreateIllustrationAt(hPictures, hStatic, &rc, kStatePictures[i].wPicture,
                                                kStatePictures[i].wMask, 0, 0, 0, 0);
     }
     for (WORD w : {kMaster, kNupCheck, kCombineCheck, kDuplexCheck, kBookletCheck, kChapters, kFoldCheck,
@@ -801,6 +799,10 @@ BOOL _DrawListItem(HWND hwnd, UISETTINGS* pObj, const DRAWITEMSTRUCT* pdis)
     SetTextColor(hdc, GetSysColor(bDisabled ? COLOR_GRAYTEXT : bFocus ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT));
     RECT rcText = rc;
     rcText.left += wId == kBorder ? 2 : 28;
+    // A picture wider than the usual 22 pixels keeps its text beside it.
+    BITMAP bm = {};
+    if (bPicture && GetObjectW(_Bitmap(r, pic.wPicture), sizeof(bm), &bm) && rc.left + 3 + bm.bmWidth + 3 > rcText.left)
+        rcText.left = rc.left + 3 + bm.bmWidth + 3;
     DrawTextW(hdc, szText, -1, &rcText, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     return TRUE;
 }
@@ -819,6 +821,11 @@ BOOL _DrawItem(HWND hwnd, UISETTINGS* pObj, const DRAWITEMSTRUCT* pdis)
     case kBorder:
     case kCombine:
         return _DrawListItem(hwnd, pObj, pdis);
+    case kPausePicture:
+    case kShiftPicture:
+    case kDiskPicture:
+    case kChapterPicture:
+        return _PaintPicture(hwnd, pObj, pdis);
     default:
         return FALSE;
     }
@@ -974,10 +981,6 @@ INT_PTR CALLBACK FinishingPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARA
             RefreshPreviews(hwnd, pObj);
         }
         return r;
-    }
-    if (uMsg == WM_PAINT && PageGetDesc(hwnd) == &kFinishingPage && PageGetSettings(hwnd)) {
-        _PaintPictures(hwnd, PageGetSettings(hwnd));
-        return TRUE;
     }
     return PageFrameDlgProc(&kFinishingPage, hwnd, uMsg, wParam, lParam);
 }
