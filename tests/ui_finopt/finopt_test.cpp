@@ -10,6 +10,7 @@
 #include "tests/common/testroot.h"
 #include "ui/constraints/features.h"
 #include "ui/constraints/resolver.h"
+#include "ui/library/quickaccess.h"
 #include "ui/pages/finishingpage.h"
 #include "ui/pages/optionpage.h"
 #include "ui/pages/pageframe.h"
@@ -469,6 +470,43 @@ TEST_F(FinishingPage, PageOrderFollowsTheNupKind)
     }
 }
 
+TEST_F(FinishingPage, SaveRecallOpensItsMenuOnlyWithASoundChapterList)
+{
+    ChaptersOn();
+    // An unsound list is told about first; the menu stays shut.
+    SetDlgItemTextW(hPage, 315, u"1,1");
+    PlatMsgBoxReset();
+    PlatScriptChooseMenuItem(nullptr, -1);
+    SendMessageW(hPage, WM_COMMAND, MAKEWPARAM(347, BN_CLICKED), (LPARAM)GetDlgItem(hPage, 347));
+    EXPECT_EQ(PlatMsgBoxCount(), 1);
+    PlatScriptReset();
+
+    // A sound list: the menu opens and its recall details come up (their
+    // script runs and presses OK).
+    SetDlgItemTextW(hPage, 315, u"1,4");
+    PlatMsgBoxReset();
+    PLATSCRIPTSTEP ok[] = {Step(PSS_OK)};
+    ASSERT_TRUE(PlatScriptOnDialog(2540, ok, 1));
+    // The items draw themselves: the user picks the details by position.
+    HMENU hMenu = BuildSaveRecallMenu(pObj);
+    int iDetails = -1;
+    for (int i = 0; i < GetMenuItemCount(hMenu); ++i)
+        if (GetMenuItemID(hMenu, i) == 2585)
+            iDetails = i;
+    DestroyMenu(hMenu);
+    ASSERT_GE(iDetails, 0);
+    PlatScriptChooseMenuItem(nullptr, iDetails);
+    ASSERT_TRUE(PlatScriptClick(hSheet, 347, nullptr));
+    PlatPumpMessages();
+    EXPECT_EQ(Narrow(PlatScriptError()), "");
+    EXPECT_EQ(PlatMsgBoxCount(), 0);
+    // The script was used up: queued again, it runs for the next opening.
+    PLATSCRIPTSTEP probe[] = {Step(PSS_CLICK, 9999)};
+    ASSERT_TRUE(PlatScriptOnDialog(2540, probe, 1));
+    OpenRecallDetailDialog(hPage, pObj);
+    EXPECT_NE(Narrow(PlatScriptError()), "");
+}
+
 TEST_F(FinishingPage, LooksRight)
 {
     if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
@@ -482,6 +520,16 @@ TEST_F(FinishingPage, LooksRight)
     // The N-up list draws its items (pictures and texts) itself.
     EXPECT_GT(SendDlgItemMessageW(hPage, 303, CB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(SendDlgItemMessageW(hPage, 303, CB_GETITEMHEIGHT, 0, 0), 25);
+
+    // Chapters with their list, and pause: the pictures follow the switches.
+    ChaptersOn();
+    ASSERT_TRUE(PlatScriptType(hSheet, 315, nullptr, u"2,5-7"));
+    ASSERT_TRUE(PlatScriptClick(hSheet, 323, nullptr));
+    EXPECT_EQ(Feature(323), 1);
+    UpdateWindow(hSheet);
+    ASSERT_TRUE(PlatWriteWindowPng(hSheet, "/tmp/finopt_finishing_chapters.png"));
+    EXPECT_EQ(Notify(hPage, PSN_KILLACTIVE), FALSE);
+    EXPECT_EQ(ChapterCount(), 4);
 }
 
 // ---- Read-only sheets ----

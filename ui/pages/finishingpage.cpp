@@ -27,6 +27,8 @@
 #include "ui/dialogs/illustration.h"
 #include "ui/dialogs/jobid.h"
 #include "ui/dialogs/preview.h"
+#include "ui/library/quickaccess.h"
+#include "ui/library/usetdlg.h"
 #include "ui/pages/pageframe.h"
 #include "ui/pages/pagehelpers.h"
 #include "ui/settings/pagelist.h"
@@ -46,7 +48,7 @@ const WORD kFoldCheck = 317, kFold = 318, kStapleCheck = 319, kStaple = 320;
 const WORD kPunchCheck = 321, kPunch = 322, kPause = 323, kProofYes = 324, kProofNo = 325;
 const WORD kDiskSave = 326, kJobIdButton = 327, kImageShift = 328, kSpare329 = 329, kSpare330 = 330;
 const WORD kDefaults = 338, kSaveOnly = 340, kSaveAndPrint = 341, kMarginCheck = 342, kMargin = 343;
-const WORD kCredentialMode = 348;
+const WORD kCredentialMode = 348, kSaveRecall = 347;
 const WORD kViewPaper = 163, kViewMachine = 164, kLargePane = 166, kSmallPane = 167;
 const WORD kPausePicture = 2363, kDiskPicture = 2364, kShiftPicture = 2365, kChapterPicture = 2372;
 
@@ -565,12 +567,70 @@ void _MarginChosen(HWND hwnd, UISETTINGS* pObj)
     RefreshPreviews(hwnd, pObj);
 }
 
+// After settings came back from the library: the page shows them.
+void _AfterRecall(HWND hwnd, UISETTINGS* pObj)
+{
+    BindFeatureFields(pObj);
+    CollectChangedFeatures(pObj);
+    ResolveConstraintsAll(hwnd, pObj);
+    _ShowChapterText(hwnd, pObj);
+    NotifySheetChanged(hwnd);
+    RefreshPreviews(hwnd, pObj);
+    _InvalidatePictures(hwnd);
+}
+
+// The commands of the Save/Recall menu.
+BOOL _LibraryCommand(HWND hwnd, UISETTINGS* pObj, WORD wId)
+{
+    if (bIsLibraryMenuId(wId)) {
+        BindFeatureFields(pObj);
+        SaveFeatureValues(pObj);
+        if (ApplyLibraryMenuEntry(hwnd, pObj, wId))
+            _AfterRecall(hwnd, pObj);
+        return TRUE;
+    }
+    switch (wId) {
+    case IDM_USET_SAVE:
+        if (OpenSaveSettingsDialog(hwnd, pObj) == IDOK)
+            NotifySheetChanged(hwnd);
+        return TRUE;
+    case IDM_USET_RECALL:
+        BindFeatureFields(pObj);
+        SaveFeatureValues(pObj);
+        if (OpenRecallSettingsDialog(hwnd, pObj) == IDOK)
+            _AfterRecall(hwnd, pObj);
+        return TRUE;
+    case IDM_USET_ORGANIZE:
+        OpenOrganizeLibraryDialog(hwnd, pObj);
+        NotifySheetChanged(hwnd);
+        return TRUE;
+    case IDM_USET_DETAIL:
+        if (OpenRecallDetailDialog(hwnd, pObj) == IDOK)
+            NotifySheetChanged(hwnd);
+        return TRUE;
+    case IDM_USET_SAVE_FULL:
+        ShowLibraryFullOnSaveNotice(hwnd);
+        return TRUE;
+    case IDM_USET_FULL_NOTICE:
+        ShowLibraryFullNotice(hwnd);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
 BOOL _Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
 {
     if (!_Record(hwnd))
         return TRUE;
+    if (bSheetEditable(pObj) && _LibraryCommand(hwnd, pObj, wId))
+        return TRUE;
     BindFeatureFields(pObj);
     switch (wId) {
+    case kSaveRecall:
+        if (wCode == BN_CLICKED && CheckChapterPageList(hwnd))
+            ShowSaveRecallMenu(hwnd, pObj, kSaveRecall);
+        return TRUE;
     case kViewPaper:
     case kViewMachine: {
         WORD wView = wId == kViewPaper ? PREVIEWVIEW_PAPER : PREVIEWVIEW_MACHINE;
@@ -809,6 +869,8 @@ BOOL _DrawListItem(HWND hwnd, UISETTINGS* pObj, const DRAWITEMSTRUCT* pdis)
 
 BOOL _DrawItem(HWND hwnd, UISETTINGS* pObj, const DRAWITEMSTRUCT* pdis)
 {
+    if (pdis->CtlType == ODT_MENU)
+        return DrawSaveRecallMenuItem(pdis);
     switch (pdis->CtlID) {
     case kLargePane:
         PaintPreviewPane(pdis->hDC, &pdis->rcItem, pObj);
@@ -982,5 +1044,9 @@ INT_PTR CALLBACK FinishingPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARA
         }
         return r;
     }
+    NoteSaveRecallMenuClosed(uMsg, lParam);
+    if (uMsg == WM_MEASUREITEM && lParam && ((MEASUREITEMSTRUCT*)lParam)->CtlType == ODT_MENU &&
+        PageGetDesc(hwnd) == &kFinishingPage)
+        return MeasureSaveRecallMenuItem(hwnd, (MEASUREITEMSTRUCT*)lParam);
     return PageFrameDlgProc(&kFinishingPage, hwnd, uMsg, wParam, lParam);
 }
