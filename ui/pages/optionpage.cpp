@@ -122,9 +122,12 @@ void _Init(HWND hwnd, UISETTINGS* pObj)
     }
 }
 
-DWORD _MapDirty(HWND, WORD wControl)
+// A mark starts the page's mask afresh: only the control marked is redrawn.
+DWORD _MapDirty(HWND hwnd, WORD wControl)
 {
-    // Anything but an option list or the PDL radios leaves the mask alone.
+    UISETTINGS* pObj = PageGetSettings(hwnd);
+    if (DWORD* pMask = pObj ? PageRefreshMask(pObj, PAGE_OPTIONS) : nullptr)
+        *pMask = 0;
     if (wControl == kPdlSingle || wControl == kPdlDouble)
         return kPdlBit;
     return _bIsOptionCombo(wControl) ? GetOptionDirtyBit(wControl) : 0;
@@ -169,6 +172,7 @@ void _ResolveFlagged(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wFlagParam, BOO
     ResolveConstraintsOnChange(hwnd, pObj, wId);
     NotifySheetChanged(hwnd);
     SetParamEdited(pObj, wFlagParam, 0);
+    InvalidateMachineView(hwnd, kMachineView, pObj);
 }
 
 // The value of the item the combo shows; FALSE when none.
@@ -235,6 +239,8 @@ BOOL _Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
             if (wCode == CBN_SELCHANGE) {
                 ResolveConstraintsOnChange(hwnd, pObj, wId);
                 NotifySheetChanged(hwnd);
+                // The machine view shows the units installed.
+                InvalidateMachineView(hwnd, kMachineView, pObj);
             }
             return TRUE;
         }
