@@ -507,6 +507,27 @@ TEST_F(FinishingPage, SaveRecallOpensItsMenuOnlyWithASoundChapterList)
     EXPECT_NE(Narrow(PlatScriptError()), "");
 }
 
+TEST_F(FinishingPage, ApplyCommitsWhatThePageChanged)
+{
+    struct Row {
+        WORD wControl;  // clicked by the user
+        WORD wParam;    // the setting it edits
+    } rows[] = {{301, 70}, {323, 80}, {328, 82}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.wControl);
+        if (r.wControl != 301 && IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
+            ASSERT_TRUE(PlatScriptClick(hSheet, 301, nullptr));
+        const SHORT sCommitted = GetParamCommitted(pObj, r.wParam);
+        ASSERT_TRUE(PlatScriptClick(hSheet, r.wControl, nullptr));
+        const SHORT sEdited = GetParamEdited(pObj, r.wParam);
+        ASSERT_NE(sEdited, sCommitted);
+        EXPECT_EQ(GetParamCommitted(pObj, r.wParam), sCommitted);
+        Notify(hPage, PSN_APPLY);
+        EXPECT_EQ(GetParamCommitted(pObj, r.wParam), sEdited);
+        EXPECT_EQ(GetSheetState(pObj, UIS_STATE_APPLIED), 1u);
+    }
+}
+
 TEST_F(FinishingPage, LooksRight)
 {
     if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
@@ -671,6 +692,31 @@ protected:
             return "";
         return job.substr(at, job.find('\n', at) - at);
     }
+    // Whether the document sheet's Finishing page, with production printing
+    // on, lets the user switch stapling on.
+    bool StapleOffered()
+    {
+        DOCUMENTPROPERTYHEADER doc = DocHeader(printer.h, DM_COPY);
+        FAKEHOST host;
+        InitFakeHost(&host, DocumentBody, (LPARAM)&doc);
+        EXPECT_EQ(CallReason(&host, PROPSHEETUI_REASON_INIT, host.info.lParamInit), 1);
+        PROPSHEETHEADERW psh = {};
+        psh.dwSize = sizeof(psh);
+        psh.dwFlags = PSH_MODELESS | PSH_PROPTITLE;
+        psh.pszCaption = SheetPrinter();
+        psh.nPages = (UINT)host.pages.size();
+        psh.phpage = host.pages.data();
+        HWND hSheet = (HWND)PropertySheetW(&psh);
+        host.pages.clear();
+        SendMessageW(hSheet, PSM_SETCURSEL, 2, 0);
+        HWND hPage = (HWND)SendMessageW(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+        if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
+            EXPECT_TRUE(PlatScriptClick(hSheet, 301, nullptr));
+        bool bOffered = IsWindowEnabled(GetDlgItem(hPage, 319)) != FALSE;
+        DestroyWindow(hSheet);
+        CallReason(&host, PROPSHEETUI_REASON_DESTROY, 1);
+        return bOffered;
+    }
     SheetPrinterHandle printer;
 };
 
@@ -697,6 +743,7 @@ TEST_F(ThroughTheHost, StapleChosenOnTheFinishingPageReachesTheJobOnlyWithAnOutp
     // position chosen there is printed.
     InstallOutputUnit(2);
     ASSERT_NE(StoredOutputUnit(), 1);
+    EXPECT_TRUE(StapleOffered());
     DWORD dwResult = 99;
     std::vector<BYTE> dm = DocumentWith({Step(PSS_CHECK, 301, -1, BST_CHECKED), Step(PSS_CHECK, 319, -1, BST_CHECKED),
                                          Step(PSS_CHOOSE, 320, 0)},
@@ -713,28 +760,7 @@ TEST_F(ThroughTheHost, StapleChosenOnTheFinishingPageReachesTheJobOnlyWithAnOutp
     InstallOutputUnit(0);
     ASSERT_EQ(StoredOutputUnit(), 1);
     PlatScriptReset();
-    {
-        DOCUMENTPROPERTYHEADER doc = DocHeader(printer.h, DM_COPY);
-        FAKEHOST host;
-        InitFakeHost(&host, DocumentBody, (LPARAM)&doc);
-        ASSERT_EQ(CallReason(&host, PROPSHEETUI_REASON_INIT, host.info.lParamInit), 1);
-        PROPSHEETHEADERW psh = {};
-        psh.dwSize = sizeof(psh);
-        psh.dwFlags = PSH_MODELESS | PSH_PROPTITLE;
-        psh.pszCaption = SheetPrinter();
-        psh.nPages = (UINT)host.pages.size();
-        psh.phpage = host.pages.data();
-        HWND hSheet = (HWND)PropertySheetW(&psh);
-        host.pages.clear();
-        SendMessageW(hSheet, PSM_SETCURSEL, 2, 0);
-        HWND hPage = (HWND)SendMessageW(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-        if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
-            PlatScriptClick(hSheet, 301, nullptr);
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hPage, 319)) && IsWindowEnabled(GetDlgItem(hPage, 320)) &&
-                     SendDlgItemMessageW(hPage, 320, CB_GETCOUNT, 0, 0) > 1);
-        DestroyWindow(hSheet);
-        CallReason(&host, PROPSHEETUI_REASON_DESTROY, 1);
-    }
+    EXPECT_FALSE(StapleOffered());
     dm = DocumentWith({Step(PSS_CHECK, 301, -1, BST_CHECKED)}, &dwResult);
     ASSERT_EQ(dwResult, (DWORD)CPSUI_OK);
     job = Print(dm);
