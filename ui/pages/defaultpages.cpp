@@ -15,11 +15,6 @@ INT_PTR CALLBACK CoverPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lP
     return DefaultPageDlgProc(200, hwnd, uMsg, wParam, lParam);
 }
 
-INT_PTR CALLBACK FinishingPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultPageDlgProc(300, hwnd, uMsg, wParam, lParam);
-}
-
 INT_PTR CALLBACK FormPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     return DefaultPageDlgProc(400, hwnd, uMsg, wParam, lParam);
@@ -38,9 +33,4 @@ INT_PTR CALLBACK ImagePageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lP
 INT_PTR CALLBACK FontPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     return DefaultPageDlgProc(700, hwnd, uMsg, wParam, lParam);
-}
-
-INT_PTR CALLBACK OptionPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultPageDlgProc(800, hwnd, uMsg, wParam, lParam);
 }
