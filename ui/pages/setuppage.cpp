@@ -165,21 +165,33 @@ void _DestroyPictures(SETUPPAGERECORD* r)
             DeleteObject(h), h = nullptr;
 }
 
-// Erases the anchor static with the face colour and paints one picture.
-void _PaintPicture(HWND hwnd, WORD wAnchor, HGLOBAL hIll)
+// The place of a picture: the rectangle of its (hidden) anchor static.
+BOOL _AnchorRect(HWND hwnd, WORD wAnchor, RECT* prc)
 {
     HWND hAnchor = GetDlgItem(hwnd, wAnchor);
-    if (!hAnchor || !hIll)
-        return;
+    if (!hAnchor)
+        return FALSE;
+    GetWindowRect(hAnchor, prc);
+    RectScreenToClient(hwnd, prc);
+    return TRUE;
+}
+
+// A picture changed: its place is painted again (WM_PAINT draws it).
+void _PaintPicture(HWND hwnd, WORD wAnchor, HGLOBAL)
+{
     RECT rc;
-    GetWindowRect(hAnchor, &rc);
-    RectScreenToClient(hwnd, &rc);
-    HDC hdc = GetDC(hwnd);
-    if (!hdc)
+    if (_AnchorRect(hwnd, wAnchor, &rc))
+        InvalidateRect(hwnd, &rc, TRUE);
+}
+
+// Erases the anchor's place with the face colour and paints one picture.
+void _DrawPicture(HWND hwnd, HDC hdc, WORD wAnchor, HGLOBAL hIll)
+{
+    RECT rc;
+    if (!hIll || !_AnchorRect(hwnd, wAnchor, &rc))
         return;
     FillRect(hdc, &rc, GetSysColorBrush(COLOR_BTNFACE));
     PaintIllustrationOn(hdc, hIll, nullptr);
-    ReleaseDC(hwnd, hdc);
 }
 
 HGLOBAL _GroupPicture(SETUPPAGERECORD* r, UISETTINGS* pObj)
@@ -190,13 +202,13 @@ HGLOBAL _GroupPicture(SETUPPAGERECORD* r, UISETTINGS* pObj)
     return (sUnit == 1 || (sUnit & 0x80)) ? r->hGroupOn : r->hGroupOnSeparated;
 }
 
-void _PaintAllPictures(HWND hwnd, SETUPPAGERECORD* r, UISETTINGS* pObj)
+void _PaintAllPictures(HWND hwnd, HDC hdc, SETUPPAGERECORD* r, UISETTINGS* pObj)
 {
-    _PaintPicture(hwnd, 108, V(pObj, P_ORIENTATION) == 2 ? r->hOrientLandscape : r->hOrientPortrait);
-    _PaintPicture(hwnd, 146, V(pObj, P_SORTCHECK) == 1 ? r->hSortOn : r->hSortOff);
-    _PaintPicture(hwnd, 147, _GroupPicture(r, pObj));
-    _PaintPicture(hwnd, 158, V(pObj, P_PAPERLESSCHECK) == 1 ? r->hBlankOn : r->hBlankOff);
-    _PaintPicture(hwnd, 2362, V(pObj, P_PASSWORDCHECK) == 1 ? r->hSecretOn : r->hSecretOff);
+    _DrawPicture(hwnd, hdc, 108, V(pObj, P_ORIENTATION) == 2 ? r->hOrientLandscape : r->hOrientPortrait);
+    _DrawPicture(hwnd, hdc, 146, V(pObj, P_SORTCHECK) == 1 ? r->hSortOn : r->hSortOff);
+    _DrawPicture(hwnd, hdc, 147, _GroupPicture(r, pObj));
+    _DrawPicture(hwnd, hdc, 158, V(pObj, P_PAPERLESSCHECK) == 1 ? r->hBlankOn : r->hBlankOff);
+    _DrawPicture(hwnd, hdc, 2362, V(pObj, P_PASSWORDCHECK) == 1 ? r->hSecretOn : r->hSecretOff);
 }
 
 // ---- List fillers ----
@@ -1264,6 +1276,13 @@ void DrawSetupComboItem(HWND hwnd, const DRAWITEMSTRUCT* pdis)
     TEXTMETRICW tm = {};
     GetTextMetricsW(hdc, &tm);
     int x = rc.left + (wControl == 125 ? 28 : wControl == 129 ? 2 : 24);
+    // The text starts behind a picture wider than its place.
+    if (wControl == 125 || wControl == 172) {
+        BITMAP bm = {};
+        HBITMAP hbm = wControl == 125 ? r->ahNup[0] : r->ahMethod[0];
+        if (hbm && GetObjectW(hbm, sizeof(bm), &bm) && rc.left + 3 + bm.bmWidth + 4 > x)
+            x = rc.left + 3 + bm.bmWidth + 4;
+    }
     int y = rc.top + ((rc.bottom - rc.top) - tm.tmHeight) / 2;
     ExtTextOutW(hdc, x, y, ETO_CLIPPED, &rc, szText, (UINT)lstrlenW(szText), nullptr);
     SetBkMode(hdc, iOldMode);
@@ -1391,16 +1410,15 @@ INT_PTR CALLBACK SetupPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lP
         break;
     }
     case WM_PAINT: {
-        INT_PTR ret = PageFrameDlgProc(&kSetupPage, hwnd, uMsg, wParam, lParam);
         SETUPPAGERECORD* r = _Rec(hwnd);
-        if (r && r->pSettings) {
-            PAINTSTRUCT ps;
-            BeginPaint(hwnd, &ps);
-            EndPaint(hwnd, &ps);
-            _PaintAllPictures(hwnd, r, r->pSettings);
-            return TRUE;
-        }
-        return ret;
+        if (!r || !r->pSettings)
+            break;
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hwnd, &ps);
+        if (hdc)
+            _PaintAllPictures(hwnd, hdc, r, r->pSettings);
+        EndPaint(hwnd, &ps);
+        return TRUE;
     }
     case WM_MEASUREITEM: {
         MEASUREITEMSTRUCT* pmis = (MEASUREITEMSTRUCT*)lParam;
