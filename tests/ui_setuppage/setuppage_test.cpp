@@ -266,10 +266,56 @@ TEST_F(SetupPageTest, PageLooksRight)
     GetWindowRect(hSheet, &rcSheet);
     int cOther = 0;
     COLORREF face = GetSysColor(COLOR_BTNFACE);
+    // Across the middle, one way and the other.
+    int xMid = (rc.left + rc.right) / 2, yMid = (rc.top + rc.bottom) / 2;
+    for (int x = rc.left; x < rc.right; x += 2)
+        cOther += PlatGetWindowPixel(hSheet, x - rcSheet.left, yMid - rcSheet.top) != face;
     for (int y = rc.top; y < rc.bottom; y += 2)
-        for (int x = rc.left; x < rc.right; x += 2)
-            cOther += PlatGetWindowPixel(hSheet, x - rcSheet.left, y - rcSheet.top) != face;
-    EXPECT_GT(cOther, 20);
+        cOther += PlatGetWindowPixel(hSheet, xMid - rcSheet.left, y - rcSheet.top) != face;
+    EXPECT_GT(cOther, 4);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- Dialogs opened by a list item ----
+
+TEST_F(SetupPageTest, CancellingTheDialogOfAnItemPutsTheListBack)
+{
+    struct {
+        const char* name;
+        int iEnable;        // check box or list that makes the list usable
+        int iEnableValue;   // value chosen in that list (-1: a check box)
+        int idList;
+        int iValue;         // the item that opens the dialog
+        int idTemplate;
+        WORD wParam;
+    } cases[] = {
+        {"binding margin", 155, -1, 156, 10, 2300, 108},
+        {"transparency interleave", 120, 4, 122, 127, 2020, 26},  // the bypass tray
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlatScriptReset();
+        if (c.iEnableValue < 0)
+            ASSERT_TRUE(PlatScriptClick(hSheet, c.iEnable, nullptr)) << NarrowText(PlatScriptError());
+        else
+            ASSERT_TRUE(PlatScriptChoose(hSheet, c.iEnable, nullptr, nullptr, PositionOf(c.iEnable, c.iEnableValue)))
+                << NarrowText(PlatScriptError());
+        ASSERT_TRUE(IsWindowEnabled(GetDlgItem(hPage, c.idList)));
+        SHORT sBefore = Get(c.wParam);
+        int iPos = PositionOf(c.idList, c.iValue);
+        ASSERT_GE(iPos, 0);
+        PLATSCRIPTSTEP cancel = {};
+        cancel.iStep = PSS_CANCEL;
+        ASSERT_TRUE(PlatScriptOnDialog(c.idTemplate, &cancel, 1));
+        ASSERT_TRUE(PlatScriptChoose(hSheet, c.idList, nullptr, nullptr, iPos)) << NarrowText(PlatScriptError());
+        EXPECT_EQ(NarrowText(PlatScriptError()), "");
+        EXPECT_EQ(Get(c.wParam), sBefore);
+        EXPECT_EQ((int)SendDlgItemMessageW(hPage, c.idList, CB_GETCURSEL, 0, 0), PositionOf(c.idList, sBefore));
+        EXPECT_EQ(GetActivePageId(pObj), 100);
+    }
 }
 
 }  // namespace

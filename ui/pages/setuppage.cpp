@@ -874,12 +874,17 @@ BOOL _Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
             o.wDependency = 2024;
             o.bSelectFirst = TRUE;
             o.bCollectChanges = TRUE;
-            o.awSaved[0] = 122;
-            o.cSaved = 1;
-            SHORT sTray = V(pObj, P_OIPAPERTRAY);
+            // The dialog works on the interleave choice itself; Cancel
+            // puts back the paper type and tray of before.
+            SHORT sType = V(pObj, P_MEDIATYPE), sTray = V(pObj, P_OIPAPERTRAY);
             SetFeatureValue(122, 127);
-            if (PageOpenSubDialog(hwnd, &o) != IDOK)
+            if (PageOpenSubDialog(hwnd, &o) != IDOK) {
+                SetV(pObj, P_MEDIATYPE, sType);
                 SetV(pObj, P_OIPAPERTRAY, sTray);
+                SendDlgItemMessageW(hwnd, 122, CB_SETCURSEL,
+                                    GetEnabledItemPosition(GetFeatureListHeader(122), sType), 0);
+                RefreshPreviewPane(hwnd, pObj);
+            }
             return TRUE;
         }
         _Resolve(hwnd, pObj, wId);
