@@ -124,6 +124,10 @@ HGLOBAL _Illustration(HWND hwnd, WORD wAnchor, WORD wPicture, WORD wMask)
 
 void _CreatePictures(HWND hwnd, SETUPPAGERECORD* r)
 {
+    // The anchors only give the places; the page paints the pictures there.
+    for (WORD id : {108, 146, 147, 158, 2362})
+        if (HWND h = GetDlgItem(hwnd, id))
+            ShowWindow(h, SW_HIDE);
     r->hOrientPortrait = _Illustration(hwnd, 108, 10200, 10201);
     r->hOrientLandscape = _Illustration(hwnd, 108, 10202, 10203);
     r->hSortOn = _Illustration(hwnd, 146, 10204, 10206);
@@ -549,7 +553,9 @@ LRESULT _NumberEditProc(HWND hEdit, UINT uMsg, WPARAM wParam, LPARAM lParam, BOO
     }
     if (bZoom && uMsg == WM_KILLFOCUS) {
         HWND hTo = (HWND)wParam;
-        int idTo = hTo && GetParent(hTo) == hPage ? GetDlgCtrlID(hTo) : 0;
+        // Cancel (the sheet's or the page's), Help and restore defaults
+        // may take the focus whatever the edit holds.
+        int idTo = hTo ? GetDlgCtrlID(hTo) : 0;
         if (idTo != IDCANCEL && idTo != 5 && idTo != 151) {
             r->bZoomRangeFailed = CheckZoomRange(hPage, r);
             if (r->bZoomRangeFailed)
