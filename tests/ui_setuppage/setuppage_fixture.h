@@ -7,6 +7,7 @@
 #include "tests/common/testroot.h"
 #include "tests/ui_sheets/sheets_fixture.h"
 #include "ui/constraints/features.h"
+#include "ui/dialogs/preview.h"
 #include "ui/pages/pageframe.h"
 #include "ui/pages/setuppage.h"
 #include "ui/settings/sheetstate.h"

@@ -319,3 +319,41 @@ TEST_F(SetupPageTest, CancellingTheDialogOfAnItemPutsTheListBack)
 }
 
 }  // namespace
+
+namespace {
+
+// ---- Confidential print and the preview view ----
+
+TEST_F(SetupPageTest, ConfidentialPrintWithoutAPasswordIsTurnedOffWithAMessage)
+{
+    PLATSCRIPTSTEP cancel = {};
+    cancel.iStep = PSS_CANCEL;
+    ASSERT_TRUE(PlatScriptOnDialog(2000, &cancel, 1));
+    PlatMsgBoxReset();
+    ASSERT_TRUE(PlatScriptClick(hSheet, 144, nullptr)) << NarrowText(PlatScriptError());
+    EXPECT_EQ(NarrowText(PlatScriptError()), "");
+    ASSERT_GE(PlatMsgBoxCount(), 1);
+    int iLast = PlatMsgBoxCount() - 1;
+    EXPECT_EQ(NarrowText(BoxCaption(iLast).c_str()), "Confidential print");
+    EXPECT_EQ(NarrowText(BoxText(iLast).c_str()), "Confidential print needs a password.\nConfidential print was turned off.");
+    EXPECT_EQ(Get(19), 0);
+    EXPECT_EQ(IsDlgButtonChecked(hPage, 144), (UINT)BST_UNCHECKED);
+    EXPECT_EQ(GetActivePageId(pObj), 100);
+}
+
+TEST_F(SetupPageTest, PreviewViewFollowsItsRadios)
+{
+    struct {
+        int idClick;
+        WORD wView;
+    } cases[] = {{164, 2}, {164, 2}, {163, 1}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.idClick);
+        ASSERT_TRUE(PlatScriptClick(hSheet, c.idClick, nullptr)) << NarrowText(PlatScriptError());
+        EXPECT_EQ(GetPreviewView(pObj), c.wView);
+        EXPECT_EQ(IsDlgButtonChecked(hPage, 163), c.wView == 1 ? (UINT)BST_CHECKED : (UINT)BST_UNCHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(hPage, 164), c.wView == 2 ? (UINT)BST_CHECKED : (UINT)BST_UNCHECKED);
+    }
+}
+
+}  // namespace
