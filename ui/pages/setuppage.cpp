@@ -695,11 +695,14 @@ void _OnSizeList(HWND hwnd, UISETTINGS* pObj, WORD wId)
     _Resolve(hwnd, pObj, wId);
 }
 
-// A list whose item opens a dialog: Cancel puts the saved values back.
-void _OnDialogItem(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wTemplate, DLGPROC pfn, WORD wParamSaved)
+// The booklet (135, 160) and punch (137) items that open their dialog:
+// Cancel puts the list's value of before back, OK refreshes the page.
+void _OnDialogItem(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wTemplate, DLGPROC pfn, WORD wParamSaved,
+                   SHORT sChosen)
 {
     SHORT sSaved = V(pObj, wParamSaved);
-    SHORT sSavedTray = V(pObj, P_OIPAPERTRAY);
+    // The dialog details the item chosen.
+    SetV(pObj, wParamSaved, sChosen);
     SetActivePageId(pObj, wTemplate);
     HINSTANCE hInst = (HINSTANCE)GetWindowLongPtrW(hwnd, GWLP_HINSTANCE);
     INT_PTR ret = DialogBoxParamW(hInst, MAKEINTRESOURCEW(wTemplate), hwnd, pfn, (LPARAM)pObj);
@@ -707,20 +710,12 @@ void _OnDialogItem(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wTemplate, DLGPRO
     SetActivePageId(pObj, PAGE_SETUP);
     if (ret != IDOK) {
         SetV(pObj, wParamSaved, sSaved);
-        if (wId == 122)
-            SetV(pObj, P_OIPAPERTRAY, sSavedTray);
         if (FVLHEADER* pList = GetFeatureListHeader(wId))
             SendDlgItemMessageW(hwnd, wId, CB_SETCURSEL, GetEnabledItemPosition(pList, sSaved), 0);
-        RefreshPreviewPane(hwnd, pObj);
-        return;
-    }
-    if (wId == 122 || wId == 156)
-        CollectPageChanges(pObj, wTemplate);
-    if (wId == 156 || wId == 122) {
-        _Resolve(hwnd, pObj, wId);
     } else {
         _FullRefresh(hwnd, pObj);
-        _EnableZoomGroup(hwnd, pObj, TRUE);
+        if (wId != 137)
+            _EnableZoomGroup(hwnd, pObj, TRUE);
         NotifySheetChanged(hwnd);
     }
     RefreshPreviewPane(hwnd, pObj);
@@ -911,7 +906,7 @@ BOOL _Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
         if (!bList)
             return TRUE;
         if (_ChosenValue(hwnd, wId, &v) && v == 3)
-            _OnDialogItem(hwnd, pObj, wId, IDD_BOOKLET, BookletDlgProc, wId == 135 ? P_BOOKLET2 : P_ENGBOOKLET);
+            _OnDialogItem(hwnd, pObj, wId, IDD_BOOKLET, BookletDlgProc, wId == 135 ? P_BOOKLET2 : P_ENGBOOKLET, v);
         else
             _Resolve(hwnd, pObj, wId);
         return TRUE;
@@ -921,7 +916,7 @@ BOOL _Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
         if (!bList)
             return TRUE;
         if (_ChosenValue(hwnd, wId, &v) && v == 4)
-            _OnDialogItem(hwnd, pObj, wId, IDD_PUNCH, PunchDlgProc, P_PUNCH);
+            _OnDialogItem(hwnd, pObj, wId, IDD_PUNCH, PunchDlgProc, P_PUNCH, v);
         else
             _Resolve(hwnd, pObj, wId);
         return TRUE;
