@@ -357,3 +357,31 @@ TEST_F(SetupPageTest, PreviewViewFollowsItsRadios)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SetupPageTest, OrientationRadiosTurnThePaperAndItsPicture)
+{
+    auto picture = [&] {
+        PlatRenderWindow(hSheet);
+        RECT rc, rcSheet;
+        GetWindowRect(GetDlgItem(hPage, 108), &rc);
+        GetWindowRect(hSheet, &rcSheet);
+        std::vector<COLORREF> v;
+        int yMid = (rc.top + rc.bottom) / 2;
+        for (int x = rc.left; x < rc.right; x += 2)
+            v.push_back(PlatGetWindowPixel(hSheet, x - rcSheet.left, yMid - rcSheet.top));
+        return v;
+    };
+    std::vector<COLORREF> portrait = picture();
+    ASSERT_TRUE(PlatScriptClick(hSheet, 107, nullptr)) << NarrowText(PlatScriptError());
+    EXPECT_EQ(Get(TP_ORIENTATION), 2);
+    EXPECT_EQ(IsDlgButtonChecked(hPage, 107), (UINT)BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(hPage, 106), (UINT)BST_UNCHECKED);
+    EXPECT_NE(picture(), portrait);
+    ASSERT_TRUE(PlatScriptClick(hSheet, 106, nullptr)) << NarrowText(PlatScriptError());
+    EXPECT_EQ(Get(TP_ORIENTATION), 1);
+    EXPECT_EQ(picture(), portrait);
+}
+
+}  // namespace
