@@ -336,6 +336,15 @@ TEST(ValueList, PositionsCountOnlyEnabledItems)
     EXPECT_EQ(FindValueListText(&l.head, u"item"), POSITION_NONE);
 }
 
+TEST(ValueList, ACodeListedTwiceIsFoundWhereItIsShown)
+{
+    // Page orders: the portrait pair disabled, the landscape pair shown.
+    ListImage l = MakeList({{1, 4}, {2, 4}, {1, 1}, {2, 1}, {3, 4}});
+    EXPECT_EQ(GetEnabledItemPosition(&l.head, 1), 0);
+    EXPECT_EQ(GetEnabledItemPosition(&l.head, 2), 1);
+    EXPECT_EQ(GetEnabledItemPosition(&l.head, 3), POSITION_NONE);
+}
+
 // ---- edit helpers ----
 
 TEST(EditText, InsertReplacesTheSelection)

@@ -7,8 +7,10 @@
 
 struct UISETTINGS;
 
-// Clamps the copies to their range and shows them on the Setup page.
-void ClampCopies(HWND hwnd, UISETTINGS* pObj);
+// Keeps the copies within 1 and their maximum (0 -> 1 with iFlag; 1 when
+// the output takes one copy only) and rewrites the Setup page's copies
+// edit when it corrected them on the current page (the Setup page's).
+void ClampCopies(HWND hwnd, UISETTINGS* pObj, int iFlag = 1);
 // Index-tab texts of the current tab-paper set: stored into the set and
 // loaded from it. Until the insert-sheet page is built there are no texts
 // outside the list itself, so both leave the list as it is.

@@ -5,11 +5,6 @@
 // that gets its own procedure replaces its line here.
 #include "ui/pages/pageframe.h"
 
-INT_PTR CALLBACK SetupPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultPageDlgProc(100, hwnd, uMsg, wParam, lParam);
-}
-
 INT_PTR CALLBACK CoverPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     return DefaultPageDlgProc(200, hwnd, uMsg, wParam, lParam);

@@ -169,10 +169,13 @@ WORD GetEnabledItemPosition(const FEATUREVALUELIST* pList, SHORT sCode)
     WORD wPos = 0;
     for (int i = 0; i < pList->sCount; ++i) {
         const UIITEMCHOICE* p = GetValueListItem(pList, i);
+        // A list may carry one code twice (the page orders of either
+        // orientation); the shown item of the code is the one meant.
+        if (p->sEnabled != VALUEITEM_ENABLED)
+            continue;
         if (p->sValue == sCode)
-            return p->sEnabled == VALUEITEM_ENABLED ? wPos : POSITION_NONE;
-        if (p->sEnabled == VALUEITEM_ENABLED)
-            ++wPos;
+            return wPos;
+        ++wPos;
     }
     return POSITION_NONE;
 }
