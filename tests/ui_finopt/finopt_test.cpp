@@ -12,6 +12,7 @@
 #include "ui/constraints/resolver.h"
 #include "ui/library/quickaccess.h"
 #include "ui/pages/finishingpage.h"
+#include "ui/pages/setuppage.h"
 #include "ui/pages/optionpage.h"
 #include "ui/pages/pageframe.h"
 #include "ui/pages/pagehelpers.h"

@@ -30,6 +30,7 @@
 #include "ui/library/quickaccess.h"
 #include "ui/library/usetdlg.h"
 #include "ui/pages/pageframe.h"
+#include "ui/pages/setuppage.h"
 #include "ui/pages/pagehelpers.h"
 #include "ui/settings/pagelist.h"
 #include "ui/settings/sheetstate.h"
@@ -966,22 +967,6 @@ int FinishingPageMarkDirty(HWND hwnd, WORD wControl, SHORT sValue)
 void FinishingPageRefresh(HWND hwnd)
 {
     PageRefresh(hwnd);
-}
-
-BOOL bPageOrderItemOffered(int iItem, SHORT sNup, SHORT sOrientation)
-{
-    const BOOL bOnePerSide = sNup == 1 || sNup == 8;
-    if (iItem >= 4 && iItem <= 7 && bOnePerSide)
-        return FALSE;
-    if (iItem >= 0 && iItem <= 3) {
-        if (sNup == 5 || sNup == 6 || sNup == 7 || sNup == 10)
-            return FALSE;
-        if (bOnePerSide && sOrientation == 2 && iItem <= 1)
-            return FALSE;
-        if (bOnePerSide && sOrientation != 2 && iItem >= 2)
-            return FALSE;
-    }
-    return TRUE;
 }
 
 BOOL CheckChapterPageList(HWND hwnd)

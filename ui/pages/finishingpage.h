@@ -49,9 +49,6 @@ DWORD GetFinishingDirtyBits(WORD wControl);
 int FinishingPageMarkDirty(HWND hwnd, WORD wControl, SHORT sValue);
 // Redraws what the page's refresh mask asks for.
 void FinishingPageRefresh(HWND hwnd);
-// Whether item iItem of the page-order list is offered for N-up kind sNup
-// and orientation sOrientation (1 portrait, 2 landscape).
-BOOL bPageOrderItemOffered(int iItem, SHORT sNup, SHORT sOrientation);
 // Checks the chapter page list of edit 315 and, when it is sound, stores it
 // in page-list slot 2; on a fault it tells the user, selects the edit's text
 // and answers FALSE.
