@@ -88,15 +88,15 @@ TEST_F(OptionTexts, ValuesReadAsTheyMean)
 {
     const struct { WORD opt; LONG value; const char16_t* text; } kCases[] = {
         {3, 1, u"Portrait"},                 {3, 2, u"Landscape"},
-        {5, 600, u"600 dpi"},                {7, 2, u"Long-edge binding"},
-        {7, 3, u"Short-edge binding"},       {11, 257, u"Same as original size"},
+        {5, 600, u"600 dpi"},                {7, 2, u"Long edge"},
+        {7, 3, u"Short edge"},               {11, 257, u"Original size"},
         {11, 9, u"A4"},                      {11, 1, u"Letter"},
         {11, 2057, u"A4 R"},                 {11, 515, u"User paper 3"},
         {11, 256, u"Custom size"},           {12, 8, u"2 in 1"},
         {12, 7, u"16 in 1"},                 {27, 7, u"Auto select"},
         {27, 1, u"Tray 1"},                  {27, 258, u"Tray 3"},
         {27, 4, u"Bypass tray"},             {28, 4, u"Booklet tray"},
-        {34, 2, u"Top left"},                {34, 6, u"Right, 2 staples"},
+        {34, 2, u"Top left"},                {34, 6, u"2 at right"},
         {39, 1, u"Plain paper"},             {39, 8, u"Index paper"},
         {42, 3, u"Printed"},                 {47, 3, u"Print with form"},
         {53, 2, u"Vector"},                  {57, 1, u"Off"},
@@ -106,7 +106,7 @@ TEST_F(OptionTexts, ValuesReadAsTheyMean)
         {125, 1, u"Pause with proof copy"},  {132, 2, u"2 holes"},
         {134, 2, u"Top"},                    {135, 3, u"Top"},
         {137, 5, u"Chapters"},               {139, 4096, u"Same as document"},
-        {144, 1, u"Saddle stitch"},          {147, 3, u"Installed"},
+        {144, 1, u"Stitch"},                 {147, 3, u"Installed"},
         {149, 1, u"QX-730"},                 {150, 2, u"Face up"},
         {152, 10, u"Custom size"},           {154, 1025, u"Letter tab paper"},
         {155, 5, u"5 tabs"},                 {216, 2, u"Vertical"},
@@ -171,8 +171,8 @@ TEST_F(OptionTexts, ChoiceItemCarriesTheTexts)
     std::vector<BYTE> item(sizeof(UIITEMLIST) + 5 * sizeof(UIITEMCHOICE));
     ASSERT_EQ(BuildChoiceItem(pdb, 34, item.data(), 5), 5);
     const UIITEMCHOICE* rows = (const UIITEMCHOICE*)((const UIITEMLIST*)item.data() + 1);
-    const char16_t* kStaple[] = {u"Top left", u"Top right", u"Left, 2 staples", u"Top, 2 staples",
-                                 u"Right, 2 staples"};
+    const char16_t* kStaple[] = {u"Top left", u"Top right", u"2 at left", u"2 at top",
+                                 u"2 at right"};
     for (int i = 0; i < 5; i++) EXPECT_EQ(std::u16string(rows[i].szText), kStaple[i]) << "row " << i;
 }
 
