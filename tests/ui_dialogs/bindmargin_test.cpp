@@ -157,12 +157,12 @@ TEST_F(MarginDlg, OkKeepsAndCancelRestoresAllFiveAndThePageTextsCarryTheMargins)
     const Row rows[] = {
         {"all changed, OK",
          {ChooseAt(IDC_BM_POSITION, 2), Click(IDC_BM_REDUCE), Type(IDC_BM_FRONT, u"15"), Type(IDC_BM_BACK, u"7"), PressOK()},
-         IDOK, 3, 2, 0, 15, 7, u"Option 135: 1(15, 7 mm)"},
+         IDOK, 3, 2, 0, 15, 7, u"Left(15, 7 mm)"},
         {"same margin, OK", {Click(IDC_BM_SAME), Type(IDC_BM_FRONT, u"12"), PressOK()}, IDOK, 1, 1, 1, 12, 12,
-         u"Option 135: 1(12 mm)"},
+         u"Left(12 mm)"},
         {"all changed, Cancel",
          {ChooseAt(IDC_BM_POSITION, 1), Click(IDC_BM_REDUCE), Click(IDC_BM_SAME), Type(IDC_BM_FRONT, u"33"), PressCancel()},
-         IDCANCEL, 1, 1, 0, 10, 10, u"Option 135: 1(10, 10 mm)"},
+         IDCANCEL, 1, 1, 0, 10, 10, u"Left(10, 10 mm)"},
     };
     for (const Row& r : rows) {
         SetUp();

@@ -325,4 +325,40 @@ TEST_F(Preview, MachineAndIconPanePictures)
     ExpectLikeReference(s.Read(), "icons_watermark_cover_secure_shift");
 }
 
+
+// The machine view's heading names the engine by its list text: the strip
+// holds the ink of "Tevano QX-730" drawn at the same place, and nothing
+// to its right.
+TEST_F(Preview, MachineViewNamesTheEngine)
+{
+    Plain();
+    SetPreviewView(pObj, PREVIEWVIEW_MACHINE);
+    Surface pane(kPaneRect.right, kPaneRect.bottom);
+    PaintPreviewPane(pane.hdc, &kPaneRect, pObj);
+    Pixels shown = pane.Read();
+    const RECT r = GetPreviewGeometry(pObj)->rcMachine;
+
+    Surface expected(kPaneRect.right, kPaneRect.bottom);
+    SetBkMode(expected.hdc, TRANSPARENT);
+    const WCHAR kHeading[] = u"Tevano QX-730";
+    ExtTextOutW(expected.hdc, r.left + 3, r.top + 2, ETO_CLIPPED, &r, kHeading, 13, nullptr);
+    Pixels want = expected.Read();
+    SIZE ext = {};
+    GetTextExtentPoint32W(expected.hdc, kHeading, 13, &ext);
+    ASSERT_GT(ext.cx, 20);
+
+    auto dark = [](DWORD v) { return ((v >> 16 & 0xFF) + (v >> 8 & 0xFF) + (v & 0xFF)) / 3 < 128; };
+    int cInk = 0, cMissing = 0, cExtra = 0;
+    for (int y = r.top + 2; y < r.top + 2 + ext.cy; ++y)
+        for (int x = r.left + 3; x < r.right - 2; ++x) {
+            bool bWant = x < r.left + 3 + ext.cx && dark(want.at(x, y));
+            cInk += bWant;
+            cMissing += bWant && !dark(shown.at(x, y));
+            cExtra += x >= r.left + 3 + ext.cx + 2 && dark(shown.at(x, y));
+        }
+    EXPECT_GT(cInk, 40);
+    EXPECT_EQ(cMissing, 0);
+    EXPECT_EQ(cExtra, 0);
+}
+
 }  // namespace
