@@ -4,6 +4,7 @@
 
 #include "ui/constraints/features.h"
 #include "ui/dialogs/dlgcommon.h"
+#include "ui/dialogs/paramcombo.h"
 #include "ui/dialogs/preview.h"
 #include "ui/dialogs/subdlg.h"
 #include "ui/pages/pageframe.h"
@@ -32,8 +33,7 @@ struct COVERINSDLG {
 
 UIITEMLIST* TrayList(UISETTINGS* pObj)
 {
-    WORD w = pObj ? GetParamIdOfKey(u"lpInsertPITray") : 0;
-    return w ? (UIITEMLIST*)GetParamSlot(pObj, w) : nullptr;
+    return DlgParamList(pObj, u"lpInsertPITray");
 }
 
 PAGELISTS* PageLists(UISETTINGS* pObj)
@@ -47,64 +47,11 @@ COVERINSDLG* Block(HWND hDlg)
     return (COVERINSDLG*)DlgGetBlock(hDlg);
 }
 
-// The shown trays: every item the settings did not disable, in list order;
-// a current value that is not shown gives way to the default (or to the
-// first shown item when the default is not shown either).
-void FillTrays(COVERINSDLG* p)
-{
-    HWND hCombo = GetDlgItem(p->hDlg, IDC_COVERINS_TRAY);
-    UIITEMLIST* pList = TrayList(p->pObj);
-    SendMessageW(hCombo, CB_RESETCONTENT, 0, 0);
-    if (!pList)
-        return;
-    UIITEMCHOICE* it = (UIITEMCHOICE*)(pList + 1);
-    int cShown = 0, iSel = -1, iDefault = -1;
-    for (int i = 0; i < pList->sCount; ++i) {
-        if (it[i].sEnabled == VALUEITEM_DISABLED)
-            continue;
-        if (cShown < kMaxTrays)
-            p->asTray[cShown] = it[i].sValue;
-        SendMessageW(hCombo, CB_ADDSTRING, 0, (LPARAM)it[i].szText);
-        if (it[i].sValue == pList->sInitial)
-            iSel = cShown;
-        if (it[i].sValue == pList->sDefault)
-            iDefault = cShown;
-        ++cShown;
-    }
-    if (iSel < 0 && cShown > 0) {
-        iSel = iDefault >= 0 ? iDefault : 0;
-        pList->sInitial = iSel < kMaxTrays ? p->asTray[iSel] : pList->sDefault;
-    }
-    if (iSel >= 0)
-        pList->sCurIndex = (SHORT)iSel;
-    SendMessageW(hCombo, CB_SETCURSEL, iSel < 0 ? (WPARAM)-1 : (WPARAM)iSel, 0);
-}
-
-// The item whose text the combo shows becomes the current value.
-BOOL ReadTray(COVERINSDLG* p)
-{
-    UIITEMLIST* pList = TrayList(p->pObj);
-    HWND hCombo = GetDlgItem(p->hDlg, IDC_COVERINS_TRAY);
-    LRESULT k = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
-    if (!pList || k == CB_ERR || SendMessageW(hCombo, CB_GETLBTEXTLEN, (WPARAM)k, 0) >= 64)
-        return FALSE;
-    WCHAR sz[64] = {0};
-    SendMessageW(hCombo, CB_GETLBTEXT, (WPARAM)k, (LPARAM)sz);
-    UIITEMCHOICE* it = (UIITEMCHOICE*)(pList + 1);
-    for (int i = 0; i < pList->sCount; ++i)
-        if (it[i].sEnabled != VALUEITEM_DISABLED && lstrcmpW(it[i].szText, sz) == 0) {
-            pList->sInitial = it[i].sValue;
-            pList->sCurIndex = (SHORT)k;
-            return TRUE;
-        }
-    return FALSE;
-}
-
 void Refresh(COVERINSDLG* p)
 {
     if (p->dwDirty & 2) {
         p->dwDirty &= ~2u;
-        FillTrays(p);
+        DlgFillParamCombo(GetDlgItem(p->hDlg, IDC_COVERINS_TRAY), TrayList(p->pObj), p->asTray, kMaxTrays);
     }
 }
 
@@ -246,7 +193,7 @@ void Command(HWND hDlg, WPARAM wParam)
         if (StorePages(p))
             End(hDlg, IDOK);
     } else if (id == IDC_COVERINS_TRAY && HIWORD(wParam) == CBN_SELCHANGE) {
-        if (ReadTray(p))
+        if (DlgReadParamCombo(GetDlgItem(hDlg, IDC_COVERINS_TRAY), TrayList(p->pObj)))
             CoverInsertUpdateControl(hDlg, id);
     }
 }
