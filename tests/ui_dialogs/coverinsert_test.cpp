@@ -180,4 +180,25 @@ TEST_F(CoverInsertDlg, NoPagesAfterOkTurnsCoverInsertionOffAgain)
     EXPECT_EQ(Boxes()[0], GetResString(28598));
 }
 
+// The tray and the pages chosen in the dialog reach the job: the
+// post-inserter feeds a cover before each page given, from the tray chosen.
+TEST_F(CoverInsertDlg, TheChosenTrayAndPagesReachTheJob)
+{
+    Set(u"InsertCoverSheet_Check", 1);
+    ASSERT_EQ(IDOK, Run(IDD_COVERINSERT, CoverInsertDlgProc,
+                        {ChooseAt(IDC_COVERINS_TRAY, 1), Type(IDC_COVERINS_PAGES, u"5,1-2"), PressOK()}))
+        << Err();
+    std::string job = PrintJob();
+    EXPECT_EQ(PjlLine(job, "INTERMODE"), "@PJL SET INTERMODE = BLANK");
+    EXPECT_EQ(PjlLine(job, "INTERSHEET"), "@PJL SET INTERSHEET = RXTRAY2,1,2,5");
+
+    // Without pages the notice turns cover insertion off and the job says so.
+    ASSERT_EQ(IDOK, Run(IDD_COVERINSERT, CoverInsertDlgProc, {Type(IDC_COVERINS_PAGES, u""), PressOK()})) << Err();
+    if (CountCoverInsertPages(pObj) == 0)
+        CancelCoverInsertWithNotice(nullptr, 20167, 28598, 0, 1, pObj);
+    job = PrintJob();
+    EXPECT_EQ(PjlLine(job, "INTERMODE"), "@PJL SET INTERMODE = OFF");
+    EXPECT_EQ(PjlLine(job, "INTERSHEET"), "");
+}
+
 }  // namespace
