@@ -190,11 +190,15 @@ TEST_F(InsertDefaultsDlg, ShowsTheListAndFollowsTheRules)
     EXPECT_EQ(Text(h, IDC_INSDEF_GROUP), std::u16string(GetResString(20158)) + ItemText(0));
     Picture(h, "insertdefaults_2430");
     // A change the rules make while it is open shows at once.
-    Set(u"Mixplex_Check", 0);
-    EXPECT_EQ(InsertDefaultsUpdateControl(h, IDC_INSDEF_MIXPLEX), 1);
+    BindFeatureFields(pObj);
+    SetFeatureValue(IDC_INSDEF_MIXPLEX, 0);
+    UpdateFeatureControl(nullptr, IDC_INSDEF_MIXPLEX, 0);
     EXPECT_EQ(IsDlgButtonChecked(h, IDC_INSDEF_MIXPLEX), BST_UNCHECKED);
+    EXPECT_EQ(Get(u"Mixplex_Check"), 0);
     EXPECT_EQ(InsertDefaultsUpdateControl(h, IDC_INSDEF_NAME), 0);
     Close(h);
+    // Once closed, nothing routes to it any more.
+    EXPECT_EQ(InsertDefaultsUpdateControl(h, IDC_INSDEF_MIXPLEX), 0);
 }
 
 }  // namespace

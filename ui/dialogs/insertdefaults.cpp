@@ -234,13 +234,14 @@ void Command(HWND hDlg, WPARAM wParam)
 {
     INSDEFDLG* p = Block(hDlg);
     WORD id = LOWORD(wParam);
+    if (p)
+        SetActivePageId(p->pObj, IDD_INSERTDEFAULTS);
     if (id == IDCANCEL) {
         End(hDlg, IDCANCEL);
         return;
     }
     if (!p)
         return;
-    SetActivePageId(p->pObj, IDD_INSERTDEFAULTS);
     switch (id) {
     case IDOK:
         if (Commit(p))
