@@ -29,6 +29,7 @@ enum : WORD {
     IDC_FONTUSE = 701,
     IDC_TABLEGROUP = 702,
     IDC_SETTINGLABEL_LAST = 710,
+    IDC_FONTHEADER = 704,
     IDC_LIST = 705,
     IDC_PRINTERFONT = 709,
     IDC_FACE = 710,
@@ -107,15 +108,25 @@ void SplitRow(const std::u16string& s, std::u16string* pFace, std::u16string* pF
     *pFont = t == std::u16string::npos ? std::u16string() : s.substr(t + 1);
 }
 
-void SetRowTabStop(HWND hList)
+// The printer-font column starts under its header (704), in the list's
+// dialog units; without the header, at a little over half the list.
+void SetRowTabStop(HWND hwnd, HWND hList)
 {
-    RECT rc = {};
-    GetWindowRect(hList, &rc);
-    int w = rc.right - rc.left;
-    int b = LOWORD(GetDialogBaseUnits());
-    if (b < 4)
-        b = 4;
-    int iTab = (w / 2) / (b / 4) + w / 20;
+    RECT rcList = {}, rcHead = {};
+    GetWindowRect(hList, &rcList);
+    HWND hHead = GetDlgItem(hwnd, IDC_FONTHEADER);
+    RECT rcUnit = {0, 0, 4, 8};
+    MapDialogRect(hwnd, &rcUnit);
+    int iTab = 0;
+    if (hHead && rcUnit.right > 0) {
+        GetWindowRect(hHead, &rcHead);
+        iTab = (rcHead.left - rcList.left) * 4 / rcUnit.right;
+    }
+    if (iTab <= 0) {
+        int w = rcList.right - rcList.left;
+        int b = LOWORD(GetDialogBaseUnits());
+        iTab = (w / 2) / (b >= 4 ? b / 4 : 1) + w / 20;
+    }
     SendMessageW(hList, LB_SETTABSTOPS, 1, (LPARAM)&iTab);
 }
 
@@ -319,7 +330,7 @@ void FillFontSubstList(HWND hwnd, UISETTINGS* pObj, int iSource)
     }
     SendMessageW(hList, LB_RESETCONTENT, 0, 0);
     for (const std::u16string& s : rows) {
-        SetRowTabStop(hList);
+        SetRowTabStop(hwnd, hList);
         SendMessageW(hList, LB_ADDSTRING, 0, (LPARAM)s.c_str());
     }
     SendMessageW(hList, LB_SETCURSEL, 0, 0);
