@@ -236,6 +236,8 @@ void Init(HWND hwnd, UISETTINGS* pObj)
         RectScreenToClient(hwnd, &rc);
         for (int i = 0; i < 3; ++i)
             r->ahSample[i] = CreateIllustrationAt(DlgPictureModule(), hwnd, &rc, kSampleBitmaps[i], 0, 0, 0, 0, 0);
+        // The static only marks the place: the page paints the sample there.
+        ShowWindow(hAnchor, SW_HIDE);
     }
     Check(hwnd, IDC_TONERSAVE, GetParamCommitted(pObj, P_SAVETONER) == 1);
     Check(hwnd, IDC_PRINTCAD, GetParamCommitted(pObj, P_PRINTCAD) == 1);
