@@ -565,3 +565,30 @@ TEST_F(ImageFontPages, FontSubstitutionChosenOnThePageReachesTheJob)
 }
 
 }  // namespace
+
+namespace {
+
+// Cancel leaves what was committed and stored as it was.
+TEST_F(ImageFontPages, CancelLeavesCommittedValuesAndStoredPairsUntouched)
+{
+    SetUserPairs({{u"Arial", u"Helvetica"}});
+    SetParamEdited(pObj, kFontUse, 1);
+    SetParamCommitted(pObj, kFontUse, 1);
+    SetParamEdited(pObj, kGraphicsMode, 2);
+    const SHORT sDensity = GetParamCommitted(pObj, kDensity);
+    OpenSheet();
+    Page(0);
+    ASSERT_TRUE(PlatScriptSetPos(hSheet, 630, nullptr, -2)) << Narrow(PlatScriptError());
+    Page(1);
+    ASSERT_TRUE(PlatScriptClick(hSheet, 711, nullptr)) << Narrow(PlatScriptError());
+    ASSERT_TRUE(PlatScriptClick(hSheet, 701, nullptr)) << Narrow(PlatScriptError());
+    ASSERT_TRUE(PlatScriptClick(hSheet, 0, u"Cancel")) << Narrow(PlatScriptError());
+    EXPECT_EQ(GetParamCommitted(pObj, kDensity), sDensity);
+    EXPECT_EQ(GetParamCommitted(pObj, kFontUse), 1);
+    ASSERT_EQ(UserFonts()->sCount, 1);
+    EXPECT_EQ(std::u16string(UserFonts()->pPairs[0].szTrueType), u"Arial");
+    EXPECT_EQ(std::u16string(UserFonts()->pPairs[0].szDevice), u"Helvetica");
+    EXPECT_EQ(UserFonts()->pPairs[1].szTrueType[0], 0);
+}
+
+}  // namespace
