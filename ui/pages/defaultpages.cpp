@@ -20,12 +20,3 @@ INT_PTR CALLBACK WatermarkPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARA
     return DefaultPageDlgProc(500, hwnd, uMsg, wParam, lParam);
 }
 
-INT_PTR CALLBACK ImagePageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultPageDlgProc(600, hwnd, uMsg, wParam, lParam);
-}
-
-INT_PTR CALLBACK FontPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultPageDlgProc(700, hwnd, uMsg, wParam, lParam);
-}
