@@ -20,11 +20,6 @@ INT_PTR CALLBACK FinishingPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARA
     return DefaultPageDlgProc(300, hwnd, uMsg, wParam, lParam);
 }
 
-INT_PTR CALLBACK WatermarkPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultPageDlgProc(500, hwnd, uMsg, wParam, lParam);
-}
-
 INT_PTR CALLBACK ImagePageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     return DefaultPageDlgProc(600, hwnd, uMsg, wParam, lParam);
