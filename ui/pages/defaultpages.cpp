@@ -9,14 +9,3 @@ INT_PTR CALLBACK CoverPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lP
 {
     return DefaultPageDlgProc(200, hwnd, uMsg, wParam, lParam);
 }
-
-INT_PTR CALLBACK FormPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultPageDlgProc(400, hwnd, uMsg, wParam, lParam);
-}
-
-INT_PTR CALLBACK WatermarkPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultPageDlgProc(500, hwnd, uMsg, wParam, lParam);
-}
-
