@@ -25,7 +25,8 @@ void _CheckSlots(const PAGELISTS& l, const char* pszWhen)
 std::u16string _Text(const std::vector<uint8_t>& b)
 {
     std::u16string t(b.size() / 2, u'\0');
-    std::memcpy(t.data(), b.data(), t.size() * 2);
+    if (!t.empty())
+        std::memcpy(t.data(), b.data(), t.size() * 2);
     return t;
 }
 
