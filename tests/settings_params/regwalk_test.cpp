@@ -13,7 +13,7 @@
 #include "ui/settings/regenv.h"
 #include "ui/settings/regtree.h"
 #include "ui/settings/strcache.h"
-#include "ui/settings/stubs_later.h"
+#include "ui/settings/engineentry.h"
 
 namespace {
 

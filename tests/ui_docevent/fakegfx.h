@@ -18,7 +18,7 @@
 #include "platform/windows.h"
 #include "tests/common/testroot.h"
 #include "ui/driverui/docevent.h"
-#include "ui/driverui/docevent_later.h"
+#include "ui/driverui/dochooks.h"
 #include "ui/settings/devmode.h"
 #include "ui/settings/optiondb.h"
 #include "ui/settings/strcache.h"

@@ -10,7 +10,7 @@
 #include "ui/driverui/docevent.h"
 
 #include "platform/gdi/msgbox.h"
-#include "ui/driverui/docevent_later.h"
+#include "ui/driverui/dochooks.h"
 #include "ui/driverui/docevent_store.h"
 #include "ui/settings/devmode.h"
 #include "ui/settings/dmvalidate.h"

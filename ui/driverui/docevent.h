@@ -5,7 +5,7 @@
 // escapes they send to the graphics library (codes, exact sizes, offsets of
 // the records read back), and the file and registry helpers of the chain.
 // The page hooks, the fax job with cover sheets and the send-time helpers are
-// in docevent_later.h.
+// in dochooks.h.
 //
 // Rules the chain keeps:
 //   1. Handlers keep no state between events: the job block, the work area

@@ -7,7 +7,7 @@
 #include "ui/driverui/docevent.h"
 #include "ui/driverui/faxcover_render.h"
 #include "ui/driverui/faxpagesetup.h"
-#include "ui/driverui/docevent_later.h"
+#include "ui/driverui/dochooks.h"
 #include "ui/driverui/docevent_store.h"
 #include "ui/settings/devmode.h"
 #include "ui/settings/faxdest.h"

@@ -9,7 +9,7 @@
 #include "ui/driverui/pagehooks.h"
 
 #include "ui/driverui/docevent.h"
-#include "ui/driverui/docevent_later.h"
+#include "ui/driverui/dochooks.h"
 #include "platform/gdi/msgbox.h"
 #include "ui/settings/listset.h"
 #include "ui/settings/regenv.h"

@@ -6,7 +6,7 @@
 // fixed-point sine and cosine of an angle in tenths of a degree, the
 // watermark placement, and the bodies of DocEventStartPageForm and
 // DrawPageWatermark (declared with the chain's last stage in
-// docevent_later.h, which also sends the font substitution at STARTDOC).
+// dochooks.h, which also sends the font substitution at STARTDOC).
 //
 // Rules the hooks keep:
 //   1. A hook never fails its event: an allocation failure or a job DEVMODE

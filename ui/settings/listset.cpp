@@ -13,7 +13,7 @@
 #include "ui/settings/regwalk.h"
 #include "ui/settings/strcache.h"
 #include "ui/settings/typedcopy.h"
-#include "ui/settings/stubs_later.h"
+#include "ui/settings/engineentry.h"
 #include "ui/settings/uiparam.h"
 #include "ui/settings/uisettings.h"
 

@@ -7,7 +7,7 @@
 #include "ui/settings/listset.h"
 #include "ui/settings/regenv.h"
 #include "ui/settings/regtree.h"
-#include "ui/settings/stubs_later.h"
+#include "ui/settings/engineentry.h"
 #include "ui/settings/strcache.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "ui/settings/paramobj.h"
 #include "ui/settings/profile.h"
 #include "ui/settings/regwalk.h"
-#include "ui/settings/stubs_later.h"
+#include "ui/settings/engineentry.h"
 #include "ui/settings/strcache.h"
 #include "ui/settings/typedcopy.h"
 

@@ -152,7 +152,7 @@ BOOL SendFileToJob(PDEV* pPDev, LPCWSTR pwszPath);
 
 // ---- reached in other files (drawing, special pages, blank pages) ----------
 // Until their own files exist these answer as if nothing were scheduled,
-// recorded or buffered (stubs_later.cpp).
+// recorded or buffered (engineentry.h).
 
 void PdlResetState(PDEV* pPDev);                        // attribute cache
 void ResetClipToNone(PDEV* pPDev);                      // clip to none

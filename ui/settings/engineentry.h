@@ -1,4 +1,4 @@
-// stubs_later.h: entry points of other steps that the settings object calls.
+// engineentry.h: what the settings object calls of the constraint engine.
 //
 // The row counters and the rule indexes belong to the constraint engine
 // (ui/constraints/ruleindex.cpp); the settings object builds the indexes at

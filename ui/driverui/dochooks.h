@@ -1,4 +1,4 @@
-// docevent_later.h: the stages of the document-event chain that belong to
+// dochooks.h: the stages of the document-event chain that belong to
 // the page hooks, the fax job with cover sheets and the tab-text drawing.
 //
 // Owns: DocEventPageHooks (the last stage of the chain) with the font

@@ -1,11 +1,11 @@
-// docevent_later.cpp: the page hooks and the fax and tab-text entry points
-// of the document-event chain (see docevent_later.h).
+// dochooks.cpp: the page hooks and the fax and tab-text entry points
+// of the document-event chain (see dochooks.h).
 //
 // Built here: the STARTDOC font substitution, the send-date computation and
 // its two senders, and the heading text of index paper. The form prompt and
 // the watermark drawing are in pagehooks.cpp; the cover-sheet fax job is in
 // faxjob.cpp.
-#include "ui/driverui/docevent_later.h"
+#include "ui/driverui/dochooks.h"
 
 #include "ui/driverui/docevent.h"
 #include "ui/settings/fonthelp.h"
