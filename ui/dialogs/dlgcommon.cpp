@@ -160,3 +160,10 @@ HMODULE DlgPictureModule()
     HMODULE h = GetResourceDllHandle();
     return h;
 }
+
+int AddFontNameToCombo(const LOGFONTW* plf, const TEXTMETRICW*, DWORD dwType, LPARAM lParam)
+{
+    if (plf && (dwType & TRUETYPE_FONTTYPE))
+        SendMessageW(reinterpret_cast<HWND>(lParam), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(plf->lfFaceName));
+    return 1;
+}

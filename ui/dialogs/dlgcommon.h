@@ -81,3 +81,8 @@ BOOL DlgAppend(LPWSTR pszOut, int cchOut, LPCWSTR pszText);
 
 // Module of the pictures (the resource library).
 HMODULE DlgPictureModule();
+
+// EnumFontFamiliesW callback of the face combos (heading text details,
+// watermark editor): adds the face of every TrueType family with
+// CB_ADDSTRING to the combo box given as lParam and always goes on.
+int AddFontNameToCombo(const LOGFONTW* plf, const TEXTMETRICW* ptm, DWORD dwType, LPARAM lParam);
