@@ -96,7 +96,10 @@ HWND Resolve(HWND hDlg)
 
 // Finds a control; fails with the reason when it is not there or cannot be
 // used.
-HWND FindUsable(const char16_t* pszWhat, HWND hDlg, int id, LPCWSTR pszLabel)
+// bList: the action needs a list; a label that names a check box or radio
+// button then means the list beside it (a "Staple" check box with its
+// staple position combo), as a person reads the row.
+HWND FindUsable(const char16_t* pszWhat, HWND hDlg, int id, LPCWSTR pszLabel, BOOL bList = FALSE)
 {
     HWND hTop = Resolve(hDlg);
     if (!hTop) {
@@ -104,6 +107,20 @@ HWND FindUsable(const char16_t* pszWhat, HWND hDlg, int id, LPCWSTR pszLabel)
         return nullptr;
     }
     HWND h = PlatScriptFindControl(hTop, id, pszLabel);
+    if (h && bList && !id && IsClass(h, WC_BUTTONW)) {
+        std::vector<HWND> v;
+        Controls(hTop, &v);
+        size_t i = 0;
+        while (i < v.size() && v[i] != h)
+            ++i;
+        for (++i; i < v.size(); ++i) {
+            if (IsClass(v[i], WC_STATICW))
+                continue;
+            if (IsClass(v[i], WC_COMBOBOXW) || IsClass(v[i], WC_LISTBOXW))
+                h = v[i];
+            break;
+        }
+    }
     std::u16string name = id ? u"control " + Num(id) : u"control \"" + std::u16string(pszLabel ? pszLabel : u"") + u"\"";
     if (!h) {
         Fail(pszWhat, name + u" is not there");
@@ -272,7 +289,7 @@ BOOL PlatScriptCheck(HWND hDlg, int id, LPCWSTR pszLabel, UINT uState)
 
 BOOL PlatScriptChoose(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszItem, int iIndex)
 {
-    HWND h = FindUsable(u"choose", hDlg, id, pszLabel);
+    HWND h = FindUsable(u"choose", hDlg, id, pszLabel, TRUE);
     if (!h)
         return FALSE;
     // Check the item first, so that a missing one changes nothing.

@@ -167,6 +167,22 @@ TEST(Dialog, ComboSetCurSelIsSilentButAUsersChoiceNotifies)
     EXPECT_EQ(std::u16string(buf), u"Letter");
 }
 
+TEST(Dialog, ChoosingByACheckBoxLabelTakesTheListBesideIt)
+{
+    Dialog d(130);
+    ASSERT_NE(d.h, nullptr);
+    HWND hCombo = d.Item(131);
+    for (const char16_t* s : {u"Top left", u"Top right", u"Two at left"})
+        SendMessageW(hCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+    ASSERT_TRUE(PlatScriptChoose(d.h, 0, u"Staple", u"Two at left", -1)) << Err();
+    EXPECT_EQ(SendMessageW(hCombo, CB_GETCURSEL, 0, 0), 2);
+    // The check box itself is untouched.
+    EXPECT_EQ(IsDlgButtonChecked(d.h, 130), static_cast<UINT>(BST_UNCHECKED));
+    // A check box with no list beside it still has nothing to choose.
+    EXPECT_FALSE(PlatScriptChoose(d.h, 0, u"Punch", u"Top left", -1));
+    PlatScriptReset();
+}
+
 TEST(Dialog, EditNotifiesEveryChangeAlsoAfterSetText)
 {
     Dialog d;
