@@ -550,9 +550,9 @@ BOOL DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState)
             else if (bUp)
                 p = {cx - 3 + i, cy + 2 - i, cx + 4 - i, cy + 3 - i};
             else if (bLeft)
-                p = {cx - 1 + i, cy - 3 + i, cx + i, cy + 4 - i};
+                p = {cx - 2 + i, cy - i, cx - 1 + i, cy + 1 + i};
             else
-                p = {cx + 2 - i, cy - 3 + i, cx + 3 - i, cy + 4 - i};
+                p = {cx + 1 - i, cy - i, cx + 2 - i, cy + 1 + i};
             SolidFill(hdc, p, crInk);
         }
         return TRUE;

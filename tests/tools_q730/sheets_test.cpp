@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
@@ -353,6 +354,39 @@ TEST(Q730Pages, StaplingFollowsTheInstalledOutputUnit)
     EXPECT_EQ(r.iExit, 2) << r.strOut << r.strErr;
     ASSERT_EQ(RunProgram("print --output plain.prn").iExit, 0);
     EXPECT_EQ(PjlLine(ReadFile(TestRootFile("plain.prn")), "STAPLEPOSITION"), "@PJL SET STAPLEPOSITION = OFF");
+}
+
+// A watermark made in the watermark editor (Edit... on the Watermark page)
+// and switched on is drawn on every printed page: its size, its angle and
+// its letters, one after the other.
+TEST(Q730Pages, WatermarkMadeInTheEditorIsPrinted)
+{
+    TestNewRoot();
+    ASSERT_EQ(RunProgram("print --output plain.prn").iExit, 0);
+    RunResult r = RunProgram("preferences --page Watermark --check Watermark --click Edit... --click New "
+                             "--type Text=DRAFT --type Size=120 --type Angle=30 --ok");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    ASSERT_EQ(RunProgram("print --output marked.prn").iExit, 0);
+    const std::string plain = ReadFile(TestRootFile("plain.prn")), job = ReadFile(TestRootFile("marked.prn"));
+    EXPECT_EQ(Count(plain, "fop %120 %1;\nfor %30;\ntxo #44 "), 0u);
+    EXPECT_EQ(Count(job, "fop %120 %1;\nfor %30;\ntxo #44 "), Count(job, "\nprn;"));
+    // The letters go up and to the right at 30 degrees.
+    size_t at = job.find("for %30;\ntxo #44 ");
+    ASSERT_NE(at, std::string::npos);
+    int x = -1, y = 1 << 30;
+    for (unsigned code : {0x44u, 0x52u, 0x41u, 0x46u, 0x54u}) {
+        at = job.find("txo #", at);
+        ASSERT_NE(at, std::string::npos);
+        unsigned c = 0;
+        int nx = 0, ny = 0;
+        ASSERT_EQ(sscanf(job.c_str() + at, "txo #%X %d %d;", &c, &nx, &ny), 3);
+        EXPECT_EQ(c, code);
+        EXPECT_GT(nx, x);
+        EXPECT_LT(ny, y);
+        x = nx;
+        y = ny;
+        ++at;
+    }
 }
 
 }  // namespace

@@ -34,6 +34,8 @@ struct UISETTINGS;
 // Set by the opener of the custom paper size dialog: the target group, 1
 // the document size, 0 the output size.
 #define DLGWORD_UDPAPER_TARGET 6
+// The watermark editor's refresh mask.
+#define DLGWORD_WMEDIT_DIRTY 7
 #define DLG_STATE_WORDS 16
 // The block of DLG_STATE_WORDS words; null for a null object.
 DWORD* DlgStateWords(UISETTINGS* pObj);

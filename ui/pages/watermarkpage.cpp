@@ -6,12 +6,14 @@
 #include "ui/constraints/resolver.h"
 #include "ui/dialogs/illustration.h"
 #include "ui/dialogs/preview.h"
+#include "ui/dialogs/wmedit.h"
 #include "ui/driverui/pagehooks.h"
 #include "ui/library/quickaccess.h"
 #include "ui/pages/pageframe.h"
 #include "ui/pages/pagehelpers.h"
 #include "ui/settings/listset.h"
 #include "ui/settings/papertable.h"
+#include "ui/settings/paramobj.h"
 #include "ui/settings/sheetstate.h"
 #include "ui/settings/strcache.h"
 #include "ui/settings/uisettings.h"
@@ -245,6 +247,32 @@ void _Apply(HWND, UISETTINGS* pObj)
         *p = _Current(pObj);
 }
 
+// The watermark editor works on a copy of the settings; OK takes the copy
+// over, anything else drops it.
+void _OpenEditor(HWND hwnd, UISETTINGS* pObj)
+{
+    WMPAGEREC* r = _Rec(hwnd);
+    UISETTINGS* pClone = r ? CloneParamObject(pObj) : nullptr;
+    if (!pClone)
+        return;
+    r->pSettings = pClone;
+    HINSTANCE hInst = (HINSTANCE)GetWindowLongPtrW(hwnd, GWLP_HINSTANCE);
+    INT_PTR ret = DialogBoxParamW(hInst, MAKEINTRESOURCEW(IDD_WMEDIT), hwnd, WatermarkEditDlgProc, (LPARAM)pClone);
+    if (ret == IDOK)
+        CopyParamObject(pObj, pClone);
+    r->pSettings = pObj;
+    FreeParamObjectClone(&pClone);
+    BindFeatureFields(pObj);
+    SetActivePageId(pObj, 500);
+    if (ret != IDOK)
+        return;
+    if (DWORD* pMask = PageRefreshMask(pObj, 500))
+        *pMask |= WMREF_LIST;
+    PageRefresh(hwnd);
+    NotifySheetChanged(hwnd);
+    _InvalidateInner(hwnd, FALSE);
+}
+
 BOOL _Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
 {
     if (!_Rec(hwnd))
@@ -299,7 +327,8 @@ BOOL _Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
         return TRUE;
     }
     case 503:
-        // The watermark editor is not part of this build: Edit opens nothing.
+        if (wCode == BN_CLICKED)
+            _OpenEditor(hwnd, pObj);
         return TRUE;
     case 512:
         if (wCode == BN_CLICKED)
