@@ -73,45 +73,104 @@ LONG _Map(LONG v, LONG s, LONG off)
 
 }  // namespace
 
+namespace {
+
+DWORD _Load32(const BYTE* pb)
+{
+    DWORD w;
+    memcpy(&w, pb, sizeof(w));
+    return w;
+}
+
+// The first byte set in a word of flags (0x80 per byte), lowest address
+// first.
+DWORD _FirstFlagged(DWORD dwFlags)
+{
+    return (DWORD)__builtin_ctz(dwFlags) >> 3;
+}
+
+// The end of the run of equal bytes that starts at i.
+DWORD _RunEnd(const BYTE* pb, DWORD i, DWORD cb)
+{
+    const BYTE b = pb[i];
+    const DWORD dwAll = b * 0x01010101u;
+    DWORD j = i + 1;
+    for (; j + 4 <= cb; j += 4) {
+        DWORD x = _Load32(pb + j) ^ dwAll;
+        if (x)
+            return j + ((DWORD)__builtin_ctz(x) >> 3);
+    }
+    while (j < cb && pb[j] == b)
+        ++j;
+    return j;
+}
+
+// The first j >= i with pb[j] == pb[j + 1], or cb when no two neighbours
+// from i on are equal.
+DWORD _NextPair(const BYTE* pb, DWORD i, DWORD cb)
+{
+    DWORD j = i;
+    for (; j + 5 <= cb; j += 4) {
+        // A zero byte k of x is an equal pair at j + k; the lowest flag of
+        // the zero-byte test is always a true zero byte.
+        DWORD x = _Load32(pb + j) ^ _Load32(pb + j + 1);
+        DWORD z = (x - 0x01010101u) & ~x & 0x80808080u;
+        if (z)
+            return j + _FirstFlagged(z);
+    }
+    for (; j + 1 < cb; ++j)
+        if (pb[j] == pb[j + 1])
+            return j;
+    return cb;
+}
+
+// A run of n equal bytes as repeats of at most 128.
+void _Repeats(BYTE* pbOut, DWORD* po, BYTE b, DWORD n)
+{
+    for (; n > 128; n -= 128)
+        _Repeat(pbOut, po, b, 128);
+    _Repeat(pbOut, po, b, (int)n);
+}
+
+}  // namespace
+
+// The row as runs of equal bytes: the first run and every run of two or
+// more are repeats (split at 128); single bytes between them gather into
+// literals, a literal closed whenever it holds 128 bytes and another single
+// byte follows, or when a repeat follows. A single first byte is a repeat
+// of one, so that the next single byte starts a literal of its own.
 DWORD PackBitsRow(const BYTE* pbRow, DWORD cb, BYTE* pbOut)
 {
     if (cb == 0)
         return 0;
     DWORD o = 0;
-    int L = 0, R = 0;
-    BYTE prev = pbRow[0];
-    for (DWORD i = 0; i < cb; ++i) {
-        BYTE b = pbRow[i];
-        if (b == prev) {
-            if (L > 0) {
-                // The last pending byte joins the repeat that starts here.
-                if (L > 1)
-                    _Literal(pbOut, &o, pbRow + i - L, L - 1);
-                R = 1;
-                L = 0;
+    DWORD i = _RunEnd(pbRow, 0, cb);
+    _Repeats(pbOut, &o, pbRow[0], i);
+    DWORD cLit = 0;  // single bytes waiting, ending at i
+    while (i < cb) {
+        // Single bytes up to the next pair of equal neighbours.
+        DWORD j = _NextPair(pbRow, i, cb);
+        if (j > i) {
+            cLit += j - i;
+            // A literal goes out when 128 are waiting and one more comes.
+            while (cLit > 128) {
+                _Literal(pbOut, &o, pbRow + j - cLit, 128);
+                cLit -= 128;
             }
-            if (R == 128) {
-                _Repeat(pbOut, &o, prev, 128);
-                R = 0;
-            }
-            ++R;
-        } else {
-            if (R > 0) {
-                _Repeat(pbOut, &o, prev, R);
-                R = 0;
-            }
-            if (L == 128) {
-                _Literal(pbOut, &o, pbRow + i - 128, 128);
-                L = 0;
-            }
-            ++L;
+            i = j;
+            if (i == cb)
+                break;
         }
-        prev = b;
+        if (cLit > 0) {
+            _Literal(pbOut, &o, pbRow + i - cLit, (int)cLit);
+            cLit = 0;
+        }
+        DWORD k = _RunEnd(pbRow, i, cb);
+        _Repeats(pbOut, &o, pbRow[i], k - i);
+        i = k;
     }
-    if (R > 0)
-        _Repeat(pbOut, &o, prev, R);
-    else if (L > 0)
-        _Literal(pbOut, &o, pbRow + cb - L, L);
+    if (cLit > 0)
+        _Literal(pbOut, &o, pbRow + cb - cLit, (int)cLit);
     return o;
 }
 
