@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "textfix.h"
+#include "tests/common/packref.h"
 
 namespace {
 
@@ -54,49 +55,6 @@ TEST(PackBits, RowsCodeAsTheirRunsAndLiterals)
         EXPECT_EQ(cb, cbCount) << r.what;
         EXPECT_EQ(std::string((const char*)out.data(), cb), r.out) << r.what;
     }
-}
-
-// The coder byte by byte, as a state machine over pending literal and
-// repeat counts: what the word-at-a-time coder must give for every row.
-std::string ReferencePack(const std::string& in)
-{
-    std::string out;
-    auto repeat = [&](char b, int r) { out += (char)(r == 1 ? 0 : 1 - r); out += b; };
-    auto literal = [&](size_t at, int n) { out += (char)(n - 1); out += in.substr(at, n); };
-    int L = 0, R = 0;
-    char prev = in.empty() ? 0 : in[0];
-    for (size_t i = 0; i < in.size(); ++i) {
-        char b = in[i];
-        if (b == prev) {
-            if (L > 0) {
-                if (L > 1)
-                    literal(i - L, L - 1);
-                R = 1;
-                L = 0;
-            }
-            if (R == 128) {
-                repeat(prev, 128);
-                R = 0;
-            }
-            ++R;
-        } else {
-            if (R > 0) {
-                repeat(prev, R);
-                R = 0;
-            }
-            if (L == 128) {
-                literal(i - 128, 128);
-                L = 0;
-            }
-            ++L;
-        }
-        prev = b;
-    }
-    if (R > 0)
-        repeat(prev, R);
-    else if (L > 0)
-        literal(in.size() - L, L);
-    return out;
 }
 
 std::string Singles(int n, int first = 1)
