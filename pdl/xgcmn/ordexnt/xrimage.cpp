@@ -47,25 +47,6 @@ void _Put(OUTBUF* pob, const BYTE* pb, DWORD cb)
     }
 }
 
-// One coded run into pbOut at *po (counted only without pbOut).
-void _Repeat(BYTE* pbOut, DWORD* po, BYTE b, int r)
-{
-    if (pbOut) {
-        pbOut[*po] = r == 1 ? 0 : (BYTE)(1 - r);
-        pbOut[*po + 1] = b;
-    }
-    *po += 2;
-}
-
-void _Literal(BYTE* pbOut, DWORD* po, const BYTE* pb, int n)
-{
-    if (pbOut) {
-        pbOut[*po] = (BYTE)(n - 1);
-        memcpy(pbOut + *po + 1, pb, n);
-    }
-    *po += 1 + n;
-}
-
 LONG _Map(LONG v, LONG s, LONG off)
 {
     return (LONG)((long long)v * s / 10000) + off;
@@ -89,16 +70,20 @@ DWORD _FirstFlagged(DWORD dwFlags)
     return (DWORD)__builtin_ctz(dwFlags) >> 3;
 }
 
-// The end of the run of equal bytes that starts at i.
-DWORD _RunEnd(const BYTE* pb, DWORD i, DWORD cb)
+// The end of the run of equal bytes pb[i] == pb[i + 1] that starts at i:
+// short runs byte by byte, longer ones a word at a time.
+inline DWORD _RunEnd(const BYTE* pb, DWORD i, DWORD cb)
 {
     const BYTE b = pb[i];
+    DWORD j = i + 2;
+    if (j >= cb || pb[j] != b)
+        return j;
+    ++j;
     const DWORD dwAll = b * 0x01010101u;
-    DWORD j = i + 1;
     for (; j + 4 <= cb; j += 4) {
         DWORD x = _Load32(pb + j) ^ dwAll;
         if (x)
-            return j + ((DWORD)__builtin_ctz(x) >> 3);
+            return j + _FirstFlagged(x);
     }
     while (j < cb && pb[j] == b)
         ++j;
@@ -107,7 +92,7 @@ DWORD _RunEnd(const BYTE* pb, DWORD i, DWORD cb)
 
 // The first j >= i with pb[j] == pb[j + 1], or cb when no two neighbours
 // from i on are equal.
-DWORD _NextPair(const BYTE* pb, DWORD i, DWORD cb)
+inline DWORD _NextPair(const BYTE* pb, DWORD i, DWORD cb)
 {
     DWORD j = i;
     for (; j + 5 <= cb; j += 4) {
@@ -124,13 +109,74 @@ DWORD _NextPair(const BYTE* pb, DWORD i, DWORD cb)
     return cb;
 }
 
-// A run of n equal bytes as repeats of at most 128.
-void _Repeats(BYTE* pbOut, DWORD* po, BYTE b, DWORD n)
-{
-    for (; n > 128; n -= 128)
-        _Repeat(pbOut, po, b, 128);
-    _Repeat(pbOut, po, b, (int)n);
-}
+// The coder, writing (kWrite) or only counting.
+template <bool kWrite>
+struct PACKER {
+    BYTE* pbOut;
+    DWORD o;
+
+    // A run of n equal bytes as repeats of at most 128.
+    void Repeats(BYTE b, DWORD n)
+    {
+        for (; n > 128; n -= 128)
+            Put2((BYTE)(1 - 128), b);
+        Put2(n == 1 ? 0 : (BYTE)(1 - n), b);
+    }
+    void Put2(BYTE bHead, BYTE b)
+    {
+        if (kWrite) {
+            pbOut[o] = bHead;
+            pbOut[o + 1] = b;
+        }
+        o += 2;
+    }
+    void Literal(const BYTE* pb, DWORD n)
+    {
+        if (kWrite) {
+            BYTE* p = pbOut + o;
+            p[0] = (BYTE)(n - 1);
+            if (n <= 8) {
+                for (DWORD k = 0; k < n; ++k)
+                    p[1 + k] = pb[k];
+            } else {
+                memcpy(p + 1, pb, n);
+            }
+        }
+        o += 1 + n;
+    }
+
+    DWORD Pack(const BYTE* pbRow, DWORD cb)
+    {
+        DWORD i = cb > 1 && pbRow[1] == pbRow[0] ? _RunEnd(pbRow, 0, cb) : 1;
+        Repeats(pbRow[0], i);
+        DWORD cLit = 0;  // single bytes waiting, ending at i
+        while (i < cb) {
+            if (i + 1 >= cb || pbRow[i] != pbRow[i + 1]) {
+                // Single bytes up to the next pair of equal neighbours.
+                DWORD j = _NextPair(pbRow, i + 1, cb);
+                cLit += j - i;
+                // A literal goes out when 128 are waiting and one more comes.
+                while (cLit > 128) {
+                    Literal(pbRow + j - cLit, 128);
+                    cLit -= 128;
+                }
+                i = j;
+                if (i == cb)
+                    break;
+            }
+            if (cLit > 0) {
+                Literal(pbRow + i - cLit, cLit);
+                cLit = 0;
+            }
+            DWORD k = _RunEnd(pbRow, i, cb);
+            Repeats(pbRow[i], k - i);
+            i = k;
+        }
+        if (cLit > 0)
+            Literal(pbRow + cb - cLit, cLit);
+        return o;
+    }
+};
 
 }  // namespace
 
@@ -143,35 +189,12 @@ DWORD PackBitsRow(const BYTE* pbRow, DWORD cb, BYTE* pbOut)
 {
     if (cb == 0)
         return 0;
-    DWORD o = 0;
-    DWORD i = _RunEnd(pbRow, 0, cb);
-    _Repeats(pbOut, &o, pbRow[0], i);
-    DWORD cLit = 0;  // single bytes waiting, ending at i
-    while (i < cb) {
-        // Single bytes up to the next pair of equal neighbours.
-        DWORD j = _NextPair(pbRow, i, cb);
-        if (j > i) {
-            cLit += j - i;
-            // A literal goes out when 128 are waiting and one more comes.
-            while (cLit > 128) {
-                _Literal(pbOut, &o, pbRow + j - cLit, 128);
-                cLit -= 128;
-            }
-            i = j;
-            if (i == cb)
-                break;
-        }
-        if (cLit > 0) {
-            _Literal(pbOut, &o, pbRow + i - cLit, (int)cLit);
-            cLit = 0;
-        }
-        DWORD k = _RunEnd(pbRow, i, cb);
-        _Repeats(pbOut, &o, pbRow[i], k - i);
-        i = k;
+    if (pbOut) {
+        PACKER<true> pk = {pbOut, 0};
+        return pk.Pack(pbRow, cb);
     }
-    if (cLit > 0)
-        _Literal(pbOut, &o, pbRow + cb - cLit, (int)cLit);
-    return o;
+    PACKER<false> pk = {nullptr, 0};
+    return pk.Pack(pbRow, cb);
 }
 
 namespace {
