@@ -346,6 +346,35 @@ TEST(WriteImage8, CodedImageLargerThanTheKeptRows)
     EXPECT_TRUE(got == want);
 }
 
+// A wide 1-bit source from several starting columns: every bit inverted in
+// its place, the bits past the width clear.
+TEST(OneBitImage, WideRowsFromAnyColumn)
+{
+    const LONG cxSurf = 203, cy = 5;
+    std::vector<std::vector<BYTE>> src((size_t)cy, std::vector<BYTE>(26));
+    unsigned seed = 7;
+    for (auto& row : src)
+        for (BYTE& b : row) {
+            seed = seed * 1103515245u + 12345u;
+            b = (BYTE)(seed >> 16);
+        }
+    SrcBitmap bm(BMF_1BPP, cxSurf, cy, src);
+    for (LONG xs : {0, 8, 3, 17}) {
+        const LONG cx = cxSurf - xs - 2;
+        std::vector<std::string> rows;
+        for (LONG r = 0; r < cy; ++r) {
+            std::string bits((size_t)(cx + 7) / 8, '\0');
+            for (LONG i = 0; i < cx; ++i)
+                if (!((src[r][(xs + i) / 8] >> (7 - (xs + i) % 8)) & 1))
+                    bits[i / 8] = (char)(bits[i / 8] | (0x80 >> (i % 8)));
+            rows.push_back(bits);
+        }
+        BpPdev pd;
+        ASSERT_TRUE(Copy(pd, bm.pso, nullptr, {0, 0, cx, cy}, {xs, 0})) << xs;
+        EXPECT_EQ(FromMta(pd.Take()), ReferenceImage(1, 0, 0, cx, rows)) << "from column " << xs;
+    }
+}
+
 TEST(PatternOnly, RectanglesAndNoImage)
 {
     struct Case {

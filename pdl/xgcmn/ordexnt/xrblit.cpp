@@ -194,7 +194,17 @@ void _Copy1Row(const BYTE* pbRow, LONG cbAvail, LONG x, LONG cx, BYTE* pbOut)
     LONG cbOut = (cx + 7) / 8;
     LONG k = x >> 3;
     int sh = (int)(x & 7);
-    for (LONG j = 0; j < cbOut; ++j, ++k) {
+    LONG j = 0;
+    if (sh == 0) {
+        // Whole bytes: a word at a time.
+        for (; j + 4 <= cbOut; j += 4, k += 4) {
+            DWORD w;
+            memcpy(&w, pbRow + k, sizeof(w));
+            w = ~w;
+            memcpy(pbOut + j, &w, sizeof(w));
+        }
+    }
+    for (; j < cbOut; ++j, ++k) {
         BYTE b = pbRow[k];
         if (sh) {
             BYTE bNext = k + 1 < cbAvail ? pbRow[k + 1] : 0;
