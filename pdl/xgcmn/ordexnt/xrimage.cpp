@@ -1,10 +1,13 @@
 // xrimage.cpp: the image writers of the ORDEX back end and their
 // run-length coder, and the driver halftoning of 8-bit images.
 //
-// Entry points: WriteImage1, WriteImage1Ex, WriteImage8, WriteImage8Ex,
-// PackBitsRow, GetThresholdMatrix. The blits that convert source bitmaps
-// into these images are in xrblit.cpp; the text output writes its glyph
-// images here.
+// Entry points: WriteImage1, WriteImage1Ex, WriteImage1Rows, WriteImage8,
+// WriteImage8Ex, WriteImage8Rows, PackBitsRow, GetThresholdMatrix. The
+// blits that convert source bitmaps into these images, row by row, are in
+// xrblit.cpp; the text output writes its glyph images here. Rows are made,
+// halftoned and coded one at a time; what is kept of an image between the
+// counting pass and the output is its coded rows and its halftoned rows,
+// up to 8 MB each.
 //
 // Image data: 1-bit rows of (width + 7) / 8 bytes, 1 bits in the first
 // "bri" colour, 0 bits in the second, most significant bit leftmost; 8-bit
