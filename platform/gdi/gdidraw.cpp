@@ -1226,7 +1226,7 @@ XLATEOBJ* SourceXlate(HDC hdc, DCSTATE* s, SURFOBJ* psoSrc, const std::vector<UL
 // the rows the caller says the bits hold are read, and never more bytes than
 // the header's image size when it gives one.
 HSURF SurfaceFromDib(const BITMAPINFO* pbmi, const void* pvBits, UINT iUsage, LONG yFirst, LONG cRows,
-                     std::vector<ULONG>* pPal)
+                     std::vector<ULONG>* pPal, BOOL bInPlace = FALSE)
 {
     DIBINFO d;
     if (!pbmi || !pvBits || iUsage != DIB_RGB_COLORS || !ReadDibHeader(pbmi, &d)) {
@@ -1255,6 +1255,14 @@ HSURF SurfaceFromDib(const BITMAPINFO* pbmi, const void* pvBits, UINT iUsage, LO
     const BYTE* pColors = reinterpret_cast<const BYTE*>(pbmi) + d.cbHeader;
     for (ULONG i = 0, c = DibColorCount(d); i < c; i++, pColors += d.cbColor)
         pPal->push_back(RGB(pColors[2], pColors[1], pColors[0]));
+    BOOL bBottomUp = d.cy > 0;
+    if (bInPlace && yFirst == 0 && cStored == cy) {
+        // Every row is in the bits: the surface reads them where they lie,
+        // bottom-up rows through a negative stride. It lives no longer than
+        // the call that made it and is never written.
+        return reinterpret_cast<HSURF>(EngCreateBitmap(SIZEL{cx, cy}, static_cast<LONG>(cbRow), iFormat,
+                                                       bBottomUp ? 0 : BMF_TOPDOWN, const_cast<void*>(pvBits)));
+    }
     HSURF hsurf = reinterpret_cast<HSURF>(EngCreateBitmap(SIZEL{cx, cy}, 0, iFormat, BMF_TOPDOWN, nullptr));
     SURFOBJ* pso = hsurf ? EngLockSurface(hsurf) : nullptr;
     if (!pso) {
@@ -1262,7 +1270,6 @@ HSURF SurfaceFromDib(const BITMAPINFO* pbmi, const void* pvBits, UINT iUsage, LO
             EngDeleteSurface(hsurf);
         return nullptr;
     }
-    BOOL bBottomUp = d.cy > 0;
     // Rows yFirst .. yFirst + cRows - 1 (top-down numbering) are in the bits.
     for (LONG i = 0; i < cStored; i++) {
         LONG y = yFirst + i;
@@ -2313,7 +2320,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, 
     }
     LONG cy = d.cy < 0 ? -d.cy : d.cy;
     std::vector<ULONG> pal;
-    HSURF hsurf = SurfaceFromDib(lpbmi, lpBits, iUsage, 0, cy, &pal);
+    HSURF hsurf = SurfaceFromDib(lpbmi, lpBits, iUsage, 0, cy, &pal, TRUE);
     if (!hsurf)
         return 0;
     SURFOBJ* psoSrc = EngLockSurface(hsurf);
@@ -2351,7 +2358,7 @@ int SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD w, DWORD h, int xSrc,
     // The rows the bits hold, numbered from the top.
     LONG yFirst = bBottomUp ? cy - static_cast<LONG>(StartScan) - cAvail : static_cast<LONG>(StartScan);
     std::vector<ULONG> pal;
-    HSURF hsurf = SurfaceFromDib(lpbmi, lpvBits, ColorUse, yFirst, cAvail, &pal);
+    HSURF hsurf = SurfaceFromDib(lpbmi, lpvBits, ColorUse, yFirst, cAvail, &pal, TRUE);
     if (!hsurf)
         return 0;
     SURFOBJ* psoSrc = EngLockSurface(hsurf);

@@ -5,6 +5,7 @@
 #include "tests/gfx_image/imgfix.h"
 
 #include "graphics/ddi/gendi.h"
+#include "tests/common/packref.h"
 
 namespace {
 
@@ -266,6 +267,111 @@ TEST(DriverHalftone, UnscaledDensitiesThresholdedByThePagePosition)
         if (c.sImage.find("imm 1") != std::string::npos) {
             EXPECT_NE(s.find("bri #00 #FFFFFF;\n"), std::string::npos) << c.what;
         }
+    }
+}
+
+// Whole images through the driver halftoning against the matrix applied
+// pixel by pixel at the image's place on the page: small and large images
+// (the large ones go through tables), odd widths, a smooth ramp that codes
+// and noise that does not, read as they lie or mirrored.
+TEST(DriverHalftone, EveryPixelAgainstItsThresholdAtItsPlace)
+{
+    struct Case {
+        const char* what;
+        BYTE bDither;
+        LONG cx, cy, x, y;
+        BOOL bNoise, bMirror;
+    };
+    const Case cases[] = {
+        {"small, 8 x 8", 3, 37, 11, 5, 3, FALSE, FALSE},
+        {"small noise, 16 x 16", 4, 29, 13, 0, 9, TRUE, FALSE},
+        {"large ramp, 8 x 8", 3, 301, 230, 13, 7, FALSE, FALSE},
+        {"large ramp, 16 x 16", 4, 333, 250, 21, 2, FALSE, FALSE},
+        {"large noise, 16 x 16", 4, 300, 240, 3, 17, TRUE, FALSE},
+        {"large noise mirrored, 8 x 8", 3, 299, 231, 6, 1, TRUE, TRUE},
+    };
+    for (const Case& c : cases) {
+        unsigned seed = 99;
+        std::vector<std::vector<BYTE>> src((size_t)c.cy, std::vector<BYTE>((size_t)c.cx));
+        for (LONG r = 0; r < c.cy; ++r)
+            for (LONG i = 0; i < c.cx; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                src[r][i] = c.bNoise ? (BYTE)(seed >> 16) : (BYTE)((i + 2 * r) * 255 / (c.cx + 2 * c.cy));
+            }
+        const int n = c.bDither == 3 ? 8 : 16;
+        const BYTE* pm = GetThresholdMatrix(n);
+        std::vector<std::string> rows;
+        for (LONG r = 0; r < c.cy; ++r) {
+            std::string bits((size_t)(c.cx + 7) / 8, '\0');
+            for (LONG i = 0; i < c.cx; ++i) {
+                BYTE d = (BYTE)(255 - src[r][c.bMirror ? c.cx - 1 - i : i]);
+                if (d >= pm[((c.y + r) % n) * n + (c.x + i) % n])
+                    bits[i / 8] = (char)(bits[i / 8] | (0x80 >> (i % 8)));
+            }
+            rows.push_back(bits);
+        }
+        BpPdev pd;
+        PdlDevmodeBytes(pd.pdev())[2154] = c.bDither;
+        SrcBitmap bm(BMF_8BPP, c.cx, c.cy, src);
+        RECTL rcDst = {c.x, c.y, c.x + c.cx, c.y + c.cy};
+        if (c.bMirror)
+            std::swap(rcDst.left, rcDst.right);
+        ASSERT_TRUE(Stretch(pd, bm.pso, rcDst, {0, 0, c.cx, c.cy})) << c.what;
+        std::string want = ReferenceImage(1, c.x, c.y, c.cx, rows);
+        std::string got = FromMta(pd.Take());
+        EXPECT_EQ(got.substr(0, 40), want.substr(0, 40)) << c.what;
+        EXPECT_TRUE(got == want) << c.what;
+    }
+}
+
+// An image whose coded rows outgrow what the writer keeps from its
+// counting pass: the rows are coded again as they go out, to the same bytes.
+TEST(WriteImage8, CodedImageLargerThanTheKeptRows)
+{
+    BpPdev pd;
+    const LONG cx = 4000, cy = 4200;
+    std::vector<BYTE> bits((size_t)cx * cy);
+    std::vector<std::string> rows;
+    for (LONG r = 0; r < cy; ++r) {
+        BYTE* p = bits.data() + (size_t)r * cx;
+        for (LONG i = 0; i < cx; ++i)
+            p[i] = (BYTE)((i / 3 + r) % 7 == 0 ? 0 : 40 + (i / 3) % 50);
+        rows.emplace_back((const char*)p, (size_t)cx);
+    }
+    ASSERT_TRUE(WriteImage8(pd.pdev(), bits.data(), cx, cy, cx, 0, 0, cx, cy));
+    std::string want = ReferenceImage(8, 0, 0, cx, rows);
+    ASSERT_NE(want.find("imt 8 4000 4200 4000 "), std::string::npos);
+    std::string got = FromMta(pd.Take());
+    EXPECT_EQ(got.size(), want.size());
+    EXPECT_TRUE(got == want);
+}
+
+// A wide 1-bit source from several starting columns: every bit inverted in
+// its place, the bits past the width clear.
+TEST(OneBitImage, WideRowsFromAnyColumn)
+{
+    const LONG cxSurf = 203, cy = 5;
+    std::vector<std::vector<BYTE>> src((size_t)cy, std::vector<BYTE>(26));
+    unsigned seed = 7;
+    for (auto& row : src)
+        for (BYTE& b : row) {
+            seed = seed * 1103515245u + 12345u;
+            b = (BYTE)(seed >> 16);
+        }
+    SrcBitmap bm(BMF_1BPP, cxSurf, cy, src);
+    for (LONG xs : {0, 8, 3, 17}) {
+        const LONG cx = cxSurf - xs - 2;
+        std::vector<std::string> rows;
+        for (LONG r = 0; r < cy; ++r) {
+            std::string bits((size_t)(cx + 7) / 8, '\0');
+            for (LONG i = 0; i < cx; ++i)
+                if (!((src[r][(xs + i) / 8] >> (7 - (xs + i) % 8)) & 1))
+                    bits[i / 8] = (char)(bits[i / 8] | (0x80 >> (i % 8)));
+            rows.push_back(bits);
+        }
+        BpPdev pd;
+        ASSERT_TRUE(Copy(pd, bm.pso, nullptr, {0, 0, cx, cy}, {xs, 0})) << xs;
+        EXPECT_EQ(FromMta(pd.Take()), ReferenceImage(1, 0, 0, cx, rows)) << "from column " << xs;
     }
 }
 

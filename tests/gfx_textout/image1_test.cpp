@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "textfix.h"
+#include "tests/common/packref.h"
 
 namespace {
 
@@ -53,6 +54,57 @@ TEST(PackBits, RowsCodeAsTheirRunsAndLiterals)
         DWORD cb = PackBitsRow((const BYTE*)r.in.data(), (DWORD)r.in.size(), out.data());
         EXPECT_EQ(cb, cbCount) << r.what;
         EXPECT_EQ(std::string((const char*)out.data(), cb), r.out) << r.what;
+    }
+}
+
+std::string Singles(int n, int first = 1)
+{
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s += (char)(first + i);
+    return s;
+}
+
+TEST(PackBits, SameAsTheByteByByteCoder)
+{
+    // Runs and literals at the row's edges, at and around the 128-byte
+    // limits, at every alignment of a word, and rows of odd lengths.
+    std::vector<std::string> rows = {
+        "", Bytes({0}), Bytes({0, 0}), Bytes({0, 1}), Bytes({1, 0, 0}), Bytes({1, 1, 0}),
+        Singles(127), Singles(128), Singles(129), Singles(255), Singles(256), Singles(257),
+        Repeat(7, 127), Repeat(7, 128), Repeat(7, 129), Repeat(7, 256), Repeat(7, 257),
+        Singles(128) + Repeat(9, 2), Singles(129) + Repeat(9, 2), Repeat(9, 2) + Singles(128),
+        Repeat(9, 3) + Singles(130) + Repeat(200, 131), Alternate(131), Alternate(400) + "x",
+        Singles(1) + Repeat(0, 5) + Singles(3, 40) + Repeat(0xFF, 2) + Singles(1, 90),
+    };
+    for (int lead = 0; lead < 9; ++lead)
+        for (int run = 1; run < 11; ++run)
+            rows.push_back(Singles(lead) + Repeat(0xEE, run) + Singles(lead % 5, 50) +
+                           Repeat(0x11, run + lead) + Singles(run % 3, 70));
+    // Rows like a page's: long white and black runs with short text strokes.
+    unsigned seed = 12345;
+    auto next = [&] { seed = seed * 1103515245u + 12345u; return (seed >> 16) & 0x7FFF; };
+    for (int r = 0; r < 300; ++r) {
+        std::string s;
+        size_t len = 1 + next() % 700;
+        while (s.size() < len) {
+            int kind = next() % 4;
+            int n = 1 + next() % (kind == 0 ? 300 : 6);
+            for (int k = 0; k < n; ++k)
+                s += (char)(kind == 0 ? (r & 1 ? 0 : 0xFF) : kind == 1 ? next() % 4 : next());
+        }
+        s.resize(len);
+        rows.push_back(s);
+    }
+    for (const std::string& in : rows) {
+        std::string want = ReferencePack(in);
+        std::vector<BYTE> out(2 * in.size() + 4, 0xEE);
+        DWORD cbCount = PackBitsRow((const BYTE*)in.data(), (DWORD)in.size(), nullptr);
+        DWORD cb = PackBitsRow((const BYTE*)in.data(), (DWORD)in.size(), out.data());
+        ASSERT_EQ(cb, cbCount) << "row of " << in.size();
+        ASSERT_EQ(std::string((const char*)out.data(), cb), want) << "row of " << in.size();
+        // No row codes into more than twice its length.
+        ASSERT_LE(cb, 2 * in.size());
     }
 }
 

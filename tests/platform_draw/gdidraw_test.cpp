@@ -497,6 +497,29 @@ TEST(DrawPixels, StretchDIBitsCountsSourceRowsFromTheBottomOfABottomUpImage)
     EXPECT_EQ(dc.Get(3, 2), static_cast<ULONG>(RGB(0, 0, 255)));
 }
 
+// A top-down DIB (negative height) is read top row first, from where its
+// bits lie, and its bits are left as they were.
+TEST(DrawPixels, ATopDownDibIsReadTopRowFirstAndLeftUntouched)
+{
+    // 2 x 3, 24 bits, stored top (red), middle (green), bottom (blue).
+    BYTE bits[3][8] = {{0, 0, 255, 0, 0, 255, 0, 0}, {0, 255, 0, 0, 255, 0, 0, 0}, {255, 0, 0, 255, 0, 0, 0, 0}};
+    BYTE kept[3][8];
+    std::memcpy(kept, bits, sizeof(bits));
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 2, -3, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    MemoryDC dc(4, 3);
+    // Source rows 1..2 from the top: green and blue.
+    ASSERT_EQ(StretchDIBits(dc.hdc, 0, 0, 2, 2, 0, 1, 2, 2, bits, &bmi, DIB_RGB_COLORS, SRCCOPY), 2);
+    EXPECT_EQ(dc.Get(0, 0), static_cast<ULONG>(RGB(0, 255, 0)));
+    EXPECT_EQ(dc.Get(1, 1), static_cast<ULONG>(RGB(0, 0, 255)));
+    EXPECT_EQ(dc.Get(0, 2), 0xFFFFFFu);
+    ASSERT_EQ(SetDIBitsToDevice(dc.hdc, 2, 0, 2, 3, 0, 0, 0, 3, bits, &bmi, DIB_RGB_COLORS), 3);
+    EXPECT_EQ(dc.Get(2, 0), static_cast<ULONG>(RGB(255, 0, 0)));
+    EXPECT_EQ(dc.Get(3, 1), static_cast<ULONG>(RGB(0, 255, 0)));
+    EXPECT_EQ(dc.Get(3, 2), static_cast<ULONG>(RGB(0, 0, 255)));
+    EXPECT_EQ(std::memcmp(kept, bits, sizeof(bits)), 0);
+}
+
 TEST(DrawPixels, SetDIBitsToDeviceCopiesOnlyTheScanLinesItWasGiven)
 {
     // Scan lines 1 and 2 (from the bottom) of a 1 x 4 bottom-up image.

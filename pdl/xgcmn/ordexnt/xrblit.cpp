@@ -194,7 +194,17 @@ void _Copy1Row(const BYTE* pbRow, LONG cbAvail, LONG x, LONG cx, BYTE* pbOut)
     LONG cbOut = (cx + 7) / 8;
     LONG k = x >> 3;
     int sh = (int)(x & 7);
-    for (LONG j = 0; j < cbOut; ++j, ++k) {
+    LONG j = 0;
+    if (sh == 0) {
+        // Whole bytes: a word at a time.
+        for (; j + 4 <= cbOut; j += 4, k += 4) {
+            DWORD w;
+            memcpy(&w, pbRow + k, sizeof(w));
+            w = ~w;
+            memcpy(pbOut + j, &w, sizeof(w));
+        }
+    }
+    for (; j < cbOut; ++j, ++k) {
         BYTE b = pbRow[k];
         if (sh) {
             BYTE bNext = k + 1 < cbAvail ? pbRow[k + 1] : 0;
@@ -236,6 +246,44 @@ void _Mirror8Row(BYTE* pb, LONG cx)
         pb[i] = pb[j];
         pb[j] = t;
     }
+}
+
+// The rows of a source rectangle as the image writers take them: 1-bit
+// rows inverted, other depths as densities, mirrored as the operation asks.
+struct BLITROWS {
+    const BYTE* pbScan0;
+    LONG lDelta;
+    LONG xs, ys, cxs, cys;
+    int fFlip;
+    LONG cbMinRow;
+    CONVERT conv;
+    BOOL bTone;          // densities through abTone after the conversion
+    BYTE abTone[256];
+    BOOL bInPlace;       // 8-bit rows handed out as they lie
+    BYTE* pbRow;
+};
+
+const BYTE* _BlitRow(const IMAGEROWS* pir, LONG iRow)
+{
+    BLITROWS* pbr = static_cast<BLITROWS*>(pir->pvSource);
+    LONG row = (pbr->fFlip & 2) ? pbr->cys - 1 - iRow : iRow;
+    const BYTE* pRow = pbr->pbScan0 + (long long)(pbr->ys + row) * pbr->lDelta;
+    if (pbr->bInPlace)
+        return pRow + pbr->xs;
+    BYTE* pOut = pbr->pbRow;
+    if (pbr->conv.bpp == 1) {
+        _Copy1Row(pRow, pbr->cbMinRow, pbr->xs, pbr->cxs, pOut);
+        if (pbr->fFlip & 1)
+            _Mirror1Row(pOut, pbr->cxs);
+        return pOut;
+    }
+    _ConvertRow(&pbr->conv, pRow, pbr->xs, pbr->cxs, pOut);
+    if (pbr->fFlip & 1)
+        _Mirror8Row(pOut, pbr->cxs);
+    if (pbr->bTone)
+        for (LONG i = 0; i < pbr->cxs; ++i)
+            pOut[i] = pbr->abTone[pOut[i]];
+    return pOut;
 }
 
 // The destination an image lands on: mapped through the N-up scale, with
@@ -536,45 +584,42 @@ BOOL BlitImage(const BLITPARAMS* pbp)
     unsigned long long cbAll = (unsigned long long)cbRow * (unsigned long long)cys;
     if (cbAll > 0x7FFFFFFFull)
         return FALSE;
-    BYTE* pbData = new (std::nothrow) BYTE[(size_t)cbAll];
-    if (pbData == nullptr)
-        return FALSE;
 
-    CONVERT conv;
-    conv.bpp = bpp;
-    conv.bOneBit = bOneBit;
-    conv.pxlo = pbp->pxlo;
-    conv.memo = {pbp->pxlo, 0, 0, FALSE};
+    // The rows are made one at a time as the writer asks for them; an 8-bit
+    // source read left to right is read where it lies, its densities (and
+    // the tone curve) in one table.
+    BLITROWS br = {};
+    br.pbScan0 = static_cast<const BYTE*>(pso->pvScan0);
+    br.lDelta = pso->lDelta;
+    br.xs = xs;
+    br.ys = ys;
+    br.cxs = cxs;
+    br.cys = cys;
+    br.fFlip = fFlip;
+    br.cbMinRow = cbMinRow;
+    br.conv.bpp = bpp;
+    br.conv.bOneBit = bOneBit;
+    br.conv.pxlo = pbp->pxlo;
+    br.conv.memo = {pbp->pxlo, 0, 0, FALSE};
     if (bpp == 4 || bpp == 8)
-        _PrepareLut(pPDev, &conv);
-    const BYTE* pbScan0 = static_cast<const BYTE*>(pso->pvScan0);
-    for (LONG row = 0; row < cys; ++row) {
-        const BYTE* pRow = pbScan0 + (long long)(ys + row) * pso->lDelta;
-        BYTE* pOut = pbData + (size_t)row * cbRow;
-        if (b1)
-            _Copy1Row(pRow, cbMinRow, xs, cxs, pOut);
-        else
-            _ConvertRow(&conv, pRow, xs, cxs, pOut);
-        if (fFlip & 1) {
-            if (b1)
-                _Mirror1Row(pOut, cxs);
-            else
-                _Mirror8Row(pOut, cxs);
+        _PrepareLut(pPDev, &br.conv);
+    if (!b1 && pPDev->bGrayConv) {
+        for (int d = 0; d < 256; ++d)
+            br.abTone[d] = (BYTE)(255 - PdlMapGray(pPDev, (BYTE)(255 - d)));
+        if (bpp == 4 || bpp == 8) {
+            for (int i = 0; i < 256; ++i)
+                br.conv.abLut[i] = br.abTone[br.conv.abLut[i]];
+        } else {
+            br.bTone = TRUE;
         }
     }
-    if (fFlip & 2) {
-        BYTE* pTmp = new (std::nothrow) BYTE[(size_t)cbRow];
-        if (pTmp == nullptr) {
-            delete[] pbData;
+    br.bInPlace = bpp == 8 && !(fFlip & 1);
+    if (!br.bInPlace) {
+        br.pbRow = new (std::nothrow) BYTE[(size_t)cbRow];
+        if (br.pbRow == nullptr)
             return FALSE;
-        }
-        for (LONG i = 0, j = cys - 1; i < j; ++i, --j) {
-            memcpy(pTmp, pbData + (size_t)i * cbRow, (size_t)cbRow);
-            memcpy(pbData + (size_t)i * cbRow, pbData + (size_t)j * cbRow, (size_t)cbRow);
-            memcpy(pbData + (size_t)j * cbRow, pTmp, (size_t)cbRow);
-        }
-        delete[] pTmp;
     }
+    IMAGEROWS ir = {_BlitRow, &br, br.bInPlace ? br.conv.abLut : nullptr, FALSE};
 
     RECTL rcDst = {xd, yd, xd + cxd, yd + cyd};
     UpdateClip(pPDev, pbp->pco, &rcDst);
@@ -593,18 +638,11 @@ BOOL BlitImage(const BLITPARAMS* pbp)
             aul[1] = 0xFFFFFF;
         }
         SetImageColors(pPDev, aul[0], aul[1]);
-        bOk = WriteImage1Ex(pPDev, pbData, cxs, cys, cbRow, xd, yd, cxd, cyd, TRUE);
+        bOk = WriteImage1Rows(pPDev, &ir, cxs, cys, xd, yd, cxd, cyd, TRUE);
     } else {
-        if (pPDev->bGrayConv) {
-            BYTE abTone[256];
-            for (int d = 0; d < 256; ++d)
-                abTone[d] = (BYTE)(255 - PdlMapGray(pPDev, (BYTE)(255 - d)));
-            for (size_t i = 0; i < (size_t)cbAll; ++i)
-                pbData[i] = abTone[pbData[i]];
-        }
-        bOk = WriteImage8Ex(pPDev, pbData, cxs, cys, cbRow, xd, yd, cxd, cyd, TRUE);
+        bOk = WriteImage8Rows(pPDev, &ir, cxs, cys, xd, yd, cxd, cyd, TRUE);
     }
-    delete[] pbData;
+    delete[] br.pbRow;
     return bOk;
 }
 

@@ -1,10 +1,13 @@
 // xrimage.cpp: the image writers of the ORDEX back end and their
 // run-length coder, and the driver halftoning of 8-bit images.
 //
-// Entry points: WriteImage1, WriteImage1Ex, WriteImage8, WriteImage8Ex,
-// PackBitsRow, GetThresholdMatrix. The blits that convert source bitmaps
-// into these images are in xrblit.cpp; the text output writes its glyph
-// images here.
+// Entry points: WriteImage1, WriteImage1Ex, WriteImage1Rows, WriteImage8,
+// WriteImage8Ex, WriteImage8Rows, PackBitsRow, GetThresholdMatrix. The
+// blits that convert source bitmaps into these images, row by row, are in
+// xrblit.cpp; the text output writes its glyph images here. Rows are made,
+// halftoned and coded one at a time; what is kept of an image between the
+// counting pass and the output is its coded rows and its halftoned rows,
+// up to 8 MB each.
 //
 // Image data: 1-bit rows of (width + 7) / 8 bytes, 1 bits in the first
 // "bri" colour, 0 bits in the second, most significant bit leftmost; 8-bit
@@ -47,25 +50,6 @@ void _Put(OUTBUF* pob, const BYTE* pb, DWORD cb)
     }
 }
 
-// One coded run into pbOut at *po (counted only without pbOut).
-void _Repeat(BYTE* pbOut, DWORD* po, BYTE b, int r)
-{
-    if (pbOut) {
-        pbOut[*po] = r == 1 ? 0 : (BYTE)(1 - r);
-        pbOut[*po + 1] = b;
-    }
-    *po += 2;
-}
-
-void _Literal(BYTE* pbOut, DWORD* po, const BYTE* pb, int n)
-{
-    if (pbOut) {
-        pbOut[*po] = (BYTE)(n - 1);
-        memcpy(pbOut + *po + 1, pb, n);
-    }
-    *po += 1 + n;
-}
-
 LONG _Map(LONG v, LONG s, LONG off)
 {
     return (LONG)((long long)v * s / 10000) + off;
@@ -73,62 +57,236 @@ LONG _Map(LONG v, LONG s, LONG off)
 
 }  // namespace
 
+namespace {
+
+DWORD _Load32(const BYTE* pb)
+{
+    DWORD w;
+    memcpy(&w, pb, sizeof(w));
+    return w;
+}
+
+// The first byte set in a word of flags (0x80 per byte), lowest address
+// first.
+DWORD _FirstFlagged(DWORD dwFlags)
+{
+    return (DWORD)__builtin_ctz(dwFlags) >> 3;
+}
+
+// The end of the run of equal bytes pb[i] == pb[i + 1] that starts at i:
+// short runs byte by byte, longer ones a word at a time.
+inline DWORD _RunEnd(const BYTE* pb, DWORD i, DWORD cb)
+{
+    const BYTE b = pb[i];
+    DWORD j = i + 2;
+    if (j >= cb || pb[j] != b)
+        return j;
+    ++j;
+    const DWORD dwAll = b * 0x01010101u;
+    for (; j + 4 <= cb; j += 4) {
+        DWORD x = _Load32(pb + j) ^ dwAll;
+        if (x)
+            return j + _FirstFlagged(x);
+    }
+    while (j < cb && pb[j] == b)
+        ++j;
+    return j;
+}
+
+// The first j >= i with pb[j] == pb[j + 1], or cb when no two neighbours
+// from i on are equal.
+inline DWORD _NextPair(const BYTE* pb, DWORD i, DWORD cb)
+{
+    DWORD j = i;
+    for (; j + 5 <= cb; j += 4) {
+        // A zero byte k of x is an equal pair at j + k; the lowest flag of
+        // the zero-byte test is always a true zero byte.
+        DWORD x = _Load32(pb + j) ^ _Load32(pb + j + 1);
+        DWORD z = (x - 0x01010101u) & ~x & 0x80808080u;
+        if (z)
+            return j + _FirstFlagged(z);
+    }
+    for (; j + 1 < cb; ++j)
+        if (pb[j] == pb[j + 1])
+            return j;
+    return cb;
+}
+
+// The coder, writing (kWrite) or only counting.
+template <bool kWrite>
+struct PACKER {
+    BYTE* pbOut;
+    DWORD o;
+
+    // A run of n equal bytes as repeats of at most 128.
+    void Repeats(BYTE b, DWORD n)
+    {
+        for (; n > 128; n -= 128)
+            Put2((BYTE)(1 - 128), b);
+        Put2(n == 1 ? 0 : (BYTE)(1 - n), b);
+    }
+    void Put2(BYTE bHead, BYTE b)
+    {
+        if (kWrite) {
+            pbOut[o] = bHead;
+            pbOut[o + 1] = b;
+        }
+        o += 2;
+    }
+    void Literal(const BYTE* pb, DWORD n)
+    {
+        if (kWrite) {
+            BYTE* p = pbOut + o;
+            p[0] = (BYTE)(n - 1);
+            if (n <= 8) {
+                for (DWORD k = 0; k < n; ++k)
+                    p[1 + k] = pb[k];
+            } else {
+                memcpy(p + 1, pb, n);
+            }
+        }
+        o += 1 + n;
+    }
+
+    DWORD Pack(const BYTE* pbRow, DWORD cb)
+    {
+        DWORD i = cb > 1 && pbRow[1] == pbRow[0] ? _RunEnd(pbRow, 0, cb) : 1;
+        Repeats(pbRow[0], i);
+        DWORD cLit = 0;  // single bytes waiting, ending at i
+        while (i < cb) {
+            if (i + 1 >= cb || pbRow[i] != pbRow[i + 1]) {
+                // Single bytes up to the next pair of equal neighbours.
+                DWORD j = _NextPair(pbRow, i + 1, cb);
+                cLit += j - i;
+                // A literal goes out when 128 are waiting and one more comes.
+                while (cLit > 128) {
+                    Literal(pbRow + j - cLit, 128);
+                    cLit -= 128;
+                }
+                i = j;
+                if (i == cb)
+                    break;
+            }
+            if (cLit > 0) {
+                Literal(pbRow + i - cLit, cLit);
+                cLit = 0;
+            }
+            DWORD k = _RunEnd(pbRow, i, cb);
+            Repeats(pbRow[i], k - i);
+            i = k;
+        }
+        if (cLit > 0)
+            Literal(pbRow + cb - cLit, cLit);
+        return o;
+    }
+};
+
+}  // namespace
+
+// The row as runs of equal bytes: the first run and every run of two or
+// more are repeats (split at 128); single bytes between them gather into
+// literals, a literal closed whenever it holds 128 bytes and another single
+// byte follows, or when a repeat follows. A single first byte is a repeat
+// of one, so that the next single byte starts a literal of its own.
 DWORD PackBitsRow(const BYTE* pbRow, DWORD cb, BYTE* pbOut)
 {
     if (cb == 0)
         return 0;
-    DWORD o = 0;
-    int L = 0, R = 0;
-    BYTE prev = pbRow[0];
-    for (DWORD i = 0; i < cb; ++i) {
-        BYTE b = pbRow[i];
-        if (b == prev) {
-            if (L > 0) {
-                // The last pending byte joins the repeat that starts here.
-                if (L > 1)
-                    _Literal(pbOut, &o, pbRow + i - L, L - 1);
-                R = 1;
-                L = 0;
-            }
-            if (R == 128) {
-                _Repeat(pbOut, &o, prev, 128);
-                R = 0;
-            }
-            ++R;
-        } else {
-            if (R > 0) {
-                _Repeat(pbOut, &o, prev, R);
-                R = 0;
-            }
-            if (L == 128) {
-                _Literal(pbOut, &o, pbRow + i - 128, 128);
-                L = 0;
-            }
-            ++L;
-        }
-        prev = b;
+    if (pbOut) {
+        PACKER<true> pk = {pbOut, 0};
+        return pk.Pack(pbRow, cb);
     }
-    if (R > 0)
-        _Repeat(pbOut, &o, prev, R);
-    else if (L > 0)
-        _Literal(pbOut, &o, pbRow + cb - L, L);
-    return o;
+    PACKER<false> pk = {nullptr, 0};
+    return pk.Pack(pbRow, cb);
 }
 
 namespace {
 
-// The writer of both depths: "mta", the head, the rows, "!>;\n", the ink
-// test.
-BOOL _WriteImage(PDEV* pPDev, int nBits, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride,
-                 LONG x, LONG y, LONG cxDest, LONG cyDest, BOOL bUnscaled)
+// Coded rows kept from the counting pass, and rows that are costly to make,
+// up to this many bytes each: the rows of a page-size 1-bit image fit.
+const DWORD kKeepMax = 8u << 20;
+
+// Rows of an image held in memory, every lStride bytes.
+struct MEMROWS {
+    const BYTE* pbBits;
+    LONG lStride;
+};
+
+const BYTE* _MemRow(const IMAGEROWS* pir, LONG iRow)
 {
-    if (!pPDev || !pbBits || cx < 0 || cy < 0 || cxDest < 0 || cyDest < 0)
+    const MEMROWS* pm = static_cast<const MEMROWS*>(pir->pvSource);
+    return pm->pbBits + (ptrdiff_t)iRow * pm->lStride;
+}
+
+// The bytes of the rows seen so far for the ink test: all 0x00, all 0xFF.
+struct INKSCAN {
+    BOOL bAll00, bAllFF;
+};
+
+void _ScanInk(INKSCAN* pis, const BYTE* pb, LONG cb)
+{
+    if (!pis->bAll00 && !pis->bAllFF)
+        return;
+    DWORD dwOr = 0, dwAnd = 0xFFFFFFFFu;
+    LONG i = 0;
+    for (; i + 4 <= cb; i += 4) {
+        DWORD w = _Load32(pb + i);
+        dwOr |= w;
+        dwAnd &= w;
+    }
+    for (; i < cb; ++i) {
+        dwOr |= pb[i];
+        dwAnd &= 0xFFFFFF00u | pb[i];
+    }
+    if (dwOr)
+        pis->bAll00 = FALSE;
+    if (dwAnd != 0xFFFFFFFFu)
+        pis->bAllFF = FALSE;
+}
+
+// The buffers of one image, all there before its first byte goes out.
+struct WRITEBUFS {
+    BYTE abCode[kChunk];
+    BYTE* pbCode;      // one coded row (abCode when it fits)
+    BYTE* pbMapped;    // one row through the density table
+    BYTE* pbKeep;      // the coded rows of the counting pass
+    DWORD cbKeep;
+    BYTE* pbRows;      // costly rows as they were made
+    WRITEBUFS() : pbCode(abCode), pbMapped(nullptr), pbKeep(nullptr), cbKeep(0), pbRows(nullptr) {}
+    ~WRITEBUFS()
+    {
+        if (pbCode != abCode)
+            delete[] pbCode;
+        delete[] pbMapped;
+        delete[] pbKeep;
+        delete[] pbRows;
+    }
+};
+
+// Row iRow of the image, 8-bit rows through their density table.
+const BYTE* _GetRow(const IMAGEROWS* pir, LONG iRow, LONG cbRow, BYTE* pbMapped)
+{
+    const BYTE* pb = pir->pfnRow(pir, iRow);
+    if (!pbMapped)
+        return pb;
+    const BYTE* pLut = pir->pbLut;
+    for (LONG i = 0; i < cbRow; ++i)
+        pbMapped[i] = pLut[pb[i]];
+    return pbMapped;
+}
+
+// The writer of both depths: "mta", the head, the rows, "!>;\n", the ink
+// test. The rows are made once while the coded size is counted; the coded
+// rows are kept then (and costly rows as they are), so that the data goes
+// out without making or coding them again.
+BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy, LONG x, LONG y,
+                 LONG cxDest, LONG cyDest, BOOL bUnscaled)
+{
+    if (!pPDev || !pir || !pir->pfnRow || cx < 0 || cy < 0 || cxDest < 0 || cyDest < 0)
         return FALSE;
     if (cx == 0 || cy == 0 || cxDest == 0 || cyDest == 0)
         return TRUE;
     LONG cbRow = nBits == 1 ? (cx + 7) / 8 : cx;
-    if (lStride < cbRow)
-        return FALSE;
     LONG s = pPDev->lNupScale;
     if (!bUnscaled && s > 0 && s != 10000) {
         // Text and copies never read the destination: the one-pixel guard
@@ -149,64 +307,101 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const BYTE* pbBits, LONG cx, LONG cy, L
     if ((unsigned long long)cbRow * (unsigned long long)cy > 0x7FFFFFFFull)
         return FALSE;
     DWORD cbRaw = (DWORD)cbRow * (DWORD)cy;
-    DWORD cbCoded = 0, cbMaxRow = 0;
-    for (LONG row = 0; row < cy && cbCoded < cbRaw; ++row) {
-        DWORD cbRowCoded = PackBitsRow(pbBits + (size_t)row * lStride, cbRow, nullptr);
-        cbCoded += cbRowCoded;
-        if (cbRowCoded > cbMaxRow)
-            cbMaxRow = cbRowCoded;
+    // A coded row is never more than twice as long as the row.
+    unsigned long long cbCodeRow = 2ull * (unsigned long long)cbRow + 2;
+    WRITEBUFS wb;
+    if (cbCodeRow > sizeof(wb.abCode)) {
+        wb.pbCode = cbCodeRow <= 0x7FFFFFFFull ? new (std::nothrow) BYTE[(size_t)cbCodeRow]
+                                               : nullptr;
+        if (!wb.pbCode) {
+            wb.pbCode = wb.abCode;
+            return FALSE;
+        }
     }
-    BOOL bCoded = cbCoded < cbRaw;
-    // Every buffer is there before the first byte goes out, so that a
-    // command is never left half written.
-    BYTE abRow[kChunk];
-    BYTE* pbRowBuf = abRow;
-    if (bCoded && cbMaxRow > sizeof(abRow)) {
-        pbRowBuf = new (std::nothrow) BYTE[cbMaxRow];
-        if (!pbRowBuf)
+    if (nBits == 8 && pir->pbLut) {
+        wb.pbMapped = new (std::nothrow) BYTE[(size_t)cbRow];
+        if (!wb.pbMapped)
             return FALSE;
     }
+    // Without room to keep them the rows are simply made and coded again.
+    wb.cbKeep = cbRaw < kKeepMax ? cbRaw : kKeepMax;
+    wb.pbKeep = new (std::nothrow) BYTE[wb.cbKeep];
+    if (!wb.pbKeep)
+        wb.cbKeep = 0;
+    if (pir->bCostly && cbRaw <= kKeepMax)
+        wb.pbRows = new (std::nothrow) BYTE[cbRaw];
+
+    INKSCAN ink = {TRUE, TRUE};
+    unsigned long long cbCoded = 0;
+    BOOL bKept = wb.pbKeep != nullptr;
+    LONG cMade = 0;
+    for (LONG row = 0; row < cy && cbCoded < cbRaw; ++row) {
+        const BYTE* pRow = _GetRow(pir, row, cbRow, wb.pbMapped);
+        _ScanInk(&ink, pRow, cbRow);
+        if (wb.pbRows)
+            memcpy(wb.pbRows + (size_t)row * cbRow, pRow, (size_t)cbRow);
+        DWORD cbRowCoded;
+        if (bKept && wb.cbKeep - cbCoded >= cbCodeRow) {
+            cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbKeep + cbCoded);
+        } else if (bKept) {
+            cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbCode);
+            if (cbRowCoded <= wb.cbKeep - cbCoded)
+                memcpy(wb.pbKeep + cbCoded, wb.pbCode, cbRowCoded);
+            else
+                bKept = FALSE;
+        } else {
+            cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, nullptr);
+        }
+        cbCoded += cbRowCoded;
+        cMade = row + 1;
+    }
+    BOOL bCoded = cbCoded < cbRaw;
 
     int n = PdlPrintf(pPDev, "mta %d %d;\n", x, y);
     if (n >= 0 && cxDest == cx && cyDest == cy)
         n = PdlPrintf(pPDev, bCoded ? "imt %d %d %d %d %d <!" : "imm %d %d %d %d %d <!", nBits,
-                      cx, cy, cbRow, bCoded ? cbCoded : cbRaw);
+                      cx, cy, cbRow, bCoded ? (DWORD)cbCoded : cbRaw);
     else if (n >= 0)
         n = PdlPrintf(pPDev, bCoded ? "bmt %d %d %d %d %d %d %d <!" : "bmm %d %d %d %d %d %d %d <!",
-                      nBits, cx, cy, cxDest, cyDest, cbRow, bCoded ? cbCoded : cbRaw);
-    if (n < 0) {
-        if (pbRowBuf != abRow)
-            delete[] pbRowBuf;
+                      nBits, cx, cy, cxDest, cyDest, cbRow, bCoded ? (DWORD)cbCoded : cbRaw);
+    if (n < 0)
         return FALSE;
-    }
 
     OUTBUF ob;
     ob.pPDev = pPDev;
     ob.cb = 0;
     ob.bOk = TRUE;
-    for (LONG row = 0; row < cy && ob.bOk; ++row) {
-        const BYTE* pRow = pbBits + (size_t)row * lStride;
-        if (bCoded)
-            _Put(&ob, pbRowBuf, PackBitsRow(pRow, cbRow, pbRowBuf));
-        else
-            _Put(&ob, pRow, cbRow);
+    if (bCoded && bKept) {
+        _Put(&ob, wb.pbKeep, (DWORD)cbCoded);
+    } else {
+        for (LONG row = 0; row < cy && ob.bOk; ++row) {
+            const BYTE* pRow;
+            if (wb.pbRows && row < cMade) {
+                pRow = wb.pbRows + (size_t)row * cbRow;
+            } else {
+                pRow = _GetRow(pir, row, cbRow, wb.pbMapped);
+                if (row >= cMade)
+                    _ScanInk(&ink, pRow, cbRow);
+            }
+            if (bCoded)
+                _Put(&ob, wb.pbCode, PackBitsRow(pRow, (DWORD)cbRow, wb.pbCode));
+            else
+                _Put(&ob, pRow, (DWORD)cbRow);
+        }
     }
     _Flush(&ob);
-    if (pbRowBuf != abRow)
-        delete[] pbRowBuf;
-    BOOL bOk = ob.bOk;
-    if (!bOk || PdlPrintf(pPDev, "!>;\n") < 0)
+    if (!ob.bOk || PdlPrintf(pPDev, "!>;\n") < 0)
         return FALSE;
+    // The ink test sees a row standing for the whole image: all 0x00, all
+    // 0xFF, or both kinds of byte.
+    static const BYTE abMixed[2] = {0x00, 0xFF};
     if (nBits == 1) {
-        if (!bIsWhiteImage1(pPDev, pbBits, cbRow, cy, lStride))
+        const BYTE* pb = ink.bAllFF ? abMixed + 1 : abMixed;
+        LONG cb = ink.bAll00 || ink.bAllFF ? 1 : 2;
+        if (!bIsWhiteImage1(pPDev, pb, cb, 1, cb))
             MarkPageInked(pPDev);
-    } else {
-        for (LONG row = 0; row < cy; ++row) {
-            if (!bIsWhiteImage8(pPDev, pbBits + (size_t)row * lStride, (DWORD)cbRow)) {
-                MarkPageInked(pPDev);
-                break;
-            }
-        }
+    } else if (!bIsWhiteImage8(pPDev, ink.bAll00 ? abMixed : abMixed + 1, 1)) {
+        MarkPageInked(pPDev);
     }
     return TRUE;
 }
@@ -222,7 +417,21 @@ BOOL WriteImage1(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride
 BOOL WriteImage1Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride, LONG x,
                    LONG y, LONG cxDest, LONG cyDest, BOOL bUnscaled)
 {
-    return _WriteImage(pPDev, 1, pbBits, cx, cy, lStride, x, y, cxDest, cyDest, bUnscaled);
+    if (!pPDev || !pbBits || cx < 0 || cy < 0 || cxDest < 0 || cyDest < 0)
+        return FALSE;
+    if (cx == 0 || cy == 0 || cxDest == 0 || cyDest == 0)
+        return TRUE;
+    if (lStride < (cx + 7) / 8)
+        return FALSE;
+    MEMROWS mr = {pbBits, lStride};
+    IMAGEROWS ir = {_MemRow, &mr, nullptr, FALSE};
+    return _WriteImage(pPDev, 1, &ir, cx, cy, x, y, cxDest, cyDest, bUnscaled);
+}
+
+BOOL WriteImage1Rows(PDEV* pPDev, const IMAGEROWS* pir, LONG cx, LONG cy, LONG x, LONG y,
+                     LONG cxDest, LONG cyDest, BOOL bUnscaled)
+{
+    return _WriteImage(pPDev, 1, pir, cx, cy, x, y, cxDest, cyDest, bUnscaled);
 }
 
 // ---- driver halftoning ------------------------------------------------------------
@@ -275,10 +484,81 @@ const BYTE* GetThresholdMatrix(int n)
     return nullptr;
 }
 
-BOOL WriteImage8Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride, LONG x,
-                   LONG y, LONG cxDest, LONG cyDest, BOOL bUnscaled)
+namespace {
+
+// Images smaller than this are thresholded pixel by pixel; larger ones
+// through tables of the bits each density gives in each column of the
+// matrix, made once per image.
+const LONG kTablePixels = 1L << 16;
+
+// The driver halftoning as a maker of 1-bit rows from the 8-bit rows of an
+// image placed at (x, y) on the page.
+struct THRESHOLDROWS {
+    const IMAGEROWS* pirSrc;
+    LONG cx, x, y;
+    int n;
+    const BYTE* pm;     // the matrix
+    BYTE* pbTables;     // n x n x 256 bit tables, or null
+    BYTE* pbRow;        // the 1-bit row
+};
+
+const BYTE* _ThresholdRow(const IMAGEROWS* pir, LONG iRow)
 {
-    if (!pPDev || !pbBits || cx < 0 || cy < 0 || cxDest < 0 || cyDest < 0 || lStride < cx)
+    const THRESHOLDROWS* pt = static_cast<const THRESHOLDROWS*>(pir->pvSource);
+    const BYTE* pSrc = pt->pirSrc->pfnRow(pt->pirSrc, iRow);
+    const BYTE* pLut = pt->pirSrc->pbLut;
+    const LONG n = pt->n, lMask = n - 1, cx = pt->cx;
+    const LONG col0 = _PosMod(pt->x, n);
+    const LONG r = _PosMod(pt->y + iRow, n);
+    BYTE* pDst = pt->pbRow;
+    LONG i = 0;
+    if (pt->pbTables) {
+        // Table k of this matrix row holds, for each density, the bit it
+        // gives in column k of the row turned to start at the image's left.
+        const BYTE* pTab = pt->pbTables + (size_t)r * n * 256;
+        for (; i + 8 <= cx; i += 8) {
+            const BYTE* ps = pSrc + i;
+            const BYTE* t = pTab + (size_t)(i & lMask) * 256;
+            pDst[i >> 3] = (BYTE)(t[ps[0]] | t[256 + ps[1]] | t[512 + ps[2]] | t[768 + ps[3]] |
+                                  t[1024 + ps[4]] | t[1280 + ps[5]] | t[1536 + ps[6]] |
+                                  t[1792 + ps[7]]);
+        }
+    } else {
+        const BYTE* pm_row = pt->pm + r * n;
+        BYTE abTurned[16];
+        for (LONG k = 0; k < n; ++k)
+            abTurned[k] = pm_row[(col0 + k) & lMask];
+        for (; i + 8 <= cx; i += 8) {
+            BYTE ab[8];
+            for (int k = 0; k < 8; ++k)
+                ab[k] = pLut ? pLut[pSrc[i + k]] : pSrc[i + k];
+            const BYTE* pt8 = abTurned + (i & lMask);
+            pDst[i >> 3] = (BYTE)(((ab[0] >= pt8[0]) << 7) | ((ab[1] >= pt8[1]) << 6) |
+                                  ((ab[2] >= pt8[2]) << 5) | ((ab[3] >= pt8[3]) << 4) |
+                                  ((ab[4] >= pt8[4]) << 3) | ((ab[5] >= pt8[5]) << 2) |
+                                  ((ab[6] >= pt8[6]) << 1) | (ab[7] >= pt8[7]));
+        }
+    }
+    if (i < cx) {
+        // The last pixels, the rest of their byte clear.
+        const BYTE* pm_row = pt->pm + r * n;
+        BYTE b = 0;
+        for (; i < cx; ++i) {
+            BYTE d = pLut ? pLut[pSrc[i]] : pSrc[i];
+            if (d >= pm_row[(col0 + i) & lMask])
+                b |= (BYTE)(0x80u >> (i & 7));
+        }
+        pDst[(cx - 1) >> 3] = b;
+    }
+    return pDst;
+}
+
+}  // namespace
+
+BOOL WriteImage8Rows(PDEV* pPDev, const IMAGEROWS* pir, LONG cx, LONG cy, LONG x, LONG y,
+                     LONG cxDest, LONG cyDest, BOOL bUnscaled)
+{
+    if (!pPDev || !pir || !pir->pfnRow || cx < 0 || cy < 0 || cxDest < 0 || cyDest < 0)
         return FALSE;
     if (cx == 0 || cy == 0 || cxDest == 0 || cyDest == 0)
         return TRUE;
@@ -290,46 +570,46 @@ BOOL WriteImage8Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStri
     BOOL bScaled = cxDest != cx || cyDest != cy || (!bUnscaled && s > 0 && s != 10000);
     if (!bScaled && DmByte(pPDev, 2160) != 1 && (bDither == 3 || bDither == 4)) {
         int n = bDither == 3 ? 8 : 16;
-        const BYTE* pm = GetThresholdMatrix(n);
         LONG cbRow = (cx + 7) / 8;
         if ((unsigned long long)cbRow * (unsigned long long)cy > 0x7FFFFFFFull)
             return FALSE;
-        BYTE* pb1 = new (std::nothrow) BYTE[(size_t)cbRow * cy];
-        if (!pb1)
+        THRESHOLDROWS tr = {pir, cx, x, y, n, GetThresholdMatrix(n), nullptr, nullptr};
+        tr.pbRow = new (std::nothrow) BYTE[(size_t)cbRow];
+        if (!tr.pbRow)
             return FALSE;
-        memset(pb1, 0, (size_t)cbRow * cy);
-        // The matrix row turned once per row to start at the image's first
-        // column (n is 8 or 16), so that eight pixels make one output byte
-        // against eight consecutive thresholds.
-        const LONG lMask = n - 1;
-        const LONG col0 = _PosMod(x, n);
-        BYTE abTurned[16];
-        for (LONG row = 0; row < cy; ++row) {
-            const BYTE* pSrc = pbBits + (size_t)row * lStride;
-            const BYTE* pm_row = pm + _PosMod(y + row, n) * n;
-            for (LONG k = 0; k < n; ++k)
-                abTurned[k] = pm_row[(col0 + k) & lMask];
-            BYTE* pDst = pb1 + (size_t)row * cbRow;
-            LONG i = 0;
-            for (; i + 8 <= cx; i += 8) {
-                const BYTE* ps = pSrc + i;
-                const BYTE* pt = abTurned + (i & lMask);
-                pDst[i >> 3] = (BYTE)(((ps[0] >= pt[0]) << 7) | ((ps[1] >= pt[1]) << 6) |
-                                      ((ps[2] >= pt[2]) << 5) | ((ps[3] >= pt[3]) << 4) |
-                                      ((ps[4] >= pt[4]) << 3) | ((ps[5] >= pt[5]) << 2) |
-                                      ((ps[6] >= pt[6]) << 1) | (ps[7] >= pt[7]));
-            }
-            for (; i < cx; ++i) {
-                if (pSrc[i] >= abTurned[i & lMask])
-                    pDst[i >> 3] |= (BYTE)(0x80u >> (i & 7));
-            }
+        if ((long long)cx * cy >= kTablePixels)
+            tr.pbTables = new (std::nothrow) BYTE[(size_t)n * n * 256];
+        if (tr.pbTables) {
+            const LONG col0 = _PosMod(x, n);
+            for (int r = 0; r < n; ++r)
+                for (int k = 0; k < n; ++k) {
+                    BYTE t = tr.pm[r * n + ((col0 + k) & (n - 1))];
+                    BYTE bit = (BYTE)(0x80u >> (k & 7));
+                    BYTE* pTab = tr.pbTables + ((size_t)r * n + k) * 256;
+                    for (int v = 0; v < 256; ++v) {
+                        BYTE d = pir->pbLut ? pir->pbLut[v] : (BYTE)v;
+                        pTab[v] = d >= t ? bit : 0;
+                    }
+                }
         }
         SetImageColors(pPDev, 0x000000, 0xFFFFFF);
-        BOOL bOk = _WriteImage(pPDev, 1, pb1, cx, cy, cbRow, x, y, cxDest, cyDest, TRUE);
-        delete[] pb1;
+        IMAGEROWS ir = {_ThresholdRow, &tr, nullptr, TRUE};
+        BOOL bOk = _WriteImage(pPDev, 1, &ir, cx, cy, x, y, cxDest, cyDest, TRUE);
+        delete[] tr.pbTables;
+        delete[] tr.pbRow;
         return bOk;
     }
-    return _WriteImage(pPDev, 8, pbBits, cx, cy, lStride, x, y, cxDest, cyDest, bUnscaled);
+    return _WriteImage(pPDev, 8, pir, cx, cy, x, y, cxDest, cyDest, bUnscaled);
+}
+
+BOOL WriteImage8Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride, LONG x,
+                   LONG y, LONG cxDest, LONG cyDest, BOOL bUnscaled)
+{
+    if (!pPDev || !pbBits || cx < 0 || cy < 0 || cxDest < 0 || cyDest < 0 || lStride < cx)
+        return FALSE;
+    MEMROWS mr = {pbBits, lStride};
+    IMAGEROWS ir = {_MemRow, &mr, nullptr, FALSE};
+    return WriteImage8Rows(pPDev, &ir, cx, cy, x, y, cxDest, cyDest, bUnscaled);
 }
 
 BOOL WriteImage8(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride, LONG x,

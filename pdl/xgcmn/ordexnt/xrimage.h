@@ -95,6 +95,25 @@ BOOL WriteImage8(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride
                  LONG y, LONG cxDest, LONG cyDest);
 BOOL WriteImage8Ex(PDEV* pPDev, const BYTE* pbBits, LONG cx, LONG cy, LONG lStride, LONG x,
                    LONG y, LONG cxDest, LONG cyDest, BOOL bUnscaled);
+// ---- images made row by row ------------------------------------------------------
+// The rows of an image handed to a writer one at a time, top row first:
+// pfnRow gives row iRow (1-bit rows of (cx + 7) / 8 bytes, 8-bit rows of cx
+// bytes), valid until its next call; pvSource is the maker's own state.
+// pbLut, for 8-bit rows only, is the density of each byte value (null: the
+// bytes are densities). bCostly asks the writer to keep rows it has made
+// rather than ask for them again.
+struct IMAGEROWS {
+    const BYTE* (*pfnRow)(const IMAGEROWS* pir, LONG iRow);
+    void* pvSource;
+    const BYTE* pbLut;
+    BOOL bCostly;
+};
+// WriteImage1Ex and WriteImage8Ex on rows made on demand: no copy of the
+// whole image is needed.
+BOOL WriteImage1Rows(PDEV* pPDev, const IMAGEROWS* pir, LONG cx, LONG cy, LONG x, LONG y,
+                     LONG cxDest, LONG cyDest, BOOL bUnscaled);
+BOOL WriteImage8Rows(PDEV* pPDev, const IMAGEROWS* pir, LONG cx, LONG cy, LONG x, LONG y,
+                     LONG cxDest, LONG cyDest, BOOL bUnscaled);
 // The threshold matrix of lpDither 3 (n = 8) or 4 (n = 16), rows of n
 // entries; null for any other n.
 const BYTE* GetThresholdMatrix(int n);
