@@ -11,7 +11,9 @@
 //  1. The page nodes form one list from pFirstPage; pCurPage is its last
 //     node. While a page is being written it is pCurPage; once its end
 //     section begins a fresh node is appended, so the page-end bytes belong
-//     to pCurPage->pPrev.
+//     to pCurPage->pPrev. The nodes lie in list order in one block that
+//     grows by doubling, so a job holds one block for its pages however
+//     many it has, and page i is found without walking the list.
 //  2. cPages counts the pages whose end section has begun (plus, at the
 //     trailer, a last page that never got one).
 //  3. Everything the state owns (nodes, file, name) goes with
@@ -61,14 +63,48 @@ SPOOLWRITER* CreateSpoolWriter(HANDLE hPrinter)
 
 static void _FreePages(SPOOLSTATE* pState)
 {
-    SPOOLPAGE* pPage = pState->pFirstPage;
-    while (pPage) {
-        SPOOLPAGE* pNext = pPage->pNext;
-        GfxFree(pPage);
-        pPage = pNext;
-    }
+    GfxFree(pState->pFirstPage);
     pState->pFirstPage = nullptr;
     pState->pCurPage = nullptr;
+}
+
+// The nodes in the list: they run from pFirstPage to pCurPage in the block.
+static DWORD _NodeCount(const SPOOLSTATE* pState)
+{
+    return pState->pCurPage ? static_cast<DWORD>(pState->pCurPage - pState->pFirstPage) + 1 : 0;
+}
+
+// Appends a zeroed node to the list and makes it pCurPage; null when the
+// block could not grow (the list is then as it was).
+static SPOOLPAGE* _AppendPage(SPOOLSTATE* pState)
+{
+    DWORD c = _NodeCount(pState);
+    HGLOBAL h = pState->pFirstPage ? GlobalHandle(pState->pFirstPage) : nullptr;
+    DWORD cCapacity = h ? static_cast<DWORD>(GlobalSize(h) / sizeof(SPOOLPAGE)) : 0;
+    if (c >= cCapacity) {
+        DWORD cNew = cCapacity ? cCapacity * 2 : 16;
+        if (cNew <= cCapacity || cNew > 0x7FFFFFFFu / sizeof(SPOOLPAGE))
+            return nullptr;
+        SPOOLPAGE* pNew = static_cast<SPOOLPAGE*>(GfxAlloc(cNew * sizeof(SPOOLPAGE)));
+        if (!pNew)
+            return nullptr;
+        if (c)
+            std::memcpy(pNew, pState->pFirstPage, c * sizeof(SPOOLPAGE));
+        for (DWORD i = 0; i < c; i++) {
+            pNew[i].pPrev = i ? &pNew[i - 1] : nullptr;
+            pNew[i].pNext = i + 1 < c ? &pNew[i + 1] : nullptr;
+        }
+        GfxFree(pState->pFirstPage);
+        pState->pFirstPage = pNew;
+        pState->pCurPage = c ? &pNew[c - 1] : nullptr;
+    }
+    SPOOLPAGE* pPage = &pState->pFirstPage[c];
+    std::memset(pPage, 0, sizeof(SPOOLPAGE));
+    pPage->pPrev = pState->pCurPage;
+    if (pState->pCurPage)
+        pState->pCurPage->pNext = pPage;
+    pState->pCurPage = pPage;
+    return pPage;
 }
 
 SPOOLSTATE* CreateSpoolState(HANDLE hSink, WORD wMode, SHORT nCopies, PFN_SPOOLSINK pfnWrite)
@@ -85,8 +121,7 @@ SPOOLSTATE* CreateSpoolState(HANDLE hSink, WORD wMode, SHORT nCopies, PFN_SPOOLS
     if (wMode == REPLAY_DIRECT)
         return pState;
 
-    pState->pFirstPage = static_cast<SPOOLPAGE*>(GfxAlloc(sizeof(SPOOLPAGE)));
-    pState->pCurPage = pState->pFirstPage;
+    _AppendPage(pState);
     WCHAR szDir[MAX_PATH] = {};
     DWORD cchDir = pState->pFirstPage ? GetTempPathW(MAX_PATH, szDir) : 0;
     UINT uUnique = (cchDir > 0 && cchDir < MAX_PATH)
@@ -132,30 +167,22 @@ static BOOL _bBookSection(SPOOLSTATE* pState, WORD wPrev, WORD wNew)
     if (pState->wMode == REPLAY_DIRECT || !pState->pCurPage)
         return TRUE;
     if (wNew == SECTION_PAGEEND && wPrev != SECTION_PAGEEND) {
-        SPOOLPAGE* pNew = static_cast<SPOOLPAGE*>(GfxAlloc(sizeof(SPOOLPAGE)));
-        if (!pNew)
+        if (!_AppendPage(pState))
             return FALSE;
-        pNew->pPrev = pState->pCurPage;
-        pState->pCurPage->pNext = pNew;
-        pState->pCurPage = pNew;
         pState->cPages++;
     } else if (wNew == SECTION_TRAILER && wPrev != SECTION_TRAILER) {
         SPOOLPAGE* pCur = pState->pCurPage;
         if (_bPageHasData(pCur)) {
             // A page that never reached its end section is still a page.
             pState->cPages++;
-            SPOOLPAGE* pNew = static_cast<SPOOLPAGE*>(GfxAlloc(sizeof(SPOOLPAGE)));
-            if (!pNew)
+            pCur = _AppendPage(pState);
+            if (!pCur)
                 return FALSE;
-            pNew->pPrev = pCur;
-            pCur->pNext = pNew;
-            pState->pCurPage = pNew;
-            pCur = pNew;
         }
         if (pCur->pPrev) {
+            // The node after the last page is dropped from the block's end.
             pState->pCurPage = pCur->pPrev;
             pState->pCurPage->pNext = nullptr;
-            GfxFree(pCur);
         }
     }
     return TRUE;
@@ -262,10 +289,8 @@ static LONG _CopySpoolBytes(REPLAYCTX* pCtx, DWORD dwOff, DWORD cb)
 
 static SPOOLPAGE* _GetPage(SPOOLSTATE* pState, DWORD iPage)
 {
-    SPOOLPAGE* pPage = pState->pFirstPage;
-    for (DWORD i = 1; pPage && i < iPage; i++)
-        pPage = pPage->pNext;
-    return pPage;
+    DWORD i = iPage > 1 ? iPage - 1 : 0;
+    return i < _NodeCount(pState) ? &pState->pFirstPage[i] : nullptr;
 }
 
 static LONG _ReplayHeader(REPLAYCTX* pCtx)

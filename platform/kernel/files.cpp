@@ -30,6 +30,7 @@
 #include <mutex>
 #include <new>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <unordered_map>
 #include <vector>
@@ -147,10 +148,12 @@ void SysSetErrno(int e, const std::string& hostPath)
 
 void SysMakeDirs(const std::string& hostPath)
 {
+    if (_bIsDir(hostPath))
+        return;
     std::string cur;
     for (size_t i = 0; i <= hostPath.size(); ++i) {
-        if ((i == hostPath.size() || hostPath[i] == '/') && !cur.empty())
-            mkdir(cur.c_str(), 0777);
+        if ((i == hostPath.size() || hostPath[i] == '/') && !cur.empty() && mkdir(cur.c_str(), 0777) == 0)
+            SysPathChanged(cur);
         if (i < hostPath.size())
             cur += hostPath[i];
     }
@@ -159,6 +162,21 @@ void SysMakeDirs(const std::string& hostPath)
 // ---------------------------------------------------------------------------
 // Path mapping
 // ---------------------------------------------------------------------------
+//
+// Two caches keep a lookup from touching every component of its path:
+//  - folders already resolved, by their Windows spelling folded to capitals
+//    (with the drive); an entry is used only while its host folder still is
+//    a folder (one stat), and any existing folder that matches the spelling
+//    is a right answer;
+//  - the names in a host folder, for names that are not there in the
+//    spelling asked for. A listing is used only while the folder's device,
+//    inode and modification time are those it was read with, and it is kept
+//    only when that time was already some seconds old at the reading: a
+//    folder changed in the same clock tick as the reading might show no
+//    new time, and the margin also covers file systems that keep coarse
+//    times. So a name another process adds or removes is always seen.
+// The platform's own creations, renames and deletions drop what they touch
+// (SysPathChanged) on top of that.
 
 namespace {
 
@@ -167,32 +185,144 @@ bool _bSep(char16_t c)
     return c == u'\\' || c == u'/';
 }
 
-bool _bSameNoCase(const std::u16string& a, const std::u16string& b)
+// A listing older than this at its reading is trusted while the folder's
+// time stays the same.
+const time_t kListingSettledSeconds = 3;
+// Bounds on what the caches hold; a full cache starts again empty.
+const size_t kMaxCachedFolders = 512;
+const size_t kMaxCachedListings = 64;
+
+struct FOLDERLIST {
+    dev_t dev;
+    ino_t ino;
+    struct timespec mtim;
+    std::unordered_map<std::string, bool> exact;          // every name, as spelt
+    std::unordered_map<std::u16string, std::string> folded;  // capitals -> first spelling
+};
+
+std::mutex g_pathLock;
+std::string g_pathRoot;  // the root the folder cache was filled for
+std::unordered_map<std::u16string, std::string> g_folders;
+std::unordered_map<std::string, FOLDERLIST> g_listings;
+
+std::u16string _Folded(std::u16string s)
 {
-    return a.size() == b.size() && lstrcmpiW(a.c_str(), b.c_str()) == 0;
+    if (!s.empty())
+        CharUpperBuffW(s.data(), (DWORD)s.size());
+    return s;
+}
+
+bool _bSameTime(const struct timespec& a, const struct timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Reads the names of host folder dir (st: its stat taken before) into *pList.
+bool _bReadListing(const std::string& dir, FOLDERLIST* pList)
+{
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return false;
+    while (struct dirent* e = readdir(d)) {
+        if (!strcmp(e->d_name, ".") || !strcmp(e->d_name, ".."))
+            continue;
+        pList->exact.emplace(e->d_name, true);
+        pList->folded.emplace(_Folded(SysUtf16(e->d_name)), e->d_name);
+    }
+    closedir(d);
+    return true;
 }
 
 // The name of an entry of folder host that equals name without regard to
-// case: the exact spelling when present, else the first other spelling,
-// else name itself.
-std::string _MatchEntry(const std::string& host, const std::u16string& name)
+// case: the exact spelling when present, else the first other spelling;
+// false when there is none. pst is the folder's stat when the caller has it.
+bool _bFindEntry(const std::string& host, const std::u16string& name, const struct stat* pst,
+                 std::string* pFound)
 {
     std::string exact = SysUtf8(name);
-    struct stat st;
-    if (lstat((host + "/" + exact).c_str(), &st) == 0)
-        return exact;
-    DIR* d = opendir(host.c_str());
-    if (!d)
-        return exact;
-    std::string found;
-    while (struct dirent* e = readdir(d)) {
-        if (_bSameNoCase(SysUtf16(e->d_name), name)) {
-            found = e->d_name;
-            break;
+    struct stat dirSt;
+    if (!pst && stat(host.c_str(), &dirSt) == 0)
+        pst = &dirSt;
+    if (pst) {
+        std::lock_guard<std::mutex> lock(g_pathLock);
+        auto it = g_listings.find(host);
+        if (it != g_listings.end()) {
+            const FOLDERLIST& l = it->second;
+            if (l.dev == pst->st_dev && l.ino == pst->st_ino && _bSameTime(l.mtim, pst->st_mtim)) {
+                if (l.exact.count(exact)) {
+                    *pFound = exact;
+                    return true;
+                }
+                auto f = l.folded.find(_Folded(name));
+                if (f == l.folded.end())
+                    return false;
+                *pFound = f->second;
+                return true;
+            }
+            g_listings.erase(it);
         }
     }
-    closedir(d);
-    return found.empty() ? exact : found;
+    struct stat st;
+    if (lstat((host + "/" + exact).c_str(), &st) == 0) {
+        *pFound = exact;
+        return true;
+    }
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    FOLDERLIST list = {};
+    if (pst) {
+        list.dev = pst->st_dev;
+        list.ino = pst->st_ino;
+        list.mtim = pst->st_mtim;
+    }
+    if (!_bReadListing(host, &list))
+        return false;
+    auto f = list.folded.find(_Folded(name));
+    bool bFound = f != list.folded.end();
+    if (bFound)
+        *pFound = f->second;
+    if (pst && pst->st_mtim.tv_sec + kListingSettledSeconds < now.tv_sec) {
+        std::lock_guard<std::mutex> lock(g_pathLock);
+        if (g_listings.size() >= kMaxCachedListings)
+            g_listings.clear();
+        g_listings[host] = std::move(list);
+    }
+    return bFound;
+}
+
+// The spelling of name in folder host: its entry's when there is one,
+// else name itself.
+std::string _MatchEntry(const std::string& host, const std::u16string& name, const struct stat* pst)
+{
+    std::string found;
+    return _bFindEntry(host, name, pst, &found) ? found : SysUtf8(name);
+}
+
+// The host folder cached for a folded Windows prefix, when it still is a
+// folder (*pst its stat); "" when none.
+std::string _CachedFolder(const std::u16string& key, struct stat* pst)
+{
+    std::string host;
+    {
+        std::lock_guard<std::mutex> lock(g_pathLock);
+        auto it = g_folders.find(key);
+        if (it == g_folders.end())
+            return std::string();
+        host = it->second;
+    }
+    if (stat(host.c_str(), pst) == 0 && S_ISDIR(pst->st_mode))
+        return host;
+    std::lock_guard<std::mutex> lock(g_pathLock);
+    g_folders.erase(key);
+    return std::string();
+}
+
+void _CacheFolder(const std::u16string& key, const std::string& host)
+{
+    std::lock_guard<std::mutex> lock(g_pathLock);
+    if (g_folders.size() >= kMaxCachedFolders)
+        g_folders.clear();
+    g_folders[key] = host;
 }
 
 // Splits the part of a Windows path after its drive into components,
@@ -250,6 +380,30 @@ void _SplitDrive(std::u16string w, char& drive, std::u16string& rest)
 
 }  // namespace
 
+std::string SysFindInFolder(const std::string& hostDir, const std::string& name)
+{
+    std::string found;
+    if (hostDir.empty() || !_bFindEntry(hostDir, SysUtf16(name), nullptr, &found))
+        return std::string();
+    return hostDir + "/" + found;
+}
+
+void SysPathChanged(const std::string& hostPath)
+{
+    std::lock_guard<std::mutex> lock(g_pathLock);
+    g_listings.erase(_Parent(hostPath));
+    g_listings.erase(hostPath);
+    // A folder renamed or removed takes the folders below it along.
+    for (auto it = g_folders.begin(); it != g_folders.end();) {
+        const std::string& h = it->second;
+        if (h.compare(0, hostPath.size(), hostPath) == 0 &&
+            (h.size() == hostPath.size() || h[hostPath.size()] == '/'))
+            it = g_folders.erase(it);
+        else
+            ++it;
+    }
+}
+
 std::string PlatHostPath(LPCWSTR pszWinPath)
 {
     if (!pszWinPath)
@@ -267,19 +421,51 @@ std::string PlatHostPath(LPCWSTR pszWinPath)
     char drive;
     std::u16string rest;
     _SplitDrive(w, drive, rest);
-    std::string host = PlatGetRoot();
-    host += drive ? std::string("/") + drive : std::string("/unc");
-    bool bExists = _bIsDir(host);
-    if (!bExists && drive == 'c') {
-        // The system drive is always there, as on any machine.
-        mkdir(host.c_str(), 0777);
-        bExists = _bIsDir(host);
+    std::vector<std::u16string> comps = _Components(rest);
+    std::string root = PlatGetRoot();
+    {
+        std::lock_guard<std::mutex> lock(g_pathLock);
+        if (root != g_pathRoot) {
+            g_folders.clear();
+            g_pathRoot = root;
+        }
     }
-    for (const std::u16string& c : _Components(rest)) {
-        std::string name = bExists ? _MatchEntry(host, c) : SysUtf8(c);
-        host += "/" + name;
+    // The folded keys of the drive and of each folder on the way.
+    std::vector<std::u16string> keys(1, std::u16string(1, drive ? (char16_t)drive : u'\\'));
+    for (const std::u16string& c : comps)
+        keys.push_back(keys.back() + u'\\' + _Folded(c));
+
+    // Start from the deepest folder resolved before that is still there.
+    struct stat st;
+    std::string host;
+    size_t done = comps.size() + 1;
+    while (done-- > 0) {
+        host = _CachedFolder(keys[done], &st);
+        if (!host.empty())
+            break;
+    }
+    bool bExists = true;
+    if (host.empty()) {
+        done = 0;
+        host = root + (drive ? std::string("/") + drive : std::string("/unc"));
+        bExists = stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        if (!bExists && drive == 'c') {
+            // The system drive is always there, as on any machine.
+            if (mkdir(host.c_str(), 0777) == 0)
+                SysPathChanged(host);
+            bExists = stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
         if (bExists)
-            bExists = _bIsDir(host);
+            _CacheFolder(keys[0], host);
+    }
+    for (size_t i = done; i < comps.size(); ++i) {
+        std::string name = bExists ? _MatchEntry(host, comps[i], &st) : SysUtf8(comps[i]);
+        host += "/" + name;
+        if (bExists && i + 1 < comps.size()) {
+            bExists = stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+            if (bExists)
+                _CacheFolder(keys[i + 1], host);
+        }
     }
     return host;
 }
@@ -402,6 +588,7 @@ BOOL _CloseFile(void* pObject)
                 rmdir(pf->host.c_str());
             else
                 unlink(pf->host.c_str());
+            SysPathChanged(pf->host);
             g_attrs.erase(pf->host);
         }
     }
@@ -504,6 +691,8 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         SysSetErrno(errno, host);
         return INVALID_HANDLE_VALUE;
     }
+    if (!bExists)
+        SysPathChanged(host);
     if (bExists && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING)) {
         if (ftruncate64(fd, 0) != 0) {
             SysSetErrno(errno, host);
@@ -526,8 +715,10 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     if (!h) {
         delete pf;
         close(fd);
-        if (!bExists)
+        if (!bExists) {
             unlink(host.c_str());
+            SysPathChanged(host);
+        }
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return INVALID_HANDLE_VALUE;
     }
@@ -848,6 +1039,7 @@ BOOL DeleteFileW(LPCWSTR lpFileName)
         SysSetErrno(errno, host);
         return FALSE;
     }
+    SysPathChanged(host);
     g_attrs.erase(host);
     return TRUE;
 }
@@ -866,6 +1058,7 @@ bool _bCopyHostFile(const std::string& src, const std::string& dst)
     struct stat st;
     fstat(in, &st);
     int out = open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_LARGEFILE, 0666);
+    SysPathChanged(dst);
     if (out < 0) {
         SysSetErrno(errno, dst);
         close(in);
@@ -1034,6 +1227,8 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
             return FALSE;
         unlink(src.c_str());
     }
+    SysPathChanged(src);
+    SysPathChanged(dst);
     auto it = g_attrs.find(src);
     if (it != g_attrs.end()) {
         DWORD a = it->second;
@@ -1078,6 +1273,7 @@ BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttrib
             SysSetErrno(errno, host);
         return FALSE;
     }
+    SysPathChanged(host);
     return TRUE;
 }
 
@@ -1101,6 +1297,7 @@ BOOL RemoveDirectoryW(LPCWSTR lpPathName)
         SysSetErrno(errno == EEXIST ? ENOTEMPTY : errno, host);
         return FALSE;
     }
+    SysPathChanged(host);
     std::lock_guard<std::mutex> lock(g_filesLock);
     g_attrs.erase(host);
     return TRUE;

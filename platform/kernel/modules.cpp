@@ -95,19 +95,7 @@ std::string _FindInFolder(const std::string& dir, const std::string& file)
         return std::string();
     if (_bFileExists(dir + "/" + file))
         return dir + "/" + file;
-    DIR* d = opendir(dir.c_str());
-    if (!d)
-        return std::string();
-    std::u16string want = SysUtf16(file);
-    std::string found;
-    while (struct dirent* e = readdir(d)) {
-        if (lstrcmpiW(SysUtf16(e->d_name).c_str(), want.c_str()) == 0) {
-            found = dir + "/" + e->d_name;
-            break;
-        }
-    }
-    closedir(d);
-    return found;
+    return SysFindInFolder(dir, file);
 }
 
 std::u16string _BaseName(const std::u16string& w)

@@ -361,6 +361,7 @@ BOOL _bWriteOut(const std::string& host, const INIFILE& ini)
         SysSetErrno(errno, host);
         ok = false;
     }
+    SysPathChanged(host);
     if (!ok) {
         unlink(temp.c_str());
         return FALSE;

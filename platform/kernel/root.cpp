@@ -17,6 +17,9 @@ std::string g_programDir;
 
 void _MakeDirs(const std::string& path)
 {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return;
     std::string cur;
     for (size_t i = 0; i <= path.size(); ++i) {
         if (i == path.size() || path[i] == '/') {

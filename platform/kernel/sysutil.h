@@ -27,6 +27,14 @@ void SysSetErrno(int e, const std::string& hostPath);
 // Creates a host folder and its parents.
 void SysMakeDirs(const std::string& hostPath);
 
+// The host path of the entry of host folder hostDir whose name equals name
+// without regard to case (the exact spelling first); "" when there is none.
+std::string SysFindInFolder(const std::string& hostDir, const std::string& name);
+
+// Tells the path mapping that the platform created, renamed or removed the
+// host file or folder hostPath, so it forgets what it knew of its name.
+void SysPathChanged(const std::string& hostPath);
+
 // The fixed folders of this machine, as Windows paths.
 #define SYS_WINDOWS_DIR u"C:\\WINDOWS"
 #define SYS_SYSTEM_DIR u"C:\\WINDOWS\\system32"

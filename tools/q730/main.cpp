@@ -19,9 +19,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <dlfcn.h>
-#include <fstream>
-#include <iterator>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -490,34 +490,12 @@ bool _bPrintSample(HANDLE hPrinter, std::u16string& printer, const std::string& 
 
 // ---------------------------------------------------------------------------
 // Text files.
+//
+// A text file is never held whole: one reading settles its encoding and
+// face, a second decodes and lays it out piece by piece while the pages are
+// printed, so a long file costs no more memory than a short one.
 
-// The characters of a text file: UTF-8 (a leading byte-order mark dropped)
-// when the bytes are valid UTF-8, else Shift-JIS when they are valid there.
-// False for a file that is neither, or that holds NUL bytes (not text).
-bool _bDecodeText(const std::string& bytes, std::u16string* pText)
-{
-    pText->clear();
-    if (bytes.empty())
-        return true;
-    if (bytes.find('\0') != std::string::npos)
-        return false;
-    std::string body = bytes;
-    if (body.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        body.erase(0, 3);
-    if (body.empty())
-        return true;
-    for (UINT cp : {(UINT)CP_UTF8, 932u}) {
-        int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, body.data(), (int)body.size(),
-                                    NULL, 0);
-        if (n <= 0)
-            continue;
-        pText->resize(n);
-        MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, body.data(), (int)body.size(),
-                            (LPWSTR)pText->data(), n);
-        return true;
-    }
-    return false;
-}
+const size_t kTextPiece = 64 * 1024;  // bytes read at a time
 
 // Characters a monospaced layout counts as two columns wide.
 bool _bWide(char16_t c)
@@ -528,77 +506,221 @@ bool _bWide(char16_t c)
            (c >= 0xFFE0 && c <= 0xFFE6);
 }
 
-// The pages of a text: lines cut to cColumns columns (tabs every 8
-// columns, wide characters two), cLines lines a page, a form feed starting
-// a new page. Control characters other than tab, line end and form feed are
-// left out. A text always has one page; a form feed at its end adds none.
-std::vector<std::vector<std::u16string>> _Paginate(const std::u16string& text, int cColumns,
-                                                    int cLines)
+// How many bytes at the start of a piece of text in code page cp are whole
+// characters: a character cut by the end of the piece waits for the next.
+size_t _WholeChars(UINT cp, const std::string& bytes)
 {
-    std::vector<std::vector<std::u16string>> pages(1);
-    std::u16string line;
-    int col = 0;
-    bool bLineOpen = false;  // the current line holds something or was begun
-    auto endLine = [&]() {
-        if ((int)pages.back().size() >= cLines)
-            pages.emplace_back();
-        pages.back().push_back(line);
-        line.clear();
-        col = 0;
-        bLineOpen = false;
-    };
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c == u'\r') {
-            if (i + 1 < text.size() && text[i + 1] == u'\n')
+    size_t n = bytes.size();
+    if (cp == 932) {
+        size_t i = 0;
+        while (i < n)
+            i += IsDBCSLeadByteEx(932, (BYTE)bytes[i]) ? 2 : 1;
+        return i > n ? n - 1 : n;
+    }
+    // UTF-8: find the last byte that starts a character; keep it back when
+    // the bytes after it do not complete it.
+    for (size_t k = 1; k <= 4 && k <= n; ++k) {
+        BYTE b = (BYTE)bytes[n - k];
+        if ((b & 0xC0) == 0x80)
+            continue;
+        size_t len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        return k >= len ? n : n - k;
+    }
+    return n;
+}
+
+// A text file read in pieces in one code page: the characters of each
+// piece, no character split between two.
+class TEXTREADER {
+public:
+    TEXTREADER(FILE* f, UINT cp) : m_f(f), m_cp(cp) { rewind(f); }
+
+    // The next characters into *pText; false at the end of the file or with
+    // *pbBad set when the bytes are not text in the code page (a NUL byte
+    // is never text).
+    bool bNext(std::u16string* pText, bool* pbBad)
+    {
+        pText->clear();
+        *pbBad = false;
+        while (pText->empty()) {
+            if (m_bEnd && m_pending.empty())
+                return false;
+            if (!m_bEnd) {
+                size_t have = m_pending.size();
+                m_pending.resize(have + kTextPiece);
+                size_t got = fread(&m_pending[have], 1, kTextPiece, m_f);
+                m_pending.resize(have + got);
+                if (got < kTextPiece)
+                    m_bEnd = true;
+                if (memchr(m_pending.data() + have, 0, got)) {
+                    *pbBad = true;
+                    return false;
+                }
+                if (m_bFirst && (m_bEnd || m_pending.size() >= 3)) {
+                    // A leading byte-order mark is no part of the text.
+                    if (m_pending.compare(0, 3, "\xEF\xBB\xBF") == 0)
+                        m_pending.erase(0, 3);
+                    m_bFirst = false;
+                }
+                if (m_bFirst)
+                    continue;
+            }
+            size_t cb = m_bEnd ? m_pending.size() : _WholeChars(m_cp, m_pending);
+            if (cb == 0)
                 continue;
+            int n = MultiByteToWideChar(m_cp, MB_ERR_INVALID_CHARS, m_pending.data(), (int)cb,
+                                        NULL, 0);
+            if (n <= 0) {
+                *pbBad = true;
+                return false;
+            }
+            pText->resize(n);
+            MultiByteToWideChar(m_cp, MB_ERR_INVALID_CHARS, m_pending.data(), (int)cb,
+                                (LPWSTR)pText->data(), n);
+            m_pending.erase(0, cb);
+        }
+        return true;
+    }
+
+private:
+    FILE* m_f;
+    UINT m_cp;
+    std::string m_pending;  // bytes read and not yet decoded
+    bool m_bEnd = false;    // the file has been read to its end
+    bool m_bFirst = true;   // a byte-order mark may still come
+};
+
+// How a text file is to be read: UTF-8 when all of it is valid UTF-8, else
+// Shift-JIS when all of it is valid there; and whether it needs the
+// Japanese face. False for a file that is neither, or that holds NUL bytes.
+bool _bScanText(FILE* f, UINT* pCp, bool* pbJapanese)
+{
+    std::u16string piece;
+    for (UINT cp : {(UINT)CP_UTF8, 932u}) {
+        TEXTREADER reader(f, cp);
+        bool bBad = false, bJapanese = false;
+        while (reader.bNext(&piece, &bBad))
+            bJapanese = bJapanese || std::any_of(piece.begin(), piece.end(),
+                                                 [](char16_t c) { return c >= 0x0370; });
+        if (bBad && ferror(f))
+            return false;
+        if (!bBad) {
+            *pCp = cp;
+            *pbJapanese = bJapanese;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Lays a text out in pages as its characters come: lines cut to cColumns
+// columns (tabs every 8 columns, wide characters two), cLines lines a page,
+// a form feed starting a new page. Control characters other than tab, line
+// end and form feed are left out. A text always has one page; a form feed
+// at its end adds none. Finished pages wait in the queue until taken.
+class TEXTPAGER {
+public:
+    TEXTPAGER(int cColumns, int cLines) : m_cColumns(cColumns), m_cLines(cLines) {}
+
+    void Put(char16_t c)
+    {
+        bool bAfterCr = m_bAfterCr;
+        m_bAfterCr = false;
+        if (m_bFormFeed) {
+            // The form feed was not the text's last character.
+            m_bFormFeed = false;
+            _NewPage();
+        }
+        if (c == u'\n' && bAfterCr)
+            return;  // the second half of a CR LF
+        if (c == u'\r') {
+            m_bAfterCr = true;
             c = u'\n';
         }
         if (c == u'\n') {
-            endLine();
-            continue;
+            _EndLine();
+            return;
         }
         if (c == u'\f') {
-            if (bLineOpen)
-                endLine();
-            // A form feed at the very end of the text adds no empty page.
-            if (i + 1 < text.size())
-                pages.emplace_back();
-            continue;
+            if (m_bLineOpen)
+                _EndLine();
+            m_bFormFeed = true;
+            return;
         }
         if (c == u'\t') {
-            int next = (col / 8 + 1) * 8;
-            if (next > cColumns)
-                next = cColumns;
-            while (col < next) {
-                line += u' ';
-                ++col;
+            int next = (m_col / 8 + 1) * 8;
+            if (next > m_cColumns)
+                next = m_cColumns;
+            while (m_col < next) {
+                m_line += u' ';
+                ++m_col;
             }
-            bLineOpen = true;
-            if (col >= cColumns)
-                endLine();
-            continue;
+            m_bLineOpen = true;
+            if (m_col >= m_cColumns)
+                _EndLine();
+            return;
         }
         if (c < 0x20 || c == 0x7F)
-            continue;
+            return;
         int w = _bWide(c) ? 2 : 1;
-        if (col + w > cColumns)
-            endLine();
-        line += c;
-        col += w;
-        bLineOpen = true;
+        if (m_col + w > m_cColumns)
+            _EndLine();
+        m_line += c;
+        m_col += w;
+        m_bLineOpen = true;
     }
-    if (bLineOpen)
-        endLine();
-    return pages;
-}
+
+    // The end of the text: its last page joins the queue.
+    void Finish()
+    {
+        if (m_bLineOpen)
+            _EndLine();
+        m_ready.push_back(std::move(m_page));
+        m_page.clear();
+    }
+
+    bool bHavePage() const { return !m_ready.empty(); }
+
+    std::vector<std::u16string> TakePage()
+    {
+        std::vector<std::u16string> page = std::move(m_ready.front());
+        m_ready.pop_front();
+        return page;
+    }
+
+private:
+    void _NewPage()
+    {
+        m_ready.push_back(std::move(m_page));
+        m_page.clear();
+    }
+
+    void _EndLine()
+    {
+        if ((int)m_page.size() >= m_cLines)
+            _NewPage();
+        m_page.push_back(m_line);
+        m_line.clear();
+        m_col = 0;
+        m_bLineOpen = false;
+    }
+
+    int m_cColumns, m_cLines;
+    std::vector<std::u16string> m_page;  // the page being filled
+    std::deque<std::vector<std::u16string>> m_ready;
+    std::u16string m_line;
+    int m_col = 0;
+    bool m_bLineOpen = false;  // the current line holds something or was begun
+    bool m_bAfterCr = false;   // the last character was a CR
+    bool m_bFormFeed = false;  // the last character was a form feed
+};
 
 // Prints a text file in a monospaced resident face: Courier New, or the
-// Japanese Gothic when the text needs it. False with a message printed on
-// failure.
+// Japanese Gothic when the text needs it. The file is read in code page cp
+// as the pages go out. False with a message printed on failure.
 bool _bPrintText(HANDLE hPrinter, std::u16string& printer, const std::string& printerName,
-                 const std::u16string& output, const std::u16string& docName,
-                 const std::u16string& text, JOBRESULT* pResult)
+                 const std::u16string& output, const std::u16string& docName, FILE* f, UINT cp,
+                 bool bJapanese, JOBRESULT* pResult)
 {
     std::vector<BYTE> dm;
     if (!_bJobDevmode(hPrinter, printer, DMORIENT_PORTRAIT, &dm)) {
@@ -610,7 +732,6 @@ bool _bPrintText(HANDLE hPrinter, std::u16string& printer, const std::string& pr
         _FailCall("creating the printer device context", printerName);
         return false;
     }
-    bool bJapanese = std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x0370; });
     LOGFONTW lf = {};
     lf.lfHeight = -(10 * GetDeviceCaps(hdc, LOGPIXELSY) / 72);
     lf.lfWeight = FW_NORMAL;
@@ -625,15 +746,13 @@ bool _bPrintText(HANDLE hPrinter, std::u16string& printer, const std::string& pr
     bool bOk = hfont && GetTextMetricsW(hdc, &tm) && GetTextExtentPoint32W(hdc, u"0", 1, &sizeCell);
     if (!bOk)
         _FailCall("choosing the font", printerName);
+    bool bLaidOut = bOk;
     // The printable area of the job's paper: the driver gives it for the
     // DEVMODE's paper size, orientation and margins.
     int cx = GetDeviceCaps(hdc, HORZRES), cy = GetDeviceCaps(hdc, VERTRES);
     int cyLine = tm.tmHeight + tm.tmExternalLeading;
     int cColumns = sizeCell.cx > 0 ? std::max(1, (int)(cx / sizeCell.cx)) : 1;
     int cLines = cyLine > 0 ? std::max(1, cy / cyLine) : 1;
-    std::vector<std::vector<std::u16string>> pages;
-    if (bOk)
-        pages = _Paginate(text, cColumns, cLines);
 
     DOCINFOW di = {};
     di.cbSize = sizeof(di);
@@ -645,10 +764,10 @@ bool _bPrintText(HANDLE hPrinter, std::u16string& printer, const std::string& pr
             _FailCall("starting the document", printerName);
     }
     int cPages = 0;
-    for (size_t p = 0; bOk && p < pages.size(); ++p) {
+    auto printPage = [&](const std::vector<std::u16string>& lines) {
         bOk = StartPage(hdc) > 0;
-        for (size_t i = 0; bOk && i < pages[p].size(); ++i) {
-            const std::u16string& line = pages[p][i];
+        for (size_t i = 0; bOk && i < lines.size(); ++i) {
+            const std::u16string& line = lines[i];
             size_t n = line.find_last_not_of(u' ');
             if (n == std::u16string::npos)
                 continue;  // a blank line puts nothing on paper
@@ -659,6 +778,28 @@ bool _bPrintText(HANDLE hPrinter, std::u16string& printer, const std::string& pr
             ++cPages;
         else
             _FailCall("printing a page", printerName);
+    };
+    if (bOk) {
+        TEXTPAGER pager(cColumns, cLines);
+        TEXTREADER reader(f, cp);
+        std::u16string piece;
+        bool bBad = false;
+        while (bOk && reader.bNext(&piece, &bBad)) {
+            for (char16_t c : piece) {
+                pager.Put(c);
+                while (bOk && pager.bHavePage())
+                    printPage(pager.TakePage());
+            }
+        }
+        if (bOk && bBad) {
+            // The file changed after it was read through once.
+            fprintf(stderr, "q730: the file changed while it was printed\n");
+            bOk = false;
+        }
+        if (bOk)
+            pager.Finish();
+        while (bOk && pager.bHavePage())
+            printPage(pager.TakePage());
     }
     if (hOld)
         SelectObject(hdc, hOld);
@@ -668,7 +809,7 @@ bool _bPrintText(HANDLE hPrinter, std::u16string& printer, const std::string& pr
         bOk = EndDoc(hdc) > 0;
         if (!bOk)
             _FailCall("ending the document", printerName);
-    } else if (cPages > 0 || !pages.empty()) {
+    } else if (bLaidOut) {
         AbortDoc(hdc);
     }
     DeleteDC(hdc);
@@ -1180,20 +1321,24 @@ int _Print(int argc, char** argv)
         }
     }
 
-    std::u16string text;
     std::string docName = kSampleName;
+    std::unique_ptr<FILE, int (*)(FILE*)> input(nullptr, fclose);
+    UINT cp = CP_UTF8;
+    bool bJapanese = false;
     if (bHaveInput) {
         struct stat st;
         if (stat(inputPath.c_str(), &st) != 0)
             return _Fail(inputPath + ": no such file");
         if (!S_ISREG(st.st_mode))
             return _Fail(inputPath + ": not a file");
-        std::ifstream in(inputPath, std::ios::binary);
-        if (!in)
+        input.reset(fopen(inputPath.c_str(), "rb"));
+        if (!input)
             return _Fail(inputPath + ": cannot be read");
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!_bDecodeText(bytes, &text))
+        if (!_bScanText(input.get(), &cp, &bJapanese)) {
+            if (ferror(input.get()))
+                return _Fail(inputPath + ": cannot be read");
             return _Fail(inputPath + ": not a text file (neither UTF-8 nor Shift-JIS text)");
+        }
         size_t slash = inputPath.find_last_of('/');
         docName = slash == std::string::npos ? inputPath : inputPath.substr(slash + 1);
     }
@@ -1205,7 +1350,7 @@ int _Print(int argc, char** argv)
         return kExitFailed;
     JOBRESULT result = {};
     bool bOk = bHaveInput ? _bPrintText(hPrinter, printer, printerName, output, _Wide(docName),
-                                        text, &result)
+                                        input.get(), cp, bJapanese, &result)
                           : _bPrintSample(hPrinter, printer, printerName, output, &result);
     ClosePrinter(hPrinter);
     if (!bOk)

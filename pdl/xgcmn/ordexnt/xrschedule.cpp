@@ -11,6 +11,8 @@
 // the table past its end or out of order.
 #include "pdl/xgcmn/ordexnt/xrschedule.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -48,6 +50,7 @@ struct SCHED {
     int N;           // sheets
     int A;           // side shift of the operation
     int B;           // sheet shift of the operation
+    std::vector<SHEETENTRY>* pKeep = nullptr;  // the build's undo buffer
 };
 
 // The attributes a record gives its sheets.
@@ -78,7 +81,9 @@ void _SetEntries(PDEV* pPDev, SHEETENTRY* pe)
 
 // ---- table primitives -------------------------------------------------------
 
-int _FindSheetOfPage(const SCHED& s, int nPage)
+const bool g_bCheck = getenv("Q730_SCHED_CHECK") != nullptr;
+
+int _FindSheetOfPageLinear(const SCHED& s, int nPage)
 {
     if (nPage < 1)
         return 0;
@@ -87,6 +92,44 @@ int _FindSheetOfPage(const SCHED& s, int nPage)
             return i;
     }
     return 0;
+}
+
+// The sheet holding page nPage, 0 when none. The table being built lists
+// its pages ascending (rule 2 holds before and through every operation:
+// entries only move as blocks or take pages in order), so the sheet is
+// found by halving; entries without pages are stepped over.
+int _FindSheetOfPage(const SCHED& s, int nPage)
+{
+    if (nPage < 1)
+        return 0;
+    int lo = 1, hi = s.N;
+    int r = 0;
+    while (lo <= hi) {
+        int mid = lo + (hi - lo) / 2;
+        int m = mid;
+        while (m <= hi && s.pe[m].nFront < 1 && s.pe[m].nBack < 1)
+            ++m;
+        if (m > hi) {
+            hi = mid - 1;
+            continue;
+        }
+        const SHEETENTRY& e = s.pe[m];
+        int nFirst = e.nFront >= 1 ? e.nFront : e.nBack;
+        int nLast = e.nBack >= 1 ? e.nBack : e.nFront;
+        if (nPage < nFirst) {
+            hi = mid - 1;
+        } else if (nPage > nLast) {
+            lo = m + 1;
+        } else {
+            r = (e.nFront == nPage || e.nBack == nPage) ? m : 0;
+            break;
+        }
+    }
+    if (g_bCheck && r != _FindSheetOfPageLinear(s, nPage)) {
+        fprintf(stderr, "FIND MISMATCH page %d: %d vs %d\n", nPage, r, _FindSheetOfPageLinear(s, nPage));
+        abort();
+    }
+    return r;
 }
 
 int _GetPageSide(const SCHED& s, int nPage)
@@ -149,17 +192,15 @@ void _ShiftSheetEntries(SCHED& s, int nFirst, int nLast)
         return;
     if (nFirst + s.B < 1 || nLast + s.B > SHEET_MAX_SHEETS)
         return;
+    size_t cb = (size_t)(nLast - nFirst + 1) * sizeof(SHEETENTRY);
+    memmove(s.pe + nFirst + s.B, s.pe + nFirst, cb);
     if (s.B > 0) {
-        for (int i = nLast; i >= nFirst; --i)
-            s.pe[i + s.B] = s.pe[i];
         for (int i = nFirst; i < nFirst + s.B; ++i) {
             s.pe[i] = SHEETENTRY{};
             s.pe[i].nFront = -1;
             s.pe[i].nBack = -1;
         }
     } else {
-        for (int i = nFirst; i <= nLast; ++i)
-            s.pe[i + s.B] = s.pe[i];
         int nFrom = nLast + s.B + 1;
         if (nFrom < nFirst)
             nFrom = nFirst;
@@ -387,9 +428,75 @@ BOOL _bTableSound(const SCHED& s, int iFrom)
     return nNext - 1 == s.P || nNext - 1 == s.P + 1;
 }
 
+// _bTableSound(s, iFrom) after an operation on a table that was sound
+// from entry 1 before it, when keep holds the entries iFrom.. of that
+// table and P0 its page count. The operation left the entries before iFrom
+// as they were, and past the entries it rewrote the table is the old one
+// moved by B sheets: that part, already found sound, is sound again when
+// the pages before it run on to it as they did, so only the rewritten
+// entries are checked one by one.
+BOOL _bTableSoundAfterOp(const SCHED& s, int iFrom, const std::vector<SHEETENTRY>& keep, int P0)
+{
+    if (s.P != P0 || s.N < 0 || s.N > SHEET_MAX_SHEETS || iFrom < 1)
+        return _bTableSound(s, iFrom);
+    // The moved part: from entry j on, the table equals the old one from
+    // entry j - B on.
+    int iOld = s.N - s.B;
+    int j = s.N + 1;
+    while (j - 1 >= iFrom && iOld >= iFrom && iOld - iFrom < (int)keep.size() &&
+           memcmp(&s.pe[j - 1], &keep[iOld - iFrom], sizeof(SHEETENTRY)) == 0) {
+        --j;
+        --iOld;
+    }
+    if (j > s.N)
+        return _bTableSound(s, iFrom);
+    // The page the old table expected at entry j - B.
+    int nOldNext = 1;
+    for (int k = j - s.B - 1; k >= 1; --k) {
+        const SHEETENTRY& e = k >= iFrom ? keep[k - iFrom] : s.pe[k];
+        if (e.nBack > 0 || e.nFront > 0) {
+            nOldNext = (e.nBack > 0 ? e.nBack : e.nFront) + 1;
+            break;
+        }
+    }
+    // The rewritten entries iFrom..j-1, as _bTableSound checks them.
+    int nNext = 1;
+    for (int i = iFrom - 1; i >= 1; --i) {
+        if (s.pe[i].nBack > 0 || s.pe[i].nFront > 0) {
+            nNext = (s.pe[i].nBack > 0 ? s.pe[i].nBack : s.pe[i].nFront) + 1;
+            break;
+        }
+    }
+    if (s.P < 1 || s.P > SHEET_MAX_PAGES + 1)
+        return FALSE;
+    for (int i = iFrom; i < j; ++i) {
+        const SHEETENTRY& e = s.pe[i];
+        if (e.bSides != 1 && e.bSides != 2)
+            return FALSE;
+        if ((e.bSides == 1 && e.nBack != 0) || (e.bSides == 2 && e.nBack == 0) || e.nFront == 0)
+            return FALSE;
+        const SHORT aSide[2] = {e.nFront, e.nBack};
+        for (SHORT v : aSide) {
+            if (v > 0) {
+                if (v != nNext)
+                    return FALSE;
+                ++nNext;
+            } else if (v != 0 && v != -1) {
+                return FALSE;
+            }
+        }
+    }
+    if (nNext == nOldNext)
+        return TRUE;
+    return _bTableSound(s, j);
+}
+
 // Runs one operation with A and B set, on entries from iFrom on; adds B to
 // N. An operation that would pass the end of the table is not performed;
-// one that would leave it unsound is undone.
+// one that would leave it unsound is undone. The table is sound from entry
+// 1 before every operation (the first table is, and an operation that
+// leaves it otherwise is undone), which lets the check after it skip the
+// entries the operation only moved.
 template <class F>
 BOOL _RunOp(SCHED& s, int iFrom, int A, int B, F op)
 {
@@ -400,14 +507,21 @@ BOOL _RunOp(SCHED& s, int iFrom, int A, int B, F op)
     int iEnd = (s.N > s.N + B ? s.N : s.N + B) + 1;
     if (iFrom > iEnd)
         iFrom = iEnd;
-    std::vector<SHEETENTRY> keep(s.pe + iFrom, s.pe + iEnd);
+    std::vector<SHEETENTRY> local;
+    std::vector<SHEETENTRY>& keep = s.pKeep ? *s.pKeep : local;
+    keep.assign(s.pe + iFrom, s.pe + iEnd);
     int P0 = s.P;
     int N0 = s.N;
     s.A = A;
     s.B = B;
     op();
     s.N += B;
-    if (!_bTableSound(s, iFrom)) {
+    BOOL bSound = _bTableSoundAfterOp(s, iFrom, keep, P0);
+    if (g_bCheck && bSound != _bTableSound(s, iFrom)) {
+        fprintf(stderr, "SOUND MISMATCH\n");
+        abort();
+    }
+    if (!bSound) {
         memcpy(s.pe + iFrom, keep.data(), keep.size() * sizeof(SHEETENTRY));
         s.P = P0;
         s.N = N0;
@@ -761,6 +875,8 @@ BOOL BuildSpecialPageSchedule(PDEV* pPDev)
         return FALSE;
     SCHED s = {};
     s.pe = _Entries(pPDev);
+    std::vector<SHEETENTRY> keep;
+    s.pKeep = &keep;
     if (!_InitSheetTable(pPDev, s)) {
         FreeSheetTable(pPDev);
         return FALSE;
