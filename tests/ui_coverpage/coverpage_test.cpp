@@ -9,6 +9,7 @@
 #include "platform/user/msgbox.h"
 #include "platform/user/script.h"
 #include "tests/common/testroot.h"
+#include "ui/driverui/docevent_store.h"
 #include "ui/constraints/features.h"
 #include "ui/constraints/pageservices.h"
 #include "ui/constraints/resolver.h"
@@ -339,6 +340,225 @@ TEST_F(CoverPage, LooksRight)
     EXPECT_EQ(Cell(1, 5), u" 1/5*");
     EXPECT_EQ(Cell(2, 4), u"");
     EXPECT_EQ(Cell(0, 0), GetResString(28511));
+}
+
+TEST_F(CoverPage, RefreshAfterAChangeRedrawsOnlyThatControl)
+{
+    BindFeatureFields(pObj);
+    // The check box shows the opposite of its setting, the tray combo nothing.
+    CheckDlgButton(hPage, 201, GetFeatureValue(201) == 1 ? BST_UNCHECKED : BST_CHECKED);
+    const UINT uWrong = IsDlgButtonChecked(hPage, 201);
+    SendDlgItemMessageW(hPage, 212, CB_RESETCONTENT, 0, 0);
+    DWORD* pMask = PageRefreshMask(pObj, PAGE_COVER);
+    ASSERT_NE(pMask, nullptr);
+    *pMask = 0x1 | 0x2000;  // both flagged, as another change might leave them
+    EXPECT_EQ(CoverPageMarkDirty(hPage, 212), 0x2000);
+    EXPECT_EQ(IsDlgButtonChecked(hPage, 201), uWrong);
+    EXPECT_GT(SendDlgItemMessageW(hPage, 212, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(*pMask, 0u);
+
+    // Cover insertion: its own bit, then the view radios.
+    CheckDlgButton(hPage, 163, BST_UNCHECKED);
+    CheckDlgButton(hPage, 164, BST_UNCHECKED);
+    EXPECT_EQ(CoverPageMarkDirty(hPage, 240), 0x180000);
+    EXPECT_EQ(IsDlgButtonChecked(hPage, 163) | IsDlgButtonChecked(hPage, 164), (UINT)BST_CHECKED);
+    // Ids without a row, and a window that is no Cover page.
+    EXPECT_EQ(CoverPageMarkDirty(hPage, 248), 0);
+    EXPECT_EQ(CoverPageMarkDirty(hSheet, 201), 0);
+}
+
+TEST_F(CoverPage, TheRadioAlreadyOnChangesNothing)
+{
+    if (IsDlgButtonChecked(hPage, 201) != BST_CHECKED)
+        ASSERT_TRUE(PlatScriptClick(hSheet, 201, nullptr));
+    ASSERT_EQ(Feature(202), 2);  // blank
+    HWND hApply = GetDlgItem(hSheet, IDC_PSAPPLYNOW);
+    ASSERT_NE(hApply, nullptr);
+    SendMessageW(hSheet, PSM_UNCHANGED, (WPARAM)hPage, 0);
+    ASSERT_FALSE(IsWindowEnabled(hApply));
+    ASSERT_TRUE(PlatScriptClick(hSheet, 202, nullptr));
+    EXPECT_FALSE(IsWindowEnabled(hApply));
+    EXPECT_EQ(Feature(202), 2);
+    ASSERT_TRUE(PlatScriptClick(hSheet, 203, nullptr));
+    EXPECT_TRUE(IsWindowEnabled(hApply));
+    EXPECT_EQ(Feature(202), 3);
+    EXPECT_EQ(IsDlgButtonChecked(hPage, 202), (UINT)BST_UNCHECKED);
+}
+
+TEST_F(CoverPage, TransparenciesAskForTheInterleaveSheets)
+{
+    // The bypass tray's paper type counts once a cover comes from it.
+    if (IsDlgButtonChecked(hPage, 201) != BST_CHECKED)
+        ASSERT_TRUE(PlatScriptClick(hSheet, 201, nullptr));
+    const FVLHEADER* pTrays = GetFeatureListHeader(212);
+    ASSERT_NE(pTrays, nullptr);
+    WORD wBypass = GetEnabledItemPosition(pTrays, 4);
+    ASSERT_NE(wBypass, POSITION_NONE);
+    ASSERT_TRUE(PlatScriptChoose(hSheet, 212, nullptr, nullptr, wBypass));
+    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(hPage, 231))) << "the bypass paper type stays disabled";
+    // The printer's cover paper types do not offer transparencies; the
+    // fixture turns its last type into them.
+    FVLHEADER* pTypes = GetFeatureListHeader(231);
+    ASSERT_NE(pTypes, nullptr);
+    WORD wLast = GetItemPosition(pTypes, 128);
+    ASSERT_NE(wLast, POSITION_NONE);
+    GetValueListItem(pTypes, wLast)->sValue = 127;
+    lstrcpynW(GetValueListItem(pTypes, wLast)->szText, u"OHP interleave", 64);
+    CoverPageMarkDirty(hPage, 231);
+    WORD wOhp = GetEnabledItemPosition(pTypes, 127);
+    ASSERT_NE(wOhp, POSITION_NONE);
+    const SHORT s231 = Feature(231), s122 = Feature(122);
+    ASSERT_NE(s231, 127);
+    const LRESULT kBefore = SendDlgItemMessageW(hPage, 231, CB_GETCURSEL, 0, 0);
+
+    PLATSCRIPTSTEP cancel[] = {Step(PSS_CANCEL)};
+    ASSERT_TRUE(PlatScriptOnDialog(2020, cancel, 1));
+    ASSERT_TRUE(PlatScriptChoose(hSheet, 231, nullptr, nullptr, wOhp));
+    EXPECT_EQ(Narrow(PlatScriptError()), "");
+    EXPECT_EQ(Feature(231), s231);
+    EXPECT_EQ(Feature(122), s122);
+    EXPECT_EQ(SendDlgItemMessageW(hPage, 231, CB_GETCURSEL, 0, 0), kBefore);
+    EXPECT_EQ(GetActivePageId(pObj), PAGE_COVER);
+
+    PLATSCRIPTSTEP ok[] = {Step(PSS_OK)};
+    ASSERT_TRUE(PlatScriptOnDialog(2020, ok, 1));
+    ASSERT_TRUE(PlatScriptChoose(hSheet, 231, nullptr, nullptr, wOhp));
+    EXPECT_EQ(Narrow(PlatScriptError()), "");
+    EXPECT_EQ(Feature(231), 127);
+}
+
+TEST_F(CoverPage, RowZeroNeverStaysSelected)
+{
+    InsertsOn();
+    Load({Entry(u"3", 2), Entry(u"5", 2), Entry(u"7", 2)});
+    // A click on the document row goes back to the entry selected before.
+    ClickRow(2);
+    ASSERT_EQ(Selected(), 2);
+    ClickRow(0);
+    EXPECT_EQ(Selected(), 2);
+    EXPECT_EQ(GetSelectedInsertSheet(hPage), 1);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hPage, 252)));
+
+    // Up on row 1 stays on row 1, and so does Page Up.
+    for (UINT vk : {(UINT)VK_UP, (UINT)VK_PRIOR}) {
+        ClickRow(1);
+        ASSERT_EQ(Selected(), 1);
+        SetFocus(hList);
+        ASSERT_TRUE(PlatScriptPressKey(hSheet, vk, 0));
+        EXPECT_EQ(Selected(), 1) << vk;
+    }
+    // Without any entry selected before, the document row selects nothing.
+    Load({Entry(u"3", 2)});
+    COVERPAGEREC* r = (COVERPAGEREC*)PageGetRecord(hPage);
+    r->iLastRow = -1;
+    ClickRow(0);
+    EXPECT_EQ(Selected(), -1);
+    EXPECT_EQ(GetSelectedInsertSheet(hPage), -1);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hPage, 251)));
+}
+
+TEST_F(CoverPage, ColumnClicksSortAndReverse)
+{
+    InsertsOn();
+    Load({Entry(u"9", 2)});
+    ClickColumn(0);
+    EXPECT_EQ(Rows(), "9");
+    COVERPAGEREC* r = (COVERPAGEREC*)PageGetRecord(hPage);
+    EXPECT_EQ(r->adwSortDesc[0], 0u);  // a single entry is not sorted
+
+    Load({Entry(u"9", 2), Entry(u"2", 2), Entry(u"5", 2)});
+    ClickColumn(0);
+    EXPECT_EQ(Rows(), "9|5|2");
+    ClickColumn(0);
+    EXPECT_EQ(Rows(), "2|5|9");
+    EXPECT_EQ(Pages(GetInsertSheetTable(pObj), 3), "2|5|9");
+}
+
+TEST_F(CoverPage, DeleteMoveAndTheirSelection)
+{
+    InsertsOn();
+    Load({Entry(u"1", 2), Entry(u"2", 2), Entry(u"3", 2)});
+    struct Row {
+        int iClick;    // row clicked first
+        WORD wButton;  // then this button
+        const char* rows;
+        int iSelected; // row selected afterwards
+        int cBeeps;
+    } rows[] = {
+        {3, 253, "1|3|2", 2, 0},  // up
+        {1, 253, "1|3|2", 1, 1},  // up on the first entry beeps
+        {1, 254, "3|1|2", 2, 0},  // down
+        {3, 254, "3|1|2", 3, 1},  // down on the last beeps
+        {3, 252, "3|1", 2, 0},    // deleting the last selects the new last
+        {1, 252, "1", 1, 0},      // deleting the first selects the one that moved up
+        {1, 252, "", -1, 0},      // nothing left to select
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.rows);
+        ClickRow(r.iClick);
+        PlatBeepReset();
+        ASSERT_TRUE(PlatScriptClick(hSheet, r.wButton, nullptr)) << Narrow(PlatScriptError());
+        EXPECT_EQ(Rows(), r.rows);
+        EXPECT_EQ(Pages(GetInsertSheetTable(pObj), GetInsertSheetCount(pObj)), r.rows);
+        EXPECT_EQ(Selected(), r.iSelected);
+        EXPECT_EQ(PlatBeepCount(), r.cBeeps);
+    }
+    EXPECT_EQ(GetInsertSheetCount(pObj), 0);
+    // The freed entries are cleared.
+    INSERTSHEET zero = {};
+    EXPECT_EQ(memcmp(&GetInsertSheetTable(pObj)[0], &zero, sizeof(zero)), 0);
+}
+
+TEST_F(CoverPage, TheHundredAndTwentyNinthSheetIsRefused)
+{
+    InsertsOn();
+    std::vector<INSERTSHEET> v;
+    for (int i = 0; i < INSERTLIST_MAX; ++i) {
+        std::u16string s;
+        for (char c : std::to_string(i + 1))
+            s += (char16_t)c;
+        v.push_back(Entry(s.c_str(), 2));
+    }
+    Load(v);
+    PlatMsgBoxReset();
+    ASSERT_TRUE(PlatScriptClick(hSheet, 250, nullptr));
+    ASSERT_EQ(PlatMsgBoxCount(), 1);
+    EXPECT_EQ(BoxText(0), GetResString(28585));
+    EXPECT_EQ(BoxCaption(0), GetResString(20157));
+    EXPECT_EQ(GetInsertSheetCount(pObj), INSERTLIST_MAX);
+    EXPECT_EQ(ListView_GetItemCount(hList), INSERTLIST_MAX + 1);
+}
+
+TEST_F(CoverPage, ApplyStoresTheListAndCancelStoresNothing)
+{
+    InsertsOn();
+    const int iList = GetParamEdited(pObj, 114);
+    ASSERT_GE(iList, 1);
+    int nStored = -1;
+    ASSERT_TRUE(GetInterSheetItemValue(SheetPrinter(), iList, &nStored));
+    ASSERT_EQ(nStored, 0);
+    Load({Entry(u"3", 2, 4096), Entry(u"5", 6, 4096, 1, u"Chapter 1", 1, 1)});
+    // Leaving the page hands the table back to its set, but nothing is stored.
+    EXPECT_EQ(Notify(PSN_KILLACTIVE), FALSE);
+    ASSERT_TRUE(GetInterSheetItemValue(SheetPrinter(), iList, &nStored));
+    EXPECT_EQ(nStored, 0);
+
+    Notify(PSN_APPLY);
+    INTERSHEETITEMS items = {};
+    ASSERT_TRUE(LoadInterSheetItems(SheetPrinter(), iList, &items));
+    ASSERT_EQ(items.n, 2);
+    EXPECT_EQ(memcmp(items.pEntries, GetInsertSheetTable(pObj), 2 * sizeof(INSERTSHEET)), 0);
+    FreeInterSheetItems(&items);
+    EXPECT_EQ(GetSheetState(pObj, UIS_STATE_APPLIED), 1u);
+
+    // A later change that is not applied stays out of the store.
+    ClickRow(1);
+    ASSERT_TRUE(PlatScriptClick(hSheet, 252, nullptr));
+    ASSERT_EQ(GetInsertSheetCount(pObj), 1);
+    DestroyWindow(hSheet);
+    hSheet = nullptr;
+    ASSERT_TRUE(GetInterSheetItemValue(SheetPrinter(), iList, &nStored));
+    EXPECT_EQ(nStored, 2);
 }
 
 }  // namespace
