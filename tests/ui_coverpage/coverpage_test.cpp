@@ -561,4 +561,67 @@ TEST_F(CoverPage, ApplyStoresTheListAndCancelStoresNothing)
     EXPECT_EQ(nStored, 2);
 }
 
+TEST_F(CoverPage, AnotherTabCountNumbersEveryIndexSheetAgain)
+{
+    InsertsOn();
+    Load({Entry(u"1", 2, 4096, 1, u"A", 1, 1), Entry(u"5", 2, 4096, 1, u"B", 4, 0), Entry(u"9", 2, 4096, 1, u"C", 3, 1)});
+    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(hPage, 255)));
+    // Two tabs a set (the first item), chosen in the index paper dialog.
+    PLATSCRIPTSTEP steps[] = {Step(PSS_CHOOSE, 2726, 0), Step(PSS_OK)};
+    ASSERT_TRUE(PlatScriptOnDialog(2720, steps, 2));
+    ASSERT_TRUE(PlatScriptClick(hSheet, 255, nullptr));
+    ASSERT_EQ(Narrow(PlatScriptError()), "");
+    ASSERT_EQ(GetParamEdited(pObj, 185), 2);
+    const INSERTSHEET* t = GetInsertSheetTable(pObj);
+    EXPECT_EQ(t[0].wTabPosition, 1);
+    EXPECT_EQ(t[1].wTabPosition, 2);
+    EXPECT_EQ(t[2].wTabPosition, 1);
+    EXPECT_EQ(t[1].lTabAuto, 1);  // the fixed position became automatic
+    EXPECT_EQ(Cell(3, 5), u" 1/2*");
+
+    // The same count again renumbers nothing.
+    GetInsertSheetTable(pObj)[1].lTabAuto = 0;
+    ASSERT_TRUE(PlatScriptOnDialog(2720, steps, 2));
+    ASSERT_TRUE(PlatScriptClick(hSheet, 255, nullptr));
+    EXPECT_EQ(GetInsertSheetTable(pObj)[1].lTabAuto, 0);
+}
+
+TEST_F(CoverPage, EachListKeepsItsOwnSheets)
+{
+    InsertsOn();
+    ASSERT_EQ(GetParamEdited(pObj, 114), 1);
+    Load({Entry(u"3", 2), Entry(u"7", 2)});
+    ASSERT_TRUE(PlatScriptChoose(hSheet, 247, nullptr, nullptr, 1));
+    ASSERT_EQ(Feature(247), 2);
+    EXPECT_EQ(GetInsertSheetCount(pObj), 0);
+    EXPECT_EQ(ListView_GetItemCount(hList), 1);
+    Load({Entry(u"11", 2)});
+    ASSERT_TRUE(PlatScriptChoose(hSheet, 247, nullptr, nullptr, 0));
+    EXPECT_EQ(Rows(), "3|7");
+    ASSERT_TRUE(PlatScriptChoose(hSheet, 247, nullptr, nullptr, 1));
+    EXPECT_EQ(Rows(), "11");
+}
+
+TEST_F(CoverPage, TheDefaultsDialogNamesTheList)
+{
+    InsertsOn();
+    PLATSCRIPTSTEP steps[] = {Step(PSS_TYPE, 2433), Step(PSS_OK)};
+    steps[0].pszText = u"Chapters";
+    ASSERT_TRUE(PlatScriptOnDialog(2430, steps, 2));
+    ASSERT_TRUE(PlatScriptClick(hSheet, 248, nullptr));
+    ASSERT_EQ(Narrow(PlatScriptError()), "");
+    WCHAR sz[64] = {};
+    GetDlgItemTextW(hPage, 247, sz, 64);
+    EXPECT_EQ(std::u16string(sz), u"Chapters");
+    Notify(PSN_APPLY);
+    DestroyWindow(hSheet);
+    hSheet = nullptr;
+    // A new sheet shows the stored name.
+    CallReason(&host, PROPSHEETUI_REASON_DESTROY, 1);
+    pObj = nullptr;
+    SetUp();
+    GetDlgItemTextW(hPage, 247, sz, 64);
+    EXPECT_EQ(std::u16string(sz), u"Chapters");
+}
+
 }  // namespace
