@@ -208,7 +208,7 @@ protected:
         doc.cbSize = sizeof(doc);
         doc.hPrinter = hPrinter;
         doc.pszPrinterName = SheetPrinter();
-        doc.fMode = DM_PROMPT | DM_COPY;
+        doc.fMode = DM_PROMPT | DM_COPY | dwPermission;
         InitFakeHost(&host, DocumentBody, (LPARAM)&doc);
         ASSERT_EQ(CallReason(&host, PROPSHEETUI_REASON_INIT, host.info.lParamInit), 1);
         pObj = SheetOf(&host)->pSettings;
@@ -314,6 +314,7 @@ protected:
         SendMessageW(hList, WM_LBUTTONUP, 0, lp);
     }
 
+    DWORD dwPermission = 0;
     HANDLE hPrinter = NULL;
     DOCUMENTPROPERTYHEADER doc = {};
     FAKEHOST host;
@@ -622,6 +623,21 @@ TEST_F(CoverPage, TheDefaultsDialogNamesTheList)
     SetUp();
     GetDlgItemTextW(hPage, 247, sz, 64);
     EXPECT_EQ(std::u16string(sz), u"Chapters");
+}
+
+class ReadOnlyCoverPage : public CoverPage {
+protected:
+    ReadOnlyCoverPage() { dwPermission = DM_NOPERMISSION; }
+};
+
+TEST_F(ReadOnlyCoverPage, EveryControlIsDisabledAndTheListStaysAsItIs)
+{
+    for (int id : {201, 202, 203, 205, 206, 207, 212, 214, 215, 231, 233, 234, 235, 236, 237, 247, 248, 249, 250,
+                   251, 252, 253, 254, 255, 256, 163, 164})
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hPage, id))) << id;
+    Load({Entry(u"9", 2), Entry(u"2", 2)});
+    ClickColumn(0);
+    EXPECT_EQ(Rows(), "9|2");
 }
 
 }  // namespace

@@ -412,8 +412,8 @@ BOOL _Prepare(HWND hwnd, UISETTINGS* pObj, int iMode, INSERTSHEETWORK* pWork, co
         pWork->wEntry = (WORD)cEntries;
         for (WORD w : {kPrintType, kTray, kBinding, kTabPos})
             SetFeatureValue(w, GetFeatureDefault(w));
-        // Index paper starts as it is stored for new entries.
-        _Set(pObj, u"PrnTabIndex", GetParamCommitted(pObj, GetParamIdOfKey(u"PrnTabIndex")));
+        // Index paper starts as its default.
+        _Set(pObj, u"PrnTabIndex", GetParamDefault(pObj, GetParamIdOfKey(u"PrnTabIndex")));
         _LoadTextSettings(pObj, cEntries == 0);
     }
     _CheckAvailability(pObj, pWork);
