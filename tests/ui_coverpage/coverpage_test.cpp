@@ -363,9 +363,9 @@ TEST_F(CoverPage, RefreshAfterAChangeRedrawsOnlyThatControl)
     CheckDlgButton(hPage, 164, BST_UNCHECKED);
     EXPECT_EQ(CoverPageMarkDirty(hPage, 240), 0x180000);
     EXPECT_EQ(IsDlgButtonChecked(hPage, 163) | IsDlgButtonChecked(hPage, 164), (UINT)BST_CHECKED);
-    // Ids without a row, and a window that is no Cover page.
+    // Ids without a row; a sub-dialog's window stands for the open page.
     EXPECT_EQ(CoverPageMarkDirty(hPage, 248), 0);
-    EXPECT_EQ(CoverPageMarkDirty(hSheet, 201), 0);
+    EXPECT_EQ(CoverPageMarkDirty(hSheet, 201), 0x1);
 }
 
 TEST_F(CoverPage, TheRadioAlreadyOnChangesNothing)

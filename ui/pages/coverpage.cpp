@@ -617,6 +617,10 @@ DWORD GetCoverDirtyBits(WORD wControl)
 int CoverPageMarkDirty(HWND hwnd, WORD wControl, SHORT sValue)
 {
     (void)sValue;
+    // A sub-dialog of the page passes its own window: the open Cover page
+    // is meant.
+    if (PageGetDesc(hwnd) != &kCoverPage)
+        hwnd = _CoverWindow(hwnd);
     COVERPAGEREC* r = _Record(hwnd);
     if (!r || PageGetDesc(hwnd) != &kCoverPage || !r->pSettings)
         return 0;
