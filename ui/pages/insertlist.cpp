@@ -437,9 +437,14 @@ void _BypassRules(HWND hwnd, UISETTINGS* pObj, const INSERTSHEET& e, int cInvali
     const SHORT s122 = GetFeatureValue(122), s231 = GetFeatureValue(231);
     const SHORT sSource = GetFeatureValue(120);
     BOOL bApplied = FALSE;
+    // Whether the bypass tray can feed the sheet, asked as the dialog asked.
+    const DWORD dwTrayState = GetDependencyState(kTray);
+    SetDependencyState(kTray, 1);
     UpdateFeatureAvailability(pObj, kTray);
+    const BOOL bBypassRefused = !_ItemEnabled(kTray, 4);
+    SetDependencyState(kTray, dwTrayState);
     // 1. The bypass tray cannot feed this sheet: plain paper.
-    if (e.wTray == 4 && !_ItemEnabled(kTray, 4)) {
+    if (e.wTray == 4 && bBypassRefused) {
         SetFeatureValue(231, 1);
         if (sSource == 4)
             SetFeatureValue(122, 1);
