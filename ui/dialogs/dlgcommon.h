@@ -34,6 +34,12 @@ struct UISETTINGS;
 // Set by the opener of the custom paper size dialog: the target group, 1
 // the document size, 0 the output size.
 #define DLGWORD_UDPAPER_TARGET 6
+// Refresh masks of the insert sheet, heading text details, print position
+// and fax cover sheet dialogs.
+#define DLGWORD_INSERT_DIRTY 7
+#define DLGWORD_TABTEXT_DIRTY 8
+#define DLGWORD_PRINTPOS_DIRTY 9
+#define DLGWORD_FAXCOVER_DIRTY 10
 #define DLG_STATE_WORDS 16
 // The block of DLG_STATE_WORDS words; null for a null object.
 DWORD* DlgStateWords(UISETTINGS* pObj);
