@@ -199,6 +199,9 @@ class CoverPage : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Every test starts from a printer whose user has no stored lists.
+        if (!bKeepRoot)
+            TestNewRoot();
         UseTestTemplates();
         SheetPrinter();
         PlatMsgBoxReset();
@@ -315,6 +318,7 @@ protected:
     }
 
     DWORD dwPermission = 0;
+    BOOL bKeepRoot = FALSE;
     HANDLE hPrinter = NULL;
     DOCUMENTPROPERTYHEADER doc = {};
     FAKEHOST host;
@@ -620,9 +624,76 @@ TEST_F(CoverPage, TheDefaultsDialogNamesTheList)
     // A new sheet shows the stored name.
     CallReason(&host, PROPSHEETUI_REASON_DESTROY, 1);
     pObj = nullptr;
+    ClosePrinter(hPrinter);
+    hPrinter = NULL;
+    bKeepRoot = TRUE;
     SetUp();
     GetDlgItemTextW(hPage, 247, sz, 64);
     EXPECT_EQ(std::u16string(sz), u"Chapters");
+}
+
+// ---- Add and edit through the insert sheet dialog ----
+
+TEST_F(CoverPage, AddEditAndCancelThroughTheDialog)
+{
+    InsertsOn();
+    struct Row {
+        const char* name;
+        WORD wButton;        // 250 add, 251 edit (of row 1)
+        const char16_t* pages;
+        BOOL bOk;
+        const char* rows;     // page lists afterwards
+    } rows[] = {
+        {"add", 250, u"3", TRUE, "3"},
+        {"add another", 250, u"7-8", TRUE, "3|7-8"},
+        {"cancelled add", 250, u"9", FALSE, "3|7-8"},
+        {"edit", 251, u"5,2", TRUE, "2,5|7-8"},
+        {"cancelled edit", 251, u"6", FALSE, "2,5|7-8"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        if (r.wButton == 251)
+            ClickRow(1);
+        PLATSCRIPTSTEP steps[] = {Step(PSS_TYPE, 2403), Step(r.bOk ? PSS_OK : PSS_CANCEL)};
+        steps[0].pszText = r.pages;
+        ASSERT_TRUE(PlatScriptOnDialog(2400, steps, 2));
+        ASSERT_TRUE(PlatScriptClick(hSheet, r.wButton, nullptr)) << Narrow(PlatScriptError());
+        EXPECT_EQ(Narrow(PlatScriptError()), "");
+        EXPECT_EQ(Rows(), r.rows);
+        EXPECT_EQ(Pages(GetInsertSheetTable(pObj), GetInsertSheetCount(pObj)), r.rows);
+        EXPECT_EQ(GetActivePageId(pObj), PAGE_COVER);
+    }
+    // The added entry is the row selected afterwards, with its defaults.
+    const INSERTSHEET& e = GetInsertSheetTable(pObj)[1];
+    EXPECT_EQ(e.wTray, 4096);
+    EXPECT_EQ(e.wUseIndex, 0);
+    EXPECT_EQ(e.lTabAuto, 1);
+}
+
+TEST_F(CoverPage, SheetsFromTheJobsTrayTakeTheBypassPaperType)
+{
+    InsertsOn();
+    // The job feeds thick paper from the bypass tray; the covers' type differs.
+    BindFeatureFields(pObj);
+    SetFeatureValue(120, 4);
+    SetFeatureValue(122, 5);
+    SetFeatureValue(231, 1);
+    PLATSCRIPTSTEP steps[] = {Step(PSS_TYPE, 2403), Step(PSS_OK)};
+    steps[0].pszText = u"2";
+    ASSERT_TRUE(PlatScriptOnDialog(2400, steps, 2));
+    PlatMsgBoxReset();
+    ASSERT_TRUE(PlatScriptClick(hSheet, 250, nullptr)) << Narrow(PlatScriptError());
+    ASSERT_EQ(GetInsertSheetCount(pObj), 1);
+    ASSERT_EQ(GetInsertSheetTable(pObj)[0].wTray, 4096);
+    EXPECT_EQ(Feature(231), 5);
+    EXPECT_EQ(Feature(122), 5);
+    ASSERT_EQ(PlatMsgBoxCount(), 1);
+    EXPECT_EQ(BoxCaption(0), GetResString(20157));
+    std::u16string want = GetResString(28582);
+    WCHAR szLine[256];
+    wnsprintfW(szLine, 256, GetResString(22310), GetFeatureName(231), GetValueName(231, 5));
+    want += szLine;
+    EXPECT_EQ(BoxText(0), want);
 }
 
 class ReadOnlyCoverPage : public CoverPage {
