@@ -668,6 +668,13 @@ TEST_F(CoverPage, AddEditAndCancelThroughTheDialog)
     EXPECT_EQ(e.wTray, 4096);
     EXPECT_EQ(e.wUseIndex, 0);
     EXPECT_EQ(e.lTabAuto, 1);
+    // Applied, the records the job will read are the ones the dialog made.
+    Notify(PSN_APPLY);
+    INTERSHEETITEMS items = {};
+    ASSERT_TRUE(LoadInterSheetItems(SheetPrinter(), GetParamEdited(pObj, 114), &items));
+    ASSERT_EQ(items.n, 2);
+    EXPECT_EQ(memcmp(items.pEntries, GetInsertSheetTable(pObj), 2 * sizeof(INSERTSHEET)), 0);
+    FreeInterSheetItems(&items);
 }
 
 TEST_F(CoverPage, SheetsFromTheJobsTrayTakeTheBypassPaperType)
