@@ -11,6 +11,7 @@
 #include "tests/common/testroot.h"
 #include "ui/driverui/docevent_store.h"
 #include "ui/constraints/features.h"
+#include "ui/dialogs/dlgcommon.h"
 #include "ui/constraints/pageservices.h"
 #include "ui/constraints/resolver.h"
 #include "ui/pages/coverpage.h"
@@ -701,6 +702,71 @@ TEST_F(CoverPage, SheetsFromTheJobsTrayTakeTheBypassPaperType)
     wnsprintfW(szLine, 256, GetResString(22310), GetFeatureName(231), GetValueName(231, 5));
     want += szLine;
     EXPECT_EQ(BoxText(0), want);
+}
+
+TEST_F(CoverPage, EditingReplacesWhatTheSettingsNoLongerAllow)
+{
+    InsertsOn();
+    struct Row {
+        const char* name;
+        INSERTSHEET e;
+        BOOL bDuplexNoMixplex;  // duplex on, sheets not chosen simplex or duplex one by one
+        SHORT sTray, sIndex;    // the dialog's values when it opens
+        DWORD dwTray, dwIndex;  // the working record's flags
+    } rows[] = {
+        {"a paper source the printer does not offer", Entry(u"3", 2, 999), FALSE, 4096, 0, 1, 0},
+        {"usable as stored", Entry(u"3", 2, 1), FALSE, 1, 0, 0, 0},
+        {"index paper with duplex", Entry(u"3", 2, 1, 1, u"A"), TRUE, 1, 0, 0, 1},
+        {"index paper without duplex", Entry(u"3", 2, 1, 1, u"A"), FALSE, 1, 1, 0, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        BindFeatureFields(pObj);
+        DlgSetSetting(pObj, u"Layout_Check2", r.bDuplexNoMixplex ? 1 : 0);
+        DlgSetSetting(pObj, u"Duplex_Check", r.bDuplexNoMixplex ? 1 : 0);
+        SetFeatureValue(2434, 0);
+        Load({r.e});
+        ClickRow(1);
+        SHORT sTray = -1, sIndex = -1;
+        PLATSCRIPTSTEP cancel[] = {Step(PSS_CANCEL)};
+        ASSERT_TRUE(PlatScriptOnDialog(2400, cancel, 1));
+        PlatScriptAnswerMessageBox(IDOK);
+        ASSERT_TRUE(PlatScriptClick(hSheet, 251, nullptr));
+        sTray = Feature(2407);
+        sIndex = Feature(2411);
+        const INSERTSHEETWORK* w = GetInsertSheetWork(pObj);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->wState, INSERTWORK_EDIT);
+        EXPECT_EQ(w->wEntry, 0);
+        EXPECT_EQ(sTray, r.sTray);
+        EXPECT_EQ(sIndex, r.sIndex);
+        EXPECT_EQ(w->bTrayChanged, r.dwTray);
+        EXPECT_EQ(w->bIndexPaperOff, r.dwIndex);
+        // Cancel leaves the stored entry as it was (its usability counted).
+        INSERTSHEET want = r.e;
+        want.wState = GetInsertSheetTable(pObj)[0].wState;
+        EXPECT_EQ(memcmp(&GetInsertSheetTable(pObj)[0], &want, sizeof(INSERTSHEET)), 0);
+    }
+}
+
+TEST_F(CoverPage, DoubleClickEditsAndDeleteKeyDeletes)
+{
+    InsertsOn();
+    Load({Entry(u"3", 2), Entry(u"5", 2)});
+    ClickRow(2);
+    PLATSCRIPTSTEP steps[] = {Step(PSS_TYPE, 2403), Step(PSS_OK)};
+    steps[0].pszText = u"6";
+    ASSERT_TRUE(PlatScriptOnDialog(2400, steps, 2));
+    RECT rc = {};
+    rc.left = LVIR_BOUNDS;
+    SendMessageW(hList, LVM_GETITEMRECT, 2, (LPARAM)&rc);
+    SendMessageW(hList, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(rc.left + 30, (rc.top + rc.bottom) / 2));
+    EXPECT_EQ(Narrow(PlatScriptError()), "");
+    EXPECT_EQ(Rows(), "3|6");
+    SetFocus(hList);
+    ASSERT_TRUE(PlatScriptPressKey(hSheet, VK_DELETE, 0));
+    EXPECT_EQ(Rows(), "3");
+    EXPECT_EQ(Selected(), 1);
 }
 
 class ReadOnlyCoverPage : public CoverPage {
