@@ -769,6 +769,23 @@ TEST_F(CoverPage, DoubleClickEditsAndDeleteKeyDeletes)
     EXPECT_EQ(Selected(), 1);
 }
 
+TEST_F(CoverPage, SaveRecallHandsTheSheetsToTheirSetFirst)
+{
+    InsertsOn();
+    Load({Entry(u"3", 2), Entry(u"5", 2)});
+    LISTSET* ls = pObj->trailer.pListSet;
+    ASSERT_TRUE(ls && ls->pInterSheet && ls->pInterSheet->pLists);
+    const INTERSHEETREC& set = ls->pInterSheet->pLists[GetParamEdited(pObj, 114) - 1];
+    ASSERT_EQ(set.sPageListNum, 0);
+    // The menu opens and is closed without a choice.
+    PlatScriptChooseMenuItem(nullptr, -1);
+    ASSERT_TRUE(PlatScriptClick(hSheet, 256, nullptr));
+    PlatPumpMessages();
+    PlatScriptReset();
+    EXPECT_EQ(set.sPageListNum, 2);
+    EXPECT_EQ(memcmp(set.pEntries, GetInsertSheetTable(pObj), 2 * sizeof(INSERTSHEET)), 0);
+}
+
 class ReadOnlyCoverPage : public CoverPage {
 protected:
     ReadOnlyCoverPage() { dwPermission = DM_NOPERMISSION; }
