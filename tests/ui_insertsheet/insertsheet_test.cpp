@@ -331,6 +331,7 @@ TEST_F(InsertSheetDlg, IndexPaperShowsTheHeadingControlsAndItsPicture)
     EXPECT_FALSE(Shown(h, IDC_INS_TAB_PICTURE));
     for (int id : {IDC_INS_TABTEXT, IDC_INS_TABPOS, IDC_INS_DETAILS})
         EXPECT_FALSE(Enabled(h, id)) << id;
+    Picture(h, "insertsheet_2400_off");
     ASSERT_TRUE(PlatScriptType(h, IDC_INS_PAGES, nullptr, u"3")) << Err();
     ASSERT_TRUE(PlatScriptClick(h, IDC_INS_INDEX, nullptr)) << Err();
     EXPECT_TRUE(Boxes().empty());
@@ -357,6 +358,32 @@ TEST_F(InsertSheetDlg, IndexPaperShowsTheHeadingControlsAndItsPicture)
     EXPECT_EQ(std::u16string(Work()->szTabText), u"Chapter 1");
     EXPECT_EQ(std::u16string(Work()->szLiveTabText), u"") << "the live heading ends with the dialog";
     EXPECT_EQ(WorkPages(), u"3");
+}
+
+TEST_F(InsertSheetDlg, TheDetailsButtonOpensTheHeadingTextDetails)
+{
+    PrepareNew(0, 1);
+    Set(u"PrnTabIndex", 1);
+    const PLATSCRIPTSTEP details[] = {Type(IDC_TTD_SIZE, u"20"), PressOK()};
+    ASSERT_TRUE(PlatScriptOnDialog(IDD_TABTEXTDETAIL, details, 2));
+    INT_PTR r = Run(IDD_INSERTSHEET, InsertSheetDlgProc,
+                    {Type(IDC_INS_PAGES, u"2"), Type(IDC_INS_TABTEXT, u"A"), Click(IDC_INS_DETAILS), PressOK()});
+    EXPECT_EQ(r, IDOK) << Err();
+    EXPECT_EQ(Get(u"TabTextFontSize"), 20);
+    EXPECT_EQ(std::u16string(Work()->szTabText), u"A");
+}
+
+TEST_F(InsertSheetDlg, CancelLeavesTheWorkingRecordsPagesAlone)
+{
+    AddEntry(u"2-4", 0, 1, 1, 1, u"Old");
+    PrepareEdit(0);
+    memcpy(Work()->szPages, u"2-4", 8);
+    INT_PTR r = Run(IDD_INSERTSHEET, InsertSheetDlgProc,
+                    {Type(IDC_INS_PAGES, u"7"), Type(IDC_INS_TABTEXT, u"New"), PressCancel()});
+    EXPECT_EQ(r, IDCANCEL) << Err();
+    EXPECT_EQ(std::u16string(Work()->szTabText), u"");
+    EXPECT_EQ(std::u16string(Work()->szLiveTabText), u"");
+    EXPECT_EQ(std::u16string(Entries()[0].szPages), u"2-4") << "the entry is the page's to store";
 }
 
 TEST_F(InsertSheetDlg, IndexPaperStaysOffWhileSomethingForbidsIt)
