@@ -420,6 +420,35 @@ TEST_F(InsertSheetDlg, IndexPaperStaysOffWhileSomethingForbidsIt)
     }
 }
 
+TEST_F(InsertSheetDlg, SwitchingIndexPaperOffReplacesWhatOnlyTheTabPaperAllowed)
+{
+    // With this paper source unit the large capacity tray feeds A3 only as
+    // tab paper.
+    Set(u"lpSourceUnit", 2);
+    Set(u"lpOutputPaper", 257);
+    Set(u"lpMediaSize", 8);
+    PrepareNew(0, 260);
+    Set(u"PrnTabIndex", 1);
+    HWND h = Open(IDD_INSERTSHEET, InsertSheetDlgProc);
+    ASSERT_EQ(Get(u"lpInterSheetListTray"), 260) << Narrow(ComboText(h, IDC_INS_TRAY));
+    ASSERT_TRUE(PlatScriptClick(h, IDC_INS_INDEX, nullptr)) << Err();
+    EXPECT_EQ(Get(u"PrnTabIndex"), 0);
+    EXPECT_EQ(Get(u"lpInterSheetListTray"), 4096) << "the first source left";
+    std::vector<std::u16string> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], Res(28535) + Line(22310, 2407, 4096)) << Narrow(boxes[0]);
+    EXPECT_EQ(ComboText(h, IDC_INS_TRAY), GetValueName(2407, 4096));
+    // Switched on again, nothing changes and nothing is said.
+    PlatMsgBoxReset();
+    Set(u"lpInterSheetListTray", 1);
+    InsertSheetUpdateControl(h, IDC_INS_TRAY);
+    ASSERT_TRUE(PlatScriptClick(h, IDC_INS_INDEX, nullptr)) << Err();
+    ASSERT_TRUE(PlatScriptClick(h, IDC_INS_INDEX, nullptr)) << Err();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Get(u"lpInterSheetListTray"), 1);
+    Close(h);
+}
+
 TEST_F(InsertSheetDlg, IndexPaperRuleFollowsTheDocumentSettings)
 {
     struct Row {
