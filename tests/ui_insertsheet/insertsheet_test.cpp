@@ -331,6 +331,7 @@ TEST_F(InsertSheetDlg, IndexPaperShowsTheHeadingControlsAndItsPicture)
     EXPECT_FALSE(Shown(h, IDC_INS_TAB_PICTURE));
     for (int id : {IDC_INS_TABTEXT, IDC_INS_TABPOS, IDC_INS_DETAILS})
         EXPECT_FALSE(Enabled(h, id)) << id;
+    Picture(h, "insertsheet_2400_off");
     ASSERT_TRUE(PlatScriptType(h, IDC_INS_PAGES, nullptr, u"3")) << Err();
     ASSERT_TRUE(PlatScriptClick(h, IDC_INS_INDEX, nullptr)) << Err();
     EXPECT_TRUE(Boxes().empty());
@@ -357,6 +358,32 @@ TEST_F(InsertSheetDlg, IndexPaperShowsTheHeadingControlsAndItsPicture)
     EXPECT_EQ(std::u16string(Work()->szTabText), u"Chapter 1");
     EXPECT_EQ(std::u16string(Work()->szLiveTabText), u"") << "the live heading ends with the dialog";
     EXPECT_EQ(WorkPages(), u"3");
+}
+
+TEST_F(InsertSheetDlg, TheDetailsButtonOpensTheHeadingTextDetails)
+{
+    PrepareNew(0, 1);
+    Set(u"PrnTabIndex", 1);
+    const PLATSCRIPTSTEP details[] = {Type(IDC_TTD_SIZE, u"20"), PressOK()};
+    ASSERT_TRUE(PlatScriptOnDialog(IDD_TABTEXTDETAIL, details, 2));
+    INT_PTR r = Run(IDD_INSERTSHEET, InsertSheetDlgProc,
+                    {Type(IDC_INS_PAGES, u"2"), Type(IDC_INS_TABTEXT, u"A"), Click(IDC_INS_DETAILS), PressOK()});
+    EXPECT_EQ(r, IDOK) << Err();
+    EXPECT_EQ(Get(u"TabTextFontSize"), 20);
+    EXPECT_EQ(std::u16string(Work()->szTabText), u"A");
+}
+
+TEST_F(InsertSheetDlg, CancelLeavesTheWorkingRecordsPagesAlone)
+{
+    AddEntry(u"2-4", 0, 1, 1, 1, u"Old");
+    PrepareEdit(0);
+    memcpy(Work()->szPages, u"2-4", 8);
+    INT_PTR r = Run(IDD_INSERTSHEET, InsertSheetDlgProc,
+                    {Type(IDC_INS_PAGES, u"7"), Type(IDC_INS_TABTEXT, u"New"), PressCancel()});
+    EXPECT_EQ(r, IDCANCEL) << Err();
+    EXPECT_EQ(std::u16string(Work()->szTabText), u"");
+    EXPECT_EQ(std::u16string(Work()->szLiveTabText), u"");
+    EXPECT_EQ(std::u16string(Entries()[0].szPages), u"2-4") << "the entry is the page's to store";
 }
 
 TEST_F(InsertSheetDlg, IndexPaperStaysOffWhileSomethingForbidsIt)
@@ -391,6 +418,35 @@ TEST_F(InsertSheetDlg, IndexPaperStaysOffWhileSomethingForbidsIt)
         EXPECT_EQ(boxes[0], want) << r.what << ": " << Narrow(boxes[0]);
         Close(h);
     }
+}
+
+TEST_F(InsertSheetDlg, SwitchingIndexPaperOffReplacesWhatOnlyTheTabPaperAllowed)
+{
+    // With this paper source unit the large capacity tray feeds A3 only as
+    // tab paper.
+    Set(u"lpSourceUnit", 2);
+    Set(u"lpOutputPaper", 257);
+    Set(u"lpMediaSize", 8);
+    PrepareNew(0, 260);
+    Set(u"PrnTabIndex", 1);
+    HWND h = Open(IDD_INSERTSHEET, InsertSheetDlgProc);
+    ASSERT_EQ(Get(u"lpInterSheetListTray"), 260) << Narrow(ComboText(h, IDC_INS_TRAY));
+    ASSERT_TRUE(PlatScriptClick(h, IDC_INS_INDEX, nullptr)) << Err();
+    EXPECT_EQ(Get(u"PrnTabIndex"), 0);
+    EXPECT_EQ(Get(u"lpInterSheetListTray"), 4096) << "the first source left";
+    std::vector<std::u16string> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], Res(28535) + Line(22310, 2407, 4096)) << Narrow(boxes[0]);
+    EXPECT_EQ(ComboText(h, IDC_INS_TRAY), GetValueName(2407, 4096));
+    // Switched on again, nothing changes and nothing is said.
+    PlatMsgBoxReset();
+    Set(u"lpInterSheetListTray", 1);
+    InsertSheetUpdateControl(h, IDC_INS_TRAY);
+    ASSERT_TRUE(PlatScriptClick(h, IDC_INS_INDEX, nullptr)) << Err();
+    ASSERT_TRUE(PlatScriptClick(h, IDC_INS_INDEX, nullptr)) << Err();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Get(u"lpInterSheetListTray"), 1);
+    Close(h);
 }
 
 TEST_F(InsertSheetDlg, IndexPaperRuleFollowsTheDocumentSettings)

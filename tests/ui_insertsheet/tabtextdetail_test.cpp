@@ -10,6 +10,7 @@
 #include "ui/settings/faxcover.h"
 #include "ui/settings/insertwork.h"
 #include "ui/settings/listops.h"
+#include "ui/settings/listset.h"
 #include "ui/settings/strcache.h"
 
 #include <cstring>
@@ -212,9 +213,13 @@ TEST_F(TabTextDlg, PrintPositionChecksTheRadioOfTheValue)
 
 TEST_F(TabTextDlg, FaxCoverSheetControlsFollowTheSwitchesAndTheRecord)
 {
+    // This model keeps no fax cover record: the test lends one.
+    ASSERT_NE(pObj->trailer.pListSet, nullptr);
+    FAXCOVER lent = {};
+    BYTE* pOwn = pObj->trailer.pListSet->pFaxCover;
+    if (!pOwn)
+        pObj->trailer.pListSet->pFaxCover = (BYTE*)&lent;
     FAXCOVER* pRec = pGetFaxCover(pObj);
-    if (!pRec)
-        GTEST_SKIP() << "this model has no fax cover sheet";
     memcpy(pRec->szSubject, u"Quarterly", 20);
     memcpy(pRec->aszText[0], u"Confidential", 26);
     memcpy(pRec->szComment, u"a\nb\nc", 12);
@@ -276,6 +281,15 @@ TEST_F(TabTextDlg, FaxCoverSheetControlsFollowTheSwitchesAndTheRecord)
     EXPECT_EQ(OptionBitsUpdateControl(h, 1225), 1);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, 1204)));
     EXPECT_EQ(DlgStateWords(pObj)[DLGWORD_FAXCOVER_DIRTY], 0u) << "every bit is cleared when handled";
+    // Without a record only the switches show.
+    pObj->trailer.pListSet->pFaxCover = nullptr;
+    SetDlgItemTextW(h, 1200, u"");
+    Set(u"FaxCover_Subject", 0);
+    EXPECT_EQ(OptionBitsUpdateControl(h, 1140), 1);
+    EXPECT_EQ(IsDlgButtonChecked(h, 1210), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(h, 1200)));
+    EXPECT_EQ(Text(h, 1200), u"");
+    pObj->trailer.pListSet->pFaxCover = pOwn;
     DestroyWindow(h);
 }
 

@@ -151,15 +151,18 @@ void DrawTabText(HDC hdc, const LOGFONTW* plf, int x, int y, LPCWSTR pszText, co
 {
     if (!hdc || !plf || !pszText)
         return;
-    int iSaved = SaveDC(hdc);
     HFONT hFont = CreateFontIndirectW(plf);
-    SelectObject(hdc, hFont);
-    SetTextColor(hdc, RGB(0, 0, 0));
-    SetBkColor(hdc, RGB(255, 255, 255));
-    SetBkMode(hdc, TRANSPARENT);
-    SetTextAlign(hdc, uAlign);
+    HGDIOBJ hOldFont = SelectObject(hdc, hFont);
+    COLORREF crText = SetTextColor(hdc, RGB(0, 0, 0));
+    COLORREF crBack = SetBkColor(hdc, RGB(255, 255, 255));
+    int iMode = SetBkMode(hdc, TRANSPARENT);
+    UINT uOldAlign = SetTextAlign(hdc, uAlign);
     ExtTextOutW(hdc, x, y, ETO_CLIPPED, prcClip, pszText, (UINT)lstrlenW(pszText), nullptr);
-    RestoreDC(hdc, iSaved);
+    SetTextAlign(hdc, uOldAlign);
+    SetBkMode(hdc, iMode);
+    SetBkColor(hdc, crBack);
+    SetTextColor(hdc, crText);
+    SelectObject(hdc, hOldFont);
     DeleteObject(hFont);
 }
 

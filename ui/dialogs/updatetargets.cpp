@@ -74,6 +74,8 @@ const int kImageControls[] = {1225, 1255, 1205, 1228, 1247, 1256, 1206, 1229, 12
 // Controls that need both the image and the zoom switch (1225).
 const int kZoomControls[] = {1204, 1227, 1280};
 
+// Without the record (a model without fax cover sheets) only the switches
+// are shown.
 void RefreshFaxCover(HWND hDlg, UISETTINGS* pObj, FAXCOVERDLG* pBlock)
 {
     DWORD& d = DlgStateWords(pObj)[DLGWORD_FAXCOVER_DIRTY];
@@ -88,11 +90,11 @@ void RefreshFaxCover(HWND hDlg, UISETTINGS* pObj, FAXCOVERDLG* pBlock)
     }
     if (d & 0x8000) {
         d &= ~0x8000u;
-        if (!pRec)
-            return;
-        WCHAR sz[65] = {0};
-        lstrcpynW(sz, pRec->szSubject, 65);
-        SetDlgItemTextW(hDlg, 1200, sz);
+        if (pRec) {
+            WCHAR sz[65] = {0};
+            lstrcpynW(sz, pRec->szSubject, 65);
+            SetDlgItemTextW(hDlg, 1200, sz);
+        }
     }
     for (const SWITCHROW& r : kSwitchRows)
         if (d & r.dwBit) {
@@ -109,11 +111,11 @@ void RefreshFaxCover(HWND hDlg, UISETTINGS* pObj, FAXCOVERDLG* pBlock)
     }
     if (d & 0x2000000) {
         d &= ~0x2000000u;
-        if (!pRec)
-            return;
-        WCHAR sz[41] = {0};
-        lstrcpynW(sz, pRec->aszText[0], 41);
-        SetDlgItemTextW(hDlg, 1288, sz);
+        if (pRec) {
+            WCHAR sz[41] = {0};
+            lstrcpynW(sz, pRec->aszText[0], 41);
+            SetDlgItemTextW(hDlg, 1288, sz);
+        }
     }
     if (d & 0x1000) {
         d &= ~0x1000u;
@@ -126,22 +128,22 @@ void RefreshFaxCover(HWND hDlg, UISETTINGS* pObj, FAXCOVERDLG* pBlock)
     }
     if (d & 0x10000) {
         d &= ~0x10000u;
-        if (!pRec)
-            return;
-        SetDlgItemInt(hDlg, 1201, pRec->dwPagenum, FALSE);
+        if (pRec) {
+            SetDlgItemInt(hDlg, 1201, pRec->dwPagenum, FALSE);
+        }
     }
     if (d & 0x20000) {
         d &= ~0x20000u;
-        if (!pRec)
-            return;
-        WCHAR sz[641] = {0};
-        lstrcpynW(sz, pRec->szComment, 641);
-        SetDlgItemTextW(hDlg, 1202, sz);
-        DWORD c = 0;
-        for (int i = 0; i < 640 && sz[i]; ++i)
-            if (sz[i] == u'\n')
-                ++c;
-        pRec->dwLineNum = c;
+        if (pRec) {
+            WCHAR sz[641] = {0};
+            lstrcpynW(sz, pRec->szComment, 641);
+            SetDlgItemTextW(hDlg, 1202, sz);
+            DWORD c = 0;
+            for (int i = 0; i < 640 && sz[i]; ++i)
+                if (sz[i] == u'\n')
+                    ++c;
+            pRec->dwLineNum = c;
+        }
     }
     bool bImage = On(pObj, u"FaxCover_Image"), bZoom = On(pObj, u"FaxCover_Zoom");
     if (d & 0x2000) {
@@ -154,13 +156,13 @@ void RefreshFaxCover(HWND hDlg, UISETTINGS* pObj, FAXCOVERDLG* pBlock)
     }
     if (d & 0x40000) {
         d &= ~0x40000u;
-        if (!pRec)
-            return;
-        WCHAR sz[FAXCOVER_FILE_CCH + 1] = {0};
-        lstrcpynW(sz, pRec->szImage, FAXCOVER_FILE_CCH + 1);
-        SetDlgItemTextW(hDlg, 1203, sz);
-        if (pBlock)
-            memcpy(pBlock->szImage, sz, sizeof(sz));
+        if (pRec) {
+            WCHAR sz[FAXCOVER_FILE_CCH + 1] = {0};
+            lstrcpynW(sz, pRec->szImage, FAXCOVER_FILE_CCH + 1);
+            SetDlgItemTextW(hDlg, 1203, sz);
+            if (pBlock)
+                memcpy(pBlock->szImage, sz, sizeof(sz));
+        }
     }
     if (d & 0x4000) {
         d &= ~0x4000u;
@@ -172,43 +174,43 @@ void RefreshFaxCover(HWND hDlg, UISETTINGS* pObj, FAXCOVERDLG* pBlock)
     }
     if (d & 0x80000) {
         d &= ~0x80000u;
-        if (!pRec)
-            return;
-        SetDlgItemInt(hDlg, 1204, pRec->dwZoom, FALSE);
-        if (pBlock)
-            pBlock->dwZoom = pRec->dwZoom;
+        if (pRec) {
+            SetDlgItemInt(hDlg, 1204, pRec->dwZoom, FALSE);
+            if (pBlock)
+                pBlock->dwZoom = pRec->dwZoom;
+        }
     }
     if (d & 0x100000) {
         d &= ~0x100000u;
-        if (!pRec)
-            return;
-        LONG v = (LONG)pRec->dwX;
-        SetDlgItemInt(hDlg, 1205, (UINT)((v + 50) / 100), TRUE);
-        if (pBlock)
-            pBlock->lScaledX = (v * pBlock->lFactor + 5000) / 10000;
+        if (pRec) {
+            LONG v = (LONG)pRec->dwX;
+            SetDlgItemInt(hDlg, 1205, (UINT)((v + 50) / 100), TRUE);
+            if (pBlock)
+                pBlock->lScaledX = (v * pBlock->lFactor + 5000) / 10000;
+        }
     }
     if (d & 0x200000) {
         d &= ~0x200000u;
-        if (!pRec)
-            return;
-        LONG v = (LONG)pRec->dwY;
-        SetDlgItemInt(hDlg, 1206, (UINT)((v + 50) / 100), TRUE);
-        if (pBlock)
-            pBlock->lScaledY = (v * pBlock->lFactor + 5000) / 10000;
+        if (pRec) {
+            LONG v = (LONG)pRec->dwY;
+            SetDlgItemInt(hDlg, 1206, (UINT)((v + 50) / 100), TRUE);
+            if (pBlock)
+                pBlock->lScaledY = (v * pBlock->lFactor + 5000) / 10000;
+        }
     }
     if (d & 0x8000000) {
         d &= ~0x8000000u;
-        if (!pRec)
-            return;
-        SendDlgItemMessageW(hDlg, 1301, CB_SETCURSEL, (WPARAM)pRec->dwPaper, 0);
-        if (pRec->dwPaper != 5)
-            DlgSetSetting(pObj, u"FaxCover_A4PFix", 1);
+        if (pRec) {
+            SendDlgItemMessageW(hDlg, 1301, CB_SETCURSEL, (WPARAM)pRec->dwPaper, 0);
+            if (pRec->dwPaper != 5)
+                DlgSetSetting(pObj, u"FaxCover_A4PFix", 1);
+        }
     }
     if (d & 0x400000) {
         d &= ~0x400000u;
-        if (!pRec)
-            return;
-        SendDlgItemMessageW(hDlg, 1226, CB_SETCURSEL, (WPARAM)(pRec->dwStyle - 1), 0);
+        if (pRec) {
+            SendDlgItemMessageW(hDlg, 1226, CB_SETCURSEL, (WPARAM)(pRec->dwStyle - 1), 0);
+        }
     }
     // Bit 0x4000000 (1300) has nothing of its own to show.
     d &= ~0x4000000u;
