@@ -183,6 +183,10 @@ TEST(InsertSheetTabs, NumberedByFirstPageWithWrap)
          {Entry(u"1", 0, 4096, 1), Entry(u"5", 0, 4096, 1, u"", 4, 0), Entry(u"9", 0, 4096, 1)}, 3, TRUE, {1, 2, 3}},
         {"equal pages: 6 first, 1 last",
          {Entry(u"4", 1, 4096, 1), Entry(u"4", 0, 4096, 1), Entry(u"4", 6, 4096, 1)}, 5, FALSE, {3, 2, 1}},
+        {"equal pages and print types keep the list order",
+         {Entry(u"4", 2, 4096, 1), Entry(u"4", 2, 4096, 1), Entry(u"4", 2, 4096, 1), Entry(u"1", 2, 4096, 1),
+          Entry(u"4", 2, 4096, 1), Entry(u"4", 2, 4096, 1)},
+         9, FALSE, {2, 3, 4, 1, 5, 6}},
         {"without index paper nothing is numbered", {Entry(u"1", 0, 4096, 0, u"", 7, 1), Entry(u"2", 0, 4096, 1)}, 5,
          FALSE, {7, 1}},
     };
