@@ -491,24 +491,40 @@ def define_misc():
                 cv.text(6, 5, str(k - 3), BLACK)
         pair(12200 + 2 * k, 12201 + 2 * k, 16, 16, draw, "Save/Recall menu picture: " + name)
 
-    # insert-sheet list icons (16 x 16): print types and states of the rows
-    icons = ["document", "blank insert", "printed insert", "front cover", "back cover", "chapter", "tab paper",
-             "blank insert (unusable)", "printed insert (unusable)", "front cover (unusable)",
-             "back cover (unusable)", "chapter (unusable)", "tab paper (unusable)", "automatic position"]
-    for k, name in enumerate(icons):
-        def draw(cv, k=k):
-            kind = k if k < 7 else k - 6
-            fill = {0: PAPER, 1: PAPER, 2: PAPER, 3: LBLUE, 4: LBLUE, 5: PAPER, 6: YELLOW}.get(kind, PAPER)
-            if k == 13:
-                cv.arrow(2, 8, 13, 8, BLUE, 3)
+    # insert-sheet list icons (16 x 16), in the order of the list's icon
+    # table: the sheet of a plain insert, of an index-paper insert and of a
+    # blank insert, each alone, with an empty tab and with a lettered tab;
+    # a printed simplex sheet (also the document row), printed duplex
+    # sheets, a printed sheet with an empty and with a lettered tab; a
+    # chapter start.
+    icons = [("plain sheet", "plain", None), ("index-paper sheet", "index", None), ("blank sheet", "blank", None),
+             ("plain sheet with a tab", "plain", "tab"), ("index-paper sheet with a tab", "index", "tab"),
+             ("blank sheet with a tab", "blank", "tab"), ("plain sheet with a lettered tab", "plain", "text"),
+             ("index-paper sheet with a lettered tab", "index", "text"),
+             ("blank sheet with a lettered tab", "blank", "text"), ("printed simplex sheet", "simplex", None),
+             ("printed duplex sheets", "duplex", None), ("printed sheet with a tab", "simplex", "tab"),
+             ("printed sheet with a lettered tab", "simplex", "text"), ("chapter start", "chapter", None)]
+    for k, (name, kind, tab) in enumerate(icons):
+        def draw(cv, kind=kind, tab=tab):
+            right = 11 if tab else 13
+            if kind == "duplex":
+                sheet(cv, 5, 3, 14, 15, fill=PAPER, fold=2, lines=True)
+                sheet(cv, 1, 0, 10, 12, fill=PAPER, fold=2, lines=True)
                 return
-            sheet(cv, 3, 1, 12, 14, fill=fill, lines=kind in (0, 2, 3), fold=2)
-            if kind == 5:
-                cv.fill(10, 1, 12, 6, RED)
-            if kind == 6:
-                cv.fill(12, 4, 14, 8, ORANGE)
-            if k >= 7:
-                cv.line(1, 14, 14, 1, RED, 2)
+            fill = {"index": YELLOW, "chapter": PAPER}.get(kind, PAPER)
+            sheet(cv, 2, 1, right, 14, fill=fill, fold=2, lines=kind in ("simplex", "chapter"))
+            if kind == "plain":
+                cv.fill(4, 6, right - 2, 9, LBLUE)
+            if kind == "index":
+                cv.line(4, 7, right - 2, 7, BROWN)
+            if kind == "chapter":
+                cv.fill(5, 0, 7, 6, RED)
+                cv.put(6, 6, None)
+            if tab:
+                cv.box(right, 3, 15, 9, ORANGE)
+                if tab == "text":
+                    cv.line(right + 1, 5, 14, 5, BLACK)
+                    cv.line(right + 1, 7, 14, 7, BLACK)
         add(14000 + k, 16, 16, "icon", draw, "insert-sheet list icon: " + name)
 
 

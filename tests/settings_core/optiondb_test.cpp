@@ -23,7 +23,7 @@ TEST_F(OptionDb, DefaultsCountsAndRanges) {
         {3, 2, 1, 0, 0, 0},        {5, 1, 600, 0, 0, 0},     {7, 2, 2, 0, 0, 0},
         {11, 43, 257, 0, 0, 0},    {12, 5, 8, 0, 0, 0},      {26, 1, 100, 25, 400, 1},
         {27, 7, 7, 0, 0, 0},       {31, 8, 1, 0, 0, 0},      {56, 1, 0, -2, 2, 1},
-        {66, 2, 2, 0, 0, 0},       {67, 2, 200, 0, 0, 0},    {139, 7, 4096, 0, 0, 0},
+        {66, 2, 2, 0, 0, 0},       {67, 2, 200, 0, 0, 0},    {139, 8, 4096, 0, 0, 0},
         {155, 14, 5, 0, 0, 0},     {164, 1, 2100, 0, 5000, 1}, {170, 1, 0, -2, 2, 1},
         {219, 1, 12, 8, 32, 1},    {220, 1, 34, 0, 50, 1},   {223, 1, 0, -10, 10, 1},
         {1000, 0, 0, 0, 0, 0},     {157, 0, 0, 0, 0, 0},     {212, 0, 0, 0, 0, 0},
@@ -72,7 +72,7 @@ TEST_F(OptionDb, TableTotals) {
         if (kind == OPTKIND_PAPER) { cPaperIds++; cPaperRows += Q((WORD)id, OPTQ_COUNT); }
     }
     EXPECT_EQ(cChoiceIds, 130);
-    EXPECT_EQ(cChoiceRows, 414);
+    EXPECT_EQ(cChoiceRows, 416);
     // 26 ranges and the eight the image shift and timer print records need.
     EXPECT_EQ(cRangeIds, 34);
     EXPECT_EQ(cPaperIds, 2);

@@ -81,7 +81,7 @@ TEST_F(OptionTexts, EveryChoiceHasItsOwnShortText)
             EXPECT_TRUE(seen.insert(t).second) << "the text is not unique within the option";
         }
     }
-    EXPECT_EQ(cRows, 414);
+    EXPECT_EQ(cRows, 416);
 }
 
 TEST_F(OptionTexts, ValuesReadAsTheyMean)

@@ -390,3 +390,67 @@ TEST(Q730Pages, WatermarkMadeInTheEditorIsPrinted)
 }
 
 }  // namespace
+
+// The Cover / Insert page through the printing preferences: insert sheets
+// added in the insert sheet dialog reach the next job.
+namespace {
+
+// The characters that the stream prints between the set-up of the sheet
+// fed from tray pszTray and the end of that sheet.
+std::string TextOfSheetFrom(const std::string& job, const std::string& tray)
+{
+    size_t at = job.find("ppt " + tray + ";");
+    if (at == std::string::npos)
+        return "<no sheet>";
+    size_t end = job.find("prn;", at);
+    std::istringstream in(job.substr(at, end - at));
+    std::string line, text;
+    unsigned u = 0;
+    long x = 0, y = 0;
+    while (std::getline(in, line))
+        if (sscanf(line.c_str(), "txo #%x %ld %ld;", &u, &x, &y) == 3)
+            text += (char)u;
+    return text;
+}
+
+TEST(Q730Pages, InsertSheetsReachTheNextJob)
+{
+    // A sheet in front of page 3 from tray 3, usable once the paper feed
+    // unit is installed: the four pages and the sheet, the sheet after the
+    // second page.
+    TestNewRoot();
+    RunResult r = RunProgram("properties --choose 'Paper source unit=Paper feed unit'");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    r = RunProgram("preferences --page 'Cover / Insert' --check 'Use insert sheets' --click Add... --type Pages=3 "
+                   "--choose 'Paper source=Tray 3' --ok");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    ASSERT_EQ(RunProgram("print --output inserted.prn").iExit, 0);
+    std::string job = ReadFile(TestRootFile("inserted.prn"));
+    EXPECT_EQ(Count(job, "prn;"), 5u);
+    EXPECT_EQ(Count(job, "ppt 3;"), 1u);
+    size_t atSheet = job.find("ppt 3;");
+    EXPECT_EQ(Count(job.substr(0, atSheet), "prn;"), 2u);
+    EXPECT_EQ(TextOfSheetFrom(job, "3"), "");
+
+    // Index paper with its heading from tray 1: the heading is the only text
+    // of that sheet.
+    TestNewRoot();
+    r = RunProgram("preferences --page 'Cover / Insert' --check 'Use insert sheets' --click Add... --type Pages=2 "
+                   "--choose 'Paper source=Tray 1' --check 'Print on index tabs' --type 'Heading text=Chapter 1' --ok");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    ASSERT_EQ(RunProgram("print --output tab.prn").iExit, 0);
+    job = ReadFile(TestRootFile("tab.prn"));
+    EXPECT_EQ(Count(job, "prn;"), 5u);
+    EXPECT_NE(job.find("pps A4TAB"), std::string::npos);
+    EXPECT_EQ(TextOfSheetFrom(job, "1"), "Chapter 1");
+
+    // Cancelled preferences store nothing: the next job has no sheet.
+    TestNewRoot();
+    r = RunProgram("preferences --page 'Cover / Insert' --check 'Use insert sheets' --click Add... --type Pages=2 "
+                   "--ok --cancel");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    ASSERT_EQ(RunProgram("print --output none.prn").iExit, 0);
+    EXPECT_EQ(Count(ReadFile(TestRootFile("none.prn")), "prn;"), 4u);
+}
+
+}  // namespace

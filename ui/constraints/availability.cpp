@@ -121,20 +121,22 @@ BOOL bTrayUsableForCustomSize(HWND hwnd, UISETTINGS* pObj, WORD* pcEnabled)
 
 // ---- Insert sheets ----
 
+// The settings object's insert-sheet table (block parameter 205, the count
+// in parameter 208): the entries of the current list as the Cover page
+// edits them.
 static BYTE* _InsertEntries(UISETTINGS* pObj, int* pc)
 {
     *pc = 0;
-    LISTSET* ls = pObj->trailer.pListSet;
-    if (!ls || !ls->pInterSheet || !ls->pInterSheet->pLists)
+    BYTE* pTable = GetParamSlot(pObj, 205);
+    const BYTE* pCount = GetParamSlot(pObj, 208);
+    if (!pTable || !pCount)
         return nullptr;
-    int iList = pObj->wInterSheetList;
-    if (iList < 1 || iList > INTERSHEET_LISTS)
+    SHORT n;
+    memcpy(&n, pCount, 2);
+    if (n <= 0)
         return nullptr;
-    INTERSHEETREC& r = ls->pInterSheet->pLists[iList - 1];
-    if (!r.pEntries || r.sPageListNum <= 0)
-        return nullptr;
-    *pc = r.sPageListNum > INTERSHEET_ENTRIES ? INTERSHEET_ENTRIES : r.sPageListNum;
-    return r.pEntries;
+    *pc = n > INTERSHEET_ENTRIES ? INTERSHEET_ENTRIES : n;
+    return pTable;
 }
 
 static WORD _EntryWord(const BYTE* e, int off)

@@ -11,14 +11,16 @@ struct UISETTINGS;
 // the output takes one copy only) and rewrites the Setup page's copies
 // edit when it corrected them on the current page (the Setup page's).
 void ClampCopies(HWND hwnd, UISETTINGS* pObj, int iFlag = 1);
-// Index-tab texts of the current tab-paper set: stored into the set and
-// loaded from it. Until the insert-sheet page is built there are no texts
-// outside the list itself, so both leave the list as it is.
+// Index-tab texts (ui/pages/insertlist.cpp): the settings object's
+// insert-sheet table, its count, the per-sheet duplex switch and the tab
+// paper values are loaded from the current tab-paper set (the list that
+// lpInterSheetList names) and stored back into it. Both do nothing when the
+// model offers no insert sheets or the object has no list set.
 void IndexTabStoreTexts(UISETTINGS* pObj);
 void IndexTabLoadTexts(UISETTINGS* pObj);
-// Copies the tab-paper set names into the object's index-tab list when a
-// sheet opens. Until the insert-sheet page is built the list keeps the
-// names it was created with. dwReserved is not read.
+// Copies the tab-paper set names into the item texts of lpInterSheetList
+// when a sheet opens; a set without a name keeps the item's text.
+// dwReserved is not read.
 void IndexTabCopyNames(DWORD dwReserved, UISETTINGS* pObj);
 // The binding margin limits and the margin texts of the binding combos are
 // the binding margin dialog's (ui/dialogs/bindmargin.h); the check of the

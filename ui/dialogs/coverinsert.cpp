@@ -7,6 +7,7 @@
 #include "ui/dialogs/paramcombo.h"
 #include "ui/dialogs/preview.h"
 #include "ui/dialogs/subdlg.h"
+#include "ui/pages/coverpage.h"
 #include "ui/pages/pageframe.h"
 #include "ui/pages/pagehelpers.h"
 #include "ui/settings/pagelist.h"
@@ -255,7 +256,7 @@ void CancelCoverInsertWithNotice(HWND hwnd, UINT uCaptionId, UINT uTextId, UINT 
         return;
     DlgSetSetting(pObj, u"InsertCoverSheet_Check", 0);
     if (GetActivePageId(pObj) == kCoverPage)
-        PageMarkDirty(hwnd, kCoverSwitch, 0);
+        CoverPageMarkDirty(hwnd, kCoverSwitch, 0);
     EvaluateControlDependencies(hwnd, pObj);
     RefreshPreviewPane(hwnd, pObj);
 }

@@ -36,6 +36,12 @@ struct UISETTINGS;
 #define DLGWORD_UDPAPER_TARGET 6
 // The watermark editor's refresh mask.
 #define DLGWORD_WMEDIT_DIRTY 7
+// Refresh masks of the insert sheet, heading text details, print position
+// and fax cover sheet dialogs.
+#define DLGWORD_INSERT_DIRTY 8
+#define DLGWORD_TABTEXT_DIRTY 9
+#define DLGWORD_PRINTPOS_DIRTY 10
+#define DLGWORD_FAXCOVER_DIRTY 11
 #define DLG_STATE_WORDS 16
 // The block of DLG_STATE_WORDS words; null for a null object.
 DWORD* DlgStateWords(UISETTINGS* pObj);

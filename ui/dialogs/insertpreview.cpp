@@ -6,6 +6,8 @@
 #include "platform/gdi/gditext.h"
 #include "ui/dialogs/illustration.h"
 #include "ui/dialogs/preview.h"
+#include "ui/pages/watermarkpage.h"
+#include "ui/settings/insertwork.h"
 #include "ui/settings/optiondb.h"
 #include "ui/settings/strcache.h"
 #include "ui/settings/uisettings.h"
@@ -88,6 +90,81 @@ void _DrawTextIntoMaskedBitmap(HDC hdc, WORD wMask, WORD wImage, int x, int y, U
 }
 
 }  // namespace
+
+namespace {
+
+// The heading of the tab: the text being edited, turned by the direction,
+// placed by the alignment, in the face, style and size of the settings.
+void _DrawHeading(HDC hdc, const RECT* prc, UISETTINGS* pObj, const TABTEXTLAYOUT& L)
+{
+    const INSERTSHEETWORK* pWork = GetInsertSheetWork(pObj);
+    if (!pWork || !pWork->szLiveTabText[0])
+        return;
+    WCHAR szText[INSERTSHEET_TEXT_CCH] = {0};
+    lstrcpynW(szText, pWork->szLiveTabText, INSERTSHEET_TEXT_CCH);
+    SHORT sOrient = _V(pObj, u"lpTabTextOrient"), sAlign = _V(pObj, u"lpTabTextAlign");
+    SHORT sStyle = _V(pObj, u"lpTabTextFontStyle");
+    WCHAR szFace[32] = {0};
+    WORD wFace = GetParamIdOfKey(u"TabTextFontName");
+    if (const WCHAR* pFace = wFace ? (const WCHAR*)GetParamSlot(pObj, wFace) : nullptr)
+        lstrcpynW(szFace, pFace, 32);
+    // Character set and pitch of the installed font of that face.
+    FONTFAMILYWANT want = {};
+    want.lf.lfCharSet = 128;
+    want.lf.lfPitchAndFamily = 50;
+    want.pszFace = szFace;
+    EnumFontFamiliesW(hdc, nullptr, FontFamilyEnumProc, (LPARAM)&want);
+    LOGFONTW lf = {};
+    lf.lfHeight = L.lFontHeight;
+    lf.lfEscapement = lf.lfOrientation = sOrient == 1 ? 900 : 2700;
+    lf.lfWeight = (sStyle == 2 || sStyle == 4) ? 700 : 400;
+    lf.lfItalic = (sStyle == 3 || sStyle == 4) ? 1 : 0;
+    lf.lfCharSet = want.lf.lfCharSet;
+    lf.lfPitchAndFamily = want.lf.lfPitchAndFamily;
+    if (sOrient == 3 && lf.lfCharSet == 128) {
+        lf.lfFaceName[0] = u'@';
+        lstrcpynW(lf.lfFaceName + 1, szFace, 31);
+    } else {
+        lstrcpynW(lf.lfFaceName, szFace, 32);
+    }
+    int half = (L.lFontHeight < 0 ? -L.lFontHeight : L.lFontHeight) / 2;
+    int x, y;
+    UINT uAlign;
+    int top = L.rcTab.top + prc->top, bottom = L.rcTab.bottom + prc->top, cy = L.cy + prc->top;
+    if (sOrient == 1) {
+        x = prc->left + L.cx + L.p - half;
+        y = sAlign == 1 ? top : sAlign == 3 ? bottom : cy;
+        uAlign = sAlign == 1 ? TA_RIGHT : sAlign == 3 ? TA_LEFT : TA_CENTER;
+    } else {
+        x = prc->left + L.cx + half + L.p;
+        y = sAlign == 1 ? top : sAlign == 3 ? bottom : cy;
+        uAlign = sAlign == 1 ? TA_LEFT : sAlign == 3 ? TA_RIGHT : TA_CENTER;
+    }
+    RECT rcClip = L.rcTextClip;
+    OffsetRect(&rcClip, prc->left, prc->top);
+    DrawTabText(hdc, &lf, x, y, szText, &rcClip, uAlign);
+}
+
+}  // namespace
+
+void DrawTabText(HDC hdc, const LOGFONTW* plf, int x, int y, LPCWSTR pszText, const RECT* prcClip, UINT uAlign)
+{
+    if (!hdc || !plf || !pszText)
+        return;
+    HFONT hFont = CreateFontIndirectW(plf);
+    HGDIOBJ hOldFont = SelectObject(hdc, hFont);
+    COLORREF crText = SetTextColor(hdc, RGB(0, 0, 0));
+    COLORREF crBack = SetBkColor(hdc, RGB(255, 255, 255));
+    int iMode = SetBkMode(hdc, TRANSPARENT);
+    UINT uOldAlign = SetTextAlign(hdc, uAlign);
+    ExtTextOutW(hdc, x, y, ETO_CLIPPED, prcClip, pszText, (UINT)lstrlenW(pszText), nullptr);
+    SetTextAlign(hdc, uOldAlign);
+    SetBkMode(hdc, iMode);
+    SetBkColor(hdc, crBack);
+    SetTextColor(hdc, crText);
+    SelectObject(hdc, hOldFont);
+    DeleteObject(hFont);
+}
 
 int FormatCurrentTime(LPWSTR pszOut, WORD* pwHour, WORD* pwMinute)
 {
@@ -292,6 +369,7 @@ void PaintTabTextPreview(HDC hdc, const RECT* prc, UISETTINGS* pObj)
     const POINT body[8] = {{l - d, t - d - e}, {l, t - d - e}, {l, t - d}, {r, t},
                            {r, b},         {l, b + d},     {l, b + d + e}, {l - d, b + d + e}};
     Polygon(hdc, body, 8);
+    _DrawHeading(hdc, prc, pObj, L);
     // The sheet over the tab's root, in white, and its grey outline.
     HBRUSH hbrWhite = CreateSolidBrush(RGB(255, 255, 255));
     HPEN hpenWhite = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));

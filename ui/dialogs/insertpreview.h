@@ -47,6 +47,10 @@ WORD GetInsertSheetBitmapId(UISETTINGS* pObj, POINT* pOffset);
 // FALSE when the settings give no tab count to divide by.
 BOOL ComputeTabTextLayout(UISETTINGS* pObj, int cxPane, int cyPane, int iLogPixelsX, TABTEXTLAYOUT* pOut);
 
+// The heading text at (x, y) in the given alignment, black on white with a
+// transparent background, clipped; the DC keeps its state.
+void DrawTabText(HDC hdc, const LOGFONTW* plf, int x, int y, LPCWSTR pszText, const RECT* prcClip, UINT uAlign);
+
 void PaintIndexPaperPreview(HDC hdc, const RECT* prcItem, UISETTINGS* pObj);
 void PaintInsertSheetPreview(HDC hdc, const RECT* prcItem, UISETTINGS* pObj);
 void PaintTabTextPreview(HDC hdc, const RECT* prcItem, UISETTINGS* pObj);

@@ -1038,21 +1038,21 @@ namespace {
 
 bool _HasCoverKindInsertSheet(UISETTINGS* pObj)
 {
-    LISTSET* pSet = pObj->trailer.pListSet;
-    if (!pSet || !pSet->pInterSheet || !pSet->pInterSheet->pLists)
+    // The settings object's insert-sheet table (block parameter 205, its
+    // count in parameter 208).
+    const BYTE* pTable = GetParamSlot(pObj, 205);
+    const BYTE* pCount = GetParamSlot(pObj, 208);
+    if (!pTable || !pCount)
         return false;
-    int iList = pObj->wInterSheetList;
-    if (iList < 0 || iList >= INTERSHEET_LISTS)
-        return false;
-    const INTERSHEETREC& rec = pSet->pInterSheet->pLists[iList];
-    int n = rec.sPageListNum;
-    if (!rec.pEntries || n <= 0)
+    SHORT n;
+    memcpy(&n, pCount, sizeof(n));
+    if (n <= 0)
         return false;
     if (n > INTERSHEET_ENTRIES)
         n = INTERSHEET_ENTRIES;
     for (int i = 0; i < n; ++i) {
         SHORT sKind;
-        memcpy(&sKind, rec.pEntries + i * INSERTSHEET_SIZE + 258, sizeof(sKind));
+        memcpy(&sKind, pTable + i * INSERTSHEET_SIZE + 258, sizeof(sKind));
         if (sKind >= 2 && sKind <= 5)
             return true;
     }

@@ -2,6 +2,7 @@
 #include "ui/settings/listset.h"
 
 #include "ui/settings/insertsheet.h"
+#include "ui/settings/insertwork.h"
 
 #include <cstring>
 
@@ -615,6 +616,13 @@ void ResetInterSheetState(UISETTINGS* pObj)
     _SetSlotShort(pObj, kParamPageListNum, 0);
     SHORT sList = GetParamEdited(pObj, kParamInterSheetList);
     _SetSlotShort(pObj, kParamNCurrent, sList < 0 ? 0 : sList);
+    if (INSERTSHEETWORK* pWork = GetInsertSheetWork(pObj))
+        pWork->wEntry = 0;
+}
+
+INSERTSHEETWORK* GetInsertSheetWork(UISETTINGS* pObj)
+{
+    return pObj ? (INSERTSHEETWORK*)GetParamSlot(pObj, INSERTWORK_PARAM) : nullptr;
 }
 
 void GetInterSheetState(UISETTINGS* pObj, BYTE* pBlock)
