@@ -198,6 +198,7 @@ TEST_F(InsertSheetDlg, OkKeepsThePageListInNormalFormOrSaysWhyNot)
             EXPECT_TRUE(boxes.empty()) << r.what;
         } else {
             ASSERT_FALSE(boxes.empty()) << r.what;
+            EXPECT_EQ(boxes.size(), 1u) << r.what << ": one click, one message";
             EXPECT_EQ(boxes[0], r.box) << r.what << ": " << Narrow(boxes[0]);
             EXPECT_EQ(GetFocus(), GetDlgItem(h, IDC_INS_PAGES)) << r.what;
         }
