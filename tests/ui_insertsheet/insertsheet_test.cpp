@@ -13,6 +13,7 @@
 #include "ui/settings/listset.h"
 #include "ui/pages/pagehelpers.h"
 #include "ui/settings/strcache.h"
+#include "platform/kernel/system.h"
 
 #include <cstring>
 
@@ -197,6 +198,7 @@ TEST_F(InsertSheetDlg, OkKeepsThePageListInNormalFormOrSaysWhyNot)
             EXPECT_TRUE(boxes.empty()) << r.what;
         } else {
             ASSERT_FALSE(boxes.empty()) << r.what;
+            EXPECT_EQ(boxes.size(), 1u) << r.what << ": one click, one message";
             EXPECT_EQ(boxes[0], r.box) << r.what << ": " << Narrow(boxes[0]);
             EXPECT_EQ(GetFocus(), GetDlgItem(h, IDC_INS_PAGES)) << r.what;
         }
@@ -521,6 +523,55 @@ TEST_F(InsertSheetDlg, TheEngineRefreshesTheOpenDialog)
     EXPECT_EQ(InsertSheetUpdateControl(h, 2403), 0) << "the page list has no refresh";
     Close(h);
     EXPECT_EQ(InsertSheetUpdateControl(h, 2407), 0) << "closed";
+}
+
+struct HelpCall {
+    UINT uCommand;
+    ULONG_PTR dwData;
+};
+std::vector<HelpCall> g_help;
+BOOL RecordHelp(HWND, LPCWSTR, UINT uCommand, ULONG_PTR dwData)
+{
+    g_help.push_back({uCommand, dwData});
+    return TRUE;
+}
+
+TEST_F(InsertSheetDlg, HelpButtonsOpenTheirTopics)
+{
+    PlatSetVersion(5, 1);
+    HelpSetEngines(RecordHelp, nullptr);
+    g_help.clear();
+    PrepareNew(0, 1);
+    HWND h = Open(IDD_INSERTSHEET, InsertSheetDlgProc);
+    ASSERT_TRUE(PlatScriptClick(h, IDC_INS_HELP, nullptr)) << Err();
+    Close(h);
+    h = Open(IDD_TABTEXTDETAIL, TabTextDetailDlgProc);
+    ASSERT_TRUE(PlatScriptClick(h, IDC_TTD_HELP, nullptr)) << Err();
+    Close(h);
+    HelpSetEngines(nullptr, nullptr);
+    ASSERT_EQ(g_help.size(), 2u);
+    EXPECT_EQ(g_help[0].uCommand, (UINT)HELP_CONTEXT);
+    EXPECT_EQ(g_help[0].dwData, 3108u);
+    EXPECT_EQ(g_help[1].dwData, 3111u);
+}
+
+TEST_F(InsertSheetDlg, AFullHeadingTakesNoMoreCharacters)
+{
+    PrepareNew(0, 1);
+    Set(u"PrnTabIndex", 1);
+    HWND h = Open(IDD_INSERTSHEET, InsertSheetDlgProc);
+    std::u16string full(64, u'x');
+    Paste(h, IDC_INS_TABTEXT, full.c_str());
+    PlatBeepReset();
+    Keys(h, IDC_INS_TABTEXT, u"y");
+    EXPECT_EQ(Text(h, IDC_INS_TABTEXT).size(), 64u);
+    EXPECT_EQ(PlatBeepCount(), 1);
+    EXPECT_EQ(std::u16string(Work()->szLiveTabText), full);
+    // Typing over a selection is fine.
+    SendDlgItemMessageW(h, IDC_INS_TABTEXT, EM_SETSEL, 0, 1);
+    PlatScriptPressKey(h, 0, u'y');
+    EXPECT_EQ(std::u16string(Work()->szLiveTabText), u"y" + full.substr(1));
+    Close(h);
 }
 
 TEST_F(InsertSheetDlg, ReaderTakesAnAutomaticHeadingPositionAsZero)

@@ -98,7 +98,7 @@ TEST_F(TabTextDlg, OkRefusesASizeBelowTheRange)
     EXPECT_TRUE(Boxes().empty());
     HWND h = Open(IDD_TABTEXTDETAIL, TabTextDetailDlgProc);
     Keys(h, IDC_TTD_SIZE, u"5");
-    SendMessageW(h, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PlatScriptPressOK(h)) << Err();
     ASSERT_TRUE(IsWindowVisible(h)) << "the dialog stays open";
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0], SizeWarning());

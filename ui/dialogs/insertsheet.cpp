@@ -665,8 +665,10 @@ LRESULT CALLBACK PagesEditProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lPara
         }
     }
     if (p && uMsg == WM_KILLFOCUS && p->wMode != 2 && !p->bChecking) {
+        // OK runs the full check itself: checking on the way to it would
+        // show the same message twice.
         HWND hTo = (HWND)wParam;
-        if (hTo && hTo != GetDlgItem(hDlg, IDCANCEL) && IsChild(hDlg, hTo)) {
+        if (hTo && hTo != GetDlgItem(hDlg, IDCANCEL) && hTo != GetDlgItem(hDlg, IDOK) && IsChild(hDlg, hTo)) {
             LRESULT r = CallSaved(pfn, hwnd, uMsg, wParam, lParam);
             if (!bParseInsertPageList(hDlg))
                 return 0;

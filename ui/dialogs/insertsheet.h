@@ -8,6 +8,18 @@
 // (insertwork.h) and the value lists before it opens the dialog, and stores
 // the entry from them after IDOK; the dialog writes the normalised page
 // list and the heading text into the working record.
+//
+// What the opener prepares:
+//   working record: state (new or edit), entry index; in the edit state the
+//     dialog shows the page list and heading text of that entry of the
+//     object's list (those of the working record when the index is not
+//     below the count); the four change flags ask for the change notice.
+//   lpInterSheetListPRNType, lpInterSheetListTray, lpInterSheetListBinding,
+//     PrnTabIndex, lpPrnTabIndexNo and the heading text details: the values
+//     of the sheet.
+// After IDOK: the page list (normal form) and the heading text are in the
+// working record, the other values in those settings. Cancel leaves the
+// values the dialog changed; the opener restores them.
 #pragma once
 
 #include "platform/windows.h"

@@ -198,8 +198,10 @@ LRESULT CALLBACK SizeEditProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam
         }
     }
     if (p && uMsg == WM_KILLFOCUS && p->bCheckMode == 0) {
+        // OK runs the check itself: checking on the way to it would show
+        // the same warning twice.
         HWND hTo = (HWND)wParam;
-        if (hTo && hTo != GetDlgItem(hDlg, IDCANCEL) && IsChild(hDlg, hTo)) {
+        if (hTo && hTo != GetDlgItem(hDlg, IDCANCEL) && hTo != GetDlgItem(hDlg, IDOK) && IsChild(hDlg, hTo)) {
             LRESULT res = pfn ? CallWindowProcW((WNDPROC)pfn, hwnd, uMsg, wParam, lParam) : 0;
             p->bCheckMode = 1;  // the warning box takes the focus
             CheckSize(p);
