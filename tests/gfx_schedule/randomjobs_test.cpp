@@ -84,3 +84,27 @@ TEST(SheetTable, RandomRecordsKeepTheTableSound)
         }
     }
 }
+
+// A job whose records leave a sheet to be started after the last page of
+// its group: the build once threw out of the library there.
+TEST(SheetTable, StartingASheetPastItsGroupsEndIsHarmless)
+{
+    SchedPdev t;
+    t.TwoSided();
+    t.Start({{1, u"29,36-40,38,38"}, {4, u"3,32,27,8-9,1,26"}, {6, u"30,28,28-32,25,31,27"},
+             {2, u"1-3,10"}},
+            1);
+    ASSERT_TRUE(BuildSpecialPageSchedule(t.pdev()));
+    SHEETENTRY* pe = t.Entries();
+    ASSERT_NE(pe, nullptr);
+    int nNext = 1;
+    for (int i = 1; i <= t.N(); ++i) {
+        for (int v : {(int)pe[i].nFront, (int)pe[i].nBack}) {
+            if (v > 0) {
+                EXPECT_EQ(v, nNext) << "sheet " << i;
+                nNext = v + 1;
+            }
+        }
+    }
+    EXPECT_GE(nNext - 1, t.P());
+}
