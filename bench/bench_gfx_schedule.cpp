@@ -69,9 +69,28 @@ void BM_BuildSchedule(benchmark::State& state)
     _Init(b, (int)state.range(0), 2000, 37);
     for (auto _ : state)
         benchmark::DoNotOptimize(BuildSpecialPageSchedule(b.pdev()));
+    state.counters["sheets"] = GetSheetTableInfo(b.pdev()).nSheets;
     PdlEndDoc(b.pdev());
 }
 BENCHMARK(BM_BuildSchedule)->Arg(8)->Arg(128)->Unit(benchmark::kMillisecond);
+
+// The growth of the build with the number of records (each record adds
+// its sheets to the table): time against records, with the fitted order.
+void BM_ScheduleGrowth(benchmark::State& state)
+{
+    BenchPdev b;
+    _Init(b, (int)state.range(0), 2000, 37);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BuildSpecialPageSchedule(b.pdev()));
+    state.SetComplexityN(state.range(0));
+    state.counters["sheets"] = GetSheetTableInfo(b.pdev()).nSheets;
+    PdlEndDoc(b.pdev());
+}
+BENCHMARK(BM_ScheduleGrowth)
+    ->RangeMultiplier(2)
+    ->Range(8, 128)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_LookupsOfEveryPage(benchmark::State& state)
 {

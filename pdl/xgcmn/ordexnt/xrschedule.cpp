@@ -6,13 +6,14 @@
 // table keeps.
 //
 // Each re-pairing operation is given its side shift A and sheet shift B by
-// its caller and writes no entry past N + B; _RunOp keeps a copy of the
-// entries it may touch and puts them back when the operation would leave
-// the table past its end or out of order.
+// its caller and writes no entry past N + B; _RunOp logs what the
+// operation changes (the entries' old values and the blocks it moves) and
+// undoes it when the operation would leave the table past its end or out
+// of order. The log also tells the check after the operation which entries
+// it changed, so a build costs about the same per record however long the
+// table has grown.
 #include "pdl/xgcmn/ordexnt/xrschedule.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -50,8 +51,31 @@ struct SCHED {
     int N;           // sheets
     int A;           // side shift of the operation
     int B;           // sheet shift of the operation
-    std::vector<SHEETENTRY>* pKeep = nullptr;  // the build's undo buffer
+    struct OPLOG* pLog = nullptr;  // what the operation in progress changed
 };
+
+// What an operation changed, newest last, so that it can be undone: an
+// entry's value before a change, or a block of entries moved by B sheets
+// with the entries the move overwrote.
+struct OPCHANGE {
+    int iEntry;     // the entry changed, or the first entry moved
+    int nLast;      // the last entry moved; -1 for a changed entry
+    int B;          // the move
+    size_t iSaved;  // where the entries the move overwrote are in saved
+    SHEETENTRY old; // the entry's value before (a changed entry)
+};
+struct OPLOG {
+    bool bActive = false;
+    std::vector<OPCHANGE> changes;
+    std::vector<SHEETENTRY> saved;
+};
+
+// Notes entry i's value before the operation in progress changes it.
+void _Touch(const SCHED& s, int i)
+{
+    if (s.pLog && s.pLog->bActive)
+        s.pLog->changes.push_back(OPCHANGE{i, -1, 0, 0, s.pe[i]});
+}
 
 // The attributes a record gives its sheets.
 struct SHEETATTR {
@@ -81,18 +105,6 @@ void _SetEntries(PDEV* pPDev, SHEETENTRY* pe)
 
 // ---- table primitives -------------------------------------------------------
 
-const bool g_bCheck = getenv("Q730_SCHED_CHECK") != nullptr;
-
-int _FindSheetOfPageLinear(const SCHED& s, int nPage)
-{
-    if (nPage < 1)
-        return 0;
-    for (int i = 1; i <= s.N; ++i) {
-        if (s.pe[i].nFront == nPage || s.pe[i].nBack == nPage)
-            return i;
-    }
-    return 0;
-}
 
 // The sheet holding page nPage, 0 when none. The table being built lists
 // its pages ascending (rule 2 holds before and through every operation:
@@ -124,10 +136,6 @@ int _FindSheetOfPage(const SCHED& s, int nPage)
             r = (e.nFront == nPage || e.nBack == nPage) ? m : 0;
             break;
         }
-    }
-    if (g_bCheck && r != _FindSheetOfPageLinear(s, nPage)) {
-        fprintf(stderr, "FIND MISMATCH page %d: %d vs %d\n", nPage, r, _FindSheetOfPageLinear(s, nPage));
-        abort();
     }
     return r;
 }
@@ -192,6 +200,14 @@ void _ShiftSheetEntries(SCHED& s, int nFirst, int nLast)
         return;
     if (nFirst + s.B < 1 || nLast + s.B > SHEET_MAX_SHEETS)
         return;
+    if (s.pLog && s.pLog->bActive) {
+        // The entries the move overwrites, and the ones it leaves blank,
+        // that the moved block does not hold.
+        OPLOG& log = *s.pLog;
+        int iLost = s.B > 0 ? nLast + 1 : nFirst + s.B;
+        log.changes.push_back(OPCHANGE{nFirst, nLast, s.B, log.saved.size(), SHEETENTRY{}});
+        log.saved.insert(log.saved.end(), s.pe + iLost, s.pe + iLost + (s.B > 0 ? s.B : -s.B));
+    }
     size_t cb = (size_t)(nLast - nFirst + 1) * sizeof(SHEETENTRY);
     memmove(s.pe + nFirst + s.B, s.pe + nFirst, cb);
     if (s.B > 0) {
@@ -237,7 +253,8 @@ void _RelayGroupPages(SCHED& s, int f, int l)
 {
     int ef = _FindSheetOfPage(s, f);
     int el = _FindSheetOfPage(s, l);
-    if (ef == 0 || el == 0)
+    // A group whose last page comes before f has nothing left to lay.
+    if (ef == 0 || el == 0 || el < ef)
         return;
     if (s.A % 2 == 0) {
         _ShiftSheetEntries(s, ef, el);
@@ -263,9 +280,13 @@ void _RelayGroupPages(SCHED& s, int f, int l)
     // The source sheets give up their pages; the receiving sheets take the
     // kind and attributes of a sheet their pages came from.
     for (int i = ef; i <= el; ++i) {
-        if (s.pe[i].nFront >= f && s.pe[i].nFront <= l)
+        bool bFront = s.pe[i].nFront >= f && s.pe[i].nFront <= l;
+        bool bBack = s.pe[i].nBack >= f && s.pe[i].nBack <= l;
+        if (bFront || bBack)
+            _Touch(s, i);
+        if (bFront)
             s.pe[i].nFront = -1;
-        if (s.pe[i].nBack >= f && s.pe[i].nBack <= l)
+        if (bBack)
             s.pe[i].nBack = -1;
     }
     int iLastDst = moves.back().iSide / 2;
@@ -273,6 +294,8 @@ void _RelayGroupPages(SCHED& s, int f, int l)
     for (const Move& m : moves) {
         int d = m.iSide / 2;
         SHEETENTRY& e = s.pe[d];
+        if (d != iPrevDst)
+            _Touch(s, d);
         if (d != iPrevDst) {
             const SHEETENTRY& from = src[m.iSrc];
             e.bSides = from.bSides;
@@ -294,8 +317,13 @@ void _RelayGroupPages(SCHED& s, int f, int l)
     }
     // The group's end moves with its last page.
     BYTE bEnd = src[el - ef].bGroupEnd;
-    for (int i = ef; i <= iLastDst; ++i)
-        s.pe[i].bGroupEnd = 0;
+    for (int i = ef; i <= iLastDst; ++i) {
+        if (s.pe[i].bGroupEnd != 0) {
+            _Touch(s, i);
+            s.pe[i].bGroupEnd = 0;
+        }
+    }
+    _Touch(s, iLastDst);
     s.pe[iLastDst].bGroupEnd = bEnd;
     if (moves.back().iSide % 2 == 0 && s.pe[iLastDst].bSides == 2)
         s.pe[iLastDst].nBack = -1;
@@ -327,21 +355,27 @@ void _StartSheetAtPage(SCHED& s, int a, int n, const SHEETATTR& attr)
         _ShiftSheetEntries(s, iL + 1, s.N);
     _RelayGroupPages(s, a + n, L);
     int iAt = bOnBack ? c + 1 : c;
-    for (int i = 0; i < n && _bFits(s, iAt + i); ++i)
+    for (int i = 0; i < n && _bFits(s, iAt + i); ++i) {
+        _Touch(s, iAt + i);
         s.pe[iAt + i] = sheets[i];
+    }
     if (bOnBack) {
+        _Touch(s, c);
         s.pe[c].nBack = -1;
         s.pe[c].bGroupEnd = 1;
     } else if (c > 1) {
+        _Touch(s, c - 1);
         s.pe[c - 1].bGroupEnd = 1;
     }
     if (s.N + s.B < 1)
         return;
     SHEETENTRY& last = s.pe[s.N + s.B];
     if (last.bSides == 2 && last.nFront == s.P) {
+        _Touch(s, s.N + s.B);
         last.nBack = (SHORT)(s.P + 1);
         s.P += 1;
-    } else if (s.pe[s.N].nFront == s.P) {
+    } else if (s.pe[s.N].nFront == s.P && s.pe[s.N].nBack != 0) {
+        _Touch(s, s.N);
         s.pe[s.N].nBack = 0;
     }
 }
@@ -355,6 +389,7 @@ void _InsertBlankSheets(SCHED& s, int nPage, int n, const SHEETATTR& attr)
         return;
     _ShiftSheetEntries(s, e, s.N);
     for (int i = 0; i < n; ++i) {
+        _Touch(s, e + i);
         SHEETENTRY& x = s.pe[e + i];
         x = SHEETENTRY{};
         x.nFront = -1;
@@ -363,8 +398,10 @@ void _InsertBlankSheets(SCHED& s, int nPage, int n, const SHEETATTR& attr)
         _SetAttr(x, attr);
     }
     s.pe[e + n - 1].bGroupEnd = 1;
-    if (e > 1)
+    if (e > 1) {
+        _Touch(s, e - 1);
         s.pe[e - 1].bGroupEnd = 1;
+    }
 }
 
 void _InsertTwoSidedSheets(SCHED& s, int a, int n, const SHEETATTR& attr)
@@ -381,6 +418,7 @@ void _InsertTwoSidedSheets(SCHED& s, int a, int n, const SHEETATTR& attr)
             _ShiftSheetEntries(s, eNext, s.N);
     }
     for (int i = 0; i < cSheets; ++i) {
+        _Touch(s, e + i);
         SHEETENTRY& x = s.pe[e + i];
         x = SHEETENTRY{};
         x.nFront = (SHORT)(a + 2 * i);
@@ -389,8 +427,10 @@ void _InsertTwoSidedSheets(SCHED& s, int a, int n, const SHEETATTR& attr)
         _SetAttr(x, attr);
     }
     s.pe[e + cSheets - 1].bGroupEnd = 1;
-    if (e > 1)
+    if (e > 1) {
+        _Touch(s, e - 1);
         s.pe[e - 1].bGroupEnd = 1;
+    }
 }
 
 // Rules 2 and 3 of the header over entries iFrom..N; the entries before
@@ -428,38 +468,61 @@ BOOL _bTableSound(const SCHED& s, int iFrom)
     return nNext - 1 == s.P || nNext - 1 == s.P + 1;
 }
 
-// _bTableSound(s, iFrom) after an operation on a table that was sound
-// from entry 1 before it, when keep holds the entries iFrom.. of that
-// table and P0 its page count. The operation left the entries before iFrom
-// as they were, and past the entries it rewrote the table is the old one
-// moved by B sheets: that part, already found sound, is sound again when
-// the pages before it run on to it as they did, so only the rewritten
-// entries are checked one by one.
-BOOL _bTableSoundAfterOp(const SCHED& s, int iFrom, const std::vector<SHEETENTRY>& keep, int P0)
+// Puts the table back as it was before the operation the log is of.
+void _Undo(SCHED& s, const OPLOG& log)
+{
+    for (size_t k = log.changes.size(); k-- > 0;) {
+        const OPCHANGE& c = log.changes[k];
+        if (c.nLast < 0) {
+            s.pe[c.iEntry] = c.old;
+            continue;
+        }
+        memmove(s.pe + c.iEntry, s.pe + c.iEntry + c.B,
+                (size_t)(c.nLast - c.iEntry + 1) * sizeof(SHEETENTRY));
+        int iLost = c.B > 0 ? c.nLast + 1 : c.iEntry + c.B;
+        memcpy(s.pe + iLost, log.saved.data() + c.iSaved,
+               (size_t)(c.B > 0 ? c.B : -c.B) * sizeof(SHEETENTRY));
+    }
+}
+
+// _bTableSound(s, iFrom) after an operation, for a table that was sound
+// from entry 1 before it with P0 pages and N0 sheets. When the operation
+// moved the table's tail by B sheets at most once, the entries past the
+// ones it changed are the old table's moved along: that part was sound
+// and is sound again when the pages before it run on to its first page,
+// so only the changed entries are checked one by one.
+BOOL _bTableSoundAfterOp(const SCHED& s, int iFrom, const OPLOG& log, int P0, int N0)
 {
     if (s.P != P0 || s.N < 0 || s.N > SHEET_MAX_SHEETS || iFrom < 1)
         return _bTableSound(s, iFrom);
-    // The moved part: from entry j on, the table equals the old one from
-    // entry j - B on.
-    int iOld = s.N - s.B;
-    int j = s.N + 1;
-    while (j - 1 >= iFrom && iOld >= iFrom && iOld - iFrom < (int)keep.size() &&
-           memcmp(&s.pe[j - 1], &keep[iOld - iFrom], sizeof(SHEETENTRY)) == 0) {
-        --j;
-        --iOld;
+    const OPCHANGE* pMove = nullptr;
+    for (const OPCHANGE& c : log.changes) {
+        if (c.nLast < 0)
+            continue;
+        if (pMove || c.nLast != N0 || c.B != s.B)
+            return _bTableSound(s, iFrom);
+        pMove = &c;
     }
-    if (j > s.N)
+    if (!pMove && s.B != 0)
         return _bTableSound(s, iFrom);
-    // The page the old table expected at entry j - B.
-    int nOldNext = 1;
-    for (int k = j - s.B - 1; k >= 1; --k) {
-        const SHEETENTRY& e = k >= iFrom ? keep[k - iFrom] : s.pe[k];
-        if (e.nBack > 0 || e.nFront > 0) {
-            nOldNext = (e.nBack > 0 ? e.nBack : e.nFront) + 1;
-            break;
+    // j: the first entry from which on the table is the old one moved.
+    int j = iFrom;
+    if (pMove && pMove->iEntry + s.B > j)
+        j = pMove->iEntry + s.B;
+    bool bMoved = false;
+    for (const OPCHANGE& c : log.changes) {
+        if (c.nLast >= 0) {
+            bMoved = true;
+            continue;
         }
+        int i = c.iEntry;
+        if (!bMoved && pMove && i >= pMove->iEntry && i <= pMove->nLast)
+            i += s.B;
+        if (i + 1 > j)
+            j = i + 1;
     }
-    // The rewritten entries iFrom..j-1, as _bTableSound checks them.
+    if (s.P < 1 || s.P > SHEET_MAX_PAGES + 1)
+        return FALSE;
     int nNext = 1;
     for (int i = iFrom - 1; i >= 1; --i) {
         if (s.pe[i].nBack > 0 || s.pe[i].nFront > 0) {
@@ -467,9 +530,8 @@ BOOL _bTableSoundAfterOp(const SCHED& s, int iFrom, const std::vector<SHEETENTRY
             break;
         }
     }
-    if (s.P < 1 || s.P > SHEET_MAX_PAGES + 1)
-        return FALSE;
-    for (int i = iFrom; i < j; ++i) {
+    int iEnd = j <= s.N ? j : s.N + 1;
+    for (int i = iFrom; i < iEnd; ++i) {
         const SHEETENTRY& e = s.pe[i];
         if (e.bSides != 1 && e.bSides != 2)
             return FALSE;
@@ -486,9 +548,13 @@ BOOL _bTableSoundAfterOp(const SCHED& s, int iFrom, const std::vector<SHEETENTRY
             }
         }
     }
-    if (nNext == nOldNext)
-        return TRUE;
-    return _bTableSound(s, j);
+    // The moved part checked as it was: its first page must come next.
+    for (int i = iEnd; i <= s.N; ++i) {
+        const SHEETENTRY& e = s.pe[i];
+        if (e.nFront > 0 || e.nBack > 0)
+            return (e.nFront > 0 ? e.nFront : e.nBack) == nNext;
+    }
+    return nNext - 1 == s.P || nNext - 1 == s.P + 1;
 }
 
 // Runs one operation with A and B set, on entries from iFrom on; adds B to
@@ -507,22 +573,24 @@ BOOL _RunOp(SCHED& s, int iFrom, int A, int B, F op)
     int iEnd = (s.N > s.N + B ? s.N : s.N + B) + 1;
     if (iFrom > iEnd)
         iFrom = iEnd;
-    std::vector<SHEETENTRY> local;
-    std::vector<SHEETENTRY>& keep = s.pKeep ? *s.pKeep : local;
-    keep.assign(s.pe + iFrom, s.pe + iEnd);
+    OPLOG local;
+    OPLOG& log = s.pLog ? *s.pLog : local;
+    log.changes.clear();
+    log.saved.clear();
     int P0 = s.P;
     int N0 = s.N;
     s.A = A;
     s.B = B;
+    OPLOG* pOuter = s.pLog;
+    s.pLog = &log;
+    log.bActive = true;
     op();
+    log.bActive = false;
+    s.pLog = pOuter;
     s.N += B;
-    BOOL bSound = _bTableSoundAfterOp(s, iFrom, keep, P0);
-    if (g_bCheck && bSound != _bTableSound(s, iFrom)) {
-        fprintf(stderr, "SOUND MISMATCH\n");
-        abort();
-    }
+    BOOL bSound = _bTableSoundAfterOp(s, iFrom, log, P0, N0);
     if (!bSound) {
-        memcpy(s.pe + iFrom, keep.data(), keep.size() * sizeof(SHEETENTRY));
+        _Undo(s, log);
         s.P = P0;
         s.N = N0;
         return FALSE;
@@ -875,8 +943,8 @@ BOOL BuildSpecialPageSchedule(PDEV* pPDev)
         return FALSE;
     SCHED s = {};
     s.pe = _Entries(pPDev);
-    std::vector<SHEETENTRY> keep;
-    s.pKeep = &keep;
+    OPLOG log;
+    s.pLog = &log;
     if (!_InitSheetTable(pPDev, s)) {
         FreeSheetTable(pPDev);
         return FALSE;
