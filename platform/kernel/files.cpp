@@ -849,6 +849,7 @@ BOOL DeleteFileW(LPCWSTR lpFileName)
         return FALSE;
     }
     g_attrs.erase(host);
+    PlatProfileForgetHost(host);
     return TRUE;
 }
 
