@@ -220,7 +220,8 @@ void FuzzSaveFinding(const char* pszKind)
 
 int main(int argc, char** argv)
 {
-    unsigned long long cRuns = 1000;
+    unsigned long long cRuns = 0;
+    bool bRunsGiven = false;
     unsigned seed = 1;
     double dMaxSeconds = 0;
     unsigned uTimeout = 25;
@@ -229,7 +230,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         std::string v;
         if (_Flag(argv[i], "-runs", &v))
-            cRuns = std::stoull(v);
+            cRuns = std::stoull(v), bRunsGiven = true;
         else if (_Flag(argv[i], "-seed", &v))
             seed = (unsigned)std::stoul(v);
         else if (_Flag(argv[i], "-max_total_time", &v))
@@ -249,6 +250,11 @@ int main(int argc, char** argv)
     }
 
     LLVMFuzzerInitialize(&argc, &argv);
+
+    // Without a time and without a count, a thousand mutants; with a time
+    // alone, as many as the time allows.
+    if (!bRunsGiven && dMaxSeconds <= 0)
+        cRuns = 1000;
 
     if (!makeSeeds.empty()) {
         std::vector<std::string> seeds;
@@ -324,7 +330,7 @@ int main(int argc, char** argv)
     Mutator m(seed);
     unsigned long long cMutants = 0;
     while (dMaxSeconds > 0 ? elapsed() < dMaxSeconds : cMutants < cRuns) {
-        if (dMaxSeconds > 0 && cRuns && cMutants >= cRuns)
+        if (dMaxSeconds > 0 && bRunsGiven && cMutants >= cRuns)
             break;
         std::string s = pool[m.Below(pool.size())];
         for (size_t n = 1 + m.Below(4); n > 0; --n)
