@@ -313,5 +313,5 @@ TEST(ResourcesReloaded, FreeingTheLibraryDropsWhatItsLookupsKept)
         if (i == 1)
             cbWarm = HeapBytesInUse();
     }
-    EXPECT_EQ(HeapBytesInUse(), cbWarm) << "heap bytes after the second load and after the twelfth";
+    EXPECT_LE(HeapBytesInUse(), cbWarm) << "heap bytes after the twelfth load and after the second";
 }
