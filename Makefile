@@ -24,7 +24,7 @@ print: configure
 	@$(BUILD)/bin/q730 print
 
 test: build
-	@cd $(BUILD) && ASAN_OPTIONS=$${ASAN_OPTIONS:-detect_leaks=0} ctest -j $(JOBS) --output-on-failure
+	@cd $(BUILD) && ASAN_OPTIONS=$${ASAN_OPTIONS:-detect_leaks=0} QEMU_RESERVED_VA=$${QEMU_RESERVED_VA:-0xbfff0000} ctest -j $(JOBS) --output-on-failure
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true

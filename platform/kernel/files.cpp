@@ -1041,6 +1041,7 @@ BOOL DeleteFileW(LPCWSTR lpFileName)
     }
     SysPathChanged(host);
     g_attrs.erase(host);
+    PlatProfileForgetHost(host);
     return TRUE;
 }
 

@@ -10,6 +10,7 @@
 //  2. The table's lock is recursive: an entry point may load or free
 //     other modules while it runs.
 #include "platform/kernel/modules.h"
+#include "platform/kernel/resource.h"
 
 #include "platform/kernel/files.h"
 #include "platform/kernel/kernel.h"
@@ -274,6 +275,7 @@ BOOL FreeLibrary(HMODULE hLibModule)
         return TRUE;
     if (m->pfnMain)
         m->pfnMain(reinterpret_cast<HINSTANCE>(m), DLL_PROCESS_DETACH, nullptr);
+    PlatForgetResources(hLibModule);
     g_modules.erase(m);
     dlclose(m->pDl);
     delete m;

@@ -826,6 +826,14 @@ DWORD GetPrivateProfileSectionNamesW(LPWSTR lpszReturnBuffer, DWORD nSize, LPCWS
     return GetPrivateProfileStringW(nullptr, nullptr, nullptr, lpszReturnBuffer, nSize, lpFileName);
 }
 
+void PlatProfileForgetHost(const std::string& host)
+{
+    std::lock_guard<std::mutex> lock(g_profileLock);
+    auto it = g_files.find(host);
+    if (it != g_files.end() && !it->second.bDirty)
+        g_files.erase(it);
+}
+
 BOOL PlatProfileFlushHost(const std::string& host)
 {
     if (g_cDirty.load() == 0)

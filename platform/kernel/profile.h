@@ -71,3 +71,7 @@ DWORD GetPrivateProfileSectionNamesW(LPWSTR lpszReturnBuffer, DWORD nSize, LPCWS
 // Writes out the kept changes of the profile file at host path host, so
 // that a file call sees it whole. TRUE when nothing was pending.
 BOOL PlatProfileFlushHost(const std::string& host);
+// Drops the cached lines of the profile file at host path host once the
+// file is gone (deleted), so that they hold no memory until the cache
+// would trim them.
+void PlatProfileForgetHost(const std::string& host);

@@ -1,9 +1,10 @@
 // resource.cpp: finding resources in a module's exported directory.
 //
-// A directory is indexed once per process, the first time a module's
-// resources are asked for: entries sorted by (type, id), looked up by binary
-// search. An HRSRC is the address of the entry itself; an HGLOBAL from
-// LoadResource is the address of its data. Both stay valid while the module
+// A directory is indexed once per load of its module, the first time the
+// module's resources are asked for: entries sorted by (type, id), looked up
+// by binary search; the index goes when the module is freed. An HRSRC is
+// the address of the entry itself; an HGLOBAL from LoadResource is the
+// address of its data. Both stay valid while the module
 // is loaded.
 #include "platform/kernel/resource.h"
 
@@ -65,6 +66,15 @@ const PLATRESENTRY* _Find(HMODULE hModule, DWORD dwType, DWORD dwId)
 }
 
 }  // namespace
+
+void PlatForgetResources(HMODULE hModule)
+{
+    const PLATRESDIR* pDir = PlatGetResourceDir(hModule);
+    if (!pDir)
+        return;
+    std::lock_guard<std::mutex> lock(g_lock);
+    g_indexes.erase(pDir);
+}
 
 const PLATRESDIR* PlatGetResourceDir(HMODULE hModule)
 {

@@ -107,3 +107,7 @@ int LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax
 // The resource directory of a module, or null when it has none (for the
 // GDI side, which turns image resources into objects).
 const PLATRESDIR* PlatGetResourceDir(HMODULE hModule);
+// Drops what was kept for looking up the resources of hModule; FreeLibrary
+// calls it before the module goes, so that nothing points into it once it
+// is gone and a module loaded later at the same address is indexed afresh.
+void PlatForgetResources(HMODULE hModule);

@@ -500,7 +500,8 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
     if (nWidth == CW_USEDEFAULT)
         nWidth = 400, nHeight = 300;
     w->rcWindow = {X, Y, X + std::max(0, nWidth), Y + std::max(0, nHeight)};
-    w->aExtra.assign(static_cast<size_t>(std::max(0, c->wc.cbWndExtra)), 0);
+    // By value: the registered class record is packed, its fields unaligned.
+    w->aExtra.assign(static_cast<size_t>(std::max(0, static_cast<int>(c->wc.cbWndExtra))), 0);
     if (lpWindowName && !IS_INTRESOURCE(lpWindowName))
         w->strText = lpWindowName;
     if (pParent && (dwStyle & WS_CHILD))

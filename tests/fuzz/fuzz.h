@@ -78,6 +78,9 @@ bool FuzzWriteFile(LPCWSTR pszPath, const void* pv, size_t cb);
 std::string FuzzReadHostFile(const std::string& path);
 // Stops the program with a message (a finding that is not a sanitizer's).
 [[noreturn]] void FuzzFail(const char* pszWhat);
+// Saves the case being run as a finding of the kind ("crash", "leak"), where
+// the mutation driver runs the target (libFuzzer saves its own).
+void FuzzSaveFinding(const char* pszKind) __attribute__((weak));
 
 // One page of drawing that reaches the graphics library's main roads: text
 // in a device face and as glyph images (rotated), shapes with pens and

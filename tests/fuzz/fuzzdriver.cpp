@@ -9,8 +9,9 @@
 // the corpus (the target's own seeds when they hold nothing), every input in
 // it is run once, and then mutants of them: N of them, or until the time is
 // up. The same seed always gives the same mutants. A crash, a sanitizer
-// report, an abort or a case running longer than the timeout leaves the
-// input in ARTIFACT_PREFIX{crash,timeout}-RUN and ends the program.
+// report, an abort, a leak the harness finds or a case running longer than
+// the timeout leaves the input in ARTIFACT_PREFIX{crash,leak,timeout}-RUN
+// and ends the program.
 //
 // The mutants: bit flips, bytes and 16/32-bit words set to boundary values,
 // runs of bytes inserted, deleted, copied within the input or spliced from
@@ -27,6 +28,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <fcntl.h>
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
@@ -42,26 +44,79 @@ std::string g_artifactPrefix = "./";
 std::string g_current;  // the input being run
 unsigned long long g_run = 0;
 
-void _Save(const char* pszKind)
+// What a finding needs, ready before each case: the input's bytes and the
+// names its reproducer is saved under. The report runs in a signal handler
+// or in a sanitizer's death callback, where the heap and stdio may be in any
+// state, so it uses nothing but open, write and close on these.
+const char* volatile g_pCurrent = nullptr;
+volatile size_t g_cbCurrent = 0;
+char g_szCrash[4096];
+char g_szTimeout[4096];
+char g_szLeak[4096];
+volatile sig_atomic_t g_bSaved = 0;
+
+void _Name(char* psz, size_t cch, const char* pszKind)
 {
-    std::string path = g_artifactPrefix + pszKind + "-" + std::to_string(g_run);
-    FILE* f = fopen(path.c_str(), "wb");
-    if (f) {
-        fwrite(g_current.data(), 1, g_current.size(), f);
-        fclose(f);
-    }
-    fprintf(stderr, "==fuzz== run %llu: input saved in %s\n", g_run, path.c_str());
+    snprintf(psz, cch, "%s%s-%llu", g_artifactPrefix.c_str(), pszKind, g_run);
 }
 
-void _OnDeath() { _Save("crash"); }
+void _Say(const char* psz)
+{
+    size_t n = 0;
+    while (psz[n])
+        ++n;
+    while (n > 0) {
+        ssize_t w = write(2, psz, n);
+        if (w <= 0)
+            break;
+        psz += w;
+        n -= (size_t)w;
+    }
+}
+
+// Saves the current input in pszPath, once per process: the first finding
+// is the one that counts, and what follows it (an abort after a reported
+// leak, a sanitizer's death callback after our own signal) keeps that file.
+void _SaveTo(const char* pszPath)
+{
+    if (g_bSaved || !g_pCurrent)
+        return;
+    g_bSaved = 1;
+    int fd = open(pszPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) {
+        _Say("==fuzz== the input cannot be saved in ");
+        _Say(pszPath);
+        _Say("\n");
+        return;
+    }
+    const char* p = g_pCurrent;
+    size_t n = g_cbCurrent;
+    while (n > 0) {
+        ssize_t w = write(fd, p, n);
+        if (w <= 0)
+            break;
+        p += w;
+        n -= (size_t)w;
+    }
+    close(fd);
+    _Say("==fuzz== input saved in ");
+    _Say(pszPath);
+    _Say("\n");
+}
+
+void _OnDeath() { _SaveTo(g_szCrash); }
 
 void _OnSignal(int sig)
 {
-    _Save(sig == SIGALRM ? "timeout" : "crash");
-    signal(sig == SIGALRM ? SIGABRT : sig, SIG_DFL);
-    if (sig == SIGALRM)
-        fprintf(stderr, "==fuzz== FINDING: a case ran past the timeout\n");
-    raise(sig == SIGALRM ? SIGABRT : sig);
+    if (sig == SIGALRM) {
+        _SaveTo(g_szTimeout);
+        _Say("==fuzz== FINDING: a case ran past the timeout\n");
+        sig = SIGABRT;
+    } else {
+        _SaveTo(g_szCrash);
+    }
+    signal(sig, SIG_DFL);
+    raise(sig);
 }
 
 std::string _ReadFile(const std::filesystem::path& p)
@@ -154,9 +209,19 @@ bool _Flag(const char* arg, const char* name, std::string* pValue)
 
 }  // namespace
 
+// The harness's leak check saves the case here before it says anything.
+void FuzzSaveFinding(const char* pszKind)
+{
+    if (strcmp(pszKind, "leak") == 0)
+        _SaveTo(g_szLeak);
+    else
+        _SaveTo(g_szCrash);
+}
+
 int main(int argc, char** argv)
 {
-    unsigned long long cRuns = 1000;
+    unsigned long long cRuns = 0;
+    bool bRunsGiven = false;
     unsigned seed = 1;
     double dMaxSeconds = 0;
     unsigned uTimeout = 25;
@@ -165,7 +230,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         std::string v;
         if (_Flag(argv[i], "-runs", &v))
-            cRuns = std::stoull(v);
+            cRuns = std::stoull(v), bRunsGiven = true;
         else if (_Flag(argv[i], "-seed", &v))
             seed = (unsigned)std::stoul(v);
         else if (_Flag(argv[i], "-max_total_time", &v))
@@ -186,6 +251,11 @@ int main(int argc, char** argv)
 
     LLVMFuzzerInitialize(&argc, &argv);
 
+    // Without a time and without a count, a thousand mutants; with a time
+    // alone, as many as the time allows.
+    if (!bRunsGiven && dMaxSeconds <= 0)
+        cRuns = 1000;
+
     if (!makeSeeds.empty()) {
         std::vector<std::string> seeds;
         FuzzSeeds(&seeds);
@@ -200,14 +270,25 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // Under a sanitizer its own handler reports a fault (with the stack)
+    // and then calls _OnDeath; without one ours saves the input.
     if (__sanitizer_set_death_callback)
         __sanitizer_set_death_callback(_OnDeath);
-    for (int sig : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGALRM})
+    std::vector<int> signals = {SIGABRT, SIGILL, SIGALRM};
+    if (!__sanitizer_set_death_callback)
+        signals.insert(signals.end(), {SIGSEGV, SIGBUS, SIGFPE});
+    for (int sig : signals)
         signal(sig, _OnSignal);
 
     auto run = [&](const std::string& input) {
+        g_pCurrent = nullptr;
         g_current = input;
         ++g_run;
+        _Name(g_szCrash, sizeof(g_szCrash), "crash");
+        _Name(g_szTimeout, sizeof(g_szTimeout), "timeout");
+        _Name(g_szLeak, sizeof(g_szLeak), "leak");
+        g_cbCurrent = g_current.size();
+        g_pCurrent = g_current.data();
         alarm(uTimeout);
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(g_current.data()), g_current.size());
         alarm(0);
@@ -249,7 +330,7 @@ int main(int argc, char** argv)
     Mutator m(seed);
     unsigned long long cMutants = 0;
     while (dMaxSeconds > 0 ? elapsed() < dMaxSeconds : cMutants < cRuns) {
-        if (dMaxSeconds > 0 && cRuns && cMutants >= cRuns)
+        if (dMaxSeconds > 0 && bRunsGiven && cMutants >= cRuns)
             break;
         std::string s = pool[m.Below(pool.size())];
         for (size_t n = 1 + m.Below(4); n > 0; --n)

@@ -12,6 +12,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
+#endif
+
 namespace {
 
 std::string HostRead(const std::string& host)
@@ -322,4 +326,39 @@ TEST_F(Profile, LineBreaksAreRefused)
     }
     EXPECT_FALSE(WritePrivateProfileSectionW(u"S", u"k=1\r\n[T]\0", kIni));
     EXPECT_EQ(Bytes(), "[S]\r\nk=v\r\n");
+}
+
+namespace {
+
+// Heap bytes in use where they are counted exactly (a sanitized build); 0
+// otherwise, since the C library counts the blocks it keeps for reuse.
+size_t HeapBytesInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return 0;
+#endif
+}
+
+}  // namespace
+
+TEST_F(Profile, DeletedFilesKeepNothingBehind)
+{
+    // A program that reads settings from a temporary file under a new name
+    // each time and deletes it: the lines read are of no use once the file
+    // is gone, and a new file under an old name is read afresh.
+    std::string big(4000, 'x');
+    size_t cbWarm = 0;
+    for (int i = 0; i < 12; ++i) {
+        std::u16string name = u"C:\\prof\\tmp" + std::u16string(1, (char16_t)(u'a' + i)) + u".ini";
+        HostWrite(PlatHostPath(name.c_str()), "[S]\r\nk=" + std::to_string(i) + "\r\nbig=" + big + "\r\n");
+        EXPECT_EQ(GetPrivateProfileIntW(u"S", u"k", -1, name.c_str()), (UINT)i);
+        ASSERT_TRUE(DeleteFileW(name.c_str()));
+        if (i == 1)
+            cbWarm = HeapBytesInUse();
+    }
+    EXPECT_LE(HeapBytesInUse(), cbWarm) << "heap bytes after the twelfth file and after the second";
+    HostWrite(PlatHostPath(u"C:\\prof\\tmpa.ini"), "[S]\r\nk=77\r\n");
+    EXPECT_EQ(GetPrivateProfileIntW(u"S", u"k", -1, u"C:\\prof\\tmpa.ini"), 77u);
 }

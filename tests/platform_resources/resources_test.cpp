@@ -12,6 +12,10 @@
 #include <filesystem>
 #include <string>
 
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
+#endif
+
 namespace {
 
 class Resources : public testing::Test {
@@ -275,4 +279,39 @@ TEST(ResourcesInstalled, LibraryLoadsFromTheDriverFolderOfTheRoot)
     WCHAR buf[8];
     EXPECT_EQ(LoadStringW(h, 31632, buf, 8), 4);
     FreeLibrary(h);
+}
+
+namespace {
+
+// Heap bytes in use, where they are counted exactly: in a sanitized build
+// (the C library counts the blocks it keeps for reuse as in use). 0 when
+// they are not counted.
+size_t HeapBytesInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return 0;
+#endif
+}
+
+}  // namespace
+
+TEST(ResourcesReloaded, FreeingTheLibraryDropsWhatItsLookupsKept)
+{
+    // Every print job loads and frees the resource library; what a lookup
+    // keeps for a loaded library must go with it, or each job leaves some
+    // behind (and it would point into a library that is gone).
+    size_t cbWarm = 0;
+    for (int i = 0; i < 12; ++i) {
+        HMODULE h = LoadLibraryW(u"Q730MVT3.DLL");
+        ASSERT_NE(h, nullptr);
+        WCHAR buf[8];
+        EXPECT_EQ(LoadStringW(h, 31632, buf, 8), 4) << "load " << i;
+        EXPECT_NE(FindResourceW(h, MAKEINTRESOURCEW(31633), RT_STRING), nullptr) << "load " << i;
+        FreeLibrary(h);
+        if (i == 1)
+            cbWarm = HeapBytesInUse();
+    }
+    EXPECT_LE(HeapBytesInUse(), cbWarm) << "heap bytes after the twelfth load and after the second";
 }
