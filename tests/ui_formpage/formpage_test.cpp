@@ -104,21 +104,8 @@ protected:
     }
     void Open()
     {
-        PROPSHEETHEADERW psh = {};
-        psh.dwSize = sizeof(psh);
-        psh.dwFlags = PSH_MODELESS | PSH_PROPTITLE;
-        psh.pszCaption = SheetPrinter();
-        psh.nPages = (UINT)host.pages.size();
-        psh.phpage = host.pages.data();
-        hSheet = (HWND)PropertySheetW(&psh);
-        host.pages.clear();
+        hSheet = ShowHostPages(&host, 400, &hPage, &iPage);
         ASSERT_NE(hSheet, nullptr);
-        for (int i = 0; i < 8 && !hPage; ++i) {
-            SendMessageW(hSheet, PSM_SETCURSEL, (WPARAM)i, 0);
-            HWND h = (HWND)SendMessageW(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-            if (PlatGetWindowTemplateId(h) == 400)
-                hPage = h, iPage = i;
-        }
         ASSERT_NE(hPage, nullptr);
         hList = GetDlgItem(hPage, 412);
         ASSERT_NE(hList, nullptr);

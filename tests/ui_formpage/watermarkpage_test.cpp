@@ -41,21 +41,8 @@ protected:
     }
     void Open()
     {
-        PROPSHEETHEADERW psh = {};
-        psh.dwSize = sizeof(psh);
-        psh.dwFlags = PSH_MODELESS | PSH_PROPTITLE;
-        psh.pszCaption = SheetPrinter();
-        psh.nPages = (UINT)host.pages.size();
-        psh.phpage = host.pages.data();
-        hSheet = (HWND)PropertySheetW(&psh);
-        host.pages.clear();
+        hSheet = ShowHostPages(&host, 500, &hPage);
         ASSERT_NE(hSheet, nullptr);
-        for (int i = 0; i < 8 && !hPage; ++i) {
-            SendMessageW(hSheet, PSM_SETCURSEL, (WPARAM)i, 0);
-            HWND h = (HWND)SendMessageW(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-            if (PlatGetWindowTemplateId(h) == 500)
-                hPage = h;
-        }
         ASSERT_NE(hPage, nullptr);
         hCombo = GetDlgItem(hPage, 502);
     }

@@ -84,21 +84,8 @@ protected:
     // The Watermark page in a modeless sheet.
     void OpenPage()
     {
-        PROPSHEETHEADERW psh = {};
-        psh.dwSize = sizeof(psh);
-        psh.dwFlags = PSH_MODELESS | PSH_PROPTITLE;
-        psh.pszCaption = SheetPrinter();
-        psh.nPages = (UINT)host.pages.size();
-        psh.phpage = host.pages.data();
-        hSheet = (HWND)PropertySheetW(&psh);
-        host.pages.clear();
+        hSheet = ShowHostPages(&host, 500, &hPage);
         ASSERT_NE(hSheet, nullptr);
-        for (int i = 0; i < 8 && !hPage; ++i) {
-            SendMessageW(hSheet, PSM_SETCURSEL, (WPARAM)i, 0);
-            HWND h = (HWND)SendMessageW(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-            if (PlatGetWindowTemplateId(h) == 500)
-                hPage = h;
-        }
         ASSERT_NE(hPage, nullptr);
     }
     static WATERMARKEDITSTATE* State(HWND h) { return (WATERMARKEDITSTATE*)DlgGetBlock(h); }

@@ -110,6 +110,32 @@ inline void DropPages(FAKEHOST* h)
     h->pages.clear();
 }
 
+// Shows the pages the host collected in a modeless sheet (the sheet takes
+// them over) and finds the page made from template wTemplate by picking
+// each page in turn: *phPage gets it (null when none), *piPage its index.
+inline HWND ShowHostPages(FAKEHOST* h, WORD wTemplate, HWND* phPage, int* piPage = nullptr)
+{
+    PROPSHEETHEADERW psh = {};
+    psh.dwSize = sizeof(psh);
+    psh.dwFlags = PSH_MODELESS | PSH_PROPTITLE;
+    psh.pszCaption = SheetPrinter();
+    psh.nPages = (UINT)h->pages.size();
+    psh.phpage = h->pages.data();
+    HWND hSheet = (HWND)PropertySheetW(&psh);
+    h->pages.clear();
+    *phPage = nullptr;
+    for (int i = 0; hSheet && i < 8 && !*phPage; ++i) {
+        SendMessageW(hSheet, PSM_SETCURSEL, (WPARAM)i, 0);
+        HWND hPage = (HWND)SendMessageW(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+        if (PlatGetWindowTemplateId(hPage) == wTemplate) {
+            *phPage = hPage;
+            if (piPage)
+                *piPage = i;
+        }
+    }
+    return hSheet;
+}
+
 inline SHEETCONTEXT* SheetOf(FAKEHOST* h)
 {
     return (SHEETCONTEXT*)h->info.UserData;

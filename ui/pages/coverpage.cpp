@@ -279,45 +279,6 @@ void _AfterRecall(HWND hwnd, UISETTINGS* pObj)
     RefreshPreviews(hwnd, pObj);
 }
 
-BOOL _LibraryCommand(HWND hwnd, UISETTINGS* pObj, WORD wId)
-{
-    if (bIsLibraryMenuId(wId)) {
-        BindFeatureFields(pObj);
-        SaveFeatureValues(pObj);
-        if (ApplyLibraryMenuEntry(hwnd, pObj, wId))
-            _AfterRecall(hwnd, pObj);
-        return TRUE;
-    }
-    switch (wId) {
-    case IDM_USET_SAVE:
-        if (OpenSaveSettingsDialog(hwnd, pObj) == IDOK)
-            NotifySheetChanged(hwnd);
-        return TRUE;
-    case IDM_USET_RECALL:
-        BindFeatureFields(pObj);
-        SaveFeatureValues(pObj);
-        if (OpenRecallSettingsDialog(hwnd, pObj) == IDOK)
-            _AfterRecall(hwnd, pObj);
-        return TRUE;
-    case IDM_USET_ORGANIZE:
-        OpenOrganizeLibraryDialog(hwnd, pObj);
-        NotifySheetChanged(hwnd);
-        return TRUE;
-    case IDM_USET_DETAIL:
-        if (OpenRecallDetailDialog(hwnd, pObj) == IDOK)
-            NotifySheetChanged(hwnd);
-        return TRUE;
-    case IDM_USET_SAVE_FULL:
-        ShowLibraryFullOnSaveNotice(hwnd);
-        return TRUE;
-    case IDM_USET_FULL_NOTICE:
-        ShowLibraryFullNotice(hwnd);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-
 INT_PTR _OpenDialog(HWND hwnd, UISETTINGS* pObj, WORD wTemplate, DLGPROC pfn)
 {
     SetActivePageId(pObj, wTemplate);
@@ -415,7 +376,7 @@ BOOL _Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
     COVERPAGEREC* r = _Record(hwnd);
     if (!r)
         return TRUE;
-    if (bSheetEditable(pObj) && _LibraryCommand(hwnd, pObj, wId))
+    if (bSheetEditable(pObj) && PageLibraryCommand(hwnd, pObj, wId, _AfterRecall))
         return TRUE;
     BindFeatureFields(pObj);
     const BOOL bEdit = bSheetEditable(pObj);

@@ -580,51 +580,11 @@ void _AfterRecall(HWND hwnd, UISETTINGS* pObj)
     _InvalidatePictures(hwnd);
 }
 
-// The commands of the Save/Recall menu.
-BOOL _LibraryCommand(HWND hwnd, UISETTINGS* pObj, WORD wId)
-{
-    if (bIsLibraryMenuId(wId)) {
-        BindFeatureFields(pObj);
-        SaveFeatureValues(pObj);
-        if (ApplyLibraryMenuEntry(hwnd, pObj, wId))
-            _AfterRecall(hwnd, pObj);
-        return TRUE;
-    }
-    switch (wId) {
-    case IDM_USET_SAVE:
-        if (OpenSaveSettingsDialog(hwnd, pObj) == IDOK)
-            NotifySheetChanged(hwnd);
-        return TRUE;
-    case IDM_USET_RECALL:
-        BindFeatureFields(pObj);
-        SaveFeatureValues(pObj);
-        if (OpenRecallSettingsDialog(hwnd, pObj) == IDOK)
-            _AfterRecall(hwnd, pObj);
-        return TRUE;
-    case IDM_USET_ORGANIZE:
-        OpenOrganizeLibraryDialog(hwnd, pObj);
-        NotifySheetChanged(hwnd);
-        return TRUE;
-    case IDM_USET_DETAIL:
-        if (OpenRecallDetailDialog(hwnd, pObj) == IDOK)
-            NotifySheetChanged(hwnd);
-        return TRUE;
-    case IDM_USET_SAVE_FULL:
-        ShowLibraryFullOnSaveNotice(hwnd);
-        return TRUE;
-    case IDM_USET_FULL_NOTICE:
-        ShowLibraryFullNotice(hwnd);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-
 BOOL _Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
 {
     if (!_Record(hwnd))
         return TRUE;
-    if (bSheetEditable(pObj) && _LibraryCommand(hwnd, pObj, wId))
+    if (bSheetEditable(pObj) && PageLibraryCommand(hwnd, pObj, wId, _AfterRecall))
         return TRUE;
     BindFeatureFields(pObj);
     switch (wId) {

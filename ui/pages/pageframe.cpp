@@ -9,6 +9,7 @@
 #include "ui/pages/pagehelpers.h"
 #include "ui/library/libstate.h"
 #include "ui/library/quickaccess.h"
+#include "ui/library/usetdlg.h"
 #include "ui/settings/listset.h"
 #include "ui/settings/paramobj.h"
 #include "ui/settings/sheetstate.h"
@@ -425,15 +426,8 @@ INT_PTR _OnCommand(HWND hwnd, const PAGEDESC* pDesc, UISETTINGS* pObj, WORD wId,
         return TRUE;
     // An entry of the Save/Recall popup recalls a saved settings file; the
     // rules then run over everything it changed.
-    if (pDesc->bChangeCycle && bIsLibraryMenuId(wId)) {
-        BindFeatureFields(pObj);
-        if (ApplyLibraryMenuEntry(hwnd, pObj, wId)) {
-            CollectChangedFeatures(pObj);
-            ResolveConstraintsAll(hwnd, pObj);
-            NotifySheetChanged(hwnd);
-        }
-        return TRUE;
-    }
+    if (pDesc->bChangeCycle && bIsLibraryMenuId(wId))
+        return PageLibraryCommand(hwnd, pObj, wId, nullptr);
     if (!pDesc->bChangeCycle || GetFeaturePage(wId) != pDesc->wPageId)
         return FALSE;
     switch (GetFeatureKind(wId)) {
@@ -469,6 +463,55 @@ INT_PTR _OnCommand(HWND hwnd, const PAGEDESC* pDesc, UISETTINGS* pObj, WORD wId,
 }  // namespace
 
 // ---------------------------------------------------------------------------
+
+BOOL PageLibraryCommand(HWND hwnd, UISETTINGS* pObj, WORD wId, void (*pfnAfterRecall)(HWND, UISETTINGS*))
+{
+    auto recalled = [&] {
+        if (pfnAfterRecall) {
+            pfnAfterRecall(hwnd, pObj);
+            return;
+        }
+        BindFeatureFields(pObj);
+        CollectChangedFeatures(pObj);
+        ResolveConstraintsAll(hwnd, pObj);
+        NotifySheetChanged(hwnd);
+    };
+    if (bIsLibraryMenuId(wId)) {
+        BindFeatureFields(pObj);
+        SaveFeatureValues(pObj);
+        if (ApplyLibraryMenuEntry(hwnd, pObj, wId))
+            recalled();
+        return TRUE;
+    }
+    switch (wId) {
+    case IDM_USET_SAVE:
+        if (OpenSaveSettingsDialog(hwnd, pObj) == IDOK)
+            NotifySheetChanged(hwnd);
+        return TRUE;
+    case IDM_USET_RECALL:
+        BindFeatureFields(pObj);
+        SaveFeatureValues(pObj);
+        if (OpenRecallSettingsDialog(hwnd, pObj) == IDOK)
+            recalled();
+        return TRUE;
+    case IDM_USET_ORGANIZE:
+        OpenOrganizeLibraryDialog(hwnd, pObj);
+        NotifySheetChanged(hwnd);
+        return TRUE;
+    case IDM_USET_DETAIL:
+        if (OpenRecallDetailDialog(hwnd, pObj) == IDOK)
+            NotifySheetChanged(hwnd);
+        return TRUE;
+    case IDM_USET_SAVE_FULL:
+        ShowLibraryFullOnSaveNotice(hwnd);
+        return TRUE;
+    case IDM_USET_FULL_NOTICE:
+        ShowLibraryFullNotice(hwnd);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
 
 UISETTINGS* SettingsOfPageParam(LPARAM lParamInit)
 {

@@ -104,6 +104,12 @@ void PageApplyTail(UISETTINGS* pObj, BOOL bStoreProfile = TRUE);
 void PageReportApplied(UISETTINGS* pObj);
 // PSM_CHANGED to the sheet.
 void NotifySheetChanged(HWND hwnd);
+// The commands of the Save/Recall popup (save, recall, organize, detail,
+// the library-full notices) and its library entries. A recall takes a
+// snapshot of the features first, so that the rules run over everything it
+// changed; after a recall pfnAfterRecall shows the page (null: collect the
+// changes, resolve all rules, tell the sheet). FALSE for any other id.
+BOOL PageLibraryCommand(HWND hwnd, UISETTINGS* pObj, WORD wId, void (*pfnAfterRecall)(HWND, UISETTINGS*));
 // The sheet-origin flag from the sheet's title (DetectSheetOrigin).
 void DetectSheetOrigin(HWND hwnd, UISETTINGS* pObj);
 // ScreenToClient on both corners of a rectangle.

@@ -1010,43 +1010,8 @@ BOOL _Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
         if (bList)
             _OnOutputMethod(hwnd, pObj);
         return TRUE;
-    case IDM_USET_SAVE:
-        if (OpenSaveSettingsDialog(hwnd, pObj) == IDOK)
-            NotifySheetChanged(hwnd);
-        return TRUE;
-    case IDM_USET_RECALL:
-        BindFeatureFields(pObj);
-        if (OpenRecallSettingsDialog(hwnd, pObj) == IDOK) {
-            CollectChangedFeatures(pObj);
-            ResolveConstraintsAll(hwnd, pObj);
-            NotifySheetChanged(hwnd);
-        }
-        return TRUE;
-    case IDM_USET_ORGANIZE:
-        OpenOrganizeLibraryDialog(hwnd, pObj);
-        NotifySheetChanged(hwnd);
-        return TRUE;
-    case IDM_USET_DETAIL:
-        if (OpenRecallDetailDialog(hwnd, pObj) == IDOK)
-            NotifySheetChanged(hwnd);
-        return TRUE;
-    case IDM_USET_SAVE_FULL:
-        ShowLibraryFullOnSaveNotice(hwnd);
-        return TRUE;
-    case IDM_USET_FULL_NOTICE:
-        ShowLibraryFullNotice(hwnd);
-        return TRUE;
     }
-    if (wId >= IDM_USET_ENTRY && wId <= IDM_USET_LAST) {
-        BindFeatureFields(pObj);
-        if (ApplyLibraryMenuEntry(hwnd, pObj, wId)) {
-            CollectChangedFeatures(pObj);
-            ResolveConstraintsAll(hwnd, pObj);
-            NotifySheetChanged(hwnd);
-        }
-        return TRUE;
-    }
-    return FALSE;
+    return PageLibraryCommand(hwnd, pObj, wId, nullptr);
 }
 
 // ---- Init, activation, apply ----
