@@ -36,7 +36,7 @@ PageSetup* Page()
     s_pPage->hsurf = reinterpret_cast<HSURF>(
         EngCreateBitmap(SIZEL{kPageCx, kPageCy}, 0, BMF_1BPP, BMF_TOPDOWN, nullptr));
     s_pPage->pso = EngLockSurface(s_pPage->hsurf);
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     s_pPage->pboBlack = PlatBrushCreate(&def);
     for (int y = 0; y < kLines; y++) {
         std::u16string line;

@@ -84,8 +84,8 @@ void BM_RasterPage(benchmark::State& state)
         clip.push_back(RECTL{100, y, kWidth - 100, y + 600});
     CLIPOBJ* pco = EngCreateClip();
     PlatClipSetRects(pco, clip.data(), static_cast<ULONG>(clip.size()));
-    PLATBRUSHDEF grey = {0, RGB(0, 0, 0), 0, nullptr, nullptr, nullptr, nullptr, FALSE};
-    PLATBRUSHDEF hatch = {0xFFFFFFFF, 0, 4, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF grey = {0, RGB(0, 0, 0), 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
+    PLATBRUSHDEF hatch = {0xFFFFFFFF, 0, 4, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pboFill = PlatBrushCreate(&hatch);
     BRUSHOBJ* pboPen = PlatBrushCreate(&grey);
     std::vector<Shape> shapes = MakeShapes();

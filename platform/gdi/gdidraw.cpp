@@ -617,7 +617,6 @@ BRUSHOBJ* FillBrush(DCSTATE* s, const TARGET& t)
     def.crRGB = pb->cr;
     def.psoTarget = t.pso;
     def.pfnRealize = RealizeHook(t);
-    ULONG iFormat = t.pso->iBitmapFormat;
     if (pb->uStyle == BS_SOLID) {
         PlatSolidBrushDef(&def, t.pso, pb->cr, DrvHook<PFN_DrvDitherColor>(t, INDEX_DrvDitherColor, 0),
                           t.pdcPrinter ? t.pdcPrinter->dhpdev : nullptr);

@@ -104,11 +104,6 @@ LPCWSTR ClassOfOrdinal(WORD w)
     return nullptr;
 }
 
-LONG_PTR DlgLong(HWND h, int i)
-{
-    return GetWindowLongPtrW(h, i);
-}
-
 BOOL IsPushButton(HWND h)
 {
     WND* w = WndPeek(h);

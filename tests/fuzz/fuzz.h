@@ -39,9 +39,9 @@ struct FuzzInput {
         std::memset(static_cast<uint8_t*>(pOut) + have, 0, n - have);
         at += have;
     }
-    uint8_t U8() { uint8_t v; Bytes(&v, 1); return v; }
-    uint16_t U16() { uint16_t v; Bytes(&v, 2); return v; }
-    uint32_t U32() { uint32_t v; Bytes(&v, 4); return v; }
+    uint8_t U8() { uint8_t v = 0; Bytes(&v, 1); return v; }
+    uint16_t U16() { uint16_t v = 0; Bytes(&v, 2); return v; }
+    uint32_t U32() { uint32_t v = 0; Bytes(&v, 4); return v; }
     // The next n bytes (fewer at the end), as a block of their own so that
     // a read past them is a sanitizer report.
     std::vector<uint8_t> Take(size_t n)

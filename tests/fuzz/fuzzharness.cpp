@@ -38,6 +38,11 @@
 // run-time library all the same.
 extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #endif
+#include <sanitizer/asan_interface.h>
+#include <sanitizer/common_interface_defs.h>
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                          void (*)(const volatile void*));
+#include <dlfcn.h>
 #endif
 
 namespace {
@@ -90,7 +95,95 @@ const char* _Grown(const HELD& a, const HELD& b)
     return nullptr;
 }
 
+#ifdef FUZZ_ASAN
+// Where the blocks a leaking run left behind were allocated, standing in for
+// LeakSanitizer's report: the last run of a leaking input records every block
+// it allocates and forgets every block it frees; what is left is the leak (or
+// the part of it this table holds).
+const size_t kTracked = 1 << 14;
+struct TRACKED {
+    const volatile void* p;
+    size_t cb;
+};
+TRACKED g_tracked[kTracked];
+size_t g_cTracked;
+bool g_bTracking;
+
+void _OnMalloc(const volatile void* p, size_t cb)
+{
+    if (g_bTracking && g_cTracked < kTracked)
+        g_tracked[g_cTracked++] = {p, cb};
+}
+
+void _OnFree(const volatile void* p)
+{
+    if (!g_bTracking)
+        return;
+    for (size_t i = g_cTracked; i-- > 0;)
+        if (g_tracked[i].p == p) {
+            g_tracked[i] = g_tracked[--g_cTracked];
+            return;
+        }
+}
+
+void _StartTracking()
+{
+    static bool s_bHooked = false;
+    if (!s_bHooked)
+        __sanitizer_install_malloc_and_free_hooks(_OnMalloc, _OnFree);
+    s_bHooked = true;
+    g_cTracked = 0;
+    g_bTracking = true;
+}
+
+// Prints where up to ten of the blocks left behind were allocated.
+void _ReportTracked()
+{
+    size_t cb = 0;
+    for (size_t i = 0; i < g_cTracked; ++i)
+        cb += g_tracked[i].cb;
+    fprintf(stderr, "==fuzz== %zu blocks (%zu bytes) allocated by the last run are still held\n", g_cTracked,
+            cb);
+    for (size_t i = 0; i < g_cTracked && i < 10; ++i) {
+        void* trace[32];
+        int tid = 0;
+        size_t n = __asan_get_alloc_stack(const_cast<void*>(g_tracked[i].p), trace, 32, &tid);
+        fprintf(stderr, "==fuzz== block of %zu bytes allocated at:\n", g_tracked[i].cb);
+        for (size_t k = 0; k < n; ++k) {
+            char line[512];
+            __sanitizer_symbolize_pc(trace[k], "%p %F %L", line, sizeof(line));
+            fprintf(stderr, "    #%zu %s\n", k, line);
+        }
+    }
+}
+#endif
+
 }  // namespace
+
+#ifdef FUZZ_ASAN
+// The libraries the driver loads for a job and frees after it register the
+// destructors of their static objects at every load; freeing the library
+// runs them and frees their places in the C library's list of exit
+// functions, for the next load to take. The address sanitizer's own
+// __cxa_atexit adds an entry of its own, for the whole process, after each
+// of them: the freed places below it are never taken again, and the list
+// grows by a 520-byte block every few jobs. That growth is the sanitizer's
+// doing (a process without it keeps a list of the same length for ever) and
+// would hide a leak of the driver's: the program hands the registrations
+// straight to the C library.
+extern "C" int __cxa_atexit(void (*pfn)(void*), void* pv, void* pDso)
+{
+    typedef int (*PFNCXAATEXIT)(void (*)(void*), void*, void*);
+    static PFNCXAATEXIT s_pfnLibc = [] {
+        void* h = dlopen("libc.so.6", RTLD_NOW | RTLD_NOLOAD);
+        void* p = h ? dlsym(h, "__cxa_atexit") : nullptr;
+        if (h)
+            dlclose(h);
+        return p ? (PFNCXAATEXIT)p : (PFNCXAATEXIT)dlsym(RTLD_NEXT, "__cxa_atexit");
+    }();
+    return s_pfnLibc(pfn, pv, pDso);
+}
+#endif
 
 // A sanitizer report ends the case; LeakSanitizer is off for the reason above.
 extern "C" const char* __asan_default_options()
@@ -156,9 +249,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cbData)
     const char* pszGrown = _Grown(before, _Held());
     for (int i = 0; pszGrown && i < kLeakRuns; ++i) {
         before = _Held();
+#ifdef FUZZ_ASAN
+        if (i == kLeakRuns - 1)
+            _StartTracking();
+#endif
         _Run(pData, cbData);
         pszGrown = _Grown(before, _Held());
     }
+#ifdef FUZZ_ASAN
+    g_bTracking = false;
+    if (pszGrown)
+        _ReportTracked();
+#endif
     if (pszGrown) {
         if (FuzzSaveFinding)
             FuzzSaveFinding("leak");

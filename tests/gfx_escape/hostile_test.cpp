@@ -46,20 +46,23 @@ TEST_F(HostileJob, SegmentStoreIsFreedWhereverTheJobStands)
     for (const auto& c : kCases) {
         HDC hdc = Create(dm);
         ASSERT_NE(hdc, nullptr);
-        if (c.bBeforeDoc)
+        if (c.bBeforeDoc) {
             EXPECT_EQ(SegmentIndex(hdc, 4), 1) << c.when;
+        }
         DOCINFOW di = {sizeof(DOCINFOW), u"segments", nullptr, nullptr, 0};
         ASSERT_GT(StartDocW(hdc, &di), 0);
         ASSERT_GT(StartPage(hdc), 0);
-        if (c.bInDoc)
+        if (c.bInDoc) {
             EXPECT_EQ(SegmentIndex(hdc, 8), 1) << c.when;
+        }
         ASSERT_GT(EndPage(hdc), 0);
         if (c.bAbort)
             EXPECT_GT(AbortDoc(hdc), 0);
         else
             EXPECT_GT(EndDoc(hdc), 0);
-        if (c.bAfterDoc)
+        if (c.bAfterDoc) {
             EXPECT_EQ(SegmentIndex(hdc, 2), 1) << c.when;
+        }
         EXPECT_TRUE(DeleteDC(hdc));
         EXPECT_EQ(PlatGlobalLiveBlocks(), lBefore) << c.when;
     }
@@ -186,11 +189,11 @@ TEST_F(HostileJob, FormFileModeTakesOnlyAFormFileName)
         const char* host;
         bool bTaken;
     } kNames[] = {
-        {u"C:\victim.txt", "c/victim.txt", false},
-        {u"C:\victim", "c/victim", false},
-        {u"C:\victim.XFO", "c/victim.XFO", false},
-        {u"C:\.xfo", "c/.xfo", false},
-        {u"C:\letterhead.xfo", "c/letterhead.xfo", true},
+        {u"C:\\victim.txt", "c/victim.txt", false},
+        {u"C:\\victim", "c/victim", false},
+        {u"C:\\victim.XFO", "c/victim.XFO", false},
+        {u"C:\\.xfo", "c/.xfo", false},
+        {u"C:\\letterhead.xfo", "c/letterhead.xfo", true},
     };
     for (const auto& c : kNames) {
         std::string host = TestRootFile(c.host);

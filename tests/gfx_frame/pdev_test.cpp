@@ -123,8 +123,9 @@ TEST(EnablePdev, DefaultPaletteIsTheOneThePdevDeletes)
             EXPECT_NE(e.di.hpalDefault, nullptr) << c.pszMode;
             EXPECT_EQ(e.p->hpal, e.di.hpalDefault) << c.pszMode;
             EXPECT_EQ(PlatEngLiveObjects(), objects + 1) << c.pszMode;
-            if (c.oneBit)
+            if (c.oneBit) {
                 EXPECT_EQ(e.di.iDitherFormat, static_cast<ULONG>(BMF_1BPP)) << c.pszMode;
+            }
         }
         EXPECT_EQ(PlatEngLiveObjects(), objects) << c.pszMode;
     }

@@ -198,7 +198,7 @@ TEST_F(ClipFixture, PaintTouchesOnlyPixelsInsideTheRectangles)
     ASSERT_TRUE(PlatClipSetRects(pco, kThree, 3));
     TestBitmap bmp(8, 6, BMF_1BPP);
     bmp.Fill(1);
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     PlatEngSetClipBatch(1);
     ASSERT_TRUE(EngPaint(bmp.pso, pco, pbo, nullptr, R2_COPYPEN | (R2_COPYPEN << 8)));

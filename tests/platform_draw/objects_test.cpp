@@ -26,7 +26,7 @@ TEST(PatternBrush, TilesFromTheBrushOrigin)
     pat.Set(0, 1, 0xFFFFFF);
     pat.Set(1, 1, 0xFFFFFF);
     pat.Set(2, 1, 0xFFFFFF);
-    PLATBRUSHDEF def = {0xFFFFFFFF, 0, 6, pat.hsurf, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0xFFFFFFFF, 0, 6, pat.hsurf, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     struct Case {
         POINTL org;
@@ -64,7 +64,7 @@ TEST(PatternBrush, OneBitPatternTakesItsColoursFromTheTranslation)
     const ULONG src[2] = {RGB(0, 0, 255), RGB(255, 255, 0)};
     XLATEOBJ* pxlo = PlatXlateCreate(src, 2, nullptr, 0);
     ASSERT_NE(pxlo, nullptr);
-    PLATBRUSHDEF def = {0xFFFFFFFF, 0, 6, pat.hsurf, pxlo, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0xFFFFFFFF, 0, 6, pat.hsurf, pxlo, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     TestBitmap dst(4, 1, BMF_24BPP);
     RECTL rc = {0, 0, 4, 1};
@@ -78,7 +78,7 @@ TEST(PatternBrush, OneBitPatternTakesItsColoursFromTheTranslation)
 
 TEST(PatternBrush, ATransparentHatchDrawsOnlyItsLines)
 {
-    PLATBRUSHDEF def = {0xFFFFFFFF, 0, 0 /* horizontal */, nullptr, nullptr, nullptr, nullptr, TRUE};
+    PLATBRUSHDEF def = {0xFFFFFFFF, 0, 0 /* horizontal */, nullptr, nullptr, nullptr, nullptr, TRUE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     TestBitmap dst(8, 8, BMF_1BPP);
     dst.Fill(1);
@@ -131,7 +131,7 @@ TEST(BrushRealization, TheDriverRealizesAHatchOnceWithItsCell)
     g_realize = RealizeLog();
     const ULONG pal[2] = {RGB(255, 0, 0), RGB(255, 255, 255)};
     XLATEOBJ* pxlo = PlatXlateCreate(pal, 2, nullptr, 0);
-    PLATBRUSHDEF def = {0xFFFFFFFF, RGB(255, 0, 0), 1 /* vertical */, nullptr, pxlo, nullptr, FakeRealizeBrush, FALSE};
+    PLATBRUSHDEF def = {0xFFFFFFFF, RGB(255, 0, 0), 1 /* vertical */, nullptr, pxlo, nullptr, FakeRealizeBrush, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     ULONG* p = static_cast<ULONG*>(BRUSHOBJ_pvGetRbrush(pbo));
     ASSERT_NE(p, nullptr);
@@ -152,7 +152,7 @@ TEST(BrushRealization, AFailedRealizationIsNotRetriedAndGivesNull)
 {
     g_realize = RealizeLog();
     TestBitmap pat(9, 3, BMF_24BPP);
-    PLATBRUSHDEF def = {0xFFFFFFFF, 0, 6, pat.hsurf, nullptr, nullptr, FailingRealizeBrush, FALSE};
+    PLATBRUSHDEF def = {0xFFFFFFFF, 0, 6, pat.hsurf, nullptr, nullptr, FailingRealizeBrush, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     EXPECT_EQ(BRUSHOBJ_pvGetRbrush(pbo), nullptr);
     EXPECT_EQ(BRUSHOBJ_pvGetRbrush(pbo), nullptr);
@@ -162,7 +162,7 @@ TEST(BrushRealization, AFailedRealizationIsNotRetriedAndGivesNull)
 
 TEST(BrushRealization, SolidAndForeignBrushesHaveNoRealization)
 {
-    PLATBRUSHDEF def = {0x123456, 0x123456, 0, nullptr, nullptr, nullptr, FakeRealizeBrush, FALSE};
+    PLATBRUSHDEF def = {0x123456, 0x123456, 0, nullptr, nullptr, nullptr, FakeRealizeBrush, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     EXPECT_EQ(BRUSHOBJ_pvGetRbrush(pbo), nullptr);
     PlatBrushDelete(pbo);

@@ -132,7 +132,7 @@ TEST_P(FillRules, NestedSquaresFillOrLeaveTheHole)
     PATHOBJ_bCloseFigure(ppo);
     TestBitmap bmp(10, 10, BMF_1BPP);
     bmp.Fill(1);
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     ASSERT_TRUE(EngFillPath(bmp.pso, ppo, nullptr, pbo, nullptr, R2_COPYPEN, GetParam().flOptions));
     std::string pic = bmp.Picture(0);
@@ -156,7 +156,7 @@ TEST(PathFill, ATriangleCoversThePixelsWhoseCentresLieInside)
     PATHOBJ_bCloseFigure(ppo);
     TestBitmap bmp(8, 8, BMF_24BPP);
     bmp.Fill(0xFFFFFF);
-    PLATBRUSHDEF def = {0x0000FF, RGB(255, 0, 0), 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0x0000FF, RGB(255, 0, 0), 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     ASSERT_TRUE(EngFillPath(bmp.pso, ppo, nullptr, pbo, nullptr, R2_COPYPEN, FP_ALTERNATEMODE));
     EXPECT_EQ(bmp.Picture(0x0000FF), Rows({"#######.",
@@ -182,7 +182,7 @@ TEST(PathFill, ACurvedFillStaysInsideItsControlPolygonAndCoversItsMiddle)
     PATHOBJ_bCloseFigure(ppo);
     TestBitmap bmp(64, 20, BMF_1BPP);
     bmp.Fill(1);
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     ASSERT_TRUE(EngFillPath(bmp.pso, ppo, nullptr, pbo, nullptr, R2_COPYPEN, FP_WINDINGMODE));
     EXPECT_EQ(bmp.Get(32, 1), 0u);   // near the top of the arc
@@ -211,7 +211,7 @@ TEST(PathStroke, ACosmeticOutlineTouchesEachCornerOnceAndXorShowsIt)
     PATHOBJ_bCloseFigure(ppo);
     TestBitmap bmp(7, 6, BMF_1BPP);
     bmp.Fill(1);
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     LINEATTRS la = {};
     ASSERT_TRUE(EngStrokePath(bmp.pso, ppo, nullptr, nullptr, pbo, nullptr, &la, R2_NOTXORPEN));
@@ -233,7 +233,7 @@ TEST(PathStroke, AStyledCosmeticLineLeavesGapsOfItsStyleUnits)
     PATHOBJ_bPolyLineTo(ppo, pt, 1);
     TestBitmap bmp(12, 1, BMF_1BPP);
     bmp.Fill(1);
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     FLOAT_LONG style[2] = {{3}, {2}};
     LINEATTRS la = {};
@@ -254,7 +254,7 @@ TEST(PathStroke, AGeometricLineIsAsWideAsItsWidth)
     PATHOBJ_bPolyLineTo(ppo, pt, 1);
     TestBitmap bmp(20, 20, BMF_1BPP);
     bmp.Fill(1);
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     float w = 6.0f;
     LINEATTRS la = {};
@@ -279,7 +279,7 @@ TEST(PathStroke, LineToLeavesOutItsLastPixelAndKeepsToTheClip)
     CLIPOBJ* pco = EngCreateClip();
     RECTL rc = {0, 0, 5, 3};
     PlatClipSetRects(pco, &rc, 1);
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     ASSERT_TRUE(EngLineTo(bmp.pso, nullptr, pbo, 0, 0, 7, 0, nullptr, R2_COPYPEN));
     ASSERT_TRUE(EngLineTo(bmp.pso, pco, pbo, 0, 2, 8, 2, nullptr, R2_COPYPEN));
@@ -306,7 +306,7 @@ TEST_P(FarLines, OnlyTheVisiblePartIsDrawn)
     const FarLineCase& c = GetParam();
     TestBitmap bmp(6, 4, BMF_1BPP);
     bmp.Fill(1);
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     ASSERT_TRUE(EngLineTo(bmp.pso, nullptr, pbo, c.x1, c.y1, c.x2, c.y2, nullptr, R2_COPYPEN));
     EXPECT_EQ(bmp.Picture(0), c.picture);
@@ -382,7 +382,7 @@ TEST_P(WideLines, TheWholeBandIsInkedAndNothingBeyondIt)
     const LONG cx = 220, cy = 180;
     TestBitmap bmp(cx, cy, BMF_1BPP);
     bmp.Fill(1);
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     LINEATTRS la = {};
     la.fl = LA_GEOMETRIC;

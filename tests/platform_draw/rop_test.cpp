@@ -12,7 +12,7 @@ struct PatternP {
     {
         for (LONG i = 0; i < 8; i++)
             bmp.Set(i, 0, (i >> 2) & 1);
-        PLATBRUSHDEF def = {0xFFFFFFFF, 0, 6, bmp.hsurf, nullptr, nullptr, nullptr, FALSE};
+        PLATBRUSHDEF def = {0xFFFFFFFF, 0, 6, bmp.hsurf, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
         pbo = PlatBrushCreate(&def);
     }
     ~PatternP() { PlatBrushDelete(pbo); }
@@ -44,7 +44,7 @@ TEST(RasterOp, EveryTernaryCodeOnColourPixelsGivesTheCodeForPatternF0SourceCCDes
     // code itself: that is what a ternary code's index means.
     TestBitmap src(3, 2, BMF_24BPP);
     src.Fill(0xCCCCCC);
-    PLATBRUSHDEF def = {0xF0F0F0, RGB(0xF0, 0xF0, 0xF0), 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0xF0F0F0, RGB(0xF0, 0xF0, 0xF0), 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     for (ULONG rop = 0; rop < 256; rop++) {
         TestBitmap dst(3, 2, BMF_24BPP);
@@ -125,7 +125,7 @@ TEST(RasterOp, DeviceSurfaceWithoutBitsIsRefused)
     HSURF hsurf = EngCreateDeviceSurface(reinterpret_cast<DHSURF>(1), SIZEL{10, 10}, BMF_24BPP);
     SURFOBJ* pso = EngLockSurface(hsurf);
     RECTL rc = {0, 0, 5, 5};
-    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE};
+    PLATBRUSHDEF def = {0, 0, 0, nullptr, nullptr, nullptr, nullptr, FALSE, FALSE, {}};
     BRUSHOBJ* pbo = PlatBrushCreate(&def);
     SetLastError(0);
     EXPECT_FALSE(EngBitBlt(pso, nullptr, nullptr, nullptr, nullptr, &rc, nullptr, nullptr, pbo, nullptr, 0xF0F0));

@@ -207,8 +207,9 @@ TEST_F(Resolver, AnsweringYesHoldsEveryForcedValueAndBreaksNoRule)
             v = GetFeatureItem(f, rng() % n)->sValue;
         }
         Change(f, v, {IDYES, IDYES, IDYES});
-        if (GetFeatureKind(f) == FK_CHECK || GetFeatureKind(f) == FK_LIST)
+        if (GetFeatureKind(f) == FK_CHECK || GetFeatureKind(f) == FK_LIST) {
             EXPECT_TRUE(Get(f) == v || PlatMsgBoxCount() > 0) << "a refused change is explained: " << f;
+        }
         PlatMsgBoxReset();
         EXPECT_EQ(0, RulesThatStillFire()) << "after feature " << f << " value " << v;
     }

@@ -263,8 +263,9 @@ protected:
     // Insert sheets on, through the page.
     void InsertsOn()
     {
-        if (IsDlgButtonChecked(hPage, 215) != BST_CHECKED)
+        if (IsDlgButtonChecked(hPage, 215) != BST_CHECKED) {
             ASSERT_TRUE(PlatScriptClick(hSheet, 215, nullptr));
+        }
         ASSERT_EQ(Feature(215), 1);
     }
     // Puts entries into the object's table and shows them.
@@ -379,8 +380,9 @@ TEST_F(CoverPage, RefreshAfterAChangeRedrawsOnlyThatControl)
 
 TEST_F(CoverPage, TheRadioAlreadyOnChangesNothing)
 {
-    if (IsDlgButtonChecked(hPage, 201) != BST_CHECKED)
+    if (IsDlgButtonChecked(hPage, 201) != BST_CHECKED) {
         ASSERT_TRUE(PlatScriptClick(hSheet, 201, nullptr));
+    }
     ASSERT_EQ(Feature(202), 2);  // blank
     HWND hApply = GetDlgItem(hSheet, IDC_PSAPPLYNOW);
     ASSERT_NE(hApply, nullptr);
@@ -398,8 +400,9 @@ TEST_F(CoverPage, TheRadioAlreadyOnChangesNothing)
 TEST_F(CoverPage, TransparenciesAskForTheInterleaveSheets)
 {
     // The bypass tray's paper type counts once a cover comes from it.
-    if (IsDlgButtonChecked(hPage, 201) != BST_CHECKED)
+    if (IsDlgButtonChecked(hPage, 201) != BST_CHECKED) {
         ASSERT_TRUE(PlatScriptClick(hSheet, 201, nullptr));
+    }
     const FVLHEADER* pTrays = GetFeatureListHeader(212);
     ASSERT_NE(pTrays, nullptr);
     WORD wBypass = GetEnabledItemPosition(pTrays, 4);

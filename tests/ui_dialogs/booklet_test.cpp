@@ -79,8 +79,9 @@ TEST_F(BookletDlg, BookletOnTheOutputPaperIsRefusedWithLayoutsThatNeedTheWholeSh
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_BOOKLET_TWICE)));
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_BOOKLET_NOTE1)));
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(h, IDC_BOOKLET_NOTE2)));
-        if (!r.sameEnabled)
+        if (!r.sameEnabled) {
             EXPECT_FALSE(PlatScriptClick(h, IDC_BOOKLET_SAME, nullptr));
+        }
         Close(h);
     }
 }

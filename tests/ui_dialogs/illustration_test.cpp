@@ -65,7 +65,7 @@ TEST_F(Illustration, MaskedPictureIsTransparentOutsideItsShape)
     Surface s(80, 80);
     // A coloured background shows where the picture is transparent.
     BITMAPINFO bi = {};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     DWORD green = 0x0000C000;
     StretchDIBits(s.hdc, 0, 0, 80, 80, 0, 0, 1, 1, &green, &bi, DIB_RGB_COLORS, SRCCOPY);
     ASSERT_TRUE(PaintIllustrationOn(s.hdc, hIll, nullptr));

@@ -530,8 +530,9 @@ TEST_F(ImageFontPages, StoringKeepsAtMostTheArraysPairs)
         FONTSUBLIST* l = UserFonts();
         EXPECT_EQ(StoreFontSubstList(hPage, l), r.stored) << r.cWith;
         EXPECT_EQ(l->sCount, r.stored);
-        if (r.stored)
+        if (r.stored) {
             EXPECT_EQ(std::u16string(l->pPairs[0].szTrueType), u"FaceAA");
+        }
     }
     EXPECT_EQ(StoreFontSubstList(hPage, nullptr), 0);
 }

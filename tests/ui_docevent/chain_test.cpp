@@ -228,9 +228,10 @@ TEST_F(PlainJob, NoBlockOutlivesAnEventOnAnyPath)
                 LONG nBefore = PlatGlobalLiveBlocks();
                 bool bDoc = iEvent == DOCUMENTEVENT_STARTDOC;
                 Event(iEvent, bDoc ? sizeof(pdi) : 0, bDoc ? &pdi : nullptr);
-                if (iEvent != DOCUMENTEVENT_STARTDOC && iEvent != DOCUMENTEVENT_ENDDOCPOST)
+                if (iEvent != DOCUMENTEVENT_STARTDOC && iEvent != DOCUMENTEVENT_ENDDOCPOST) {
                     EXPECT_EQ(PlatGlobalLiveBlocks(), nBefore) << std::hex << dwFail << " #" << iNth
                                                                << " event " << std::dec << iEvent;
+                }
             }
             EXPECT_EQ(PlatGlobalLiveBlocks(), nJobBefore) << std::hex << dwFail << " #" << iNth;
         }

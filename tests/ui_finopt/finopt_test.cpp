@@ -266,12 +266,15 @@ protected:
     // Production printing and chapters on, through the page.
     void ChaptersOn()
     {
-        if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
+        if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED) {
             ASSERT_TRUE(PlatScriptClick(hSheet, 301, nullptr));
-        if (Feature(310) != 1)
+        }
+        if (Feature(310) != 1) {
             ASSERT_TRUE(PlatScriptClick(hSheet, 310, nullptr));
-        if (IsDlgButtonChecked(hPage, 314) != BST_CHECKED)
+        }
+        if (IsDlgButtonChecked(hPage, 314) != BST_CHECKED) {
             ASSERT_TRUE(PlatScriptClick(hSheet, 314, nullptr));
+        }
         ASSERT_EQ(Feature(314), 1);
     }
     HWND hPage = nullptr;
@@ -320,8 +323,9 @@ TEST_F(FinishingPage, LeavingChecksTheChapterList)
             EXPECT_EQ(ChapterCount(), 0);
         EXPECT_EQ(Feature(314), r.sChapters);
         EXPECT_EQ(IsDlgButtonChecked(hPage, 314) == BST_CHECKED, r.sChapters == 1);
-        if (r.bStays && r.sChapters)
+        if (r.bStays && r.sChapters) {
             EXPECT_EQ(GetFocus(), GetDlgItem(hPage, 315));
+        }
     }
 }
 
@@ -383,8 +387,9 @@ TEST_F(FinishingPage, HardDiskSaveAsksForTheJobIdAndGoesOffWithoutIt)
     // The printer has its hard disk (the device sheet's option).
     BindFeatureFields(pObj);
     SetFeatureValue(838, 2);
-    if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
+    if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED) {
         ASSERT_TRUE(PlatScriptClick(hSheet, 301, nullptr));
+    }
     EvaluateControlDependencies(hPage, pObj);
     EnableDependentControls(hPage, pObj);
     ASSERT_TRUE(IsWindowEnabled(GetDlgItem(hPage, 326)));
@@ -415,10 +420,12 @@ TEST_F(FinishingPage, HardDiskSaveAsksForTheJobIdAndGoesOffWithoutIt)
 
 TEST_F(FinishingPage, CancelledMarginDetailsBringBackTheEarlierMargin)
 {
-    if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
+    if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED) {
         ASSERT_TRUE(PlatScriptClick(hSheet, 301, nullptr));
-    if (IsDlgButtonChecked(hPage, 342) != BST_CHECKED)
+    }
+    if (IsDlgButtonChecked(hPage, 342) != BST_CHECKED) {
         ASSERT_TRUE(PlatScriptClick(hSheet, 342, nullptr));
+    }
     BindFeatureFields(pObj);
     const int iDetails = PositionOf(343, 10);
     ASSERT_GE(iDetails, 0);
@@ -436,10 +443,12 @@ TEST_F(FinishingPage, CancelledMarginDetailsBringBackTheEarlierMargin)
 
 TEST_F(FinishingPage, PageOrderFollowsTheNupKind)
 {
-    if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
+    if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED) {
         ASSERT_TRUE(PlatScriptClick(hSheet, 301, nullptr));
-    if (IsDlgButtonChecked(hPage, 302) != BST_CHECKED)
+    }
+    if (IsDlgButtonChecked(hPage, 302) != BST_CHECKED) {
         ASSERT_TRUE(PlatScriptClick(hSheet, 302, nullptr));
+    }
     BindFeatureFields(pObj);
     const FVLHEADER* pOrder = GetFeatureListHeader(304);
     ASSERT_NE(pOrder, nullptr);
@@ -463,8 +472,9 @@ TEST_F(FinishingPage, PageOrderFollowsTheNupKind)
             cOffered += GetValueListItem(pOrder, i)->sEnabled == VALUEITEM_ENABLED;
         EXPECT_EQ(SendDlgItemMessageW(hPage, 304, CB_GETCOUNT, 0, 0), cOffered);
         for (int i = 0; i < pOrder->sCount; ++i)
-            if (!bPageOrderItemOffered(i, r.sNup, sOrientation))
+            if (!bPageOrderItemOffered(i, r.sNup, sOrientation)) {
                 EXPECT_EQ(GetValueListItem(pOrder, i)->sEnabled, VALUEITEM_DISABLED) << i;
+            }
         int iShown = (int)SendDlgItemMessageW(hPage, 304, CB_GETCURSEL, 0, 0);
         ASSERT_GE(iShown, 0);
         EXPECT_EQ((SHORT)SendDlgItemMessageW(hPage, 304, CB_GETITEMDATA, iShown, 0), Feature(304));
@@ -516,8 +526,9 @@ TEST_F(FinishingPage, ApplyCommitsWhatThePageChanged)
     } rows[] = {{301, 70}, {323, 80}, {328, 82}};
     for (const Row& r : rows) {
         SCOPED_TRACE(r.wControl);
-        if (r.wControl != 301 && IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
+        if (r.wControl != 301 && IsDlgButtonChecked(hPage, 301) != BST_CHECKED) {
             ASSERT_TRUE(PlatScriptClick(hSheet, 301, nullptr));
+        }
         const SHORT sCommitted = GetParamCommitted(pObj, r.wParam);
         ASSERT_TRUE(PlatScriptClick(hSheet, r.wControl, nullptr));
         const SHORT sEdited = GetParamEdited(pObj, r.wParam);
@@ -531,10 +542,12 @@ TEST_F(FinishingPage, ApplyCommitsWhatThePageChanged)
 
 TEST_F(FinishingPage, LooksRight)
 {
-    if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
+    if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED) {
         ASSERT_TRUE(PlatScriptClick(hSheet, 301, nullptr));
-    if (IsDlgButtonChecked(hPage, 302) != BST_CHECKED)
+    }
+    if (IsDlgButtonChecked(hPage, 302) != BST_CHECKED) {
         ASSERT_TRUE(PlatScriptClick(hSheet, 302, nullptr));
+    }
     LONG lGdi = PlatGdiLiveObjects();
     UpdateWindow(hSheet);
     ASSERT_TRUE(PlatWriteWindowPng(hSheet, "/tmp/finopt_finishing.png"));
@@ -711,8 +724,9 @@ protected:
         host.pages.clear();
         SendMessageW(hSheet, PSM_SETCURSEL, 2, 0);
         HWND hPage = (HWND)SendMessageW(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-        if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED)
+        if (IsDlgButtonChecked(hPage, 301) != BST_CHECKED) {
             EXPECT_TRUE(PlatScriptClick(hSheet, 301, nullptr));
+        }
         bool bOffered = IsWindowEnabled(GetDlgItem(hPage, 319)) != FALSE;
         DestroyWindow(hSheet);
         CallReason(&host, PROPSHEETUI_REASON_DESTROY, 1);

@@ -33,8 +33,9 @@ void WriteFileBytes(LPCWSTR pszPath, const void* pv, DWORD cb)
     HANDLE h = CreateFileW(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DWORD cbDone = 0;
-    if (cb)
+    if (cb) {
         ASSERT_TRUE(WriteFile(h, pv, cb, &cbDone, nullptr));
+    }
     CloseHandle(h);
 }
 
@@ -364,8 +365,9 @@ TEST_F(FormPage, CreateModeChecksTheNameWhenLeaving)
             LPCWSTR pszText = nullptr, pszCaption = nullptr;
             UINT uType = 0;
             PlatMsgBoxGet(0, nullptr, &pszText, &pszCaption, &uType);
-            if (r.pszPath)
+            if (r.pszPath) {
                 EXPECT_EQ(std::u16string(pszText), Formatted(r.uMessage, r.pszPath)) << what;
+            }
             EXPECT_EQ(std::u16string(pszCaption), Res(29511)) << what;
         } else {
             EXPECT_EQ(PlatMsgBoxCount(), 0) << what;

@@ -308,10 +308,12 @@ TEST_F(WatermarkEditor, TypedSizesStayInsideEightToFourHundred)
             ASSERT_EQ(PlatMsgBoxCount(), 1) << Narrow(r.typed);
             EXPECT_EQ(Text(h, IDC_WME_SIZE), u"8");
         }
-        if (r.shown[0])
+        if (r.shown[0]) {
             EXPECT_EQ(Text(h, IDC_WME_SIZE), r.shown) << Narrow(r.typed);
-        if (r.shown[0])
+        }
+        if (r.shown[0]) {
             EXPECT_EQ(Rec(1).dwSize, r.dwStored) << Narrow(r.typed);
+        }
         EXPECT_EQ(PlatBeepCount() > 0, r.bBeep) << Narrow(r.typed);
         DestroyWindow(h);
     }

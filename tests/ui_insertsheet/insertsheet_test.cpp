@@ -262,8 +262,9 @@ TEST_F(InsertSheetDlg, APageTakenByASheetOfTheSameKindIsADuplicate)
         EXPECT_EQ(res, r.duplicate ? IDCANCEL : IDOK) << r.what << " " << Err();
         std::vector<std::u16string> boxes = Boxes();
         EXPECT_EQ(boxes.size(), r.duplicate ? 1u : 0u) << r.what;
-        if (r.duplicate && !boxes.empty())
+        if (r.duplicate && !boxes.empty()) {
             EXPECT_NE(boxes[0].find(u"5"), std::u16string::npos) << Narrow(boxes[0]);
+        }
         PlatScriptReset();
     }
     // An edited sheet does not collide with its own pages.

@@ -32,7 +32,8 @@ protected:
         std::vector<Item> v;
         HMENU h = BuildSaveRecallMenu(pObj);
         for (int i = 0; h && i < GetMenuItemCount(h); ++i) {
-            MENUITEMINFOW mii = {sizeof(mii)};
+            MENUITEMINFOW mii = {};
+            mii.cbSize = sizeof(mii);
             mii.fMask = MIIM_ID | MIIM_DATA | MIIM_FTYPE | MIIM_STATE;
             GetMenuItemInfoW(h, i, TRUE, &mii);
             Item it = {mii.wID, (mii.fType & MFT_OWNERDRAW) != 0, (mii.fState & MFS_DISABLED) != 0,

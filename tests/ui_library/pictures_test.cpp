@@ -52,8 +52,9 @@ TEST_F(Pictures, LibraryDialogs)
         if (getenv("Q730_DUMP_SUMMARY"))
             printf("%s\n", Narrow(Text(h, c.idEdit)).c_str());
         EXPECT_EQ(2, SendDlgItemMessageW(h, c.id + 3, LB_GETCOUNT, 0, 0)) << c.name;
-        if (c.idName)
+        if (c.idName) {
             EXPECT_EQ(u"Monthly report", Text(h, c.idName)) << c.name;
+        }
         EXPECT_TRUE(PlatWriteWindowPng(h, PicturePath(c.name).c_str()));
         // The device tab.
         EXPECT_TRUE(PlatScriptPickTab(h, c.id == IDD_USET_SAVE ? 2700 : c.id == IDD_USET_RECALL ? 2702 : 2704,
@@ -81,7 +82,8 @@ LRESULT CALLBACK MenuPictureProc(HWND h, UINT uMsg, WPARAM wParam, LPARAM lParam
         FillRect(hdc, &rcAll, GetSysColorBrush(COLOR_MENU));
         int y = 0;
         for (int i = 0; i < GetMenuItemCount(hMenu); ++i) {
-            MENUITEMINFOW mii = {sizeof(mii)};
+            MENUITEMINFOW mii = {};
+            mii.cbSize = sizeof(mii);
             mii.fMask = MIIM_ID | MIIM_DATA | MIIM_FTYPE | MIIM_STATE;
             GetMenuItemInfoW(hMenu, i, TRUE, &mii);
             if (mii.fType & MFT_SEPARATOR) {
@@ -118,7 +120,8 @@ TEST_F(Pictures, SaveRecallMenu)
     RegisterClassW(&wc);
     int cx = 0, cy = 0;
     for (int i = 0; i < GetMenuItemCount(hMenu); ++i) {
-        MENUITEMINFOW mii = {sizeof(mii)};
+        MENUITEMINFOW mii = {};
+        mii.cbSize = sizeof(mii);
         mii.fMask = MIIM_ID | MIIM_DATA | MIIM_FTYPE;
         GetMenuItemInfoW(hMenu, i, TRUE, &mii);
         if (mii.fType & MFT_SEPARATOR) {

@@ -11,7 +11,6 @@ PLATSCRIPTSTEP Type(int id, const char16_t* text) { return {PSS_TYPE, id, nullpt
 PLATSCRIPTSTEP Click(int id) { return {PSS_CLICK, id, nullptr, nullptr, -1, 0}; }
 PLATSCRIPTSTEP Check(int id, int state) { return {PSS_CHECK, id, nullptr, nullptr, -1, state}; }
 PLATSCRIPTSTEP Choose(int id, int index) { return {PSS_CHOOSE, id, nullptr, nullptr, index, 0}; }
-PLATSCRIPTSTEP Answer(int a) { return {PSS_ANSWER, 0, nullptr, nullptr, -1, a}; }
 PLATSCRIPTSTEP Ok() { return {PSS_OK, 0, nullptr, nullptr, -1, 0}; }
 PLATSCRIPTSTEP Cancel() { return {PSS_CANCEL, 0, nullptr, nullptr, -1, 0}; }
 

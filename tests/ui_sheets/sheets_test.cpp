@@ -142,14 +142,16 @@ TEST_F(Sheets, InitOpensOrLeavesNothing)
             EXPECT_EQ(GetSheetState(pCtx->pSettings, UIS_STATE_EDITABLE), c.dwEditable);
             EXPECT_EQ(GetSheetState(pCtx->pSettings, UIS_STATE_DOCSHEET), c.bDevice ? 0u : 1u);
             EXPECT_EQ(pCtx->pdm->dmSize + pCtx->pdm->dmDriverExtra, 2615);
-            if (!c.bDevice)
+            if (!c.bDevice) {
                 EXPECT_EQ((BYTE*)pCtx->pdm, (BYTE*)pCtx + 44);
+            }
             EXPECT_EQ(CallReason(&host, PROPSHEETUI_REASON_DESTROY, 1), 1);
             EXPECT_EQ(host.info.UserData, 0u);
         } else {
             EXPECT_EQ(pCtx, nullptr);
-            if (c.lAnswer == 0)
+            if (c.lAnswer == 0) {
                 EXPECT_EQ(host.info.Result, 0u);
+            }
         }
         DropPages(&host);
         EXPECT_EQ(PlatGlobalLiveBlocks(), lBlocks);
@@ -216,8 +218,9 @@ TEST_F(Sheets, GetInfoNamesThePrinterAndTheIcon)
             EXPECT_EQ(hdr.hInst, DrvUiGetInstance());
             ASSERT_NE(hdr.pTitle, nullptr);
             EXPECT_EQ(std::u16string(hdr.pTitle), std::u16string(SheetPrinter()));
-            if (round == 0)
+            if (round == 0) {
                 ASSERT_EQ(CallReason(&host, PROPSHEETUI_REASON_INIT, host.info.lParamInit), 1);
+            }
         }
         EXPECT_EQ(CallReason(&host, 7, 0), -1);  // a reason no sheet knows
         EXPECT_EQ(CallReason(&host, PROPSHEETUI_REASON_DESTROY, 1), 1);
@@ -447,10 +450,12 @@ TEST_F(Sheets, ListFillerShowsOnlyWhatIsOffered)
             EXPECT_EQ(GetValueListItem(g_pFillList, iItem)->sValue, g_pFillList->sInitial);
             EXPECT_EQ(g_pFillList->sCurIndex, (SHORT)wPos);
         }
-        if (c.iDisable == 0)
+        if (c.iDisable == 0) {
             EXPECT_EQ(g_pFillList->sInitial, sOther);
-        if (c.bExpectDefault)
+        }
+        if (c.bExpectDefault) {
             EXPECT_EQ(g_pFillList->sInitial, sDefault);
+        }
         if (c.bExpectFirst) {
             EXPECT_EQ(wPos, 0);
             EXPECT_NE(g_pFillList->sInitial, sDefault);

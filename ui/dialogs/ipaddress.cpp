@@ -21,14 +21,6 @@ IPDLGDATA* _Data(HWND hDlg)
     return (IPDLGDATA*)GetWindowLongW(hDlg, DWL_USER);
 }
 
-int _OctetIndex(int id)
-{
-    for (int i = 0; i < 4; ++i)
-        if (kOctets[i] == id)
-            return i;
-    return -1;
-}
-
 // 1 to 3 digits, at most 255.
 bool _ValidOctet(LPCWSTR psz)
 {

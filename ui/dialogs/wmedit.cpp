@@ -467,18 +467,6 @@ void _EnableNew(HWND hDlg, UISETTINGS* pObj)
 
 // ---- The picture ----
 
-void _DrawCentreMark(HDC hdc, int x, int y)
-{
-    HPEN hPen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
-    HGDIOBJ hOld = SelectObject(hdc, hPen);
-    MoveToEx(hdc, x - 1, y, nullptr);
-    LineTo(hdc, x + 2, y);
-    MoveToEx(hdc, x, y - 1, nullptr);
-    LineTo(hdc, x, y + 2);
-    SelectObject(hdc, hOld);
-    DeleteObject(hPen);
-}
-
 void _Paint(HWND hDlg, HDC hdc)
 {
     WATERMARKEDITSTATE* p = _Working(hDlg);
@@ -534,7 +522,7 @@ void _Paint(HWND hDlg, HDC hdc)
     if (cch) {
         int iSaved = SaveDC(hdc);
         IntersectClipRect(hdc, p->rcInner.left, p->rcInner.top, p->rcInner.right, p->rcInner.bottom);
-        _DrawCentreMark(hdc, p->ptCentre.x + p->ptOffset.x, p->ptCentre.y + p->ptOffset.y);
+        DrawPreviewBlueLine(hdc, p->ptCentre.x + p->ptOffset.x, p->ptCentre.y + p->ptOffset.y);
         RestoreDC(hdc, iSaved);
     }
 }
@@ -1216,4 +1204,16 @@ INT_PTR CALLBACK WatermarkEditDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARA
     default:
         return FALSE;
     }
+}
+
+void DrawPreviewBlueLine(HDC hdc, int x, int y)
+{
+    HPEN hPen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
+    HGDIOBJ hOld = SelectObject(hdc, hPen);
+    MoveToEx(hdc, x - 1, y, nullptr);
+    LineTo(hdc, x + 2, y);
+    MoveToEx(hdc, x, y - 1, nullptr);
+    LineTo(hdc, x, y + 2);
+    SelectObject(hdc, hOld);
+    DeleteObject(hPen);
 }

@@ -159,6 +159,9 @@ INT_PTR CALLBACK WatermarkEditDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARA
 void InitWatermarkEditDlg(HWND hDlg, UISETTINGS* pObj);
 WATERMARKEDITSTATE* CreateWatermarkEditState(HWND hDlg, UISETTINGS* pObj);
 void PaintWatermarkEditPreview(HWND hDlg);
+// The blue plus sign of 3 pixels that marks a watermark's centre in the
+// editor's and the Watermark page's previews.
+void DrawPreviewBlueLine(HDC hdc, int x, int y);
 void OnWatermarkEditCommand(HWND hDlg, WPARAM wParam, LPARAM lParam);
 void OnWatermarkEditScroll(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 void OnWatermarkEditMouse(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);

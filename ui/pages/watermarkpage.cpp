@@ -459,15 +459,7 @@ void _PaintPreview(HWND hwnd, HDC hdc)
     if (cch && bUse) {
         int iSaved = SaveDC(hdc);
         IntersectClipRect(hdc, r->rcInner.left, r->rcInner.top, r->rcInner.right, r->rcInner.bottom);
-        HPEN hPen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
-        HGDIOBJ hOldPen = SelectObject(hdc, hPen);
-        const int mx = cx + r->lOffsetX, my = cy + r->lOffsetY;
-        MoveToEx(hdc, mx - 3, my, nullptr);
-        LineTo(hdc, mx + 4, my);
-        MoveToEx(hdc, mx, my - 3, nullptr);
-        LineTo(hdc, mx, my + 4);
-        SelectObject(hdc, hOldPen);
-        DeleteObject(hPen);
+        DrawPreviewBlueLine(hdc, cx + r->lOffsetX, cy + r->lOffsetY);
         RestoreDC(hdc, iSaved);
     }
 }
