@@ -36,11 +36,13 @@ F _Entry(const char* name)
 std::vector<BYTE> _AppBlock(const std::vector<uint8_t>& bytes)
 {
     DEVMODEW head = {};
-    std::memcpy(&head, bytes.data(), std::min(bytes.size(), sizeof(head)));
+    if (!bytes.empty())
+        std::memcpy(&head, bytes.data(), std::min(bytes.size(), sizeof(head)));
     size_t cb = (size_t)head.dmSize + head.dmDriverExtra;
     cb = std::max(cb, offsetof(DEVMODEW, dmFields));
     std::vector<BYTE> block(cb, 0);
-    std::memcpy(block.data(), bytes.data(), std::min(cb, bytes.size()));
+    if (!bytes.empty())
+        std::memcpy(block.data(), bytes.data(), std::min(cb, bytes.size()));
     return block;
 }
 

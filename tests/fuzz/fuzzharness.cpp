@@ -310,7 +310,17 @@ void FuzzInstallPrinter()
                    : nullptr;
     if (!pfn || !pfn((LPWSTR)FUZZ_PRINTER, PRINTER_EVENT_INITIALIZE, 0, 0))
         FuzzFail("the fuzz printer cannot be initialised");
-    FreeLibrary(hUi);
+    // The driver's three libraries stay loaded for the life of the process,
+    // as in an application that prints job after job. Loaded afresh for each
+    // job, every load would leave the address sanitizer's records of the
+    // library's globals behind (it never drops them), and a campaign would
+    // run out of address space after a few thousand jobs.
+    const DRIVER_INFO_2W* pdi = reinterpret_cast<const DRIVER_INFO_2W*>(info.data());
+    std::u16string resource = pdi->pDriverPath;
+    resource.erase(resource.rfind(u'\\') + 1);
+    resource += u"Q730MVT3.DLL";
+    if (!LoadLibraryW(pdi->pDriverPath) || !LoadLibraryW(resource.c_str()))
+        FuzzFail("the driver's libraries cannot be loaded");
     ClosePrinter(hPrinter);
 }
 
