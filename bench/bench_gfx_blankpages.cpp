@@ -2,6 +2,7 @@
 // its end. Pages that fit the 1,024,000-byte buffer stay in memory; larger
 // ones go through the capture file. Time per page and bytes per second for
 // both, inked (sent) and blank (dropped).
+#include "bench/benchroot.h"
 #include "pdl/xgcmn/ordexnt/xrblank.h"
 #include "platform/windows.h"
 
@@ -26,9 +27,7 @@ void SetUpRoot()
     static bool s_bDone = false;
     if (s_bDone)
         return;
-    char tmpl[] = "/tmp/q730bench.XXXXXX";
-    const char* dir = mkdtemp(tmpl);
-    PlatSetRoot(dir ? dir : "/tmp/q730bench.fallback");
+    BenchMakeRoot();
     CreateDirectoryW(u"C:\\", nullptr);
     s_bDone = true;
 }

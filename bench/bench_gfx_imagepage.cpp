@@ -5,6 +5,7 @@
 // colour page halftoned by the driver with the 16 x 16 matrix. Each page
 // carries text-like rows of dots, a grey band and white margins. Pages per
 // second and bytes sent per page.
+#include "bench/benchroot.h"
 #include "graphics/ddi/chain.h"
 #include "pdl/xgcmn/ordexnt/xrimage.h"
 #include "platform/windows.h"
@@ -33,9 +34,7 @@ void SetUpRoot()
     static bool s_bDone = false;
     if (s_bDone)
         return;
-    char tmpl[] = "/tmp/q730bench.XXXXXX";
-    const char* dir = mkdtemp(tmpl);
-    PlatSetRoot(dir ? dir : "/tmp/q730bench.fallback");
+    BenchMakeRoot();
     s_bDone = true;
 }
 

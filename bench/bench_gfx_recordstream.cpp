@@ -2,6 +2,7 @@
 // time per page, and the memory the stream holds while it runs (global
 // blocks and the process's peak resident size), which must not grow with
 // the page count: a booklet job keeps its pages in the spool file on disk.
+#include "bench/benchroot.h"
 #include "customnt/xrddigfx/pdev.h"
 #include "graphics/ddi/jobrecord.h"
 #include "platform/windows.h"
@@ -30,9 +31,7 @@ void SetUpRoot()
     static bool s_bDone = false;
     if (s_bDone)
         return;
-    char tmpl[] = "/tmp/q730bench.XXXXXX";
-    const char* dir = mkdtemp(tmpl);
-    PlatSetRoot(dir ? dir : "/tmp/q730bench.fallback");
+    BenchMakeRoot();
     s_bDone = true;
 }
 

@@ -3,6 +3,7 @@
 // the user's substitution list gives it, and as glyph images. Pages per
 // second, for a first page (the engine's glyph cache empty, every glyph
 // rendered) and for the pages after it (every glyph from the cache).
+#include "bench/benchroot.h"
 #include "pdl/xgcmn/ordexnt/xrtext.h"
 #include "platform/gdi/gditext.h"
 #include "platform/windows.h"
@@ -29,9 +30,7 @@ void _SetUpRoot()
     static bool s_bDone = false;
     if (s_bDone)
         return;
-    char tmpl[] = "/tmp/q730bench.XXXXXX";
-    const char* dir = mkdtemp(tmpl);
-    PlatSetRoot(dir ? dir : "/tmp/q730bench.fallback");
+    BenchMakeRoot();
     s_bDone = true;
 }
 

@@ -5,6 +5,7 @@
 // 500 pages, and the memory they hold: the PDEV's chain blocks and global
 // blocks at their peak and the process's peak resident size, which must
 // not grow with the page count.
+#include "bench/benchroot.h"
 #include "graphics/ddi/chain.h"
 #include "pdl/xgcmn/ordexnt/xrbrush.h"
 #include "platform/windows.h"
@@ -31,9 +32,7 @@ void SetUpRoot()
     static bool s_bDone = false;
     if (s_bDone)
         return;
-    char tmpl[] = "/tmp/q730bench.XXXXXX";
-    const char* dir = mkdtemp(tmpl);
-    PlatSetRoot(dir ? dir : "/tmp/q730bench.fallback");
+    BenchMakeRoot();
     s_bDone = true;
 }
 

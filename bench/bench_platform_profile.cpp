@@ -1,6 +1,7 @@
 // Speed of the profile calls on a settings-file-sized INI file: a save
 // writes every key with its own WritePrivateProfileStringW call, a load
 // reads them back one by one.
+#include "bench/benchroot.h"
 #include "platform/windows.h"
 
 #include <benchmark/benchmark.h>
@@ -33,8 +34,7 @@ void Setup()
     static bool bDone = false;
     if (bDone)
         return;
-    char tmpl[] = "/tmp/q730bench.XXXXXX";
-    PlatSetRoot(mkdtemp(tmpl));
+    BenchMakeRoot();
     CreateDirectoryW(u"C:\\bench", nullptr);
     bDone = true;
 }

@@ -3,6 +3,7 @@
 // rectangles, on a 600 dpi A4 page of 1 bit per pixel, as bitmap mode draws
 // it. Counters: pages per second, and the process's peak memory after 1
 // and after many pages (it must not grow with the page count).
+#include "bench/benchroot.h"
 #include "platform/windows.h"
 #include "platform/gdi/engobj.h"
 
@@ -71,8 +72,7 @@ void BM_RasterPage(benchmark::State& state)
 {
     static bool bRoot = false;
     if (!bRoot) {
-        char tmpl[] = "/tmp/q730bench.XXXXXX";
-        PlatSetRoot(mkdtemp(tmpl));
+        BenchMakeRoot();
         bRoot = true;
     }
     HSURF hsurf = reinterpret_cast<HSURF>(

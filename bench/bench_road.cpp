@@ -11,6 +11,7 @@
 // Memory counters are the growth of the process's peak resident size over
 // its size before the job (job_peak_MB), so that what the benchmark itself
 // holds (the application's image) is not counted.
+#include "bench/benchroot.h"
 #include "platform/windows.h"
 #include "platform/gdi/gdidraw.h"
 
@@ -83,15 +84,10 @@ bool SetUp()
 {
     if (!g_dm.empty())
         return true;
-    char tmpl[] = "/tmp/q730road.XXXXXX";
-    const char* dir = mkdtemp(tmpl);
-    if (!dir)
-        return false;
-    g_root = dir;
-    setenv("Q730_ROOT", dir, 1);
-    PlatSetRoot(dir);
+    g_root = BenchMakeRoot("q730road");
+    setenv("Q730_ROOT", g_root.c_str(), 1);
     Q730Path();
-    if (chdir(dir) != 0 || RunQ730({"print", "--output", "first.prn"}) != 0)
+    if (chdir(g_root.c_str()) != 0 || RunQ730({"print", "--output", "first.prn"}) != 0)
         return false;
     HANDLE hPrinter = NULL;
     if (!OpenPrinterW((LPWSTR)kPrinter, &hPrinter, NULL))

@@ -3,6 +3,7 @@
 // working file and read back into a settings object, through the transfer
 // engine and the private-profile calls as the library runs them. Goal:
 // under 50 ms each way.
+#include "bench/benchroot.h"
 #include "platform/windows.h"
 
 #include <benchmark/benchmark.h>
@@ -43,8 +44,7 @@ FULLSETTINGS& Full()
     static FULLSETTINGS f;
     if (f.pObj)
         return f;
-    char tmpl[] = "/tmp/q730bench.XXXXXX";
-    PlatSetRoot(mkdtemp(tmpl));
+    BenchMakeRoot();
     PlatInstallPrinter(kPrinter, u"C:\\port.prn", nullptr);
     f.pdb = OpenOptionDb();
     f.dm.assign(DRV_DEVMODE_SIZE, 0);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/benchroot.h"
 #include "platform/gdi/msgbox.h"
 #include "platform/windows.h"
 #include "ui/constraints/resolver.h"
@@ -24,9 +25,7 @@ struct Sheet {
     UISETTINGS* pObj = nullptr;
     Sheet()
     {
-        char tmpl[] = "/tmp/q730bench.XXXXXX";
-        const char* dir = mkdtemp(tmpl);
-        PlatSetRoot(dir ? dir : "/tmp/q730bench.fallback");
+        BenchMakeRoot();
         PlatInstallPrinter(u"QX-730 Bench", u"C:\\bench.prn", nullptr);
         pdb = OpenOptionDb();
         dm.assign(DRV_DEVMODE_SIZE, 0);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/benchroot.h"
 #include "platform/gdi/msgbox.h"
 #include "platform/windows.h"
 #include "ui/driverui/driverui.h"
@@ -36,9 +37,7 @@ struct Env {
     DOCUMENTPROPERTYHEADER doc = {};
     Env()
     {
-        char tmpl[] = "/tmp/q730bench.XXXXXX";
-        const char* dir = mkdtemp(tmpl);
-        PlatSetRoot(dir ? dir : "/tmp/q730bench.fallback");
+        BenchMakeRoot();
         PlatInstallPrinter(kPrinter, u"C:\\bench.prn", nullptr);
         DrvPrinterEvent((LPWSTR)kPrinter, PRINTER_EVENT_INITIALIZE, 0, 0);
         // The pages' templates are the library's own.

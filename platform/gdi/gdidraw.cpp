@@ -231,21 +231,6 @@ void FreePenBrush(DCSTATE* s)
 
 void FreePage(DCSTATE* s);
 
-void FreeState(DCSTATE* s)
-{
-    FreePage(s);
-    FreeFillBrush(s);
-    FreePenBrush(s);
-    if (s->ppoPath)
-        EngDeletePath(s->ppoPath);
-    if (s->ppoClipPath)
-        EngDeletePath(s->ppoClipPath);
-    if (s->pco)
-        EngDeleteClip(s->pco);
-    delete s->pSaved;
-    delete s;
-}
-
 // What SaveDC keeps of a DC's drawing state. Objects are kept by address
 // and checked for life on restore: a pen deleted since is not brought back.
 struct SAVEDSTATE {
@@ -263,6 +248,21 @@ struct SAVEDSTATE {
     BOOL bClip;
     std::vector<RECTL> aClip;
 };
+
+void FreeState(DCSTATE* s)
+{
+    FreePage(s);
+    FreeFillBrush(s);
+    FreePenBrush(s);
+    if (s->ppoPath)
+        EngDeletePath(s->ppoPath);
+    if (s->ppoClipPath)
+        EngDeletePath(s->ppoClipPath);
+    if (s->pco)
+        EngDeleteClip(s->pco);
+    delete s->pSaved;
+    delete s;
+}
 
 // The drawing state of a DC, made on first use; null for a bad handle.
 DCSTATE* State(HDC hdc)

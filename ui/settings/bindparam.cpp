@@ -22,7 +22,7 @@ const WORD kUDPaperLength = 1553;
 // Pages-per-sheet codes that older DEVMODEs hold for "1 page".
 const BYTE kLayoutOne = 1, kLayoutTwo = 2, kLayoutDefault = 8;
 
-const BINDPARAMDESC g_aDesc[] = {
+constexpr BINDPARAMDESC g_aDesc[] = {
 #define BINDPARAM_ROW(p, name, var, doff, dsize, dtype, slot, sbytes, rsize, rtype, fix)   \
     {(WORD)(p), (BYTE)(var), (BYTE)(fix), (WORD)(doff), (WORD)(dsize), (WORD)(dtype), \
      (WORD)(slot), (WORD)(sbytes), (DWORD)(rsize), (WORD)(rtype), #name},
