@@ -110,9 +110,9 @@ std::vector<BYTE> _DefaultDevmode(HANDLE hPrinter)
 
 }  // namespace
 
-extern "C" Q730_EXPORT LONG DocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName,
-                                                PDEVMODEW pDevModeOutput, PDEVMODEW pDevModeInput,
-                                                DWORD fMode)
+Q730_EXPORT LONG DocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName,
+                                     PDEVMODEW pDevModeOutput, PDEVMODEW pDevModeInput,
+                                     DWORD fMode)
 {
     if ((fMode & DM_OUT_BUFFER) && !pDevModeOutput) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -164,8 +164,8 @@ extern "C" Q730_EXPORT LONG DocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWS
     return lResult;
 }
 
-extern "C" Q730_EXPORT LONG AdvancedDocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName,
-                                                        PDEVMODEW pDevModeOutput, PDEVMODEW pDevModeInput)
+Q730_EXPORT LONG AdvancedDocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName,
+                                             PDEVMODEW pDevModeOutput, PDEVMODEW pDevModeInput)
 {
     // Without an output buffer the caller asks for the size.
     if (!pDevModeOutput)
@@ -175,7 +175,7 @@ extern "C" Q730_EXPORT LONG AdvancedDocumentPropertiesW(HWND hWnd, HANDLE hPrint
     return l == IDOK ? IDOK : l == IDCANCEL ? 0 : -1;
 }
 
-extern "C" Q730_EXPORT BOOL PrinterProperties(HWND hWnd, HANDLE hPrinter)
+Q730_EXPORT BOOL PrinterProperties(HWND hWnd, HANDLE hPrinter)
 {
     if (!hPrinter) {
         SetLastError(ERROR_INVALID_HANDLE);

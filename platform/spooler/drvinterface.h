@@ -244,23 +244,23 @@ static_assert(sizeof(DEVQUERYPRINT_INFO) == 24);
 // for an unknown printer, a driver without the entry point, a sheet that
 // could not be shown, an output flag without a buffer or an input shorter
 // than a DEVMODE.
-extern "C" Q730_EXPORT LONG DocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName,
-                                                PDEVMODEW pDevModeOutput, PDEVMODEW pDevModeInput,
-                                                DWORD fMode);
+Q730_EXPORT LONG DocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName,
+                                     PDEVMODEW pDevModeOutput, PDEVMODEW pDevModeInput,
+                                     DWORD fMode);
 
 // The document sheet for a DEVMODE the caller keeps: DocumentPropertiesW
 // with DM_IN_PROMPT | DM_OUT_BUFFER (and DM_IN_BUFFER when pDevModeInput is
 // given). A null pDevModeOutput asks for the size. Answers IDOK after OK
 // (pDevModeOutput written), 0 after Cancel, a negative value on failure.
-extern "C" Q730_EXPORT LONG AdvancedDocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName,
-                                                        PDEVMODEW pDevModeOutput, PDEVMODEW pDevModeInput);
+Q730_EXPORT LONG AdvancedDocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceName,
+                                             PDEVMODEW pDevModeOutput, PDEVMODEW pDevModeInput);
 
 // The printer's device sheet (its properties): the driver's
 // DrvDevicePropertySheets in the common property-sheet host. A handle
 // opened without PRINTER_ACCESS_ADMINISTER shows the sheet with
 // DPS_NOPERMISSION. TRUE when the sheet was shown and closed (OK or
 // Cancel); FALSE with the last error set when it could not be shown.
-extern "C" Q730_EXPORT BOOL PrinterProperties(HWND hWnd, HANDLE hPrinter);
+Q730_EXPORT BOOL PrinterProperties(HWND hWnd, HANDLE hPrinter);
 
 // The printers folder's "Printing Preferences": the document sheet over
 // the user's default settings (fMode DM_USER_DEFAULT | DM_IN_BUFFER |

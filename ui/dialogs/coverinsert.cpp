@@ -19,7 +19,6 @@ namespace {
 const WORD kCoverPage = 200;       // the Cover/insert page
 const WORD kCoverSwitch = 240;     // its cover insertion switch
 const UINT kCaption = 20167;
-const UINT kLimitText = 28597;
 const int kMaxTrays = 32;
 
 // The dialog's block.

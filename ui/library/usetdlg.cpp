@@ -23,7 +23,6 @@ namespace {
 // Texts and captions.
 const UINT kCapSave = 21103;
 const UINT kCapOrganize = 21105;
-const UINT kCapRegister = 21106;
 const UINT kTxtFileTitle = 21100;
 const UINT kTxtFilter = 21101;
 const UINT kTxtFull = 21010;
