@@ -47,14 +47,23 @@ std::vector<std::u16string> _List(const WCHAR* p, DWORD cch)
     return out;
 }
 
-std::u16string _Value(LPCWSTR pszSection, LPCWSTR pszKey)
+std::u16string _Read(LPCWSTR pszSection, LPCWSTR pszKey, LPCWSTR pszDefault)
 {
     GUARDED b(4096);
-    DWORD c = GetPrivateProfileStringW(pszSection, pszKey, u"\x1F", b.p(), b.n, kszFile);
+    DWORD c = GetPrivateProfileStringW(pszSection, pszKey, pszDefault, b.p(), b.n, kszFile);
     b.Check("a profile value was written past a large buffer");
     if (c >= b.n || b.v[c] != 0)
         FuzzFail("a profile value does not end where its count says");
     return std::u16string(b.p(), c);
+}
+
+// The value of a key; false when the file has no such key. A value may be
+// any text, the default too: a key is missing only when two different
+// defaults both come back.
+bool _Value(LPCWSTR pszSection, LPCWSTR pszKey, std::u16string* pValue)
+{
+    *pValue = _Read(pszSection, pszKey, u"\x1F");
+    return *pValue != u"\x1F" || _Read(pszSection, pszKey, u"\x1E") != u"\x1E";
 }
 
 void _ReadAll(DWORD cchSmall, VALUES* pValues)
@@ -97,7 +106,11 @@ void _ReadAll(DWORD cchSmall, VALUES* pValues)
             if (v.n && (cv >= v.n || v.v[cv] != 0))
                 FuzzFail("a cut value does not end inside the buffer");
             GetPrivateProfileIntW(s.c_str(), k.c_str(), -7, kszFile);
-            (*pValues)[{s, k}] = _Value(s.c_str(), k.c_str());
+            // A listed key that cannot be found by its name (a later one of
+            // the same name, say) is not one a write can lose.
+            std::u16string value;
+            if (_Value(s.c_str(), k.c_str(), &value))
+                (*pValues)[{s, k}] = value;
         }
     }
 }
@@ -154,8 +167,8 @@ void FuzzOne(const uint8_t* pData, size_t cbData)
         for (const auto& kv : before) {
             if (kv.first == removed)
                 continue;
-            std::u16string value = _Value(kv.first.first.c_str(), kv.first.second.c_str());
-            if (value == u"\x1F")
+            std::u16string value;
+            if (!_Value(kv.first.first.c_str(), kv.first.second.c_str(), &value))
                 FuzzFail("a key of the file was lost by an unrelated write");
             // A value the ANSI code page cannot carry (the written one, in an
             // 8-bit file) may come back changed; the others may not.
