@@ -26,7 +26,7 @@ static const char s_szSource[] = "customnt\\xrddigfx\\xrddigfx";
 
 // --- exports -------------------------------------------------------------------
 
-Q730_EXPORT BOOL DllEntryPoint(HANDLE hModule, ULONG ulReason, PVOID pvReserved)
+Q730_EXPORT BOOL DllEntryPoint(HINSTANCE hModule, DWORD ulReason, LPVOID pvReserved)
 {
     (void)hModule;
     (void)ulReason;

@@ -14,7 +14,7 @@
 #define DRV_HOOK_COUNT 26
 #define STRETCHROP_MAX_PIXELS 400000
 
-Q730_EXPORT BOOL DllEntryPoint(HANDLE hModule, ULONG ulReason, PVOID pvReserved);
+Q730_EXPORT BOOL DllEntryPoint(HINSTANCE hModule, DWORD ulReason, LPVOID pvReserved);
 Q730_EXPORT BOOL DrvQueryDriverInfo(DWORD dwMode, PVOID pBuffer, DWORD cbBuf, PDWORD pcbNeeded);
 Q730_EXPORT BOOL DrvEnableDriver(ULONG iEngineVersion, ULONG cj, DRVENABLEDATA* pded);
 Q730_EXPORT void DrvDisableDriver();
