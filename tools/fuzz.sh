@@ -68,8 +68,17 @@ run_one() {
     local name=$1 n=$2
     local scratch=$build/fuzz/corpus/$name
     mkdir -p "$scratch"
+    # libFuzzer lists a corpus folder with the 32-bit readdir and stat, which
+    # fail for the host's 64-bit inode numbers under the i386 emulator: it
+    # would start from nothing. It is given the files by name instead.
+    local seeds=()
+    if [ "$engine" = libfuzzer ]; then
+        local list=$build/fuzz/seeds-$name
+        find "$here/tests/fuzz/corpus/$name" "$scratch" -type f | paste -sd, - >"$list"
+        [ -s "$list" ] && seeds=(-seed_inputs=@"$list")
+    fi
     (cd "$build/bin" && ./fuzz_"$name" -max_total_time="$seconds" -seed=$((seed + n)) \
-        -artifact_prefix="$build/fuzz/artifacts/$name-" -print_final_stats=1 \
+        -artifact_prefix="$build/fuzz/artifacts/$name-" -print_final_stats=1 "${seeds[@]}" \
         "$scratch" "$here/tests/fuzz/corpus/$name") >"$build/fuzz/logs/$name.log" 2>&1
 }
 
