@@ -42,7 +42,6 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #include <sanitizer/common_interface_defs.h>
 extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
                                                           void (*)(const volatile void*));
-#include <dlfcn.h>
 #endif
 
 namespace {
@@ -159,31 +158,6 @@ void _ReportTracked()
 #endif
 
 }  // namespace
-
-#ifdef FUZZ_ASAN
-// The libraries the driver loads for a job and frees after it register the
-// destructors of their static objects at every load; freeing the library
-// runs them and frees their places in the C library's list of exit
-// functions, for the next load to take. The address sanitizer's own
-// __cxa_atexit adds an entry of its own, for the whole process, after each
-// of them: the freed places below it are never taken again, and the list
-// grows by a 520-byte block every few jobs. That growth is the sanitizer's
-// doing (a process without it keeps a list of the same length for ever) and
-// would hide a leak of the driver's: the program hands the registrations
-// straight to the C library.
-extern "C" int __cxa_atexit(void (*pfn)(void*), void* pv, void* pDso)
-{
-    typedef int (*PFNCXAATEXIT)(void (*)(void*), void*, void*);
-    static PFNCXAATEXIT s_pfnLibc = [] {
-        void* h = dlopen("libc.so.6", RTLD_NOW | RTLD_NOLOAD);
-        void* p = h ? dlsym(h, "__cxa_atexit") : nullptr;
-        if (h)
-            dlclose(h);
-        return p ? (PFNCXAATEXIT)p : (PFNCXAATEXIT)dlsym(RTLD_NEXT, "__cxa_atexit");
-    }();
-    return s_pfnLibc(pfn, pv, pDso);
-}
-#endif
 
 // A sanitizer report ends the case; LeakSanitizer is off for the reason above.
 extern "C" const char* __asan_default_options()
