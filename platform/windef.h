@@ -2,9 +2,11 @@
 //
 // Owns: the integer and handle types, RECTL/POINTL/SIZEL, the public DEVMODEW
 // header, the error codes and the export macro. Every other platform header
-// includes this one. The build is 32-bit x86, so pointers, LONG and DWORD are
-// 4 bytes and the records below keep the layout the driver's stored and wire
-// formats were written with.
+// includes this one. The types follow the 64-bit Windows model in both builds
+// (native x86-64 and the 32-bit x86 reference): LONG and DWORD are 32 bits;
+// pointers, the *_PTR types, WPARAM, LPARAM, LRESULT and handles are
+// pointer-sized. Stored and exchanged records hold no pointer, so their layout
+// is the same in both builds.
 #pragma once
 
 #include <cstddef>
@@ -58,7 +60,8 @@ typedef DWORD COLORREF;
 typedef WORD ATOM;
 typedef WORD LANGID;
 
-static_assert(sizeof(void*) == 4, "the driver is built for 32-bit x86 (-m32)");
+static_assert(sizeof(void*) == 4 || sizeof(void*) == 8, "a 32-bit or 64-bit target");
+static_assert(sizeof(LONG_PTR) == sizeof(void*) && sizeof(LPARAM) == sizeof(void*), "pointer-sized types");
 static_assert(sizeof(LONG) == 4 && sizeof(DWORD) == 4 && sizeof(WCHAR) == 2, "base type sizes");
 
 // Handles are opaque pointers; each kind is its own type so that a mix-up does

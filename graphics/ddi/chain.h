@@ -16,7 +16,7 @@
 struct CHAINHEAD {
     void* pNewest;  // newest block's link word, or null
 };
-static_assert(sizeof(CHAINHEAD) == 4);
+static_assert(sizeof(void*) != 4 || sizeof(CHAINHEAD) == 4);
 
 // A new empty chain, or null.
 CHAINHEAD* CreateChainList();

@@ -196,16 +196,16 @@ static_assert(offsetof(JOBRECORD_OPEN, bFormMode) == 8);
 static_assert(offsetof(JOBRECORD_OPEN, szFormPath) == 9);
 static_assert(offsetof(JOBRECORD_OPEN, lMacroNumber) == 529);
 static_assert(sizeof(JOBRECORD_SECTION) == JR_SECTION_SIZE);
-static_assert(sizeof(SPOOLWRITER) == 24);
-static_assert(sizeof(SPOOLPAGE) == 32);
-static_assert(sizeof(SPOOLSTATE) == 572);
-static_assert(offsetof(SPOOLSTATE, hTempFile) == 524);
-static_assert(offsetof(SPOOLSTATE, cbTotal) == 528);
-static_assert(offsetof(SPOOLSTATE, lHeaderOff) == 536);
-static_assert(offsetof(SPOOLSTATE, pFirstPage) == 552);
-static_assert(offsetof(SPOOLSTATE, wPrevSection) == 560);
-static_assert(offsetof(SPOOLSTATE, nCopies) == 566);
-static_assert(offsetof(SPOOLSTATE, pfnWrite) == 568);
+static_assert(sizeof(void*) != 4 || sizeof(SPOOLWRITER) == 24);
+static_assert(sizeof(void*) != 4 || sizeof(SPOOLPAGE) == 32);
+static_assert(sizeof(void*) != 4 || sizeof(SPOOLSTATE) == 572);
+static_assert(sizeof(void*) != 4 || offsetof(SPOOLSTATE, hTempFile) == 524);
+static_assert(sizeof(void*) != 4 || offsetof(SPOOLSTATE, cbTotal) == 528);
+static_assert(sizeof(void*) != 4 || offsetof(SPOOLSTATE, lHeaderOff) == 536);
+static_assert(sizeof(void*) != 4 || offsetof(SPOOLSTATE, pFirstPage) == 552);
+static_assert(sizeof(void*) != 4 || offsetof(SPOOLSTATE, wPrevSection) == 560);
+static_assert(sizeof(void*) != 4 || offsetof(SPOOLSTATE, nCopies) == 566);
+static_assert(sizeof(void*) != 4 || offsetof(SPOOLSTATE, pfnWrite) == 568);
 
 // --- PDEV side -------------------------------------------------------------
 

@@ -213,8 +213,8 @@ struct LVITEMW {
     int iIndent;      //
 };
 typedef LVITEMW* LPLVITEMW;
-static_assert(sizeof(LVITEMW) == 40);
-static_assert(offsetof(LVITEMW, lParam) == 32);
+static_assert(sizeof(void*) != 4 || sizeof(LVITEMW) == 40);
+static_assert(sizeof(void*) != 4 || offsetof(LVITEMW, lParam) == 32);
 
 // A column.
 //  off size field
@@ -228,7 +228,7 @@ struct LVCOLUMNW {
     int iSubItem;     //
 };
 typedef LVCOLUMNW* LPLVCOLUMNW;
-static_assert(sizeof(LVCOLUMNW) == 24);
+static_assert(sizeof(void*) != 4 || sizeof(LVCOLUMNW) == 24);
 
 struct LVFINDINFOW {
     UINT flags;       // LVFI_*
@@ -238,7 +238,7 @@ struct LVFINDINFOW {
     UINT vkDirection; //
 };
 typedef LVFINDINFOW* LPLVFINDINFOW;
-static_assert(sizeof(LVFINDINFOW) == 24);
+static_assert(sizeof(void*) != 4 || sizeof(LVFINDINFOW) == 24);
 
 struct LVHITTESTINFO {
     POINT pt;         // in: client coordinates
@@ -264,7 +264,7 @@ struct NMLISTVIEW {
     LPARAM lParam;    // the item's value
 };
 typedef NMLISTVIEW* LPNMLISTVIEW;
-static_assert(sizeof(NMLISTVIEW) == 44);
+static_assert(sizeof(void*) != 4 || sizeof(NMLISTVIEW) == 44);
 
 // NM_CLICK / NM_DBLCLK from a list view.
 struct NMITEMACTIVATE {
@@ -279,7 +279,7 @@ struct NMITEMACTIVATE {
     UINT uKeyFlags;
 };
 typedef NMITEMACTIVATE* LPNMITEMACTIVATE;
-static_assert(sizeof(NMITEMACTIVATE) == 48);
+static_assert(sizeof(void*) != 4 || sizeof(NMITEMACTIVATE) == 48);
 
 // LVN_KEYDOWN.
 struct NMLVKEYDOWN {
@@ -288,7 +288,7 @@ struct NMLVKEYDOWN {
     UINT flags;
 };
 typedef NMLVKEYDOWN* LPNMLVKEYDOWN;
-static_assert(sizeof(NMLVKEYDOWN) == 18);
+static_assert(sizeof(void*) != 4 || sizeof(NMLVKEYDOWN) == 18);
 
 #pragma pack(pop)
 
@@ -350,7 +350,7 @@ struct NMUPDOWN {
     int iDelta;  // the step; the owner may change it, or answer TRUE to refuse
 };
 typedef NMUPDOWN* LPNMUPDOWN;
-static_assert(sizeof(NMUPDOWN) == 20);
+static_assert(sizeof(void*) != 4 || sizeof(NMUPDOWN) == 20);
 #pragma pack(pop)
 
 extern "C" HWND CreateUpDownControl(DWORD dwStyle, int x, int y, int cx, int cy, HWND hParent,
@@ -455,7 +455,7 @@ struct TCITEMW {
     LPARAM lParam;
 };
 typedef TCITEMW* LPTCITEMW;
-static_assert(sizeof(TCITEMW) == 28);
+static_assert(sizeof(void*) != 4 || sizeof(TCITEMW) == 28);
 
 struct TCHITTESTINFO {
     POINT pt;

@@ -169,12 +169,12 @@ struct PROPSHEETPAGEW {
 };
 typedef PROPSHEETPAGEW* LPPROPSHEETPAGEW;
 typedef const PROPSHEETPAGEW* LPCPROPSHEETPAGEW;
-static_assert(sizeof(PROPSHEETPAGEW) == 48);
-static_assert(offsetof(PROPSHEETPAGEW, pszTemplate) == 12);
-static_assert(offsetof(PROPSHEETPAGEW, pszTitle) == 20);
-static_assert(offsetof(PROPSHEETPAGEW, pfnDlgProc) == 24);
-static_assert(offsetof(PROPSHEETPAGEW, lParam) == 28);
-static_assert(offsetof(PROPSHEETPAGEW, pcRefParent) == 36);
+static_assert(sizeof(void*) != 4 || sizeof(PROPSHEETPAGEW) == 48);
+static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETPAGEW, pszTemplate) == 12);
+static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETPAGEW, pszTitle) == 20);
+static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETPAGEW, pfnDlgProc) == 24);
+static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETPAGEW, lParam) == 28);
+static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETPAGEW, pcRefParent) == 36);
 #define PROPSHEETPAGEW_V1_SIZE 40
 
 // A sheet.
@@ -207,9 +207,9 @@ struct PROPSHEETHEADERW {
 };
 typedef PROPSHEETHEADERW* LPPROPSHEETHEADERW;
 typedef const PROPSHEETHEADERW* LPCPROPSHEETHEADERW;
-static_assert(sizeof(PROPSHEETHEADERW) == 40);
-static_assert(offsetof(PROPSHEETHEADERW, nPages) == 24);
-static_assert(offsetof(PROPSHEETHEADERW, phpage) == 32);
+static_assert(sizeof(void*) != 4 || sizeof(PROPSHEETHEADERW) == 40);
+static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETHEADERW, nPages) == 24);
+static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETHEADERW, phpage) == 32);
 #define PROPSHEETHEADERW_V1_SIZE 40
 
 // The record of a sheet's notification to a page.
@@ -218,7 +218,7 @@ struct PSHNOTIFY {
     LPARAM lParam;   // PSN_APPLY: TRUE when OK closes the sheet
 };
 typedef PSHNOTIFY* LPPSHNOTIFY;
-static_assert(sizeof(PSHNOTIFY) == 16);
+static_assert(sizeof(void*) != 4 || sizeof(PSHNOTIFY) == 16);
 
 #pragma pack(pop)
 

@@ -109,16 +109,16 @@ struct OPENFILENAMEW {
     DWORD FlagsEx;              //
 };
 typedef OPENFILENAMEW* LPOPENFILENAMEW;
-static_assert(sizeof(OPENFILENAMEW) == 88);
-static_assert(offsetof(OPENFILENAMEW, nFilterIndex) == 24);
-static_assert(offsetof(OPENFILENAMEW, lpstrFile) == 28);
-static_assert(offsetof(OPENFILENAMEW, lpstrInitialDir) == 44);
-static_assert(offsetof(OPENFILENAMEW, Flags) == 52);
-static_assert(offsetof(OPENFILENAMEW, nFileOffset) == 56);
-static_assert(offsetof(OPENFILENAMEW, nFileExtension) == 58);
-static_assert(offsetof(OPENFILENAMEW, lpstrDefExt) == 60);
-static_assert(offsetof(OPENFILENAMEW, lpTemplateName) == 72);
-static_assert(offsetof(OPENFILENAMEW, FlagsEx) == 84);
+static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEW) == 88);
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, nFilterIndex) == 24);
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, lpstrFile) == 28);
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, lpstrInitialDir) == 44);
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, Flags) == 52);
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, nFileOffset) == 56);
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, nFileExtension) == 58);
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, lpstrDefExt) == 60);
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, lpTemplateName) == 72);
+static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, FlagsEx) == 84);
 
 #pragma pack(pop)
 

@@ -159,7 +159,7 @@ static_assert(sizeof(POINTFIX) == 8);
 static_assert(sizeof(RECTFX) == 16);
 static_assert(sizeof(ENUMRECTS) == 20);
 static_assert(offsetof(ENUMRECTS, arcl) == 4);
-static_assert(sizeof(PATHDATA) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(PATHDATA) == 12);
 static_assert(offsetof(PATHDATA, pptfx) == 8);
 static_assert(sizeof(XFORML) == 24);
 

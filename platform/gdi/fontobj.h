@@ -277,12 +277,12 @@ static_assert(offsetof(IFIMETRICS, panose) == 172);
 static_assert(sizeof(FONTINFO) == 28);
 static_assert(sizeof(GLYPHBITS) == 17);
 static_assert(offsetof(GLYPHBITS, aj) == 16);
-static_assert(sizeof(GLYPHDEF) == 4);
-static_assert(sizeof(GLYPHPOS) == 16);
-static_assert(offsetof(GLYPHPOS, ptl) == 8);
-static_assert(sizeof(GLYPHDATA) == 60);
-static_assert(offsetof(GLYPHDATA, rclInk) == 28);
-static_assert(offsetof(GLYPHDATA, ptqD) == 44);
+static_assert(sizeof(void*) != 4 || sizeof(GLYPHDEF) == 4);
+static_assert(sizeof(void*) != 4 || sizeof(GLYPHPOS) == 16);
+static_assert(sizeof(void*) != 4 || offsetof(GLYPHPOS, ptl) == 8);
+static_assert(sizeof(void*) != 4 || sizeof(GLYPHDATA) == 60);
+static_assert(sizeof(void*) != 4 || offsetof(GLYPHDATA, rclInk) == 28);
+static_assert(sizeof(void*) != 4 || offsetof(GLYPHDATA, ptqD) == 44);
 
 // --- services a driver calls ------------------------------------------------------
 

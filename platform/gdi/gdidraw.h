@@ -140,7 +140,7 @@ struct LOGBRUSH {
 
 #pragma pack(pop)
 
-static_assert(sizeof(LOGBRUSH) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(LOGBRUSH) == 12);
 
 // Objects.
 HPEN CreatePen(int iStyle, int cWidth, COLORREF color);

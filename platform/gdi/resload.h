@@ -73,7 +73,7 @@ typedef ICONINFO* PICONINFO;
 
 #pragma pack(pop)
 
-static_assert(sizeof(ICONINFO) == 20);
+static_assert(sizeof(void*) != 4 || sizeof(ICONINFO) == 20);
 static_assert(offsetof(ICONINFO, hbmMask) == 12);
 
 // Loads bitmap lpBitmapName (a number) of hInstance (rule 1).

@@ -437,10 +437,10 @@ struct GRADIENT_RECT {
 
 #pragma pack(pop)
 
-static_assert(sizeof(DRVFN) == 8);
-static_assert(sizeof(DRVENABLEDATA) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(DRVFN) == 8);
+static_assert(sizeof(void*) != 4 || sizeof(DRVENABLEDATA) == 12);
 static_assert(sizeof(COLORINFO) == 120);
-static_assert(sizeof(GDIINFO) == 304);
+static_assert(sizeof(void*) != 4 || sizeof(GDIINFO) == 304);
 static_assert(offsetof(GDIINFO, ulHorzSize) == 8);
 static_assert(offsetof(GDIINFO, cBitsPixel) == 24);
 static_assert(offsetof(GDIINFO, ulLogPixelsX) == 40);
@@ -457,8 +457,8 @@ static_assert(offsetof(GDIINFO, ulHTOutputFormat) == 240);
 static_assert(offsetof(GDIINFO, flHTFlags) == 244);
 static_assert(offsetof(GDIINFO, cxHTPat) == 272);
 static_assert(offsetof(GDIINFO, pHTPatA) == 280);
-static_assert(offsetof(GDIINFO, ulPhysicalPixelGamma) == 300);
-static_assert(sizeof(DEVINFO) == 300);
+static_assert(sizeof(void*) != 4 || offsetof(GDIINFO, ulPhysicalPixelGamma) == 300);
+static_assert(sizeof(void*) != 4 || sizeof(DEVINFO) == 300);
 static_assert(offsetof(DEVINFO, lfDefaultFont) == 4);
 static_assert(offsetof(DEVINFO, lfAnsiVarFont) == 96);
 static_assert(offsetof(DEVINFO, lfAnsiFixFont) == 188);
@@ -467,13 +467,13 @@ static_assert(offsetof(DEVINFO, iDitherFormat) == 284);
 static_assert(offsetof(DEVINFO, cxDither) == 288);
 static_assert(offsetof(DEVINFO, cyDither) == 290);
 static_assert(offsetof(DEVINFO, hpalDefault) == 292);
-static_assert(offsetof(DEVINFO, flGraphicsCaps2) == 296);
-static_assert(sizeof(SURFOBJ) == 52);
-static_assert(offsetof(SURFOBJ, sizlBitmap) == 16);
-static_assert(offsetof(SURFOBJ, pvScan0) == 32);
-static_assert(offsetof(SURFOBJ, lDelta) == 36);
-static_assert(offsetof(SURFOBJ, iBitmapFormat) == 44);
-static_assert(offsetof(SURFOBJ, iType) == 48);
+static_assert(sizeof(void*) != 4 || offsetof(DEVINFO, flGraphicsCaps2) == 296);
+static_assert(sizeof(void*) != 4 || sizeof(SURFOBJ) == 52);
+static_assert(sizeof(void*) != 4 || offsetof(SURFOBJ, sizlBitmap) == 16);
+static_assert(sizeof(void*) != 4 || offsetof(SURFOBJ, pvScan0) == 32);
+static_assert(sizeof(void*) != 4 || offsetof(SURFOBJ, lDelta) == 36);
+static_assert(sizeof(void*) != 4 || offsetof(SURFOBJ, iBitmapFormat) == 44);
+static_assert(sizeof(void*) != 4 || offsetof(SURFOBJ, iType) == 48);
 
 // Signatures of the driver's exported entry points, for the loader.
 typedef BOOL (*PFN_DrvEnableDriver)(ULONG iEngineVersion, ULONG cj, DRVENABLEDATA* pded);

@@ -78,10 +78,10 @@ struct PLATRESDIR {
 
 #pragma pack(pop)
 
-static_assert(sizeof(PLATRESENTRY) == 16);
+static_assert(sizeof(void*) != 4 || sizeof(PLATRESENTRY) == 16);
 static_assert(offsetof(PLATRESENTRY, cbData) == 8);
 static_assert(offsetof(PLATRESENTRY, pData) == 12);
-static_assert(sizeof(PLATRESDIR) == 16);
+static_assert(sizeof(void*) != 4 || sizeof(PLATRESDIR) == 16);
 static_assert(offsetof(PLATRESDIR, pEntries) == 12);
 
 // Finds resource lpName (a number) of type lpType (RT_*) in hModule.

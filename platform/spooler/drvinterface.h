@@ -126,13 +126,13 @@ struct DOCUMENTPROPERTYHEADER {
     DWORD fMode;            // DM_* request bits
 };
 typedef DOCUMENTPROPERTYHEADER* PDOCUMENTPROPERTYHEADER;
-static_assert(sizeof(DOCUMENTPROPERTYHEADER) == 28);
+static_assert(sizeof(void*) != 4 || sizeof(DOCUMENTPROPERTYHEADER) == 28);
 static_assert(offsetof(DOCUMENTPROPERTYHEADER, hPrinter) == 4);
-static_assert(offsetof(DOCUMENTPROPERTYHEADER, pszPrinterName) == 8);
-static_assert(offsetof(DOCUMENTPROPERTYHEADER, pdmIn) == 12);
-static_assert(offsetof(DOCUMENTPROPERTYHEADER, pdmOut) == 16);
-static_assert(offsetof(DOCUMENTPROPERTYHEADER, cbOut) == 20);
-static_assert(offsetof(DOCUMENTPROPERTYHEADER, fMode) == 24);
+static_assert(sizeof(void*) != 4 || offsetof(DOCUMENTPROPERTYHEADER, pszPrinterName) == 8);
+static_assert(sizeof(void*) != 4 || offsetof(DOCUMENTPROPERTYHEADER, pdmIn) == 12);
+static_assert(sizeof(void*) != 4 || offsetof(DOCUMENTPROPERTYHEADER, pdmOut) == 16);
+static_assert(sizeof(void*) != 4 || offsetof(DOCUMENTPROPERTYHEADER, cbOut) == 20);
+static_assert(sizeof(void*) != 4 || offsetof(DOCUMENTPROPERTYHEADER, fMode) == 24);
 
 // The request of a device-properties sheet.
 //  off size field
@@ -145,7 +145,7 @@ struct DEVICEPROPERTYHEADER {
     LPWSTR pszPrinterName;
 };
 typedef DEVICEPROPERTYHEADER* PDEVICEPROPERTYHEADER;
-static_assert(sizeof(DEVICEPROPERTYHEADER) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(DEVICEPROPERTYHEADER) == 12);
 
 // The record the property-sheet host hands to a sheet body at every reason.
 //  off size field
@@ -166,9 +166,9 @@ struct PROPSHEETUI_INFO {
     ULONG_PTR Result;                 // the sheet's result
 };
 typedef PROPSHEETUI_INFO* PPROPSHEETUI_INFO;
-static_assert(sizeof(PROPSHEETUI_INFO) == 28);
-static_assert(offsetof(PROPSHEETUI_INFO, lParamInit) == 16);
-static_assert(offsetof(PROPSHEETUI_INFO, Result) == 24);
+static_assert(sizeof(void*) != 4 || sizeof(PROPSHEETUI_INFO) == 28);
+static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETUI_INFO, lParamInit) == 16);
+static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETUI_INFO, Result) == 24);
 
 // What a sheet body answers at PROPSHEETUI_REASON_GET_INFO.
 //  off size field
@@ -187,7 +187,7 @@ struct PROPSHEETUI_INFO_HEADER {
     };
 };
 typedef PROPSHEETUI_INFO_HEADER* PPROPSHEETUI_INFO_HEADER;
-static_assert(sizeof(PROPSHEETUI_INFO_HEADER) == 20);
+static_assert(sizeof(void*) != 4 || sizeof(PROPSHEETUI_INFO_HEADER) == 20);
 
 // The result the host reports at PROPSHEETUI_REASON_SET_RESULT.
 //  off size field
@@ -200,7 +200,7 @@ struct SETRESULT_INFO {
     LRESULT Result;
 };
 typedef SETRESULT_INFO* PSETRESULT_INFO;
-static_assert(sizeof(SETRESULT_INFO) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(SETRESULT_INFO) == 12);
 
 // The spooler's question whether a job's DEVMODE can print here.
 //  off size field
@@ -218,7 +218,7 @@ struct DEVQUERYPRINT_INFO {
     DWORD cchNeeded;
 };
 typedef DEVQUERYPRINT_INFO* PDEVQUERYPRINT_INFO;
-static_assert(sizeof(DEVQUERYPRINT_INFO) == 24);
+static_assert(sizeof(void*) != 4 || sizeof(DEVQUERYPRINT_INFO) == 24);
 
 #pragma pack(pop)
 

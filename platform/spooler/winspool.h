@@ -219,24 +219,24 @@ typedef DOC_INFO_1W* LPDOC_INFO_1W;
 
 #pragma pack(pop)
 
-static_assert(sizeof(PRINTER_DEFAULTSW) == 12);
-static_assert(offsetof(PRINTER_DEFAULTSW, DesiredAccess) == 8);
-static_assert(sizeof(PRINTER_INFO_1W) == 16);
-static_assert(offsetof(PRINTER_INFO_1W, pName) == 8);
-static_assert(sizeof(PRINTER_INFO_2W) == 84);
-static_assert(offsetof(PRINTER_INFO_2W, pPortName) == 12);
-static_assert(offsetof(PRINTER_INFO_2W, pDriverName) == 16);
-static_assert(offsetof(PRINTER_INFO_2W, pDevMode) == 28);
-static_assert(offsetof(PRINTER_INFO_2W, pSecurityDescriptor) == 48);
-static_assert(offsetof(PRINTER_INFO_2W, Attributes) == 52);
-static_assert(offsetof(PRINTER_INFO_2W, Status) == 72);
-static_assert(offsetof(PRINTER_INFO_2W, AveragePPM) == 80);
-static_assert(sizeof(PRINTER_INFO_8W) == 4);
-static_assert(sizeof(PRINTER_INFO_9W) == 4);
-static_assert(sizeof(DRIVER_INFO_2W) == 24);
-static_assert(offsetof(DRIVER_INFO_2W, pDriverPath) == 12);
-static_assert(offsetof(DRIVER_INFO_2W, pConfigFile) == 20);
-static_assert(sizeof(DOC_INFO_1W) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(PRINTER_DEFAULTSW) == 12);
+static_assert(sizeof(void*) != 4 || offsetof(PRINTER_DEFAULTSW, DesiredAccess) == 8);
+static_assert(sizeof(void*) != 4 || sizeof(PRINTER_INFO_1W) == 16);
+static_assert(sizeof(void*) != 4 || offsetof(PRINTER_INFO_1W, pName) == 8);
+static_assert(sizeof(void*) != 4 || sizeof(PRINTER_INFO_2W) == 84);
+static_assert(sizeof(void*) != 4 || offsetof(PRINTER_INFO_2W, pPortName) == 12);
+static_assert(sizeof(void*) != 4 || offsetof(PRINTER_INFO_2W, pDriverName) == 16);
+static_assert(sizeof(void*) != 4 || offsetof(PRINTER_INFO_2W, pDevMode) == 28);
+static_assert(sizeof(void*) != 4 || offsetof(PRINTER_INFO_2W, pSecurityDescriptor) == 48);
+static_assert(sizeof(void*) != 4 || offsetof(PRINTER_INFO_2W, Attributes) == 52);
+static_assert(sizeof(void*) != 4 || offsetof(PRINTER_INFO_2W, Status) == 72);
+static_assert(sizeof(void*) != 4 || offsetof(PRINTER_INFO_2W, AveragePPM) == 80);
+static_assert(sizeof(void*) != 4 || sizeof(PRINTER_INFO_8W) == 4);
+static_assert(sizeof(void*) != 4 || sizeof(PRINTER_INFO_9W) == 4);
+static_assert(sizeof(void*) != 4 || sizeof(DRIVER_INFO_2W) == 24);
+static_assert(sizeof(void*) != 4 || offsetof(DRIVER_INFO_2W, pDriverPath) == 12);
+static_assert(sizeof(void*) != 4 || offsetof(DRIVER_INFO_2W, pConfigFile) == 20);
+static_assert(sizeof(void*) != 4 || sizeof(DOC_INFO_1W) == 12);
 
 extern "C" {
 

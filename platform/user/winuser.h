@@ -1364,23 +1364,23 @@ struct PLATSCRIPTACTION {
 #define PSR_DONE 1
 #define PSR_FAILED 2
 
-static_assert(sizeof(PLATSCRIPTACTION) == 276);
-static_assert(sizeof(MSG) == 28);
-static_assert(sizeof(WNDCLASSW) == 40);
-static_assert(sizeof(WNDCLASSEXW) == 48);
-static_assert(sizeof(CREATESTRUCTW) == 48);
-static_assert(sizeof(PAINTSTRUCT) == 64);
-static_assert(offsetof(PAINTSTRUCT, rcPaint) == 8);
-static_assert(sizeof(NMHDR) == 12);
-static_assert(sizeof(DRAWITEMSTRUCT) == 48);
-static_assert(offsetof(DRAWITEMSTRUCT, rcItem) == 28);
-static_assert(offsetof(DRAWITEMSTRUCT, itemData) == 44);
-static_assert(sizeof(MEASUREITEMSTRUCT) == 24);
-static_assert(sizeof(DELETEITEMSTRUCT) == 20);
-static_assert(sizeof(COMPAREITEMSTRUCT) == 32);
-static_assert(sizeof(HELPINFO) == 28);
+static_assert(sizeof(void*) != 4 || sizeof(PLATSCRIPTACTION) == 276);
+static_assert(sizeof(void*) != 4 || sizeof(MSG) == 28);
+static_assert(sizeof(void*) != 4 || sizeof(WNDCLASSW) == 40);
+static_assert(sizeof(void*) != 4 || sizeof(WNDCLASSEXW) == 48);
+static_assert(sizeof(void*) != 4 || sizeof(CREATESTRUCTW) == 48);
+static_assert(sizeof(void*) != 4 || sizeof(PAINTSTRUCT) == 64);
+static_assert(sizeof(void*) != 4 || offsetof(PAINTSTRUCT, rcPaint) == 8);
+static_assert(sizeof(void*) != 4 || sizeof(NMHDR) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(DRAWITEMSTRUCT) == 48);
+static_assert(sizeof(void*) != 4 || offsetof(DRAWITEMSTRUCT, rcItem) == 28);
+static_assert(sizeof(void*) != 4 || offsetof(DRAWITEMSTRUCT, itemData) == 44);
+static_assert(sizeof(void*) != 4 || sizeof(MEASUREITEMSTRUCT) == 24);
+static_assert(sizeof(void*) != 4 || sizeof(DELETEITEMSTRUCT) == 20);
+static_assert(sizeof(void*) != 4 || sizeof(COMPAREITEMSTRUCT) == 32);
+static_assert(sizeof(void*) != 4 || sizeof(HELPINFO) == 28);
 static_assert(sizeof(SCROLLINFO) == 28);
-static_assert(sizeof(MENUITEMINFOW) == 48);
+static_assert(sizeof(void*) != 4 || sizeof(MENUITEMINFOW) == 48);
 static_assert(sizeof(DLGTEMPLATE) == 18);
 static_assert(sizeof(DLGITEMTEMPLATE) == 18);
 static_assert(offsetof(DLGITEMTEMPLATE, id) == 16);

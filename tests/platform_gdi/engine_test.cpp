@@ -9,15 +9,15 @@
 #include <vector>
 
 // Offsets the driver interface fixes (the driver copies these records bytewise).
-static_assert(sizeof(GDIINFO) == 304);
+static_assert(sizeof(void*) != 4 || sizeof(GDIINFO) == 304);
 static_assert(offsetof(GDIINFO, ulLogPixelsX) == 40);
 static_assert(offsetof(GDIINFO, ciDevice) == 108);
 static_assert(offsetof(GDIINFO, ulHTPatternSize) == 236);
 static_assert(offsetof(GDIINFO, flHTFlags) == 244);
-static_assert(sizeof(DEVINFO) == 300);
+static_assert(sizeof(void*) != 4 || sizeof(DEVINFO) == 300);
 static_assert(offsetof(DEVINFO, hpalDefault) == 292);
 static_assert(sizeof(LOGFONTW) == 92);
-static_assert(sizeof(DRVENABLEDATA) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(DRVENABLEDATA) == 12);
 
 namespace {
 

@@ -136,22 +136,22 @@ struct WATERMARKEDITSTATE {
 
 #pragma pack(pop)
 
-static_assert(sizeof(WATERMARKEDITSTATE) == 292);
-static_assert(offsetof(WATERMARKEDITSTATE, wSel) == 4);
-static_assert(offsetof(WATERMARKEDITSTATE, sY) == 14);
-static_assert(offsetof(WATERMARKEDITSTATE, pfnText) == 16);
-static_assert(offsetof(WATERMARKEDITSTATE, hcurPage) == 28);
-static_assert(offsetof(WATERMARKEDITSTATE, lf) == 40);
-static_assert(offsetof(WATERMARKEDITSTATE, rcArea) == 136);
-static_assert(offsetof(WATERMARKEDITSTATE, rcSample) == 152);
-static_assert(offsetof(WATERMARKEDITSTATE, rcPage) == 168);
-static_assert(offsetof(WATERMARKEDITSTATE, rcInner) == 184);
-static_assert(offsetof(WATERMARKEDITSTATE, alHalf) == 200);
-static_assert(offsetof(WATERMARKEDITSTATE, ptCentre) == 208);
-static_assert(offsetof(WATERMARKEDITSTATE, ptOffset) == 216);
-static_assert(offsetof(WATERMARKEDITSTATE, lWidth) == 224);
-static_assert(offsetof(WATERMARKEDITSTATE, bValidating) == 232);
-static_assert(offsetof(WATERMARKEDITSTATE, hcurClass) == 236);
+static_assert(sizeof(void*) != 4 || sizeof(WATERMARKEDITSTATE) == 292);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, wSel) == 4);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, sY) == 14);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, pfnText) == 16);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, hcurPage) == 28);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, lf) == 40);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, rcArea) == 136);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, rcSample) == 152);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, rcPage) == 168);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, rcInner) == 184);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, alHalf) == 200);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, ptCentre) == 208);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, ptOffset) == 216);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, lWidth) == 224);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, bValidating) == 232);
+static_assert(sizeof(void*) != 4 || offsetof(WATERMARKEDITSTATE, hcurClass) == 236);
 
 INT_PTR CALLBACK WatermarkEditDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 

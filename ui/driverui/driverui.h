@@ -78,11 +78,11 @@ struct DEVMODEMERGE {
     void* hOptionDb;
 };
 #pragma pack(pop)
-static_assert(sizeof(DEVMODEMERGE) == 32);
-static_assert(offsetof(DEVMODEMERGE, pdmResult) == 8);
-static_assert(offsetof(DEVMODEMERGE, fMode) == 20);
-static_assert(offsetof(DEVMODEMERGE, pdmOwn) == 24);
-static_assert(offsetof(DEVMODEMERGE, hOptionDb) == 28);
+static_assert(sizeof(void*) != 4 || sizeof(DEVMODEMERGE) == 32);
+static_assert(sizeof(void*) != 4 || offsetof(DEVMODEMERGE, pdmResult) == 8);
+static_assert(sizeof(void*) != 4 || offsetof(DEVMODEMERGE, fMode) == 20);
+static_assert(sizeof(void*) != 4 || offsetof(DEVMODEMERGE, pdmOwn) == 24);
+static_assert(sizeof(void*) != 4 || offsetof(DEVMODEMERGE, hOptionDb) == 28);
 
 // ---------------------------------------------------------------------------
 // DEVMODE sizes and versions (devmodever.cpp).

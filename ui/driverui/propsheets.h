@@ -61,15 +61,15 @@ struct DOCSHEETCONTEXT {
     BYTE abDevmode[DRVUI_CB_DEVMODE];
 };
 #pragma pack(pop)
-static_assert(sizeof(SHEETCONTEXT) == 44);
-static_assert(offsetof(SHEETCONTEXT, bEditable) == 8);
-static_assert(offsetof(SHEETCONTEXT, pMerge) == 12);
-static_assert(offsetof(SHEETCONTEXT, lLastPage) == 20);
-static_assert(offsetof(SHEETCONTEXT, hComPropSheet) == 24);
-static_assert(offsetof(SHEETCONTEXT, hOptionDb) == 32);
-static_assert(offsetof(SHEETCONTEXT, pdm) == 36);
-static_assert(offsetof(SHEETCONTEXT, pSettings) == 40);
-static_assert(sizeof(DOCSHEETCONTEXT) == 2659);
+static_assert(sizeof(void*) != 4 || sizeof(SHEETCONTEXT) == 44);
+static_assert(sizeof(void*) != 4 || offsetof(SHEETCONTEXT, bEditable) == 8);
+static_assert(sizeof(void*) != 4 || offsetof(SHEETCONTEXT, pMerge) == 12);
+static_assert(sizeof(void*) != 4 || offsetof(SHEETCONTEXT, lLastPage) == 20);
+static_assert(sizeof(void*) != 4 || offsetof(SHEETCONTEXT, hComPropSheet) == 24);
+static_assert(sizeof(void*) != 4 || offsetof(SHEETCONTEXT, hOptionDb) == 32);
+static_assert(sizeof(void*) != 4 || offsetof(SHEETCONTEXT, pdm) == 36);
+static_assert(sizeof(void*) != 4 || offsetof(SHEETCONTEXT, pSettings) == 40);
+static_assert(sizeof(void*) != 4 || sizeof(DOCSHEETCONTEXT) == 2659);
 
 // The merge record of a document sheet: the head and its own DEVMODE.
 #define SHEET_CB_MERGE (sizeof(DEVMODEMERGE) + DRVUI_CB_DEVMODE)

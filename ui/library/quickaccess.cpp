@@ -126,7 +126,7 @@ struct DETAILDATA {
     DWORD bUserSizes;
 };
 #pragma pack(pop)
-static_assert(sizeof(DETAILDATA) == 20);
+static_assert(sizeof(void*) != 4 || sizeof(DETAILDATA) == 20);
 
 struct DETAILBOX {
     DWORD dwBit;

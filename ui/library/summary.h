@@ -54,8 +54,8 @@ struct SUMMARYITEM {
     LPCWSTR pszFormat;
     PFN_SUMMARYFORMAT pfnFormat;
 };
-static_assert(sizeof(SUMMARYITEM) == 20);
-static_assert(offsetof(SUMMARYITEM, pszFormat) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(SUMMARYITEM) == 20);
+static_assert(sizeof(void*) != 4 || offsetof(SUMMARYITEM, pszFormat) == 12);
 
 // The table of a tab (0..6); null for another tab.
 const SUMMARYITEM* GetSummaryTable(int iTab);

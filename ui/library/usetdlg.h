@@ -98,10 +98,10 @@ struct USETDLGDATA {
     BYTE abReserved[7];
 };
 #pragma pack(pop)
-static_assert(sizeof(USETDLGDATA) == 72);
-static_assert(offsetof(USETDLGDATA, wDialogId) == 40);
-static_assert(offsetof(USETDLGDATA, bValidating) == 52);
-static_assert(offsetof(USETDLGDATA, abSavedOptions) == 58);
+static_assert(sizeof(void*) != 4 || sizeof(USETDLGDATA) == 72);
+static_assert(sizeof(void*) != 4 || offsetof(USETDLGDATA, wDialogId) == 40);
+static_assert(sizeof(void*) != 4 || offsetof(USETDLGDATA, bValidating) == 52);
+static_assert(sizeof(void*) != 4 || offsetof(USETDLGDATA, abSavedOptions) == 58);
 
 INT_PTR CALLBACK SaveSettingsDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK RecallSettingsDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);

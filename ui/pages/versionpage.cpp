@@ -29,7 +29,7 @@ const WCHAR kszModelSuffix[] = u" series Print Controller";
 struct VERSIONPAGEREC {
     UISETTINGS* pSettings;
 };
-static_assert(sizeof(VERSIONPAGEREC) == 4);
+static_assert(sizeof(void*) != 4 || sizeof(VERSIONPAGEREC) == 4);
 
 BOOL VersionPageCreateRecord(HWND hwnd, LPARAM lParamInit)
 {

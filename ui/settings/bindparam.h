@@ -54,9 +54,9 @@ struct PARAMCTX {
     WORD* pwSlotType;
     DWORD dwAttach;
 };
-static_assert(sizeof(PARAMCTX) == 48);
-static_assert(offsetof(PARAMCTX, psCurrent) == 16);
-static_assert(offsetof(PARAMCTX, dwAttach) == 44);
+static_assert(sizeof(void*) != 4 || sizeof(PARAMCTX) == 48);
+static_assert(sizeof(void*) != 4 || offsetof(PARAMCTX, psCurrent) == 16);
+static_assert(sizeof(void*) != 4 || offsetof(PARAMCTX, dwAttach) == 44);
 
 // Value type codes of every typed copy.
 #define VT_UINT8 1

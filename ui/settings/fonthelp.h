@@ -35,7 +35,7 @@ struct FONTNAMENODE {
     FONTNAMENODE* pNext;
     WCHAR szFace[32];
 };
-static_assert(sizeof(FONTNAMENODE) == 68);
+static_assert(sizeof(void*) != 4 || sizeof(FONTNAMENODE) == 68);
 
 #pragma pack(pop)
 

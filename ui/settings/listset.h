@@ -58,14 +58,14 @@ struct INTERSHEETREC {
     BYTE* pWork;
     DWORD dwReserved;
 };
-static_assert(sizeof(INTERSHEETREC) == 60);
+static_assert(sizeof(void*) != 4 || sizeof(INTERSHEETREC) == 60);
 
 // The inter-sheet list object (8 bytes): the ten lists.
 struct INTERSHEETLIST {
     INTERSHEETREC* pLists;
     DWORD dwReserved;
 };
-static_assert(sizeof(INTERSHEETLIST) == 8);
+static_assert(sizeof(void*) != 4 || sizeof(INTERSHEETLIST) == 8);
 
 // A form caption record (1116 bytes).
 struct FORMCAPTION {
@@ -94,7 +94,7 @@ struct FORMLIST {
     FORMCAPTION* pCaptions;
     DWORD dwReserved;
 };
-static_assert(sizeof(FORMLIST) == 1576);
+static_assert(sizeof(void*) != 4 || sizeof(FORMLIST) == 1576);
 static_assert(offsetof(FORMLIST, wFormListNum) == 1560);
 
 // A font-substitution pair (128 bytes).
@@ -110,7 +110,7 @@ struct FONTSUBLIST {
     SHORT sIndex;
     FONTSUBPAIR* pPairs;
 };
-static_assert(sizeof(FONTSUBLIST) == 8);
+static_assert(sizeof(void*) != 4 || sizeof(FONTSUBLIST) == 8);
 
 // LISTSET (24 bytes): the six lists; null when the feature is off.
 struct LISTSET {
@@ -121,7 +121,7 @@ struct LISTSET {
     BYTE* pFaxCover;
     USERPAPERS* pUserPapers;
 };
-static_assert(sizeof(LISTSET) == 24);
+static_assert(sizeof(void*) != 4 || sizeof(LISTSET) == 24);
 
 #pragma pack(pop)
 

@@ -28,7 +28,7 @@ struct OPTIONDB {
     HMODULE hResDll;
 };
 typedef OPTIONDB* POPTIONDB;
-static_assert(sizeof(OPTIONDB) == 4);
+static_assert(sizeof(void*) != 4 || sizeof(OPTIONDB) == 4);
 
 // Choice row (12 bytes).
 //   off size field

@@ -102,7 +102,7 @@ struct REGTREESET {
     DWORD cAll;
     REGTREETABLE aTable[RT_TABLES];
 };
-static_assert(sizeof(REGTREESET) == 56);
+static_assert(sizeof(void*) != 4 || sizeof(REGTREESET) == 56);
 
 
 // Feature key of a table (RT_*).

@@ -90,7 +90,7 @@ struct USETENTRY {
     DWORD dwVersionNum;
     DWORD dwUsetVersion;
 };
-static_assert(sizeof(USETENTRY) == 3104);
+static_assert(sizeof(void*) != 4 || sizeof(USETENTRY) == 3104);
 
 // The identity of a library format (the same strings are the DRIVERINFO of
 // the files it writes).

@@ -63,7 +63,7 @@ struct UIPARAM {
     DWORD dwReserved;
     PFNBINDPARAM pfnBind;
 };
-static_assert(sizeof(UIPARAM) == 20);
+static_assert(sizeof(void*) != 4 || sizeof(UIPARAM) == 20);
 static_assert(offsetof(UIPARAM, dwKind) == 8);
 static_assert(offsetof(UIPARAM, pfnBind) == 16);
 
@@ -86,9 +86,9 @@ struct UIPARAMRT {
     SHORT iRegTree;
     SHORT iKey;
 };
-static_assert(sizeof(UIPARAMRT) == 38);
-static_assert(offsetof(UIPARAMRT, dwItemOffset) == 20);
-static_assert(offsetof(UIPARAMRT, iOwn) == 32);
+static_assert(sizeof(void*) != 4 || sizeof(UIPARAMRT) == 38);
+static_assert(sizeof(void*) != 4 || offsetof(UIPARAMRT, dwItemOffset) == 20);
+static_assert(sizeof(void*) != 4 || offsetof(UIPARAMRT, iOwn) == 32);
 
 // USETKEY row (268 bytes).
 //   off size field
@@ -145,7 +145,7 @@ struct UIPARAMDEF {
     LONG lMax;
     DWORD dwReserved;
 };
-static_assert(sizeof(UIPARAMDEF) == 20);
+static_assert(sizeof(void*) != 4 || sizeof(UIPARAMDEF) == 20);
 
 #pragma pack(pop)
 

@@ -69,7 +69,7 @@ struct WATERMARKLIST {
     WATERMARK* pRecords;
     WATERMARK* pCurrent;
 };
-static_assert(sizeof(WATERMARKLIST) == 12);
+static_assert(sizeof(void*) != 4 || sizeof(WATERMARKLIST) == 12);
 
 #pragma pack(pop)
 
