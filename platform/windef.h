@@ -114,6 +114,26 @@ typedef HKEY* PHKEY;
 // libraries is hidden.
 #define Q730_EXPORT extern "C" __attribute__((visibility("default")))
 
+// Packing of the in-memory API records that hold pointers, handles or
+// other 8-byte members (window messages' records, DDI objects, spooler
+// records...): byte-packed in the i386 build, where that is the 32-bit
+// layout their offsets are asserted in; naturally aligned in the native
+// build, as in 64-bit Windows, so that every pointer member lies on its
+// own size, whatever record embeds it, and may be bound to a reference or
+// loaded without a misaligned access. None of these records is stored or
+// sent anywhere: both sides of each are the same build. Stored records
+// (DEVMODEW, BITMAPINFOHEADER, LOGFONTW, dialog templates...) hold no
+// pointer and stay byte-packed in both builds.
+//   Q730_API_PACK_BEGIN
+//   struct RECORD { ... };
+//   Q730_API_PACK_END
+#if defined(__SIZEOF_POINTER__) && __SIZEOF_POINTER__ == 4
+#define Q730_API_PACK_BEGIN _Pragma("pack(push, 1)")
+#else
+#define Q730_API_PACK_BEGIN _Pragma("pack(push, 8)")
+#endif
+#define Q730_API_PACK_END _Pragma("pack(pop)")
+
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
 #define LOBYTE(w) ((BYTE)(((DWORD_PTR)(w)) & 0xff))
@@ -176,6 +196,10 @@ struct SYSTEMTIME {
     WORD wSecond;
     WORD wMilliseconds;
 };
+// These go into stored records (DEVMODEW, the settings' files): the same
+// bytes in both builds.
+static_assert(sizeof(POINTL) == 8 && sizeof(RECTL) == 16 && sizeof(SIZEL) == 8 && sizeof(POINTS) == 4);
+static_assert(sizeof(FILETIME) == 8 && offsetof(FILETIME, dwHighDateTime) == 4);
 static_assert(sizeof(SYSTEMTIME) == 16);
 
 // The public DEVMODE header, 220 bytes (spec version 0x401).

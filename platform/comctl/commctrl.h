@@ -33,12 +33,16 @@
 #define ICC_BAR_CLASSES 0x00000004
 #define ICC_WIN95_CLASSES 0x000000FF
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
+
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 struct INITCOMMONCONTROLSEX {
     DWORD dwSize;
     DWORD dwICC;
 };
-#pragma pack(pop)
+Q730_API_PACK_END
 typedef INITCOMMONCONTROLSEX* LPINITCOMMONCONTROLSEX;
 
 #define ODT_LISTVIEW 102
@@ -194,7 +198,7 @@ Q730_DECLARE_HANDLE(HIMAGELIST);
 
 typedef int(CALLBACK* PFNLVCOMPARE)(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
 // An item or subitem.
 //  off size field
@@ -290,7 +294,7 @@ struct NMLVKEYDOWN {
 typedef NMLVKEYDOWN* LPNMLVKEYDOWN;
 static_assert(sizeof(void*) != 4 || sizeof(NMLVKEYDOWN) == 18);
 
-#pragma pack(pop)
+Q730_API_PACK_END
 
 #define ListView_GetItemCount(hwnd) (int)SendMessageW((hwnd), LVM_GETITEMCOUNT, 0, 0)
 #define ListView_GetNextItem(hwnd, i, flags) (int)SendMessageW((hwnd), LVM_GETNEXTITEM, (WPARAM)(i), MAKELPARAM((flags), 0))
@@ -339,7 +343,7 @@ static_assert(sizeof(void*) != 4 || sizeof(NMLVKEYDOWN) == 18);
 #define UDN_FIRST (0U - 721U)
 #define UDN_DELTAPOS (UDN_FIRST - 1)
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 struct UDACCEL {
     UINT nSec;
     UINT nInc;
@@ -351,7 +355,7 @@ struct NMUPDOWN {
 };
 typedef NMUPDOWN* LPNMUPDOWN;
 static_assert(sizeof(void*) != 4 || sizeof(NMUPDOWN) == 20);
-#pragma pack(pop)
+Q730_API_PACK_END
 
 extern "C" HWND CreateUpDownControl(DWORD dwStyle, int x, int y, int cx, int cy, HWND hParent,
                                      int nID, HINSTANCE hInst, HWND hBuddy, int nUpper, int nLower,
@@ -440,7 +444,7 @@ extern "C" HWND CreateUpDownControl(DWORD dwStyle, int x, int y, int cx, int cy,
 #define TCN_SELCHANGE (TCN_FIRST - 1)
 #define TCN_SELCHANGING (TCN_FIRST - 2)
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 // A tab.
 //  off size field
 //    0 4 mask  4 4 dwState  8 4 dwStateMask  12 4 pszText  16 4 cchTextMax
@@ -462,7 +466,7 @@ struct TCHITTESTINFO {
     UINT flags;
 };
 typedef TCHITTESTINFO* LPTCHITTESTINFO;
-#pragma pack(pop)
+Q730_API_PACK_END
 
 extern "C" {
 

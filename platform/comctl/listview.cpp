@@ -670,7 +670,7 @@ LRESULT CALLBACK _ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         LVCOLUMNW* pc = reinterpret_cast<LVCOLUMNW*>(lParam);
         if (!pc || (int)wParam < 0 || (int)wParam >= (int)p->cols.size())
             return FALSE;
-        LVCOL& c = p->cols[wParam];
+        LVCOL& c = p->cols[(int)wParam];
         if (msg == LVM_SETCOLUMNW) {
             if (pc->mask & LVCF_FMT)
                 c.fmt = wParam == 0 ? LVCFMT_LEFT : pc->fmt;
@@ -694,18 +694,18 @@ LRESULT CALLBACK _ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case LVM_DELETECOLUMN:
         if ((int)wParam < 0 || (int)wParam >= (int)p->cols.size())
             return FALSE;
-        p->cols.erase(p->cols.begin() + wParam);
+        p->cols.erase(p->cols.begin() + (int)wParam);
         for (auto& it : p->items)
-            if ((int)wParam < (int)it->texts.size() && wParam > 0)
-                it->texts.erase(it->texts.begin() + wParam);
+            if ((int)wParam < (int)it->texts.size() && (int)wParam > 0)
+                it->texts.erase(it->texts.begin() + (int)wParam);
         _Invalidate(hwnd);
         return TRUE;
     case LVM_GETCOLUMNWIDTH:
-        return (int)wParam >= 0 && (int)wParam < (int)p->cols.size() ? p->cols[wParam].cx : 0;
+        return (int)wParam >= 0 && (int)wParam < (int)p->cols.size() ? p->cols[(int)wParam].cx : 0;
     case LVM_SETCOLUMNWIDTH:
         if ((int)wParam < 0 || (int)wParam >= (int)p->cols.size())
             return FALSE;
-        p->cols[wParam].cx = (SHORT)LOWORD(lParam) < 0 ? 0 : (SHORT)LOWORD(lParam);
+        p->cols[(int)wParam].cx = (SHORT)LOWORD(lParam) < 0 ? 0 : (SHORT)LOWORD(lParam);
         _Invalidate(hwnd);
         return TRUE;
     case LVM_INSERTITEMW: {
@@ -758,7 +758,7 @@ LRESULT CALLBACK _ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         const LVITEMW* pi = reinterpret_cast<const LVITEMW*>(lParam);
         if (!pi || (int)wParam < 0 || (int)wParam >= (int)p->items.size())
             return FALSE;
-        _SetText(*p->items[wParam], pi->iSubItem, pi->pszText);
+        _SetText(*p->items[(int)wParam], pi->iSubItem, pi->pszText);
         _Invalidate(hwnd);
         return TRUE;
     }
@@ -802,7 +802,7 @@ LRESULT CALLBACK _ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case LVM_GETITEMSTATE:
         if ((int)wParam < 0 || (int)wParam >= (int)p->items.size())
             return 0;
-        return p->items[wParam]->state & (UINT)lParam;
+        return p->items[(int)wParam]->state & (UINT)lParam;
     case LVM_GETNEXTITEM: {
         int start = (int)wParam;
         UINT flags = LOWORD(lParam);

@@ -31,7 +31,7 @@
 namespace {
 
 struct SHEETPAGE {
-    std::vector<BYTE> psp;   // the caller's record, at least 48 bytes
+    std::vector<BYTE> psp;   // the caller's record, at least sizeof(PROPSHEETPAGEW) bytes
     HWND hwnd;               // the page's dialog once created
     std::u16string title;    // tab text
     int idTemplate;          // template number, 0 when named or in memory
@@ -429,7 +429,7 @@ LRESULT _PsmMessage(HWND hwnd, SHEET* s, UINT msg, WPARAM wParam, LPARAM lParam)
         return reinterpret_cast<LRESULT>(s->hwndTab);
     case PSM_INDEXTOHWND:
         return (int)wParam >= 0 && (int)wParam < (int)s->pages.size()
-                   ? reinterpret_cast<LRESULT>(s->pages[wParam]->hwnd)
+                   ? reinterpret_cast<LRESULT>(s->pages[(int)wParam]->hwnd)
                    : 0;
     case PSM_HWNDTOINDEX:
         for (size_t i = 0; i < s->pages.size(); ++i)
@@ -438,7 +438,7 @@ LRESULT _PsmMessage(HWND hwnd, SHEET* s, UINT msg, WPARAM wParam, LPARAM lParam)
         return -1;
     case PSM_INDEXTOPAGE:
         return (int)wParam >= 0 && (int)wParam < (int)s->pages.size()
-                   ? reinterpret_cast<LRESULT>(s->pages[wParam])
+                   ? reinterpret_cast<LRESULT>(s->pages[(int)wParam])
                    : 0;
     case PSM_PAGETOINDEX: {
         auto at = std::find(s->pages.begin(), s->pages.end(), reinterpret_cast<SHEETPAGE*>(lParam));

@@ -134,8 +134,11 @@ typedef int(CALLBACK* PFNPROPSHEETCALLBACK)(HWND hwnd, UINT uMsg, LPARAM lParam)
 #define IDC_PSTABCONTROL 0x3020
 #define IDC_PSAPPLYNOW 0x3021
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 // A page.
 //  off size field
 //    0    4 dwSize            4 4 dwFlags
@@ -144,9 +147,13 @@ typedef int(CALLBACK* PFNPROPSHEETCALLBACK)(HWND hwnd, UINT uMsg, LPARAM lParam)
 //   24    4 pfnDlgProc       28 4 lParam
 //   32    4 pfnCallback      36 4 pcRefParent
 //   40    4 pszHeaderTitle   44 4 pszHeaderSubTitle
-// Older callers pass 40 bytes (up to pcRefParent); the fields past a
-// caller's dwSize are never read. A caller may pass more than 48 bytes (its
-// own data after the record); the sheet keeps all of them.
+// (The offsets are those of the i386 build; in the native build each
+// handle and pointer takes 8 bytes, naturally aligned, and the record 88.)
+// Older callers pass
+// PROPSHEETPAGEW_V1_SIZE bytes (up to pcRefParent: 40 in the i386 build, 72
+// in the native one); the fields past a caller's dwSize are never read. A
+// caller may pass more than sizeof(PROPSHEETPAGEW) bytes (its own data after
+// the record); the sheet keeps all of them.
 struct PROPSHEETPAGEW {
     DWORD dwSize;                  // 40..
     DWORD dwFlags;                 // PSP_*
@@ -175,9 +182,14 @@ static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETPAGEW, pszTitle) == 20);
 static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETPAGEW, pfnDlgProc) == 24);
 static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETPAGEW, lParam) == 28);
 static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETPAGEW, pcRefParent) == 36);
-#define PROPSHEETPAGEW_V1_SIZE 40
+// The size of the record up to pcRefParent, as an older caller fills it
+// in: pointer-sized fields make it 40 bytes in the i386 build, 72 in the
+// native one.
+#define PROPSHEETPAGEW_V1_SIZE ((DWORD)(offsetof(PROPSHEETPAGEW, pcRefParent) + sizeof(UINT*)))
+static_assert(sizeof(void*) != 4 || PROPSHEETPAGEW_V1_SIZE == 40);
+static_assert(PROPSHEETPAGEW_V1_SIZE == 8 + 8 * sizeof(void*));
 
-// A sheet.
+// A sheet (offsets of the i386 build; 72 bytes in the native one).
 //  off size field
 //    0    4 dwSize            4 4 dwFlags
 //    8    4 hwndParent       12 4 hInstance
@@ -210,7 +222,10 @@ typedef const PROPSHEETHEADERW* LPCPROPSHEETHEADERW;
 static_assert(sizeof(void*) != 4 || sizeof(PROPSHEETHEADERW) == 40);
 static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETHEADERW, nPages) == 24);
 static_assert(sizeof(void*) != 4 || offsetof(PROPSHEETHEADERW, phpage) == 32);
-#define PROPSHEETHEADERW_V1_SIZE 40
+// The size of the header up to pfnCallback: 40 bytes in the i386 build,
+// 72 in the native one.
+#define PROPSHEETHEADERW_V1_SIZE ((DWORD)(offsetof(PROPSHEETHEADERW, pfnCallback) + sizeof(PFNPROPSHEETCALLBACK)))
+static_assert(sizeof(void*) != 4 || PROPSHEETHEADERW_V1_SIZE == 40);
 
 // The record of a sheet's notification to a page.
 struct PSHNOTIFY {
@@ -220,7 +235,7 @@ struct PSHNOTIFY {
 typedef PSHNOTIFY* LPPSHNOTIFY;
 static_assert(sizeof(void*) != 4 || sizeof(PSHNOTIFY) == 16);
 
-#pragma pack(pop)
+Q730_API_PACK_END
 
 #define PropSheet_Changed(hDlg, hwnd) SendMessageW(hDlg, PSM_CHANGED, (WPARAM)(hwnd), 0)
 #define PropSheet_UnChanged(hDlg, hwnd) SendMessageW(hDlg, PSM_UNCHANGED, (WPARAM)(hwnd), 0)
@@ -232,9 +247,10 @@ static_assert(sizeof(void*) != 4 || sizeof(PSHNOTIFY) == 16);
 
 extern "C" {
 
-// A page from its description (copied, including any caller data past the
-// 48 bytes). Null with ERROR_INVALID_PARAMETER for a size below 40 or no
-// template; the template is not looked at until the page is shown.
+// A page from its description (copied, including any caller data past
+// sizeof(PROPSHEETPAGEW)). Null with ERROR_INVALID_PARAMETER for a size
+// below PROPSHEETPAGEW_V1_SIZE or no template; the template is not looked
+// at until the page is shown.
 HPROPSHEETPAGE CreatePropertySheetPageW(LPCPROPSHEETPAGEW lppsp);
 
 // Frees a page that was never given to a sheet (a sheet frees its own).

@@ -285,17 +285,17 @@ LRESULT CALLBACK _TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (!pti || (int)wParam < 0 || (int)wParam >= (int)p->items.size())
             return FALSE;
         if (msg == TCM_SETITEMW) {
-            _CopyIn(p->items[wParam], pti);
+            _CopyIn(p->items[(int)wParam], pti);
             InvalidateRect(hwnd, nullptr, TRUE);
         } else {
-            _CopyOut(p->items[wParam], pti);
+            _CopyOut(p->items[(int)wParam], pti);
         }
         return TRUE;
     }
     case TCM_DELETEITEM:
         if ((int)wParam < 0 || (int)wParam >= (int)p->items.size())
             return FALSE;
-        p->items.erase(p->items.begin() + wParam);
+        p->items.erase(p->items.begin() + (int)wParam);
         if ((int)wParam < p->iSel || p->iSel >= (int)p->items.size())
             --p->iSel;
         if (p->items.empty())

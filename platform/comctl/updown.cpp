@@ -80,7 +80,9 @@ BOOL _bParseBuddy(HWND hwndBuddy, int base, int* pv)
         i += 2;
     if (i >= s.size())
         return FALSE;
-    long v = 0;
+    // 64 bits in both builds: a long is 32 bits in the i386 build, where
+    // v * base would overflow before the check below sees it.
+    LONGLONG v = 0;
     for (; i < s.size(); ++i) {
         int d;
         WCHAR c = s[i];
@@ -235,8 +237,8 @@ LRESULT _Script(HWND hwnd, UPDOWN* p, PLATSCRIPTACTION* pa)
     _bSyncFromBuddy(hwnd, p);
     int lo = p->iLower < p->iUpper ? p->iLower : p->iUpper;
     int hi = p->iLower < p->iUpper ? p->iUpper : p->iLower;
-    for (long n = 0; p->iPos != pa->iValue; ++n) {
-        if (n > (long)hi - lo + 1)
+    for (LONGLONG n = 0; p->iPos != pa->iValue; ++n) {
+        if (n > (LONGLONG)hi - lo + 1)
             return CtlScriptFail(pa, u"the up-down control does not move (its owner refuses the steps)");
         int iDir = pa->iValue > p->iPos ? 1 : -1;            // wanted change of the value
         int iArrow = (p->iLower <= p->iUpper) ? iDir : -iDir;  // the arrow that makes it

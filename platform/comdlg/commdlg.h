@@ -65,8 +65,11 @@
 
 typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 // The request and answer of a file dialog.
 //  off size field
 //    0    4 lStructSize         4 4 hwndOwner
@@ -81,10 +84,14 @@ typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
 //   68    4 lpfnHook           72 4 lpTemplateName
 //   76    4 pvReserved         80 4 dwReserved
 //   84    4 FlagsEx
-// Callers of the older system pass 76 (up to lpTemplateName); both sizes
-// are accepted and only the fields inside the given size are read.
+// (The offsets are those of the i386 build; in the native build each
+// handle and pointer takes 8 bytes, naturally aligned, and the record 152.)
+// Callers of the older system pass
+// OPENFILENAME_SIZE_VERSION_400W (up to lpTemplateName: 76 bytes in the
+// i386 build, 136 in the native one); both sizes are accepted and only the
+// fields inside the given size are read.
 struct OPENFILENAMEW {
-    DWORD lStructSize;          // 88 or 76
+    DWORD lStructSize;          // sizeof(OPENFILENAMEW) or OPENFILENAME_SIZE_VERSION_400W
     HWND hwndOwner;             // owner window, or null
     HINSTANCE hInstance;        // template module (unused: no templates here)
     LPCWSTR lpstrFilter;        // pairs "text\0pattern[;pattern]\0" ending "\0\0"
@@ -120,9 +127,13 @@ static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, lpstrDefExt) == 60);
 static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, lpTemplateName) == 72);
 static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEW, FlagsEx) == 84);
 
-#pragma pack(pop)
+Q730_API_PACK_END
 
-#define OPENFILENAME_SIZE_VERSION_400W 76
+// The record up to lpTemplateName: 76 bytes in the i386 build, 136 in the
+// native one.
+#define OPENFILENAME_SIZE_VERSION_400W ((DWORD)(offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR)))
+static_assert(sizeof(void*) != 4 || OPENFILENAME_SIZE_VERSION_400W == 76);
+static_assert(sizeof(void*) != 8 || (OPENFILENAME_SIZE_VERSION_400W == 136 && sizeof(OPENFILENAMEW) == 152));
 
 extern "C" {
 

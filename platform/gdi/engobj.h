@@ -99,8 +99,11 @@
 
 typedef float FLOATL;
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 // POINTFIX: 8 bytes, a point in 28.4 fixed values.
 struct POINTFIX {
     FIX x;
@@ -153,7 +156,7 @@ struct GRADIENT_TRIANGLE {
     ULONG Vertex3;
 };
 
-#pragma pack(pop)
+Q730_API_PACK_END
 
 static_assert(sizeof(POINTFIX) == 8);
 static_assert(sizeof(RECTFX) == 16);

@@ -20,6 +20,7 @@
 
 #include "platform/gdi/fonts.h"
 #include "platform/kernel/codepage.h"
+#include "platform/kernel/fpmath.h"
 #include "platform/kernel/kernel.h"
 
 #include FT_OUTLINE_H
@@ -309,7 +310,7 @@ BOOL SetGeometry(FONTREAL* pf, double dEm, double dWidth, double dAngle)
     pf->dEm = dEm;
     pf->dWidth = dWidth;
     pf->dAngle = dAngle;
-    double c = std::cos(dAngle), s = std::sin(dAngle);
+    double c = PlatCos(dAngle), s = PlatSin(dAngle);
     if (std::abs(c) < 1e-12)
         c = 0;
     if (std::abs(s) < 1e-12)
@@ -512,7 +513,7 @@ void FillMetrics(FONTREAL* pf, HGLYPH hg, GLYPHDATA* pgd, const RECTL& rclInk)
     pgd->fxInkTop = -rclInk.top * 16;
     pgd->fxInkBottom = -rclInk.bottom * 16;
     pgd->rclInk = rclInk;
-    double dx = lAdv * std::cos(pf->dAngle), dy = -lAdv * std::sin(pf->dAngle);
+    double dx = lAdv * PlatCos(pf->dAngle), dy = -lAdv * PlatSin(pf->dAngle);
     pgd->ptqD.x = static_cast<LONGLONG>(std::llround(dx * 4294967296.0));
     pgd->ptqD.y = static_cast<LONGLONG>(std::llround(dy * 4294967296.0));
 }
@@ -1280,7 +1281,7 @@ STROBJ* PlatStrCreate(FONTOBJ* pfo, LPCWSTR pwsz, ULONG c, const LONG* pdx, BOOL
     pf->cRefs++;
     ps->str.assign(pwsz ? pwsz : u"", c);
     ps->gp.resize(c);
-    double cs = std::cos(pf->dAngle), sn = std::sin(pf->dAngle);
+    double cs = PlatCos(pf->dAngle), sn = PlatSin(pf->dAngle);
     STROBJ& so = ps->so;
     const PLATFONTMETRICS& m = pf->metrics;
     if (pf->dAngle == 0) {
@@ -1304,7 +1305,7 @@ STROBJ* PlatStrCreate(FONTOBJ* pfo, LPCWSTR pwsz, ULONG c, const LONG* pdx, BOOL
         // The cell runs from the origin for the distance to the end point.
         long long lDx = x - ptlOrg.x, lDy = y - ptlOrg.y;
         long long len = lDy == 0 ? (lDx < 0 ? -lDx : lDx)
-                                 : static_cast<long long>(std::ceil(std::hypot((double)lDx, (double)lDy)));
+                                 : static_cast<long long>(std::ceil(PlatHypot((double)lDx, (double)lDy)));
         so.rclBkGround = RECTL{ptlOrg.x, static_cast<LONG>(ptlOrg.y - m.lAscent),
                                static_cast<LONG>(ptlOrg.x + len), static_cast<LONG>(ptlOrg.y + m.lDescent)};
     } else {
@@ -1327,7 +1328,7 @@ STROBJ* PlatStrCreate(FONTOBJ* pfo, LPCWSTR pwsz, ULONG c, const LONG* pdx, BOOL
         ps->ptlEnd = POINTL{Round(x), Round(y)};
 
         // The background box: the cell from the first origin to the end point.
-        double len = std::hypot(x - ptlOrg.x, y - ptlOrg.y);
+        double len = PlatHypot(x - ptlOrg.x, y - ptlOrg.y);
         double ax[4] = {0, len, len, 0}, ay[4] = {-static_cast<double>(m.lAscent),
                                                  -static_cast<double>(m.lAscent),
                                                  static_cast<double>(m.lDescent),

@@ -215,22 +215,29 @@ struct GLYPHBITS {
     BYTE aj[1];
 };
 
+// The records between Q730_API_PACK_BEGIN and _END hold pointers: the sizes
+// and offsets given for them are those of the i386 build; the native build
+// aligns them naturally (platform/windef.h).
 // GLYPHDEF: 4 bytes, the bitmap or the outline of a glyph.
+Q730_API_PACK_BEGIN
 union GLYPHDEF {
     GLYPHBITS* pgb;
     PATHOBJ* ppo;
 };
+Q730_API_PACK_END
 
 // GLYPHPOS: 16 bytes, one glyph of a string.
 //   off size field
 //     0    4 hg     glyph
 //     4    4 pgdf   its bitmap (null until asked for)
 //     8    8 ptl    character origin on the device
+Q730_API_PACK_BEGIN
 struct GLYPHPOS {
     HGLYPH hg;
     GLYPHDEF* pgdf;
     POINTL ptl;
 };
+Q730_API_PACK_END
 
 // GLYPHDATA: 60 bytes, a glyph with its metrics (28.4 values).
 //   off size field
@@ -243,6 +250,7 @@ struct GLYPHPOS {
 //    24    4 fxInkBottom  ink below the baseline (negative: above)
 //    28   16 rclInk       ink box relative to the origin, in pixels
 //    44   16 ptqD         advance vector (32.32 device units)
+Q730_API_PACK_BEGIN
 struct GLYPHDATA {
     GLYPHDEF gdf;
     HGLYPH hg;
@@ -254,6 +262,7 @@ struct GLYPHDATA {
     RECTL rclInk;
     POINTQF ptqD;
 };
+Q730_API_PACK_END
 
 #pragma pack(pop)
 

@@ -129,8 +129,11 @@ struct CLIPOBJ;
 #endif
 #define DIB_PAL_COLORS 1
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 // LOGBRUSH: 12 bytes.
 struct LOGBRUSH {
     UINT lbStyle;
@@ -138,7 +141,7 @@ struct LOGBRUSH {
     ULONG_PTR lbHatch;
 };
 
-#pragma pack(pop)
+Q730_API_PACK_END
 
 static_assert(sizeof(void*) != 4 || sizeof(LOGBRUSH) == 12);
 

@@ -18,6 +18,7 @@
 #include "platform/gdi/fonts.h"
 #include "platform/gdi/gdidraw.h"
 #include "platform/gdi/gdiobj.h"
+#include "platform/kernel/fpmath.h"
 #include "platform/kernel/kernel.h"
 
 #include <ft2build.h>
@@ -670,7 +671,7 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* prc, LPCWSTR p
     PLATFONTMETRICS m;
     PlatFontGetMetrics(pfo, &m);
     double ang = (lf.lfEscapement % 3600) / 10.0 * 3.14159265358979323846 / 180.0;
-    double sn = std::sin(ang), cs = std::cos(ang);
+    double sn = PlatSin(ang), cs = PlatCos(ang);
     double ox = 0, oy = 0;
     double advX = ptEnd.x - ptRef.x, advY = ptEnd.y - ptRef.y;
     UINT uH = st.uAlign & (TA_LEFT | TA_RIGHT | TA_CENTER);

@@ -21,6 +21,7 @@
 //     DrvCopyBits); every other call on a device surface fails.
 #include "platform/gdi/engobj.h"
 
+#include "platform/kernel/fpmath.h"
 #include "platform/kernel/kernel.h"
 
 #include <algorithm>
@@ -412,8 +413,8 @@ struct POLY {
 
 void FlattenBezier(std::vector<POINTFIX>* pOut, POINTFIX p0, POINTFIX p1, POINTFIX p2, POINTFIX p3)
 {
-    double len = std::hypot(p1.x - p0.x, p1.y - p0.y) + std::hypot(p2.x - p1.x, p2.y - p1.y) +
-                 std::hypot(p3.x - p2.x, p3.y - p2.y);
+    double len = PlatHypot(p1.x - p0.x, p1.y - p0.y) + PlatHypot(p2.x - p1.x, p2.y - p1.y) +
+                 PlatHypot(p3.x - p2.x, p3.y - p2.y);
     // About one step per two pixels of control polygon, 1..512 steps.
     int n = static_cast<int>(len / 32.0) + 1;
     n = std::min(std::max(n, 1), 512);
@@ -735,8 +736,8 @@ void AddCircle(std::vector<POLY>* pOut, double cx, double cy, double r)
     int n = std::min(64, std::max(8, static_cast<int>(r / 8)));
     for (int i = 0; i < n; i++) {
         double a = 2 * M_PI * i / n;
-        poly.pts.push_back(POINTFIX{static_cast<FIX>(std::lround(cx + r * std::cos(a))),
-                                    static_cast<FIX>(std::lround(cy + r * std::sin(a)))});
+        poly.pts.push_back(POINTFIX{static_cast<FIX>(std::lround(cx + r * PlatCos(a))),
+                                    static_cast<FIX>(std::lround(cy + r * PlatSin(a)))});
     }
     pOut->push_back(poly);
 }
@@ -772,7 +773,7 @@ void Widen(const POLY& line, double w, ULONG iJoin, ULONG iEndCap, std::vector<P
     auto normal = [&](size_t i, double* pnx, double* pny) {
         const POINTFIX& a = line.pts[i];
         const POINTFIX& b = line.pts[(i + 1) % n];
-        double dx = b.x - a.x, dy = b.y - a.y, len = std::hypot(dx, dy);
+        double dx = b.x - a.x, dy = b.y - a.y, len = PlatHypot(dx, dy);
         if (len == 0) {
             *pnx = 0;
             *pny = 0;
@@ -854,7 +855,7 @@ void Dash(const std::vector<POLY>& in, const std::vector<double>& aDash, std::ve
         for (size_t i = 0; i < cSeg; i++) {
             double ax = poly.pts[i].x, ay = poly.pts[i].y;
             double bx = poly.pts[(i + 1) % n].x, by = poly.pts[(i + 1) % n].y;
-            double len = std::hypot(bx - ax, by - ay), at = 0;
+            double len = PlatHypot(bx - ax, by - ay), at = 0;
             while (len - at > 0) {
                 double step = std::min(left, len - at);
                 double t0 = at / len, t1 = (at + step) / len;

@@ -52,8 +52,11 @@
 #define IDC_APPSTARTING MAKEINTRESOURCEW(32650)
 #define IDC_HELP MAKEINTRESOURCEW(32651)
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 // ICONINFO, 20 bytes.
 //
 //  off size field
@@ -71,10 +74,10 @@ struct ICONINFO {
 };
 typedef ICONINFO* PICONINFO;
 
-#pragma pack(pop)
+Q730_API_PACK_END
 
 static_assert(sizeof(void*) != 4 || sizeof(ICONINFO) == 20);
-static_assert(offsetof(ICONINFO, hbmMask) == 12);
+static_assert(sizeof(void*) != 4 || offsetof(ICONINFO, hbmMask) == 12);
 
 // Loads bitmap lpBitmapName (a number) of hInstance (rule 1).
 HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);

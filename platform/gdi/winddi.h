@@ -177,8 +177,11 @@ typedef LONG (*PFN)();
 #define CLIP_TO_PATH 4097
 #define END_PATH 4098
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 // DRVFN: one row of a driver's hook table.
 //   off size field
 //     0    4 iFunc   DDI function index
@@ -435,7 +438,7 @@ struct GRADIENT_RECT {
     ULONG LowerRight;
 };
 
-#pragma pack(pop)
+Q730_API_PACK_END
 
 static_assert(sizeof(void*) != 4 || sizeof(DRVFN) == 8);
 static_assert(sizeof(void*) != 4 || sizeof(DRVENABLEDATA) == 12);
@@ -466,7 +469,7 @@ static_assert(offsetof(DEVINFO, cFonts) == 280);
 static_assert(offsetof(DEVINFO, iDitherFormat) == 284);
 static_assert(offsetof(DEVINFO, cxDither) == 288);
 static_assert(offsetof(DEVINFO, cyDither) == 290);
-static_assert(offsetof(DEVINFO, hpalDefault) == 292);
+static_assert(sizeof(void*) != 4 || offsetof(DEVINFO, hpalDefault) == 292);
 static_assert(sizeof(void*) != 4 || offsetof(DEVINFO, flGraphicsCaps2) == 296);
 static_assert(sizeof(void*) != 4 || sizeof(SURFOBJ) == 52);
 static_assert(sizeof(void*) != 4 || offsetof(SURFOBJ, sizlBitmap) == 16);

@@ -94,7 +94,11 @@ struct COLORADJUSTMENT {
     SHORT caRedGreenTint;
 };
 
+// The records between Q730_API_PACK_BEGIN and _END hold pointers: the sizes
+// and offsets given for them are those of the i386 build; the native build
+// aligns them naturally (platform/windef.h).
 // DOCINFOW: 20 bytes.
+Q730_API_PACK_BEGIN
 struct DOCINFOW {
     int cbSize;
     LPCWSTR lpszDocName;
@@ -102,9 +106,11 @@ struct DOCINFOW {
     LPCWSTR lpszDatatype;
     DWORD fwType;
 };
+Q730_API_PACK_END
 typedef DOCINFOW* LPDOCINFOW;
 
 // BITMAP: 24 bytes, what GetObjectW answers for a bitmap.
+Q730_API_PACK_BEGIN
 struct BITMAP {
     LONG bmType;
     LONG bmWidth;
@@ -114,6 +120,7 @@ struct BITMAP {
     WORD bmBitsPixel;
     LPVOID bmBits;
 };
+Q730_API_PACK_END
 typedef BITMAP* LPBITMAP;
 
 // BITMAPINFOHEADER: 40 bytes.
@@ -161,12 +168,14 @@ struct RGBTRIPLE {
 };
 
 // What CREATEDCPRE receives (pvIn).
+Q730_API_PACK_BEGIN
 struct DOCEVENT_CREATEDCPRE {
     LPCWSTR pszDriver;
     LPCWSTR pszDevice;
     DEVMODEW* pdm;
     BOOL bIC;
 };
+Q730_API_PACK_END
 
 #pragma pack(pop)
 

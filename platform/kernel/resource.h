@@ -46,8 +46,11 @@
 #define PLATRES_TYPE_ICON 3
 #define PLATRES_TYPE_STRING 6
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 // One resource, 16 bytes.
 //
 //  off size field
@@ -76,13 +79,13 @@ struct PLATRESDIR {
     const PLATRESENTRY* pEntries;
 };
 
-#pragma pack(pop)
+Q730_API_PACK_END
 
 static_assert(sizeof(void*) != 4 || sizeof(PLATRESENTRY) == 16);
 static_assert(offsetof(PLATRESENTRY, cbData) == 8);
-static_assert(offsetof(PLATRESENTRY, pData) == 12);
+static_assert(sizeof(void*) != 4 || offsetof(PLATRESENTRY, pData) == 12);
 static_assert(sizeof(void*) != 4 || sizeof(PLATRESDIR) == 16);
-static_assert(offsetof(PLATRESDIR, pEntries) == 12);
+static_assert(sizeof(void*) != 4 || offsetof(PLATRESDIR, pEntries) == 12);
 
 // Finds resource lpName (a number) of type lpType (RT_*) in hModule.
 // Null with ERROR_RESOURCE_DATA_NOT_FOUND (module without resources),

@@ -138,7 +138,10 @@ DWORD GetCurrentThreadId();
 // code page; text that is valid UTF-8 is taken as it stands.
 void OutputDebugStringW(LPCWSTR lpOutputString);
 void OutputDebugStringA(LPCSTR lpOutputString);
-// printf-style, 8-bit. Returns 0 (STATUS_SUCCESS).
+// printf-style, 8-bit, with the host C library's conversions (checked by
+// the compiler): %ld is the host's long, 64 bits in the native build, so a
+// LONG or DWORD goes with %d / %u / %x, a pointer with %p, a SIZE_T with %zu.
+// Returns 0 (STATUS_SUCCESS).
 ULONG DbgPrint(const char* Format, ...) __attribute__((format(printf, 1, 2)));
 // The engine's form: a prefix, then the formatted message.
 void EngDebugPrint(const char* StandardPrefix, const char* DebugMessage, va_list ap);

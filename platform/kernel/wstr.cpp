@@ -15,7 +15,7 @@
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/kernel.h"
 
-#include <climits>
+#include <limits>
 #include <string>
 
 namespace {
@@ -43,7 +43,12 @@ struct OUTBUF {
 
 // ---- the formatter ------------------------------------------------------
 
-enum { SIZE_DEFAULT, SIZE_SHORT, SIZE_LONG };
+// The size prefix of a field. An integer field reads an argument of that
+// size: h, l/w, I32 and none read 32 bits (an int, LONG or DWORD; h then
+// keeps 16 of them), I (pointer-sized: INT_PTR, SIZE_T, LPARAM) reads what a
+// pointer is in this build, I64 and ll 64 bits (LONGLONG, ULONGLONG). A
+// string or character field takes h as 8-bit and l/w as wide text.
+enum { SIZE_DEFAULT, SIZE_SHORT, SIZE_LONG, SIZE_PTR, SIZE_64 };
 
 struct FIELD {
     bool bLeft;     // "-"
@@ -51,7 +56,7 @@ struct FIELD {
     bool bZero;     // "0"
     int nWidth;     // minimum width, 0 for none
     int nPrec;      // precision, -1 for none
-    int eSize;      // h, l/w or neither
+    int eSize;      // SIZE_*
 };
 
 // Width and precision are capped so that a huge number in a format cannot
@@ -81,28 +86,35 @@ void _PutPadded(OUTBUF<C>& out, const FIELD& fld, const C* text, int len, C pad)
         out.Repeat(C(' '), fill);
 }
 
+// Writes an integer field. uBits holds the argument's bits, zero-extended
+// from its size of cBits (16, 32 or 64); a signed type reads them as that
+// size's two's complement.
 template <typename C>
-void _PutNumber(OUTBUF<C>& out, const FIELD& fld, C type, DWORD uBits)
+void _PutNumber(OUTBUF<C>& out, const FIELD& fld, C type, ULONGLONG uBits, int cBits)
 {
     if (type == 'p') {
-        // A pointer shows all its hex digits.
+        // A pointer shows all its hex digits: 8 in the 32-bit build, 16 in
+        // the 64-bit one.
         FIELD f = fld;
         f.nPrec = int(2 * sizeof(void*));
         f.bAlt = false;
-        _PutNumber(out, f, C('X'), uBits);
+        _PutNumber(out, f, C('X'), uBits, cBits);
         return;
     }
     bool bSigned = type == 'd' || type == 'i';
     bool bNeg = false;
-    DWORD mag = uBits;
-    if (bSigned && LONG(uBits) < 0) {
+    ULONGLONG mag = uBits;
+    if (bSigned && cBits < 64 && (uBits >> (cBits - 1)) & 1) {
         bNeg = true;
-        mag = 0u - uBits;
+        mag = (ULONGLONG(1) << cBits) - uBits;
+    } else if (bSigned && cBits == 64 && LONGLONG(uBits) < 0) {
+        bNeg = true;
+        mag = 0ull - uBits;
     }
-    int radix = (type == 'x' || type == 'X') ? 16 : 10;
+    unsigned radix = (type == 'x' || type == 'X') ? 16 : 10;
     const char* digits = type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
 
-    C body[16];
+    C body[24];  // 20 decimal digits of 2^64 - 1
     int nb = 0;
     while (mag) {
         body[nb++] = C(digits[mag % radix]);
@@ -298,11 +310,20 @@ int _FormatV(C* pOut, int cap, const C* f, va_list ap)
         if (*f == 'h') {
             fld.eSize = SIZE_SHORT;
             ++f;
+        } else if (*f == 'l' && f[1] == 'l') {
+            fld.eSize = SIZE_64;
+            f += 2;
         } else if (*f == 'l' || *f == 'w') {
             fld.eSize = SIZE_LONG;
             ++f;
-        } else if (*f == 'I' && (f[1] == 'x' || f[1] == 'X')) {
-            // Pointer-sized hex: 32 bits on this target.
+        } else if (*f == 'I' && f[1] == '6' && f[2] == '4') {
+            fld.eSize = SIZE_64;
+            f += 3;
+        } else if (*f == 'I' && f[1] == '3' && f[2] == '2') {
+            fld.eSize = SIZE_LONG;
+            f += 3;
+        } else if (*f == 'I') {
+            fld.eSize = SIZE_PTR;
             ++f;
         }
         C type = *f;
@@ -316,10 +337,29 @@ int _FormatV(C* pOut, int cap, const C* f, va_list ap)
         case 'x':
         case 'X':
         case 'p': {
-            DWORD v = va_arg(ap, DWORD);
-            if (fld.eSize == SIZE_SHORT)
-                v = (type == 'd' || type == 'i') ? DWORD(LONG(SHORT(v))) : DWORD(WORD(v));
-            _PutNumber(out, fld, type, v);
+            // Each argument is read at the size it was passed with: a
+            // pointer or pointer-sized integer is 8 bytes in the 64-bit
+            // build, and reading it as a DWORD would leave half of it for
+            // the next field.
+            ULONGLONG v;
+            int cBits;
+            if (type == 'p') {
+                v = ULONG_PTR(va_arg(ap, const void*));
+                cBits = int(8 * sizeof(void*));
+            } else if (fld.eSize == SIZE_PTR) {
+                v = va_arg(ap, ULONG_PTR);
+                cBits = int(8 * sizeof(ULONG_PTR));
+            } else if (fld.eSize == SIZE_64) {
+                v = va_arg(ap, ULONGLONG);
+                cBits = 64;
+            } else if (fld.eSize == SIZE_SHORT) {
+                v = WORD(va_arg(ap, DWORD));
+                cBits = 16;
+            } else {
+                v = va_arg(ap, DWORD);
+                cBits = 32;
+            }
+            _PutNumber(out, fld, type, v, cBits);
             break;
         }
         case 's':
@@ -660,10 +700,14 @@ LONG _wtol(LPCWSTR str)
     }
     if (bNeg)
         v = -v;
-    if (v > LONG_MAX)
-        return LONG_MAX;
-    if (v < LONG_MIN)
-        return LONG_MIN;
+    // The bounds of the 32-bit LONG, not of the host's long (64 bits on
+    // Linux x86-64): both builds saturate at the same values.
+    const long long kMax = std::numeric_limits<LONG>::max();
+    const long long kMin = std::numeric_limits<LONG>::min();
+    if (v > kMax)
+        return LONG(kMax);
+    if (v < kMin)
+        return LONG(kMin);
     return LONG(v);
 }
 

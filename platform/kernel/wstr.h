@@ -53,12 +53,17 @@ LPWSTR CharUpperW(LPWSTR lpsz);
 DWORD CharUpperBuffW(LPWSTR lpsz, DWORD cchLength);
 
 // Formats into lpOut (out, room for 1024 units). A field is
-// %[-][#][0][width][.precision][h|l|w|I]type with the types d i u x X p s c
+// %[-][#][0][width][.precision][size]type with the types d i u x X p s c
 // and %%: "-" aligns left, "0" fills with zeros, "#" puts 0x/0X before a
 // non-zero hex value; the precision is the least count of digits (at least
 // one), or the most characters of a string. %s of a null pointer prints
-// "(null)"; a character argument of zero prints nothing; %p prints eight
-// upper-case hex digits. In the wide form %s and %c take wide text and
+// "(null)"; a character argument of zero prints nothing. The size of an
+// integer argument: none, l, w or I32 a 32-bit int/LONG/DWORD (whatever
+// the host's long is); h the same, shown as 16 bits; I a pointer-sized one
+// (INT_PTR, UINT_PTR, SIZE_T, LPARAM: 32 bits in the i386 build, 64 in the
+// native one); I64 or ll a 64-bit LONGLONG/ULONGLONG. %p takes a pointer
+// and prints all its digits in upper-case hex: 8 in the i386 build, 16 in
+// the native one. In the wide form %s and %c take wide text and
 // %hs/%S, %hc/%C 8-bit text in the ANSI code page; the 8-bit form the other
 // way round; %ls/%ws/%lc are always wide. A "%" before any other character
 // prints that character. Returns the units written without the terminator.

@@ -107,8 +107,11 @@
 typedef LONG_PTR(CALLBACK* PFNCOMPROPSHEET)(HANDLE hComPropSheet, UINT Function, LPARAM lParam1,
                                             LPARAM lParam2);
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 // The request of a document-properties call (no sheet, or a sheet's INIT).
 //  off size field
 //    0    2 cbSize          2 2 Reserved
@@ -127,7 +130,7 @@ struct DOCUMENTPROPERTYHEADER {
 };
 typedef DOCUMENTPROPERTYHEADER* PDOCUMENTPROPERTYHEADER;
 static_assert(sizeof(void*) != 4 || sizeof(DOCUMENTPROPERTYHEADER) == 28);
-static_assert(offsetof(DOCUMENTPROPERTYHEADER, hPrinter) == 4);
+static_assert(sizeof(void*) != 4 || offsetof(DOCUMENTPROPERTYHEADER, hPrinter) == 4);
 static_assert(sizeof(void*) != 4 || offsetof(DOCUMENTPROPERTYHEADER, pszPrinterName) == 8);
 static_assert(sizeof(void*) != 4 || offsetof(DOCUMENTPROPERTYHEADER, pdmIn) == 12);
 static_assert(sizeof(void*) != 4 || offsetof(DOCUMENTPROPERTYHEADER, pdmOut) == 16);
@@ -220,7 +223,7 @@ struct DEVQUERYPRINT_INFO {
 typedef DEVQUERYPRINT_INFO* PDEVQUERYPRINT_INFO;
 static_assert(sizeof(void*) != 4 || sizeof(DEVQUERYPRINT_INFO) == 24);
 
-#pragma pack(pop)
+Q730_API_PACK_END
 
 // ---------------------------------------------------------------------------
 // DocumentPropertiesW: the job DEVMODE of a printer, from its driver.

@@ -13,6 +13,7 @@
 #include "platform/kernel/files.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/system.h"
+#include "platform/kernel/wstr.h"
 #include "platform/spooler/splutil.h"
 
 #include <atomic>
@@ -333,6 +334,33 @@ void _DiscardJob(SPLHANDLE* p)
     p->sTarget.clear();
 }
 
+// The driver folder and driver key of an environment: null or empty is
+// this build's own; false (ERROR_INVALID_ENVIRONMENT) for a name the
+// spooler does not know. Each environment keeps its own files and key, so
+// a root used by both builds holds each build's libraries apart.
+bool _bEnvironment(LPCWSTR pEnvironment, std::u16string* pName, std::u16string* pDir, std::u16string* pKey)
+{
+    std::u16string env = _Str(pEnvironment);
+    const char16_t* arch;
+    if (env.empty()) {
+        env = SPL_ENVIRONMENT;
+        arch = SPL_ARCH_DIRECTORY;
+    } else if (lstrcmpiW(env.c_str(), SPL_ENVIRONMENT_X86) == 0) {
+        env = SPL_ENVIRONMENT_X86;
+        arch = SPL_ARCH_DIRECTORY_X86;
+    } else if (lstrcmpiW(env.c_str(), SPL_ENVIRONMENT_X64) == 0) {
+        env = SPL_ENVIRONMENT_X64;
+        arch = SPL_ARCH_DIRECTORY_X64;
+    } else {
+        SetLastError(ERROR_INVALID_ENVIRONMENT);
+        return false;
+    }
+    *pName = env;
+    *pDir = std::u16string(SPL_DRIVERS_ROOT) + arch;
+    *pKey = std::u16string(SPL_ENVIRONMENTS_KEY) + u"\\" + env + u"\\Drivers\\Version-3";
+    return true;
+}
+
 }  // namespace
 
 // ---- printer handles -------------------------------------------------------------
@@ -589,11 +617,9 @@ BOOL GetPrinterDriverW(HANDLE hPrinter, LPWSTR pEnvironment, DWORD Level, LPBYTE
         SetLastError(ERROR_INVALID_LEVEL);
         return FALSE;
     }
-    std::u16string env = _Str(pEnvironment);
-    if (!env.empty() && env != SPL_ENVIRONMENT_X86) {
-        SetLastError(ERROR_INVALID_ENVIRONMENT);
+    std::u16string env, envDir, envKey;
+    if (!_bEnvironment(pEnvironment, &env, &envDir, &envKey))
         return FALSE;
-    }
     HKEY hKey = nullptr;
     LONG err = _OpenPrinterKey(p, KEY_READ, &hKey);
     if (err != ERROR_SUCCESS) {
@@ -603,13 +629,15 @@ BOOL GetPrinterDriverW(HANDLE hPrinter, LPWSTR pEnvironment, DWORD Level, LPBYTE
     std::u16string driver = _GetString(hKey, u"Printer Driver");
     RegCloseKey(hKey);
     HKEY hDrv = nullptr;
-    err = RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::u16string(SPL_DRIVERS_KEY) + u"\\" + driver).c_str(), 0, KEY_READ,
-                        &hDrv);
-    if (driver.empty() || err != ERROR_SUCCESS) {
+    err = driver.empty() ? ERROR_FILE_NOT_FOUND
+                         : RegOpenKeyExW(HKEY_LOCAL_MACHINE, (envKey + u"\\" + driver).c_str(), 0, KEY_READ, &hDrv);
+    if (err != ERROR_SUCCESS) {
+        // Also a driver installed only for the other environment: its
+        // files are of the other build, never to be loaded by this one.
         SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
         return FALSE;
     }
-    std::u16string dir = std::u16string(SPL_DRIVER_VERSION_DIRECTORY) + u"\\";
+    std::u16string dir = envDir + u"\\3\\";
     std::u16string drvPath = dir + _GetString(hDrv, u"Driver");
     std::u16string dataPath = dir + _GetString(hDrv, u"Data File");
     std::u16string cfgPath = dir + _GetString(hDrv, u"Configuration File");
@@ -624,7 +652,7 @@ BOOL GetPrinterDriverW(HANDLE hPrinter, LPWSTR pEnvironment, DWORD Level, LPBYTE
     return _PackRecord(sizeof(DRIVER_INFO_2W), pDriverInfo, cbBuf, pcbNeeded, [&](PACKER* pk, BYTE* out) {
         DRIVER_INFO_2W* di = reinterpret_cast<DRIVER_INFO_2W*>(out);
         LPWSTR n = _PackString(pk, driver);
-        LPWSTR e = _PackString(pk, SPL_ENVIRONMENT_X86);
+        LPWSTR e = _PackString(pk, env);
         LPWSTR d = _PackString(pk, drvPath);
         LPWSTR f = _PackString(pk, dataPath);
         LPWSTR c = _PackString(pk, cfgPath);
@@ -646,13 +674,10 @@ BOOL GetPrinterDriverDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, 
         SetLastError(ERROR_INVALID_LEVEL);
         return FALSE;
     }
-    std::u16string env = _Str(pEnvironment);
-    if (!env.empty() && env != SPL_ENVIRONMENT_X86) {
-        SetLastError(ERROR_INVALID_ENVIRONMENT);
+    std::u16string env, dir, key;
+    if (!_bEnvironment(pEnvironment, &env, &dir, &key))
         return FALSE;
-    }
-    std::u16string dir = SPL_DRIVER_DIRECTORY;
-    SplMakeFolders(SPL_DRIVER_VERSION_DIRECTORY);
+    SplMakeFolders((dir + u"\\3").c_str());
     DWORD cb = (DWORD)(dir.size() + 1) * 2;
     if (pcbNeeded)
         *pcbNeeded = cb;

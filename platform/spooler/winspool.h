@@ -16,10 +16,16 @@
 //   HKCU\Printers\DevModePerUser
 //       "<printer name>" (REG_BINARY)   the user's own default DEVMODE of
 //                                       the printer (printing preferences)
-//   HKLM\SYSTEM\CurrentControlSet\Control\Print\Environments\Windows NT x86
+//   HKLM\SYSTEM\CurrentControlSet\Control\Print\Environments\<environment>
 //       \Drivers\Version-3\<driver>
 //       "Driver", "Configuration File", "Data File", "Help File",
 //       "Dependent Files", "Version", "Datatype"
+// A driver is installed per environment (processor architecture), each
+// with its own key above and its own driver folder, as the spooler keeps
+// them: "Windows NT x86" in spool\drivers\w32x86 for the i386 build,
+// "Windows x64" in spool\drivers\x64 for the native x86-64 one. A root
+// used by both builds holds both, side by side; a build installs, finds and
+// loads only its own environment's files (SPL_ENVIRONMENT).
 // A printer name holding "\" (a connection such as "\\server\queue") is
 // kept under a key name with "," in place of each "\", as the platform does.
 //
@@ -86,16 +92,42 @@
 #define PRINTER_EVENT_CACHE_DELETE 6
 #define PRINTER_EVENT_ATTRIBUTES_CHANGED 7
 
-// The platform's names for the driver's environment and its folders.
+// The environments (processor architectures) the spooler knows, and the
+// name of each one's driver folder under spool\drivers.
 #define SPL_ENVIRONMENT_X86 u"Windows NT x86"
-#define SPL_DRIVER_DIRECTORY u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86"
-#define SPL_DRIVER_VERSION_DIRECTORY u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3"
+#define SPL_ENVIRONMENT_X64 u"Windows x64"
+#define SPL_ARCH_DIRECTORY_X86 u"w32x86"
+#define SPL_ARCH_DIRECTORY_X64 u"x64"
+
+// This build's environment: the one whose driver files it installs and
+// loads, and the one GetPrinterDriverW and GetPrinterDriverDirectoryW answer
+// for when they are given none.
+#if defined(__x86_64__) || (defined(__SIZEOF_POINTER__) && __SIZEOF_POINTER__ == 8)
+#define SPL_ENVIRONMENT SPL_ENVIRONMENT_X64
+#define SPL_ARCH_DIRECTORY SPL_ARCH_DIRECTORY_X64
+#else
+#define SPL_ENVIRONMENT SPL_ENVIRONMENT_X86
+#define SPL_ARCH_DIRECTORY SPL_ARCH_DIRECTORY_X86
+#endif
+
+// This build's driver folders: the environment's folder and its version-3
+// folder, where the driver files are; SPL_DRIVER_SUBDIRECTORY is the
+// version-3 folder below the system folder (GetSystemDirectoryW), for code
+// that builds the path of a driver file from there.
+#define SPL_DRIVERS_ROOT u"C:\\WINDOWS\\system32\\spool\\drivers\\"
+#define SPL_DRIVER_DIRECTORY SPL_DRIVERS_ROOT SPL_ARCH_DIRECTORY
+#define SPL_DRIVER_VERSION_DIRECTORY SPL_DRIVER_DIRECTORY u"\\3"
+#define SPL_DRIVER_SUBDIRECTORY u"\\spool\\drivers\\" SPL_ARCH_DIRECTORY u"\\3"
 #define SPL_PRINTERS_KEY u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers"
 #define SPL_USER_DEVMODES_KEY u"Printers\\DevModePerUser"
-#define SPL_DRIVERS_KEY u"SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3"
+#define SPL_ENVIRONMENTS_KEY u"SYSTEM\\CurrentControlSet\\Control\\Print\\Environments"
+#define SPL_DRIVERS_KEY SPL_ENVIRONMENTS_KEY u"\\" SPL_ENVIRONMENT u"\\Drivers\\Version-3"
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 // PRINTER_DEFAULTSW, 12 bytes.
 //
 //  off size field
@@ -188,7 +220,7 @@ typedef DRIVER_INFO_1W* PDRIVER_INFO_1W;
 //  off size field
 //    0    4 cVersion       3
 //    4    4 pName          the driver's name
-//    8    4 pEnvironment   "Windows NT x86"
+//    8    4 pEnvironment   the environment asked for (SPL_ENVIRONMENT for none)
 //   12    4 pDriverPath    full path of the graphics library
 //   16    4 pDataFile      full path of the data file
 //   20    4 pConfigFile    full path of the user-interface library
@@ -217,7 +249,7 @@ struct DOC_INFO_1W {
 typedef DOC_INFO_1W* PDOC_INFO_1W;
 typedef DOC_INFO_1W* LPDOC_INFO_1W;
 
-#pragma pack(pop)
+Q730_API_PACK_END
 
 static_assert(sizeof(void*) != 4 || sizeof(PRINTER_DEFAULTSW) == 12);
 static_assert(sizeof(void*) != 4 || offsetof(PRINTER_DEFAULTSW, DesiredAccess) == 8);
@@ -271,14 +303,22 @@ Q730_EXPORT BOOL GetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWOR
 // ERROR_INVALID_PARAMETER. Command must be 0.
 Q730_EXPORT BOOL SetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD Command);
 
-// DRIVER_INFO_1W or DRIVER_INFO_2W of the printer's driver.
-//  pEnvironment  in  null or "Windows NT x86"
+// DRIVER_INFO_1W or DRIVER_INFO_2W of the printer's driver as installed for
+// an environment, with the paths of its files in that environment's driver
+// folder.
+//  pEnvironment  in  null or empty (this build's, SPL_ENVIRONMENT), "Windows
+//                    NT x86" or "Windows x64"; another name fails with
+//                    ERROR_INVALID_ENVIRONMENT. A driver that is not
+//                    installed for the environment: ERROR_UNKNOWN_PRINTER_DRIVER.
 Q730_EXPORT BOOL GetPrinterDriverW(HANDLE hPrinter, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverInfo,
                                    DWORD cbBuf, LPDWORD pcbNeeded);
 
-// The environment's driver folder ("C:\WINDOWS\system32\spool\drivers\w32x86",
-// without the version folder, as the platform answers); Level 1, cbBuf in
-// bytes. The folder exists in the root afterwards.
+// The environment's driver folder, without the version folder, as the
+// platform answers: "C:\WINDOWS\system32\spool\drivers\w32x86" for "Windows
+// NT x86", "...\drivers\x64" for "Windows x64", this build's
+// (SPL_DRIVER_DIRECTORY) for a null or empty pEnvironment; another name
+// fails with ERROR_INVALID_ENVIRONMENT. Level 1, cbBuf in bytes. The folder
+// exists in the root afterwards.
 Q730_EXPORT BOOL GetPrinterDriverDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverDirectory,
                                             DWORD cbBuf, LPDWORD pcbNeeded);
 
@@ -323,10 +363,14 @@ Q730_EXPORT BOOL AbortPrinter(HANDLE hPrinter);
 
 // Adds (or updates) a printer with this driver in the current root:
 //  1. copies libQ730MVU3.so, libQ730MVG3.so and libQ730MVT3.so from
-//     pszHostLibDir (in; null: the running program's folder) into the
-//     driver folder C:\WINDOWS\system32\spool\drivers\w32x86\3 of the root;
-//  2. writes the driver key "QX-730": Driver Q730MVG3.DLL, Configuration
-//     File Q730MVU3.DLL, Data File Q730MVT3.DLL, Help File Q730MVHZ.hlp;
+//     pszHostLibDir (in; null: the running program's folder) into this
+//     build's driver folder of the root, SPL_DRIVER_VERSION_DIRECTORY
+//     (C:\WINDOWS\system32\spool\drivers\w32x86\3 in the i386 build,
+//     ...\drivers\x64\3 in the native one); the other build's folder and
+//     files are never touched;
+//  2. writes the driver key "QX-730" of this build's environment
+//     (SPL_DRIVERS_KEY): Driver Q730MVG3.DLL, Configuration File
+//     Q730MVU3.DLL, Data File Q730MVT3.DLL, Help File Q730MVHZ.hlp;
 //  3. writes the printer key of pszPrinterName (in) with that driver and the
 //     port pszPortPath (in: a Windows path or an absolute host path; the
 //     file need not exist). An existing printer keeps its printer data and

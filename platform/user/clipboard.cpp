@@ -18,7 +18,10 @@ namespace {
 
 BOOL g_bOpen = FALSE;
 HWND g_hwndOpen = nullptr;
-std::map<UINT, HANDLE> g_data;
+// What was set last stays on the clipboard until the process ends, as it
+// outlives the program that set it on the desktop; the table is never
+// destroyed, so those blocks stay reachable to the very end.
+std::map<UINT, HANDLE>& g_data = *new std::map<UINT, HANDLE>();
 
 }  // namespace
 

@@ -19,7 +19,7 @@
 //     so far is destroyed (WM_DESTROY and WM_NCDESTROY reach it) and the
 //     call answers null (-1 for the modal calls) with the last error.
 //  4. A dialog procedure's TRUE answer means "handled": its result is the
-//     DWL_MSGRESULT long, except for the messages whose answer is the
+//     DWLP_MSGRESULT long, except for the messages whose answer is the
 //     return value itself (WM_CTLCOLOR*, WM_COMPAREITEM, WM_VKEYTOITEM,
 //     WM_CHARTOITEM, WM_INITDIALOG, WM_QUERYDRAGICON).
 #include "platform/user/wnd.h"
@@ -39,11 +39,22 @@ namespace {
 
 const WCHAR kDialogClass[] = u"#32770";
 
+// The three dialog longs are pointer-sized, do not overlap, and fit the
+// dialog class's extra bytes at either word size.
+static_assert(DWLP_DLGPROC >= DWLP_MSGRESULT + (int)sizeof(LONG_PTR));
+static_assert(DWLP_USER >= DWLP_DLGPROC + (int)sizeof(LONG_PTR));
+static_assert(DWLP_USER + (int)sizeof(LONG_PTR) <= DLGWINDOWEXTRA);
+static_assert(DWLP_USER % sizeof(LONG_PTR) == 0 && DWLP_DLGPROC % sizeof(LONG_PTR) == 0);
+
 struct DLGFONT {
     HFONT hFont;
     int cxBase, cyBase;
 };
-std::map<std::u16string, DLGFONT> g_fonts;  // by "points|face"
+// The template fonts by "points|face". Dialogs made late in the process
+// (and the base units MapDialogRect reads) use them until the process ends,
+// so the table is never destroyed: a font made here stays reachable through
+// it rather than being cut loose when the globals go at exit.
+std::map<std::u16string, DLGFONT>& g_fonts = *new std::map<std::u16string, DLGFONT>();
 
 DLGFONT FontFor(int iPoints, const std::u16string& face)
 {
@@ -202,7 +213,7 @@ HWND CreateFromTemplate(HINSTANCE hInstance, const DLGTEMPLATE* pt, DWORD cbTemp
     d->bDialog = TRUE;
     d->idTemplate = idTemplate;
     if (d->aExtra.size() >= DLGWINDOWEXTRA)
-        SetWindowLongPtrW(hDlg, DWL_DLGPROC, reinterpret_cast<LONG_PTR>(lpDialogFunc));
+        SetWindowLongPtrW(hDlg, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(lpDialogFunc));
     d->hFont = font.hFont;
     SendMessageW(hDlg, WM_SETFONT, reinterpret_cast<WPARAM>(font.hFont), 0);
     HWND hFirstTab = nullptr;
@@ -525,7 +536,7 @@ LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam)
     if (!w)
         return 0;
     DLGPROC proc = w->aExtra.size() >= DLGWINDOWEXTRA
-                       ? reinterpret_cast<DLGPROC>(GetWindowLongPtrW(hDlg, DWL_DLGPROC))
+                       ? reinterpret_cast<DLGPROC>(GetWindowLongPtrW(hDlg, DWLP_DLGPROC))
                        : nullptr;
     if (proc) {
         INT_PTR r = proc(hDlg, Msg, wParam, lParam);
@@ -548,7 +559,7 @@ LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam)
             break;
         default:
             if (r)
-                return GetWindowLongPtrW(hDlg, DWL_MSGRESULT);
+                return GetWindowLongPtrW(hDlg, DWLP_MSGRESULT);
         }
     }
     // The dialog manager's own handling.

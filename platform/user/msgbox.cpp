@@ -110,7 +110,7 @@ INT_PTR CALLBACK BoxProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_INITDIALOG: {
-        SetWindowLongPtrW(hDlg, DWL_USER, lParam);
+        SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
         const BOXDATA* d = reinterpret_cast<const BOXDATA*>(lParam);
         UINT uIcon = d->uType & MB_ICONMASK;
         LPCWSTR idi = uIcon == MB_ICONHAND ? IDI_HAND : uIcon == MB_ICONQUESTION ? IDI_QUESTION
@@ -126,7 +126,7 @@ INT_PTR CALLBACK BoxProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     }
     case WM_PLAT_ANSWER: {
-        const BOXDATA* d = reinterpret_cast<const BOXDATA*>(GetWindowLongPtrW(hDlg, DWL_USER));
+        const BOXDATA* d = reinterpret_cast<const BOXDATA*>(GetWindowLongPtrW(hDlg, DWLP_USER));
         int id = d->iAnswer ? d->iAnswer : DefaultAnswer(d->uType);
         HWND hBtn = GetDlgItem(hDlg, id);
         if (hBtn)
@@ -139,7 +139,7 @@ INT_PTR CALLBACK BoxProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         int id = LOWORD(wParam);
         if (HIWORD(wParam) != BN_CLICKED)
             return FALSE;
-        const BOXDATA* d = reinterpret_cast<const BOXDATA*>(GetWindowLongPtrW(hDlg, DWL_USER));
+        const BOXDATA* d = reinterpret_cast<const BOXDATA*>(GetWindowLongPtrW(hDlg, DWLP_USER));
         int a[3];
         int n = ButtonsOf(d->uType, a);
         // Escape answers Cancel, or OK on a box with OK alone.

@@ -22,7 +22,16 @@
 namespace {
 
 std::vector<WND*> g_slots;          // slot -> record (null: dead)
-std::vector<WNDCLS*> g_classes;
+// The registered classes. A class outlives every window and module that
+// used it, so the records still registered go with the table at exit.
+struct CLASSTABLE : std::vector<WNDCLS*> {
+    ~CLASSTABLE()
+    {
+        for (WNDCLS* c : *this)
+            delete c;
+    }
+};
+CLASSTABLE g_classes;
 std::deque<MSG> g_queue;
 int g_cLive = 0;
 HWND g_hwndFocus = nullptr;
@@ -101,12 +110,14 @@ void Unlink(WND* w)
         }
 }
 
-// Remembers window longs in the extra bytes.
-LONG_PTR* ExtraSlot(WND* w, int nIndex)
+// Remembers window longs in the extra bytes: cb bytes at any byte index
+// (a 32-bit long is 4 bytes, a pointer-sized one LONG_PTR; indexes need not
+// be aligned, so the bytes are copied, never read through a cast pointer).
+BYTE* ExtraSlot(WND* w, int nIndex, size_t cb)
 {
-    if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(LONG_PTR) > w->aExtra.size())
+    if (nIndex < 0 || static_cast<size_t>(nIndex) + cb > w->aExtra.size())
         return nullptr;
-    return reinterpret_cast<LONG_PTR*>(w->aExtra.data() + nIndex);
+    return w->aExtra.data() + nIndex;
 }
 
 void EnsureClasses()
@@ -784,8 +795,11 @@ LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex)
     case GWL_USERDATA: return w->lUserData;
     case GWL_ID: return static_cast<LONG_PTR>(w->id);
     }
-    if (LONG_PTR* p = ExtraSlot(w, nIndex))
-        return *p;
+    if (BYTE* p = ExtraSlot(w, nIndex, sizeof(LONG_PTR))) {
+        LONG_PTR l;
+        memcpy(&l, p, sizeof(l));
+        return l;
+    }
     SetLastError(ERROR_INVALID_INDEX);
     return 0;
 }
@@ -828,9 +842,9 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong)
         w->id = static_cast<UINT_PTR>(dwNewLong);
         return old;
     }
-    if (LONG_PTR* p = ExtraSlot(w, nIndex)) {
-        old = *p;
-        *p = dwNewLong;
+    if (BYTE* p = ExtraSlot(w, nIndex, sizeof(LONG_PTR))) {
+        memcpy(&old, p, sizeof(old));
+        memcpy(p, &dwNewLong, sizeof(dwNewLong));
         // The last error tells a stored 0 from a failure.
         SetLastError(0);
         return old;
@@ -839,18 +853,61 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong)
     return 0;
 }
 
+// The 32-bit calls reach 4 bytes of the extra bytes, so at 64 bits they
+// neither need 8 bytes to be present nor touch the 4 bytes after the long.
 LONG GetWindowLongW(HWND hWnd, int nIndex)
 {
+    if (nIndex >= 0) {
+        WND* w = WndGet(hWnd);
+        if (!w)
+            return 0;
+        if (BYTE* p = ExtraSlot(w, nIndex, sizeof(LONG))) {
+            LONG l;
+            memcpy(&l, p, sizeof(l));
+            return l;
+        }
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
+    }
     return static_cast<LONG>(GetWindowLongPtrW(hWnd, nIndex));
 }
 
 LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong)
 {
+    if (nIndex >= 0) {
+        WND* w = WndGet(hWnd);
+        if (!w)
+            return 0;
+        if (BYTE* p = ExtraSlot(w, nIndex, sizeof(LONG))) {
+            LONG old;
+            memcpy(&old, p, sizeof(old));
+            memcpy(p, &dwNewLong, sizeof(dwNewLong));
+            SetLastError(0);
+            return old;
+        }
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
+    }
     return static_cast<LONG>(SetWindowLongPtrW(hWnd, nIndex, dwNewLong));
 }
 
+// Two bytes of the extra bytes, as GetWindowLongW reads four: a word near
+// the end is there whatever the pointer size (a LONG_PTR read would need
+// eight bytes at 64 bits).
 WORD GetWindowWord(HWND hWnd, int nIndex)
 {
+    if (nIndex >= 0) {
+        WND* w = WndGet(hWnd);
+        if (!w)
+            return 0;
+        if (BYTE* p = ExtraSlot(w, nIndex, sizeof(WORD))) {
+            WORD v;
+            memcpy(&v, p, sizeof(v));
+            return v;
+        }
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
+    }
     return static_cast<WORD>(GetWindowLongPtrW(hWnd, nIndex));
 }
 

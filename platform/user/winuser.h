@@ -346,14 +346,21 @@ typedef int* LPINT;
 #define GWLP_HWNDPARENT GWL_HWNDPARENT
 #define GWLP_USERDATA GWL_USERDATA
 #define GWLP_ID GWL_ID
-// Dialog window longs (the dialog's extra bytes).
-#define DWL_MSGRESULT 0
-#define DWL_DLGPROC 4
-#define DWL_USER 8
-#define DWLP_MSGRESULT DWL_MSGRESULT
-#define DWLP_DLGPROC DWL_DLGPROC
-#define DWLP_USER DWL_USER
-#define DLGWINDOWEXTRA 30
+// Dialog window longs (the dialog's extra bytes). Each slot holds a
+// pointer-sized value (a result, the dialog procedure, the owner's block),
+// so they sit at multiples of the pointer size and are reached through
+// GetWindowLongPtrW/SetWindowLongPtrW: 0/4/8 at 32 bits, 0/8/16 at 64 bits.
+// The dialog's extra bytes hold the three slots and the dialog manager's
+// own words (30 bytes at 32 bits, 48 at 64 bits).
+#define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC (DWLP_MSGRESULT + (int)sizeof(LRESULT))
+#define DWLP_USER (DWLP_DLGPROC + (int)sizeof(DLGPROC))
+#define DLGWINDOWEXTRA ((int)sizeof(void*) == 4 ? 30 : 48)
+// The 32-bit names are the same slots; at 64 bits only the ...Ptr calls
+// reach them whole (GetWindowLongW would read half of one).
+#define DWL_MSGRESULT DWLP_MSGRESULT
+#define DWL_DLGPROC DWLP_DLGPROC
+#define DWL_USER DWLP_USER
 // Class longs
 #define GCL_MENUNAME (-8)
 #define GCL_HBRBACKGROUND (-10)
@@ -1103,8 +1110,11 @@ typedef int* LPINT;
 // The dialog class as an atom name (MAKEINTRESOURCE form).
 #define WC_DIALOG MAKEINTRESOURCEW(0x8002)
 
-#pragma pack(push, 1)
+Q730_API_PACK_BEGIN
 
+// (The sizes and offsets given for the records below are those of the
+// i386 build; the native build aligns them naturally: Q730_API_PACK_BEGIN,
+// platform/windef.h.)
 // ---------------------------------------------------------------------------
 // Records
 
@@ -1311,6 +1321,8 @@ typedef MENUITEMINFOW* LPMENUITEMINFOW;
 //  off size field
 //    0    4 style   4 4 dwExtendedStyle   8 2 cdit
 //   10    2 x      12 2 y   14 2 cx   16 2 cy
+// A binary template format (dlgc writes it): byte-packed in both builds.
+#pragma pack(push, 1)
 struct DLGTEMPLATE {
     DWORD style;
     DWORD dwExtendedStyle;
@@ -1320,6 +1332,7 @@ struct DLGTEMPLATE {
     SHORT cx;
     SHORT cy;
 };
+#pragma pack(pop)
 typedef DLGTEMPLATE* LPDLGTEMPLATEW;
 typedef const DLGTEMPLATE* LPCDLGTEMPLATEW;
 
@@ -1327,6 +1340,8 @@ typedef const DLGTEMPLATE* LPCDLGTEMPLATEW;
 //  off size field
 //    0    4 style   4 4 dwExtendedStyle
 //    8    2 x      10 2 y   12 2 cx   14 2 cy   16 2 id
+// A binary template format (dlgc writes it): byte-packed in both builds.
+#pragma pack(push, 1)
 struct DLGITEMTEMPLATE {
     DWORD style;
     DWORD dwExtendedStyle;
@@ -1336,6 +1351,7 @@ struct DLGITEMTEMPLATE {
     SHORT cy;
     WORD id;
 };
+#pragma pack(pop)
 
 // PLATSCRIPTACTION: what the scripted user asks of a control through
 // WM_PLAT_SCRIPT (see script.h). The control answers PSR_DONE when it did
@@ -1350,7 +1366,7 @@ struct PLATSCRIPTACTION {
     LPCWSTR pszText;  // an item's text, or the text to type
     WCHAR szWhy[128];  // out: why it failed, terminated
 };
-#pragma pack(pop)
+Q730_API_PACK_END
 
 #define PSA_CLICK 1        // press and release the mouse at the control's centre
 #define PSA_SETCHECK 2     // click until the check state is iValue

@@ -48,7 +48,7 @@ struct WND {
     HINSTANCE hInstance;
     std::u16string strText;
     RECT rcWindow;              // rule 2
-    std::vector<BYTE> aExtra;   // cbWndExtra bytes (a dialog's DWL_* longs)
+    std::vector<BYTE> aExtra;   // cbWndExtra bytes (a dialog's DWLP_* longs)
     LONG_PTR lUserData;         // GWL_USERDATA
     std::map<std::u16string, HANDLE> props;
     HFONT hFont;                // WM_SETFONT's font (controls and dialogs)

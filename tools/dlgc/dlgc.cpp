@@ -26,6 +26,7 @@
 #include "platform/user/winuser.h"
 #include "platform/comctl/commctrl.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -175,13 +176,19 @@ std::u16string Utf16(const std::string& s)
     return r;
 }
 
-bool Number(const std::string& s, long* pv)
+// A number of the file: decimal, 0x hex or 0 octal, in the range of a
+// 32-bit value (signed or not). Parsed in 64 bits, so that a style such as
+// 0x80000000 means the same in the i386 build, where a long is 32 bits and
+// strtol would saturate it, as in the native one; past 32 bits it is an
+// error in both.
+bool Number(const std::string& s, long long* pv)
 {
     if (s.empty())
         return false;
     char* end = nullptr;
-    *pv = std::strtol(s.c_str(), &end, 0);
-    return end && *end == 0;
+    errno = 0;
+    *pv = std::strtoll(s.c_str(), &end, 0);
+    return end && *end == 0 && errno == 0 && *pv >= -2147483648ll && *pv <= 4294967295ll;
 }
 
 // Styles from tokens [i, end): NAME | NAME | NOT NAME | number.
@@ -196,7 +203,7 @@ bool Styles(const std::vector<std::string>& t, size_t i, DWORD dwBase, DWORD* pO
             bNot = true;
             continue;
         }
-        long n;
+        long long n;
         DWORD bits;
         if (Number(t[i], &n)) {
             bits = static_cast<DWORD>(n);
@@ -233,9 +240,9 @@ bool Compile(const std::string& path, int* pId, std::vector<BYTE>* pOut, std::st
     std::string line;
     int lineno = 0;
     bool bHead = false;
-    long id = 0, x = 0, y = 0, cx = 0, cy = 0;
+    long long id = 0, x = 0, y = 0, cx = 0, cy = 0;
     std::u16string caption, face, cls;
-    long points = 0;
+    long long points = 0;
     DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, exStyle = 0;
     OUTBUF items;
     int cItems = 0;
@@ -302,7 +309,7 @@ bool Compile(const std::string& path, int* pId, std::vector<BYTE>* pOut, std::st
             return false;
         }
         size_t need = bControl ? 8 : 7;
-        long cid, ix, iy, icx, icy;
+        long long cid, ix, iy, icx, icy;
         if (t.size() < need || !Number(t[1], &cid) || t[2][0] != '"' || (bControl && t[3][0] != '"') ||
             !Number(t[need - 4], &ix) || !Number(t[need - 3], &iy) || !Number(t[need - 2], &icx) ||
             !Number(t[need - 1], &icy)) {
@@ -335,7 +342,7 @@ bool Compile(const std::string& path, int* pId, std::vector<BYTE>* pOut, std::st
         }
         std::u16string text = Utf16(t[2].substr(1));
         // "#n" as an icon's text names the icon resource n.
-        long ord;
+        long long ord;
         if (text.size() > 1 && text[0] == u'#' && Number(t[2].substr(2), &ord)) {
             items.Word(0xFFFF);
             items.Word(static_cast<WORD>(ord));
