@@ -34,7 +34,7 @@ void SetUpRoot()
 
 // A PDEV block with blank-page skipping on and a capture file.
 struct BenchPdev {
-    std::vector<BYTE> block = std::vector<BYTE>(PDEV_TOTAL_SIZE, 0);
+    std::vector<BYTE> block = std::vector<BYTE>(PDEV_BLOCK_SIZE, 0);
     PDEV* p() { return reinterpret_cast<PDEV*>(block.data()); }
     BenchPdev()
     {
@@ -44,7 +44,7 @@ struct BenchPdev {
         pp->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
         pp->wPdevSize = (WORD)PDEV_TOTAL_SIZE;
         pp->lNupScale = 10000;
-        pp->pfnWriteJobData = CountingWrite;
+        SetPdevWriteJobData(pp, CountingWrite);
         BYTE* dm = PdlDevmodeBytes(pp);
         reinterpret_cast<DEVMODEW*>(dm)->dmSize = 220;
         reinterpret_cast<DEVMODEW*>(dm)->dmDriverExtra = 2395;

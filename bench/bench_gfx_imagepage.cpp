@@ -70,14 +70,14 @@ HSURF MakePage(ULONG iFormat)
 void PageBench(benchmark::State& state, ULONG iFormat, BYTE bDither)
 {
     SetUpRoot();
-    std::vector<BYTE> block(PDEV_TOTAL_SIZE, 0);
+    std::vector<BYTE> block(PDEV_BLOCK_SIZE, 0);
     PDEV* pPDev = reinterpret_cast<PDEV*>(block.data());
     pPDev->dwSignature = PDEV_SIGNATURE;
     pPDev->dwSignatureEnd = PDEV_SIGNATURE;
     pPDev->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
     pPDev->lNupScale = 10000;
-    pPDev->pfnWriteJobData = CountingWrite;
-    pPDev->pChain = CreateChainList();
+    SetPdevWriteJobData(pPDev, CountingWrite);
+    SetPdevChain(pPDev, CreateChainList());
     DEVMODEW* pdm = reinterpret_cast<DEVMODEW*>(PdlDevmodeBytes(pPDev));
     pdm->dmSize = 220;
     pdm->dmDriverExtra = 2395;
@@ -114,7 +114,7 @@ void PageBench(benchmark::State& state, ULONG iFormat, BYTE bDither)
     EngUnlockSurface(psoPage);
     EngDeleteSurface(hsurf);
     FreeBrushCache(pPDev);
-    FreeChainList(static_cast<CHAINHEAD*>(pPDev->pChain));
+    FreeChainList(PdevChain(pPDev));
 }
 
 void BM_OneBitPage(benchmark::State& state)

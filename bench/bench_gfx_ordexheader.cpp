@@ -13,7 +13,7 @@ namespace {
 
 // A PDEV block whose record stream only counts the bytes.
 struct BenchPdev {
-    std::vector<BYTE> block = std::vector<BYTE>(PDEV_TOTAL_SIZE, 0);
+    std::vector<BYTE> block = std::vector<BYTE>(PDEV_BLOCK_SIZE, 0);
     PDEV* pdev() { return reinterpret_cast<PDEV*>(block.data()); }
 };
 
@@ -32,7 +32,7 @@ void _Init(BenchPdev& b)
     p->dwSignatureEnd = PDEV_SIGNATURE;
     p->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
     p->lNupScale = 10000;
-    p->pfnWriteJobData = _CountWrite;
+    SetPdevWriteJobData(p, _CountWrite);
     BYTE* dm = b.block.data() + PDEV_DEVMODE_OFFSET;
     reinterpret_cast<DEVMODEW*>(dm)->dmDriverExtra = 2395;
     DmSetShort(p, 296, 1);

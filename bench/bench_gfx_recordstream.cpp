@@ -39,15 +39,15 @@ void SetUpRoot()
 // short end part, as a page generator writes them.
 void RunJob(PDEV* pPDev, WORD wMode, int cPages, const std::vector<BYTE>& body, LONG* pPeakBlocks)
 {
-    pPDev->pWriter = CreateSpoolWriter(nullptr);
-    pPDev->pWriter->pfnWrite = CountingSink;
+    SetPdevWriter(pPDev, CreateSpoolWriter(nullptr));
+    PdevWriter(pPDev)->pfnWrite = CountingSink;
     JOBRECORD_OPEN open = {};
     open.hdr = {JR_OPEN, 21, 0};
     open.wReplayMode = wMode;
     open.wReplayCopies = 1;
     open.bFormMode = FORMFILE_NONE;
     DWORD cbTaken = 0;
-    bProcessJobRecord(pPDev->pWriter, reinterpret_cast<BYTE*>(&open), sizeof(open), &cbTaken);
+    bProcessJobRecord(PdevWriter(pPDev), reinterpret_cast<BYTE*>(&open), sizeof(open), &cbTaken);
     pPDev->fJob = PDEVF_STREAMOPEN;
 
     static const BYTE abHeader[] = "\x1B%-12345X@PJL\r\n@PJL ENTER LANGUAGE = ORDEX2\r\nini;\n";
@@ -78,7 +78,7 @@ void RecordStream(benchmark::State& state, WORD wMode)
 {
     SetUpRoot();
     const int cPages = static_cast<int>(state.range(0));
-    std::vector<BYTE> pdevBuf(PDEV_TOTAL_SIZE, 0);
+    std::vector<BYTE> pdevBuf(PDEV_BLOCK_SIZE, 0);
     PDEV* pPDev = reinterpret_cast<PDEV*>(pdevBuf.data());
     pPDev->dwSignature = PDEV_SIGNATURE;
     pPDev->dwSignatureEnd = PDEV_SIGNATURE;

@@ -12,7 +12,7 @@
 namespace {
 
 struct BenchPdev {
-    std::vector<BYTE> block = std::vector<BYTE>(PDEV_TOTAL_SIZE, 0);
+    std::vector<BYTE> block = std::vector<BYTE>(PDEV_BLOCK_SIZE, 0);
     PDEV* pdev() { return reinterpret_cast<PDEV*>(block.data()); }
     BYTE* dm() { return block.data() + PDEV_DEVMODE_OFFSET; }
 };
@@ -31,7 +31,7 @@ void _Init(BenchPdev& b, int nRecords, int nPages, int nStep)
     p->dwSignatureEnd = PDEV_SIGNATURE;
     p->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
     p->lNupScale = 10000;
-    p->pfnWriteJobData = _NoWrite;
+    SetPdevWriteJobData(p, _NoWrite);
     reinterpret_cast<DEVMODEW*>(b.dm())->dmDriverExtra = 2395;
     DmSetShort(p, 296, 1);
     DmSetShort(p, 314, 2);
@@ -44,7 +44,7 @@ void _Init(BenchPdev& b, int nRecords, int nPages, int nStep)
     PdlStartDoc(p);
     PDLWORK* w = PdlWork(p);
     for (int r = 0; r < nRecords; ++r) {
-        BYTE* rec = w->pInsertSheets + r * 476;
+        BYTE* rec = PdlInsertSheets(p) + r * 476;
         std::u16string list;
         for (int pg = 1 + r % nStep; pg < nPages && list.size() < 120; pg += nStep) {
             if (!list.empty())

@@ -39,7 +39,7 @@ struct Page {
     SURFOBJ so = {};
     FONTSUBNODE node = {};
 
-    explicit Page(bool bResident) : block(PDEV_TOTAL_SIZE, 0)
+    explicit Page(bool bResident) : block(PDEV_BLOCK_SIZE, 0)
     {
         PDEV* p = pdev();
         p->dwSignature = PDEV_SIGNATURE;
@@ -47,7 +47,7 @@ struct Page {
         p->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
         p->wPdevSize = (WORD)PDEV_TOTAL_SIZE;
         p->lNupScale = 10000;
-        p->pfnWriteJobData = _CountingWrite;
+        SetPdevWriteJobData(p, _CountingWrite);
         BYTE* dm = block.data() + PDEV_DEVMODE_OFFSET;
         reinterpret_cast<DEVMODEW*>(dm)->dmSize = 220;
         reinterpret_cast<DEVMODEW*>(dm)->dmDriverExtra = 2395;
@@ -60,7 +60,7 @@ struct Page {
             std::u16string tt = u"Courier New", dev = u"Courier";
             memcpy(node.szTrueType, tt.c_str(), 2 * (tt.size() + 1));
             memcpy(node.szDevice, dev.c_str(), 2 * (dev.size() + 1));
-            SetFontSubstList(p, &node);
+            SetFontSubstList(p, &node, 1);
         }
         LoadToneCurve(p);
         PdlResetState(p);
@@ -141,7 +141,7 @@ void BM_TextPage(benchmark::State& state)
         (double)std::max<int64_t>(1, state.iterations());
     if (pfo)
         PlatFontRelease(pfo);
-    SetFontSubstList(page.pdev(), nullptr);
+    SetFontSubstList(page.pdev(), nullptr, 0);
 }
 
 BENCHMARK(BM_TextPage)

@@ -122,7 +122,7 @@ void Report(benchmark::State& state, int cPages, LONG cPeakChain, LONG cPeakGlob
 LONG ChainBlocks(PDEV* pPDev)
 {
     LONG n = 0;
-    void* pLink = static_cast<CHAINHEAD*>(pPDev->pChain)->pNewest;
+    void* pLink = PdevChain(pPDev)->pNewest;
     while (pLink) {
         ++n;
         pLink = *static_cast<void**>(pLink);
@@ -134,14 +134,14 @@ void BM_VectorPageOrdex(benchmark::State& state)
 {
     SetUpRoot();
     const int cPages = static_cast<int>(state.range(0));
-    std::vector<BYTE> block(PDEV_TOTAL_SIZE, 0);
+    std::vector<BYTE> block(PDEV_BLOCK_SIZE, 0);
     PDEV* pPDev = reinterpret_cast<PDEV*>(block.data());
     pPDev->dwSignature = PDEV_SIGNATURE;
     pPDev->dwSignatureEnd = PDEV_SIGNATURE;
     pPDev->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
     pPDev->lNupScale = 10000;
-    pPDev->pfnWriteJobData = CountingWrite;
-    pPDev->pChain = CreateChainList();
+    SetPdevWriteJobData(pPDev, CountingWrite);
+    SetPdevChain(pPDev, CreateChainList());
     DEVMODEW* pdm = reinterpret_cast<DEVMODEW*>(PdlDevmodeBytes(pPDev));
     pdm->dmSize = 220;
     pdm->dmDriverExtra = 2395;
@@ -175,7 +175,7 @@ void BM_VectorPageOrdex(benchmark::State& state)
     FreeBrushCache(pPDev);
     ReleaseClipCache(pPDev);
     ReleasePathCache(pPDev);
-    FreeChainList(static_cast<CHAINHEAD*>(pPDev->pChain));
+    FreeChainList(PdevChain(pPDev));
     Report(state, cPages, cPeakChain, cPeakGlobal);
     state.counters["bytes_per_page"] =
         static_cast<double>(g_cbSent) / static_cast<double>(state.iterations() * cPages);

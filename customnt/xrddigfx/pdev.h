@@ -11,17 +11,25 @@
 //        0 .. 6459   6460  the fixed part below, "DLXP" at 0 and at 6456
 //     6460 .. 9074   2615  the job DEVMODE (public header, UIEXTRA, ENVEXTRA)
 //     9075 .. 37182 28108  PDLWORK
+//    37184 ..              the side record (pdevside.h): the pointers and
+//                          handles the slots below name; never exchanged
 // The first 9075 bytes are the job block the user-interface library reads
 // through an escape, so every offset of the fixed part is a shared format.
 //
 // Rules:
 //  1. A PDEV is valid when it is non-null and both signatures read "DLXP";
 //     every entry point checks this first (bCheckPDEV).
-//  2. Everything a PDEV allocates comes from its chain (pChain), so freeing
-//     the chain frees all of it, the PDEV last.
+//  2. Everything a PDEV allocates comes from its chain (slot slChain), so
+//     freeing the chain frees all of it, the PDEV last.
 //  3. The spool writer belongs to the PDEV that holds it; a ResetPDEV
 //     hand-over moves it (the old PDEV forgets it), so only one PDEV can
 //     ever close or free it.
+//  4. The fixed part holds no pointer or handle: each such field is a 32-bit
+//     slot naming a row of the PDEV's side record (pdevside.h), which sits in
+//     the same block after the PDEV's 37183 bytes and is never exchanged. A
+//     slot is the row's number while the row holds an object, 0 when none,
+//     so the bytes the user-interface library reads are the same in the
+//     32-bit and the 64-bit build and from one job to the next.
 //
 // Life cycle (each arrow names the function that makes the change):
 //   (none) --CustEnablePDEV/GenEnablePDEV--> enabled
@@ -40,7 +48,7 @@
 struct SPOOLWRITER;
 struct PDEV;
 
-// The PDEV's two stream callbacks (kept as plain pointers in the record).
+// The PDEV's two stream callbacks (kept in the side record).
 typedef BOOL (*PFN_WRITEJOBDATA)(PDEV* pPDev, const BYTE* pb, DWORD cb);
 typedef BOOL (*PFN_EMITJOBRECORD)(PDEV* pPDev);
 
@@ -71,20 +79,20 @@ typedef BOOL (*PFN_EMITJOBRECORD)(PDEV* pPDev);
 //   off  size field
 //     0     4 dwSignature     "DLXP"
 //     4     4 fJob            job flags (PDEVF_*)
-//     8     4 hModule         driver file loaded with EngLoadModule, or null
-//    12     4 pChain          chain head of this PDEV's block chain
-//    16     4 hPrinter        printer handle from DrvEnablePDEV
+//     8     4 slModule        slot: driver file loaded with EngLoadModule
+//    12     4 slChain         slot: chain head of this PDEV's block chain
+//    16     4 slPrinter       slot: printer handle from DrvEnablePDEV
 //    20     4 cbRecCapacity   4092
-//    24     4 pbRecWrite      next free byte of the record buffer
+//    24     4 ibRecWrite      offset in abRecord of the next free byte
 //    28     4 cbRecUsed       data bytes in the record buffer
 //    32  4096 abRecord        4-byte record header + 4092 data bytes
-//  4128     4 pDocBuf         48 KB document buffer, or null
+//  4128     4 slDocBuf        slot: 48 KB document buffer
 //  4132     4 cbDocBuf        0xC000 or 0
-//  4136     4 pwszDocName     document name from the chain, or null
+//  4136     4 slDocName       slot: document name from the chain
 //  4140     4 cCopies         copy count (signed)
-//  4144     4 hdev            engine device handle (DrvCompletePDEV)
-//  4148     4 hsurf           surface handle
-//  4152     4 hpal            palette handle
+//  4144     4 slHdev          slot: engine device handle (DrvCompletePDEV)
+//  4148     4 slHsurf         slot: surface handle
+//  4152     4 slHpal          slot: palette handle
 //  4156     4 cPages          page counter of the document
 //  4160     1 bRecState       the job record to emit next (JR_*)
 //  4161     1 bGrayConv       grey-conversion flag, page generator's
@@ -101,29 +109,29 @@ typedef BOOL (*PFN_EMITJOBRECORD)(PDEV* pPDev);
 //  5918     1 bOverlayMode    1 none, 2 create a form, 3 print over a form
 //  5919     1 bPageFlag       page flag of the page generator's escapes
 //  5920   520 abReserved      zero
-//  6440     4 pfnWriteJobData write callback (bWriteJobData)
-//  6444     4 pfnEmitJobRecord emit callback (bEmitJobRecord)
-//  6448     4 pWriter         spool writer of the job, or null
+//  6440     4 slWriteJobData  slot: write callback (bWriteJobData)
+//  6444     4 slEmitJobRecord slot: emit callback (bEmitJobRecord)
+//  6448     4 slWriter        slot: spool writer of the job
 //  6452     2 wEnvExtraOffset 7876
 //  6454     2 wPdevSize       37183
 //  6456     4 dwSignatureEnd  "DLXP"
 struct PDEV {
     DWORD dwSignature;                 // "DLXP"
     DWORD fJob;                        // PDEVF_*
-    HANDLE hModule;                    // driver file module, or null
-    void* pChain;                      // chain head (CHAINHEAD*)
-    HANDLE hPrinter;                   // printer of the job
+    DWORD slModule;                    // PREF_MODULE: driver file module
+    DWORD slChain;                     // PREF_CHAIN: chain head (CHAINHEAD*)
+    DWORD slPrinter;                   // PREF_PRINTER: printer of the job
     DWORD cbRecCapacity;               // 4092
-    BYTE* pbRecWrite;                  // write pointer into abRecord
+    DWORD ibRecWrite;                  // write offset into abRecord
     DWORD cbRecUsed;                   // data bytes buffered
     BYTE abRecord[4096];               // header + data
-    BYTE* pDocBuf;                     // document buffer
+    DWORD slDocBuf;                    // PREF_DOCBUF: document buffer
     DWORD cbDocBuf;                    // its size
-    LPWSTR pwszDocName;                // document name
+    DWORD slDocName;                   // PREF_DOCNAME: document name
     LONG cCopies;                      // copy count
-    HDEV hdev;                         // engine device
-    HSURF hsurf;                       // surface
-    HPALETTE hpal;                     // palette
+    DWORD slHdev;                      // PREF_HDEV: engine device
+    DWORD slHsurf;                     // PREF_HSURF: surface
+    DWORD slHpal;                      // PREF_HPAL: palette
     DWORD cPages;                      // pages of the document
     BYTE bRecState;                    // next record (JR_*)
     BYTE bGrayConv;                    // grey-conversion flag
@@ -140,9 +148,9 @@ struct PDEV {
     BYTE bOverlayMode;                 // overlay mode of the job
     BYTE bPageFlag;                    // page flag
     BYTE abReserved[520];              // zero
-    PFN_WRITEJOBDATA pfnWriteJobData;  // bWriteJobData
-    PFN_EMITJOBRECORD pfnEmitJobRecord;  // bEmitJobRecord
-    SPOOLWRITER* pWriter;              // spool writer, or null
+    DWORD slWriteJobData;              // PREF_WRITEJOBDATA: bWriteJobData
+    DWORD slEmitJobRecord;             // PREF_EMITJOBRECORD: bEmitJobRecord
+    DWORD slWriter;                    // PREF_WRITER: spool writer
     WORD wEnvExtraOffset;              // 7876
     WORD wPdevSize;                    // 37183
     DWORD dwSignatureEnd;              // "DLXP"
@@ -154,20 +162,20 @@ typedef PDEV* PPDEV;
 static_assert(sizeof(PDEV) == PDEV_FIXED_SIZE);
 static_assert(offsetof(PDEV, dwSignature) == 0);
 static_assert(offsetof(PDEV, fJob) == 4);
-static_assert(offsetof(PDEV, hModule) == 8);
-static_assert(offsetof(PDEV, pChain) == 12);
-static_assert(offsetof(PDEV, hPrinter) == 16);
+static_assert(offsetof(PDEV, slModule) == 8);
+static_assert(offsetof(PDEV, slChain) == 12);
+static_assert(offsetof(PDEV, slPrinter) == 16);
 static_assert(offsetof(PDEV, cbRecCapacity) == 20);
-static_assert(offsetof(PDEV, pbRecWrite) == 24);
+static_assert(offsetof(PDEV, ibRecWrite) == 24);
 static_assert(offsetof(PDEV, cbRecUsed) == 28);
 static_assert(offsetof(PDEV, abRecord) == 32);
-static_assert(offsetof(PDEV, pDocBuf) == 4128);
+static_assert(offsetof(PDEV, slDocBuf) == 4128);
 static_assert(offsetof(PDEV, cbDocBuf) == 4132);
-static_assert(offsetof(PDEV, pwszDocName) == 4136);
+static_assert(offsetof(PDEV, slDocName) == 4136);
 static_assert(offsetof(PDEV, cCopies) == 4140);
-static_assert(offsetof(PDEV, hdev) == 4144);
-static_assert(offsetof(PDEV, hsurf) == 4148);
-static_assert(offsetof(PDEV, hpal) == 4152);
+static_assert(offsetof(PDEV, slHdev) == 4144);
+static_assert(offsetof(PDEV, slHsurf) == 4148);
+static_assert(offsetof(PDEV, slHpal) == 4152);
 static_assert(offsetof(PDEV, cPages) == 4156);
 static_assert(offsetof(PDEV, bRecState) == 4160);
 static_assert(offsetof(PDEV, bGrayConv) == 4161);
@@ -184,15 +192,39 @@ static_assert(offsetof(PDEV, wOrientation) == 5916);
 static_assert(offsetof(PDEV, bOverlayMode) == 5918);
 static_assert(offsetof(PDEV, bPageFlag) == 5919);
 static_assert(offsetof(PDEV, abReserved) == 5920);
-static_assert(offsetof(PDEV, pfnWriteJobData) == 6440);
-static_assert(offsetof(PDEV, pfnEmitJobRecord) == 6444);
-static_assert(offsetof(PDEV, pWriter) == 6448);
+static_assert(offsetof(PDEV, slWriteJobData) == 6440);
+static_assert(offsetof(PDEV, slEmitJobRecord) == 6444);
+static_assert(offsetof(PDEV, slWriter) == 6448);
 static_assert(offsetof(PDEV, wEnvExtraOffset) == 6452);
 static_assert(offsetof(PDEV, wPdevSize) == 6454);
 static_assert(offsetof(PDEV, dwSignatureEnd) == 6456);
 static_assert(PDEV_FIXED_SIZE + DRV_DEVMODE_SIZE == PDEV_PDLWORK_OFFSET);
 static_assert(PDEV_PDLWORK_OFFSET + PDLWORK_SIZE == PDEV_TOTAL_SIZE);
 static_assert(PDEV_ENVEXTRA_OFFSET + DRV_ENVEXTRA_SIZE == PDEV_PDLWORK_OFFSET);
+
+// The side record follows the PDEV's bytes in its block (pdevside.h).
+#include "customnt/xrddigfx/pdevside.h"
+
+PDEV_REF_FIELD(Module, HANDLE, PREF_MODULE, slModule)
+PDEV_REF_FIELD(Chain, CHAINHEAD*, PREF_CHAIN, slChain)
+PDEV_REF_FIELD(Printer, HANDLE, PREF_PRINTER, slPrinter)
+PDEV_REF_FIELD(DocBuf, BYTE*, PREF_DOCBUF, slDocBuf)
+PDEV_REF_FIELD(DocName, LPWSTR, PREF_DOCNAME, slDocName)
+PDEV_REF_FIELD(Hdev, HDEV, PREF_HDEV, slHdev)
+PDEV_REF_FIELD(Hsurf, HSURF, PREF_HSURF, slHsurf)
+PDEV_REF_FIELD(Hpal, HPALETTE, PREF_HPAL, slHpal)
+PDEV_REF_FIELD(WriteJobData, PFN_WRITEJOBDATA, PREF_WRITEJOBDATA, slWriteJobData)
+PDEV_REF_FIELD(EmitJobRecord, PFN_EMITJOBRECORD, PREF_EMITJOBRECORD, slEmitJobRecord)
+PDEV_REF_FIELD(Writer, SPOOLWRITER*, PREF_WRITER, slWriter)
+
+// The next free byte of the record buffer (ibRecWrite, kept inside it).
+inline BYTE* PdevRecWrite(PDEV* pPDev)
+{
+    DWORD ib = pPDev->ibRecWrite;
+    return pPDev->abRecord + (ib < PDEV_RECORD_HEADER || ib > sizeof(pPDev->abRecord)
+                                  ? PDEV_RECORD_HEADER
+                                  : ib);
+}
 
 // TRUE when pPDev is non-null and both signatures read "DLXP". Sets
 // ERROR_INVALID_PARAMETER when it is not.

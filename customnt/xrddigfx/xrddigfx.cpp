@@ -189,22 +189,22 @@ HSURF CustEnableSurface(DHPDEV dhpdev)
             DbgPrint("%s (%d): %s failed.\n", s_szSource, __LINE__, "EngCreateDeviceSurface");
             return nullptr;
         }
-        pPDev->hsurf = hsurf;
-        if (!EngAssociateSurface(hsurf, pPDev->hdev, CUST_HOOKS_SURFACE)) {
+        SetPdevHsurf(pPDev, hsurf);
+        if (!EngAssociateSurface(hsurf, PdevHdev(pPDev), CUST_HOOKS_SURFACE)) {
             DbgPrint("%s (%d): %s failed.\n", s_szSource, __LINE__, "EngAssociateSurface");
             EngDeleteSurface(hsurf);
-            pPDev->hsurf = nullptr;
+            SetPdevHsurf(pPDev, nullptr);
             return nullptr;
         }
         PdlEnableSurface(pPDev);
         return hsurf;
     }
     hsurf = GenEnableSurface(pPDev);
-    if (hsurf && !_bAssociateWithRetry(hsurf, pPDev->hdev)) {
+    if (hsurf && !_bAssociateWithRetry(hsurf, PdevHdev(pPDev))) {
         // A surface without the driver's hooks would print nothing of what
         // the application draws: the enable fails instead.
         EngDeleteSurface(hsurf);
-        pPDev->hsurf = nullptr;
+        SetPdevHsurf(pPDev, nullptr);
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }

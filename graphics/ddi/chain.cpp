@@ -32,19 +32,19 @@ void* AllocChainBlock(CHAINHEAD* pHead, DWORD cb)
 {
     if (!pHead || cb > 0x7FFFFFF0u)
         return nullptr;
-    BYTE* pLink = static_cast<BYTE*>(GfxAlloc(cb + 4));
+    BYTE* pLink = static_cast<BYTE*>(GfxAlloc(cb + CHAIN_LINK_SIZE));
     if (!pLink)
         return nullptr;
     *reinterpret_cast<void**>(pLink) = pHead->pNewest;
     pHead->pNewest = pLink;
-    return pLink + 4;
+    return pLink + CHAIN_LINK_SIZE;
 }
 
 void FreeChainBlock(CHAINHEAD* pHead, void* pBlock)
 {
     if (!pHead || !pBlock || !pHead->pNewest)
         return;
-    BYTE* pWanted = static_cast<BYTE*>(pBlock) - 4;
+    BYTE* pWanted = static_cast<BYTE*>(pBlock) - CHAIN_LINK_SIZE;
     // The link to patch: the head's for the newest block, else the newer
     // neighbour's link word.
     void** ppLink = &pHead->pNewest;

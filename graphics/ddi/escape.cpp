@@ -630,7 +630,7 @@ ULONG _PagesInsertSheets(PDEV* pPDev, const ESCARGS* a)
     PDLWORK* pWork = _WorkRec(pPDev);
     if (pWork->aInsertValues[0] == 0 || a->cjIn > PDL_INSERT_BUF_SIZE)
         return ESC_FAILED;
-    BYTE* pBuf = pWork->pInsertSheets;
+    BYTE* pBuf = PdlInsertSheets(pPDev);
     if (!pBuf)
         return ESC_FAILED;
     memcpy(pBuf, a->pbIn, a->cjIn);
@@ -692,6 +692,15 @@ void* _AllocWorkBlock(DWORD cb)
     return p;
 }
 
+void _FreeWorkBlock(void* p)
+{
+    HGLOBAL h = p ? GlobalHandle(p) : nullptr;
+    if (h) {
+        GlobalUnlock(h);
+        GlobalFree(h);
+    }
+}
+
 ULONG _SegSegments(PDEV* pPDev, const ESCARGS* a)
 {
     // Any size is taken for this code, but only a whole count is read.
@@ -703,15 +712,20 @@ ULONG _SegSegments(PDEV* pPDev, const ESCARGS* a)
     SEGMENTSTATE s = _GetSegments(pPDev);
     // The index always has room for the largest count: a later, larger count
     // then never outgrows the index made for a smaller one.
-    if (!s.pIndex) {
-        s.pIndex = static_cast<SEGMENTENTRY*>(
-            _AllocWorkBlock(ESC_SEGMENT_MAX * sizeof(SEGMENTENTRY)));
-        if (!s.pIndex)
+    if (!SegmentIndex(pPDev, s)) {
+        // A row the slot no longer names is still the PDEV's: it goes first.
+        _FreeWorkBlock(reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_SEGINDEX)));
+        s.slIndex = SetPdevRef(pPDev, PREF_SEGINDEX, static_cast<SEGMENTENTRY*>(
+            _AllocWorkBlock(ESC_SEGMENT_MAX * sizeof(SEGMENTENTRY))));
+        if (!s.slIndex) {
+            _PutSegments(pPDev, s);
             return ESC_FAILED;
+        }
     }
-    if (!s.pbStore) {
-        s.pbStore = static_cast<BYTE*>(_AllocWorkBlock(ESC_SEGMENT_STORE_SIZE));
-        if (!s.pbStore) {
+    if (!SegmentStore(pPDev, s)) {
+        _FreeWorkBlock(reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_SEGSTORE)));
+        s.slStore = SetPdevRef(pPDev, PREF_SEGSTORE, static_cast<BYTE*>(_AllocWorkBlock(ESC_SEGMENT_STORE_SIZE)));
+        if (!s.slStore) {
             s.cEntries = static_cast<LONG>(n);
             _PutSegments(pPDev, s);
             return ESC_FAILED;
@@ -730,7 +744,7 @@ ULONG _SegGetCount(PDEV* pPDev, const ESCARGS* a)
 
 ULONG _SegHasIndex(PDEV* pPDev, const ESCARGS* a)
 {
-    _WriteLong(a->pbOut, _GetSegments(pPDev).pIndex ? 1 : 0);
+    _WriteLong(a->pbOut, SegmentIndex(pPDev, _GetSegments(pPDev)) ? 1 : 0);
     return ESC_DONE;
 }
 
@@ -762,9 +776,10 @@ ULONG _SegSetKey(PDEV* pPDev, const ESCARGS* a)
 {
     SEGMENTSTATE s = _GetSegments(pPDev);
     // The current entry must be one of the counted entries of the index.
-    if (!s.pIndex || s.iCurrent < 0 || s.iCurrent >= s.cEntries || s.iCurrent >= ESC_SEGMENT_MAX)
+    SEGMENTENTRY* pIndex = SegmentIndex(pPDev, s);
+    if (!pIndex || s.iCurrent < 0 || s.iCurrent >= s.cEntries || s.iCurrent >= ESC_SEGMENT_MAX)
         return ESC_FAILED;
-    s.pIndex[s.iCurrent].lKey = _ReadLong(a->pbIn);
+    pIndex[s.iCurrent].lKey = _ReadLong(a->pbIn);
     return ESC_DONE;
 }
 
@@ -928,13 +943,16 @@ ULONG _GenFontSubst(PDEV* pPDev, ULONG cjIn, const BYTE* pbIn)
     if (!pNodes)
         return ESC_FAILED;
     memcpy(pNodes, pbIn, n * ESC_FONTSUBNODE_SIZE);
+    // The sender's links name its own memory: the copy is linked in order.
     for (DWORD i = 0; i < n; ++i) {
-        pNodes[i].pNext = i + 1 < n ? &pNodes[i + 1] : nullptr;
+        pNodes[i].dwNext = i + 1 < n ? i + 2 : 0;
         // Names are compared as texts: each ends inside its 32 units.
         pNodes[i].szTrueType[31] = 0;
         pNodes[i].szDevice[31] = 0;
     }
-    SetFontSubstList(pPDev, pNodes);
+    // A row left by a list whose slot was overwritten is released first.
+    FreeFontSubstCopy(pPDev);
+    SetFontSubstList(pPDev, pNodes, n);
     return ESC_DONE;
 }
 
@@ -975,7 +993,7 @@ ULONG _GenSetDevmode(PDEV* pPDev, ULONG cjIn, const BYTE* pbIn)
     BOOL bOk = pdb != nullptr;
     if (bOk) {
         memcpy(pdmCopy, pdmIn, DRV_DEVMODE_SIZE);
-        bOk = ValidateDevmode(pdb, pdmCopy, pPDev->hPrinter);
+        bOk = ValidateDevmode(pdb, pdmCopy, PdevPrinter(pPDev));
     }
     if (bOk)
         CopyDevmode(&pdm->dm, pdmCopy);
@@ -1104,8 +1122,9 @@ BOOL bGenEscapeSupported(ULONG iEsc)
 
 void FreeFontSubstCopy(PDEV* pPDev)
 {
-    FONTSUBNODE* pList = GetFontSubstList(pPDev);
-    SetFontSubstList(pPDev, nullptr);
+    // The row is what the PDEV owns, whatever DEVMODE 1412..1415 say now.
+    void* pList = reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_FONTSUBST));
+    SetFontSubstList(pPDev, nullptr, 0);
     if (pList)
         GfxFree(pList);
 }

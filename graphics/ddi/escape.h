@@ -295,24 +295,36 @@ static_assert(offsetof(PDEVSTATE, abNupState) == 244);
 //   off  size  field
 //     0     4  cEntries   entries in use of the index (at most 128)
 //     4     4  iCurrent   index entry being filled
-//     8     4  pbStore    307200-byte store, or null
+//     8     4  slStore    slot: 307200-byte store (PREF_SEGSTORE)
 //    12     4  cbStore    bytes in the store
-//    16     4  pIndex     the index (SEGMENTENTRY rows), or null
+//    16     4  slIndex    slot: the index, SEGMENTENTRY rows (PREF_SEGINDEX)
 struct SEGMENTENTRY;
 struct SEGMENTSTATE {
     LONG cEntries;          // entry count
     LONG iCurrent;          // current entry
-    BYTE* pbStore;          // the store
+    DWORD slStore;          // the store (PREF_SEGSTORE)
     LONG cbStore;           // bytes in it
-    SEGMENTENTRY* pIndex;   // the index
+    DWORD slIndex;          // the index (PREF_SEGINDEX)
 };
 static_assert(sizeof(SEGMENTSTATE) == 20);
+// The store and the index a SEGMENTSTATE of pPDev names (null when none).
+inline BYTE* SegmentStore(const PDEV* pPDev, const SEGMENTSTATE& s)
+{
+    return PdevRef<BYTE*>(pPDev, s.slStore, PREF_SEGSTORE);
+}
+inline SEGMENTENTRY* SegmentIndex(const PDEV* pPDev, const SEGMENTSTATE& s)
+{
+    return PdevRef<SEGMENTENTRY*>(pPDev, s.slIndex, PREF_SEGINDEX);
+}
 static_assert(offsetof(SEGMENTSTATE, iCurrent) == 4);
-static_assert(offsetof(SEGMENTSTATE, pbStore) == 8);
+static_assert(offsetof(SEGMENTSTATE, slStore) == 8);
 static_assert(offsetof(SEGMENTSTATE, cbStore) == 12);
-static_assert(offsetof(SEGMENTSTATE, pIndex) == 16);
+static_assert(offsetof(SEGMENTSTATE, slIndex) == 16);
 
-// SEGMENTENTRY, 20 bytes: one recorded drawing, in two parts.
+// SEGMENTENTRY: one recorded drawing, in two parts; a row of the index,
+// which lives in the graphics library's memory only (no escape copies it),
+// so it holds its parts' addresses and grows to 32 bytes at 64 bits. The
+// 32-bit layout:
 //
 //   off  size  field
 //     0     4  lKey     key (16 bits used)
@@ -327,11 +339,11 @@ struct SEGMENTENTRY {
     BYTE* pPart1;    // part 1
     BYTE* pPart2;    // part 2
 };
-static_assert(sizeof(SEGMENTENTRY) == 20);
+static_assert(sizeof(void*) != 4 || sizeof(SEGMENTENTRY) == 20);
 static_assert(offsetof(SEGMENTENTRY, cbPart1) == 4);
 static_assert(offsetof(SEGMENTENTRY, cbPart2) == 8);
 static_assert(offsetof(SEGMENTENTRY, pPart1) == 12);
-static_assert(offsetof(SEGMENTENTRY, pPart2) == 16);
+static_assert(sizeof(void*) != 4 || offsetof(SEGMENTENTRY, pPart2) == 16);
 
 // SPECIALPAGE, 222 bytes: one inserted or special page as the schedule
 // hands it to the page output.
@@ -402,8 +414,9 @@ ULONG PrivateEscapeChain(SURFOBJ* pso, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG
 // generator: QUERYESCSUPPORT, SETCOPYCOUNT and 0x7FFFFFF7..0x7FFFFFFF.
 BOOL bGenEscapeSupported(ULONG iEsc);
 
-// The font-substitution list held by the PDEV (job DEVMODE 1412..1415):
-// frees it and clears the field. Called when the PDEV goes away.
+// The font-substitution list held by the PDEV (its side record's row
+// PREF_FONTSUBST, slot at job DEVMODE 1412..1415): frees it whatever the
+// slot says and clears row and slot. Called when the PDEV goes away.
 void FreeFontSubstCopy(PDEV* pPDev);
 
 // ---- the job owner ---------------------------------------------------------------

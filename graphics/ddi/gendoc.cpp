@@ -82,10 +82,10 @@ BOOL GenStartDoc(SURFOBJ* pso, LPWSTR pwszDocName, DWORD dwJobId)
         pPDev->iBand = 0;
         // A new document lays out its own sheets.
         pGetNupState(pPDev)->fFixed = 0;
-        CHAINHEAD* pChain = static_cast<CHAINHEAD*>(pPDev->pChain);
-        if (pPDev->pwszDocName) {
-            FreeChainBlock(pChain, pPDev->pwszDocName);
-            pPDev->pwszDocName = nullptr;
+        CHAINHEAD* pChain = PdevChain(pPDev);
+        if (LPWSTR pwszOld = PdevDocName(pPDev)) {
+            FreeChainBlock(pChain, pwszOld);
+            SetPdevDocName(pPDev, nullptr);
         }
         if (pwszDocName) {
             size_t cch = 0;
@@ -96,12 +96,14 @@ BOOL GenStartDoc(SURFOBJ* pso, LPWSTR pwszDocName, DWORD dwJobId)
             if (!pCopy)
                 return FALSE;
             std::memcpy(pCopy, pwszDocName, (cch + 1) * sizeof(WCHAR));
-            pPDev->pwszDocName = pCopy;
+            SetPdevDocName(pPDev, pCopy);
         }
-        if (!pPDev->pDocBuf) {
-            pPDev->pDocBuf = static_cast<BYTE*>(GfxAlloc(PDEV_DOCBUF_SIZE));
-            pPDev->cbDocBuf = pPDev->pDocBuf ? PDEV_DOCBUF_SIZE : 0;
-            if (!pPDev->pDocBuf)
+        if (!PdevDocBuf(pPDev)) {
+            // A row its slot no longer names is still the PDEV's.
+            GfxFree(reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_DOCBUF)));
+            SetPdevDocBuf(pPDev, static_cast<BYTE*>(GfxAlloc(PDEV_DOCBUF_SIZE)));
+            pPDev->cbDocBuf = PdevDocBuf(pPDev) ? PDEV_DOCBUF_SIZE : 0;
+            if (!PdevDocBuf(pPDev))
                 return FALSE;
         }
     }
@@ -285,7 +287,7 @@ BOOL GenEndDoc(SURFOBJ* pso, FLONG fl)
         pPDev->fJob |= PDEVF_DROPOUTPUT;
         PdlEndDoc(pPDev);
         ResetJobRecordBuffer(pPDev);
-        if (pPDev->pWriter)
+        if (PdevWriter(pPDev))
             bEmitRecordOfType(pPDev, JR_CLOSE, 0);
     } else {
         // A sheet that the last page left partly filled is closed here.
@@ -301,12 +303,11 @@ BOOL GenEndDoc(SURFOBJ* pso, FLONG fl)
         if (pPDev->fJob & PDEVF_ABORTED)
             bOk = FALSE;
     }
-    pPDev->pWriter = nullptr;  // CLOSE freed it
+    SetPdevWriter(pPDev, nullptr);  // CLOSE freed it
     pPDev->fJob &= ~(PDEVF_STREAMOPEN | PDEVF_DOCSTARTED | PDEVF_HANDEDOVER | PDEVF_PAGEOPEN);
-    if (pPDev->pDocBuf) {
-        GfxFree(pPDev->pDocBuf);
-        pPDev->pDocBuf = nullptr;
-    }
+    if (void* pDocBuf = reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_DOCBUF)))
+        GfxFree(pDocBuf);
+    pPDev->slDocBuf = 0;
     pPDev->cbDocBuf = 0;
     return bOk;
 }
@@ -373,7 +374,7 @@ BOOL GenFillRect(PDEV* pPDev, SURFOBJ* pso, RECTL* prcl, ROP4 rop4, ULONG iColor
     if (!hsurf)
         return FALSE;
     BOOL bOk = FALSE;
-    if (EngAssociateSurface(hsurf, pPDev->hdev, GEN_HOOKS_DEVICE)) {
+    if (EngAssociateSurface(hsurf, PdevHdev(pPDev), GEN_HOOKS_DEVICE)) {
         SURFOBJ* psoDevice = EngLockSurface(hsurf);
         if (psoDevice) {
             BRUSHOBJ bo = {iColor, nullptr, 0};

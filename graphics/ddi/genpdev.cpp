@@ -12,6 +12,7 @@
 #include "graphics/ddi/escape.h"
 #include "graphics/ddi/jobrecord.h"
 #include "graphics/ddi/pdlcalls.h"
+#include "pdl/xgcmn/ordexnt/xrtext.h"
 
 #include <algorithm>
 #include <cstring>
@@ -137,9 +138,9 @@ void FillGdiInfo(PDEV* pPDev, ULONG cjGdiInfo, GDIINFO* pGdiInfo)
 
 BOOL bFillDevInfo(PDEV* pPDev, ULONG cjDevInfo, DEVINFO* pDevInfo)
 {
-    if (pPDev->hpal) {
-        EngDeletePalette(pPDev->hpal);
-        pPDev->hpal = nullptr;
+    if (HPALETTE hpalOld = PdevHpal(pPDev)) {
+        EngDeletePalette(hpalOld);
+        SetPdevHpal(pPDev, nullptr);
     }
     DEVINFO di;
     std::memset(&di, 0, sizeof(di));
@@ -163,7 +164,7 @@ BOOL bFillDevInfo(PDEV* pPDev, ULONG cjDevInfo, DEVINFO* pDevInfo)
     }
     if (!hpal)
         return FALSE;
-    pPDev->hpal = hpal;
+    SetPdevHpal(pPDev, hpal);
     di.hpalDefault = hpal;
     if (pDevInfo)
         std::memcpy(pDevInfo, &di, std::min<ULONG>(cjDevInfo, sizeof(di)));
@@ -178,7 +179,7 @@ BOOL bInitPDEV(PDEV* pPDev)
     pPDev->fJob = 0;
     pPDev->cPages = 0;
     pPDev->cCopies = pdm->ui.dmMirror.dmCopies;
-    pPDev->pDocBuf = nullptr;
+    SetPdevDocBuf(pPDev, nullptr);
     pPDev->cbDocBuf = 0;
     pPDev->lNupScale = pdm->ui.lpLayout == 1 ? 10000 : GetNupScale(pPDev);
     pPDev->xNupCell = 0;
@@ -193,8 +194,8 @@ BOOL bInitPDEV(PDEV* pPDev)
             pdm->ui.lpOrder = 1;
         }
     }
-    pPDev->pfnWriteJobData = bWriteJobData;
-    pPDev->pfnEmitJobRecord = bEmitJobRecord;
+    SetPdevWriteJobData(pPDev, bWriteJobData);
+    SetPdevEmitJobRecord(pPDev, bEmitJobRecord);
     return TRUE;
 }
 
@@ -227,17 +228,18 @@ PDEV* GenEnablePDEV(DEVMODEW* pdmJob, LPWSTR pwszLogAddress, ULONG cPat, HSURF* 
     if (!pdmJob)
         return nullptr;
     CHAINHEAD* pChain = CreateChainList();
-    PDEV* pPDev = pChain ? static_cast<PDEV*>(AllocChainBlock(pChain, PDEV_TOTAL_SIZE)) : nullptr;
+    // The block holds the PDEV's bytes and, after them, its side record.
+    PDEV* pPDev = pChain ? static_cast<PDEV*>(AllocChainBlock(pChain, PDEV_BLOCK_SIZE)) : nullptr;
     if (!pPDev) {
         FreeChainList(pChain);
         return nullptr;
     }
-    pPDev->pChain = pChain;
+    SetPdevChain(pPDev, pChain);
     pPDev->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
     pPDev->wPdevSize = PDEV_TOTAL_SIZE;
-    pPDev->hPrinter = hDriver;
-    pPDev->pwszDocName = nullptr;
-    pPDev->hModule = _LoadDriverModule(hDriver);
+    SetPdevPrinter(pPDev, hDriver);
+    SetPdevDocName(pPDev, nullptr);
+    SetPdevModule(pPDev, _LoadDriverModule(hDriver));
 
     DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
     CopyDevmode(&pdm->dm, pdmJob);
@@ -293,7 +295,7 @@ void GenCompletePDEV(PDEV* pPDev, HDEV hdev)
 {
     if (!bCheckPDEV(pPDev))
         return;
-    pPDev->hdev = hdev;
+    SetPdevHdev(pPDev, hdev);
 }
 
 static LPWSTR _CopyNameToChain(PDEV* pPDev, LPCWSTR pwsz)
@@ -302,7 +304,7 @@ static LPWSTR _CopyNameToChain(PDEV* pPDev, LPCWSTR pwsz)
     while (pwsz[cch])
         cch++;
     LPWSTR pCopy = static_cast<LPWSTR>(
-        AllocChainBlock(static_cast<CHAINHEAD*>(pPDev->pChain), static_cast<DWORD>((cch + 1) * 2)));
+        AllocChainBlock(PdevChain(pPDev), static_cast<DWORD>((cch + 1) * 2)));
     if (pCopy)
         std::memcpy(pCopy, pwsz, (cch + 1) * 2);
     return pCopy;
@@ -316,28 +318,30 @@ BOOL GenResetPDEV(PDEV* pOld, PDEV* pNew)
         // The name is copied first: when that fails nothing has moved yet and
         // GDI keeps a whole old PDEV.
         LPWSTR pwszName = nullptr;
-        if (pOld->pwszDocName) {
-            pwszName = _CopyNameToChain(pNew, pOld->pwszDocName);
+        if (LPCWSTR pwszOld = PdevDocName(pOld)) {
+            pwszName = _CopyNameToChain(pNew, pwszOld);
             if (!pwszName)
                 return FALSE;
         }
         DRVDEVMODE* pdmOld = pGetJobDevmode(pOld);
         DRVDEVMODE* pdmNew = pGetJobDevmode(pNew);
-        std::memcpy(pdmNew->ui.abReserved1412, pdmOld->ui.abReserved1412, 4);
-        std::memset(pdmOld->ui.abReserved1412, 0, 4);
+        // The font list moves with its slot; a list the new PDEV got
+        // before the hand-over is released first.
+        FreeFontSubstCopy(pNew);
+        MoveFontSubstList(pNew, pOld);
 
         pNew->fJob = pOld->fJob;
         pNew->cPages = pOld->cPages;
         pNew->cyPage = pOld->cyPage;
         pNew->iBand = pOld->iBand;
         // The writer moves: the old PDEV must not close it when GDI disables it.
-        pNew->pWriter = pOld->pWriter;
-        pOld->pWriter = nullptr;
+        pNew->slWriter = PdevRefMove(pNew, pOld, PREF_WRITER);
+        pOld->slWriter = 0;
         pOld->fJob &= ~PDEVF_STREAMOPEN;
 
-        if (pNew->pwszDocName)
-            FreeChainBlock(static_cast<CHAINHEAD*>(pNew->pChain), pNew->pwszDocName);
-        pNew->pwszDocName = pwszName;
+        if (LPWSTR pwszNewOld = PdevDocName(pNew))
+            FreeChainBlock(PdevChain(pNew), pwszNewOld);
+        SetPdevDocName(pNew, pwszName);
 
         if (pNew->cPages != 0) {
             pdmNew->ui.FirstPageOnly = pdmOld->ui.FirstPageOnly;
@@ -348,11 +352,12 @@ BOOL GenResetPDEV(PDEV* pOld, PDEV* pNew)
         }
         pdmNew->ui.lpOverlay = pdmOld->ui.lpOverlay;
         pdmNew->ui.bOverlayIndex = pdmOld->ui.bOverlayIndex;
-        if (pNew->pDocBuf && pNew->pDocBuf != pOld->pDocBuf)
-            GfxFree(pNew->pDocBuf);
-        pNew->pDocBuf = pOld->pDocBuf;
+        // Moved: freed once, by the new PDEV.
+        if (BYTE* pbNewOld = reinterpret_cast<BYTE*>(PdevRefTake(pNew, PREF_DOCBUF)))
+            GfxFree(pbNewOld);
+        pNew->slDocBuf = PdevRefMove(pNew, pOld, PREF_DOCBUF);
         pNew->cbDocBuf = pOld->cbDocBuf;
-        pOld->pDocBuf = nullptr;  // moved: freed once, by the new PDEV
+        pOld->slDocBuf = 0;
         pOld->cbDocBuf = 0;
         pNew->fJob |= PDEVF_HANDEDOVER;
     }
@@ -408,10 +413,10 @@ HSURF GenEnableSurface(PDEV* pPDev)
         SIZEL sizl = {cx, cy};
         hsurf = EngCreateDeviceSurface(reinterpret_cast<DHSURF>(pPDev), sizl, iFormat);
     }
-    pPDev->hsurf = hsurf;
+    SetPdevHsurf(pPDev, hsurf);
     if (!hsurf)
         return nullptr;
-    EngAssociateSurface(hsurf, pPDev->hdev, flHooks);
+    EngAssociateSurface(hsurf, PdevHdev(pPDev), flHooks);
     return hsurf;
 }
 
@@ -419,25 +424,25 @@ void GenDisableSurface(PDEV* pPDev)
 {
     if (!pPDev || pPDev->dwSignature != PDEV_SIGNATURE || pPDev->dwSignatureEnd != PDEV_SIGNATURE)
         return;
-    if (pPDev->hsurf)
-        EngDeleteSurface(pPDev->hsurf);
-    pPDev->hsurf = nullptr;
+    if (HSURF hsurf = PdevHsurf(pPDev))
+        EngDeleteSurface(hsurf);
+    SetPdevHsurf(pPDev, nullptr);
 }
 
 void GenDisablePDEV(PDEV* pPDev)
 {
     if (!bCheckPDEV(pPDev))
         return;
-    if (pPDev->hpal) {
-        EngDeletePalette(pPDev->hpal);
-        pPDev->hpal = nullptr;
+    if (HPALETTE hpal = PdevHpal(pPDev)) {
+        EngDeletePalette(hpal);
+        SetPdevHpal(pPDev, nullptr);
     }
     // A device context that goes away in the middle of a job still tears its
     // writer down (the spool state, the temporary file, the form file) and
     // lets the page generator release its job, output dropped. A PDEV that
     // handed its job over at ResetPDEV holds no writer and does neither.
     ResetJobRecordBuffer(pPDev);
-    if (pPDev->pWriter) {
+    if (PdevWriter(pPDev)) {
         pPDev->fJob |= PDEVF_DROPOUTPUT;
         if (pPDev->fJob & PDEVF_DOCSTARTED)
             PdlEndDoc(pPDev);
@@ -449,6 +454,9 @@ void GenDisablePDEV(PDEV* pPDev)
     // So are the recorded segments: an application may ask for the store
     // before StartDoc, after EndDoc or in a job it then aborts.
     ReleaseSegments(pPDev);
+    // And whatever else the work area's side record rows still hold (a job
+    // handed over at ResetPDEV took its buffers with it).
+    PdlFreeWorkBuffers(pPDev);
     FreePDEV(pPDev);
 }
 
@@ -456,11 +464,17 @@ void FreePDEV(PDEV* pPDev)
 {
     if (!pPDev)
         return;
-    if (pPDev->hModule)
-        EngFreeModule(pPDev->hModule);
-    if (pPDev->pDocBuf)
-        GfxFree(pPDev->pDocBuf);
+    // The rows are what the PDEV owns, whatever its slots say (pdevside.h).
+    if (HANDLE hModule = reinterpret_cast<HANDLE>(PdevRefTake(pPDev, PREF_MODULE)))
+        EngFreeModule(hModule);
+    if (void* pDocBuf = reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_DOCBUF)))
+        GfxFree(pDocBuf);
+    pPDev->slModule = 0;
+    pPDev->slDocBuf = 0;
     pPDev->dwSignature = 0;
     pPDev->dwSignatureEnd = 0;
-    FreeChainList(static_cast<CHAINHEAD*>(pPDev->pChain));
+    // The chain frees the PDEV's block last, and the side record with it.
+    CHAINHEAD* pChain = reinterpret_cast<CHAINHEAD*>(PdevRefTake(pPDev, PREF_CHAIN));
+    pPDev->slChain = 0;
+    FreeChainList(pChain);
 }

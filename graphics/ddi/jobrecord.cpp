@@ -14,18 +14,18 @@ void ResetJobRecordBuffer(PDEV* pPDev)
 {
     pPDev->cbRecUsed = 0;
     pPDev->cbRecCapacity = PDEV_RECORD_CAPACITY;
-    pPDev->pbRecWrite = pPDev->abRecord + PDEV_RECORD_HEADER;
+    pPDev->ibRecWrite = PDEV_RECORD_HEADER;
 }
 
 // Hands one record to the writer; TRUE when it was taken whole.
 static BOOL _bPassRecord(PDEV* pPDev, const BYTE* pRecord, DWORD cbRecord)
 {
-    if (!pPDev->pWriter)
+    SPOOLWRITER* pWriter = PdevWriter(pPDev);
+    if (!pWriter)
         return FALSE;
     DWORD cbTaken = 0;
-    SPOOLWRITER* pWriter = pPDev->pWriter;
     if (reinterpret_cast<const JOBRECORDHDR*>(pRecord)->bType == JR_CLOSE)
-        pPDev->pWriter = nullptr;  // CLOSE frees the writer whatever it answers
+        SetPdevWriter(pPDev, nullptr);  // CLOSE frees the writer whatever it answers
     BOOL bOk = bProcessJobRecord(pWriter, pRecord, cbRecord, &cbTaken);
     return bOk && cbTaken == cbRecord;
 }
@@ -34,12 +34,12 @@ static BOOL _bEmitOpen(PDEV* pPDev)
 {
     // A writer left over from an earlier job is closed first, so that it and
     // its temporary file are not lost.
-    if (pPDev->pWriter) {
+    if (PdevWriter(pPDev)) {
         JOBRECORDHDR close = {JR_CLOSE, JR_HEADER_SIZE, 0};
         _bPassRecord(pPDev, reinterpret_cast<BYTE*>(&close), sizeof(close));
     }
-    pPDev->pWriter = CreateSpoolWriter(pPDev->hPrinter);
-    if (!pPDev->pWriter)
+    SetPdevWriter(pPDev, CreateSpoolWriter(PdevPrinter(pPDev)));
+    if (!PdevWriter(pPDev))
         return FALSE;
 
     DRVDEVMODE* pdm = pGetJobDevmode(pPDev);
@@ -82,7 +82,7 @@ BOOL bEmitJobRecord(PDEV* pPDev)
     // Bytes still in the buffer belong before any record of another type;
     // they would otherwise be booked into the wrong section.
     if (pPDev->bRecState >= JR_OPEN && pPDev->bRecState <= JR_COPYFILE &&
-        pPDev->bRecState != JR_DATA && pPDev->cbRecUsed != 0 && pPDev->pWriter)
+        pPDev->bRecState != JR_DATA && pPDev->cbRecUsed != 0 && PdevWriter(pPDev))
         _bEmitData(pPDev);
     switch (pPDev->bRecState) {
     case JR_OPEN:
@@ -112,8 +112,8 @@ BOOL bEmitRecordOfType(PDEV* pPDev, BYTE bType, WORD wSection)
 
 static void _AppendToBuffer(PDEV* pPDev, const BYTE* pb, DWORD cb)
 {
-    std::memcpy(pPDev->pbRecWrite, pb, cb);
-    pPDev->pbRecWrite += cb;
+    std::memcpy(PdevRecWrite(pPDev), pb, cb);
+    pPDev->ibRecWrite = static_cast<DWORD>(PdevRecWrite(pPDev) - pPDev->abRecord) + cb;
     pPDev->cbRecUsed += cb;
 }
 
@@ -155,7 +155,7 @@ BOOL bWriteJobData(PDEV* pPDev, const BYTE* pb, DWORD cb)
 
 void CloseJobRecordStream(PDEV* pPDev)
 {
-    if (!pPDev->pWriter)
+    if (!PdevWriter(pPDev))
         return;
     bEmitRecordOfType(pPDev, JR_CLOSE, 0);
     pPDev->fJob &= ~PDEVF_STREAMOPEN;

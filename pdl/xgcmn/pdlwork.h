@@ -11,8 +11,12 @@
 // Rules the code relies on:
 //  1. The frame allocates the work area zeroed with the PDEV; zero is a valid
 //     "nothing yet" state for every field.
-//  2. Pointers are 4 bytes (32-bit build); the two buffers and the segment
-//     store are movable global memory owned by the work area.
+//  2. No field holds a pointer: a buffer the work area owns (capture,
+//     insert sheets, sheet table, blank-page buffer, segment store and
+//     index, the attribute cache's saved lists and brushes) is named by a
+//     32-bit slot, the row number of the PDEV's side record that holds it,
+//     0 when there is none (customnt/xrddigfx/pdevside.h). The bytes are the
+//     same in the 32-bit and the 64-bit build.
 //  3. Integers are little-endian; int32/int16 fields are signed.
 #pragma once
 
@@ -95,7 +99,9 @@ static_assert(offsetof(PAGESETUPREC, nCopies) == 44);
 //    85     1  bPageBlank        page still blank
 //    86     1  bPageBuffered     page buffered for blank-page skipping
 //    88   520  szBlankPath       WCHAR[260] blank-page capture file
-//   608    12  aBlankState       blank-page buffer state
+//   608    12  aBlankState       blank-page buffer state: capture file
+//                                 size, slot of the buffer (PREF_BLANKBUF),
+//                                 bytes in the buffer
 //   620    48  psBuffered        PAGESETUPREC of the buffered page
 //   668     4  nBufferedSide     copy of nPageSide for the buffered page
 //   676   256  szDocName         ANSI document name
@@ -121,18 +127,21 @@ static_assert(offsetof(PAGESETUPREC, nCopies) == 44);
 //  2548     8  aCaptureValues    capture values (escapes 0x6FFFFE05/06)
 //  2556     1  bCaptureKind      1 destination part, 2 common part
 //  2558    10  aFaxDate          year, month, day, hour, minute
-//  2568     4  pCaptureBuf       capture buffer or null
+//  2568     4  slCaptureBuf      slot: capture buffer (PREF_CAPTUREBUF)
 //  2572     4  cbCaptureBuf      bytes in the capture buffer
 //  2576 18004  FaxDest           FAXDESTFILE
 // 20580   520  szCaptureDir      WCHAR[260]
 // 21100    60  szCommonName      WCHAR[30]
 // 21160  6000  aszDestName       100 x WCHAR[30]
-// 27160    12  aSchedule         special-page schedule header
+// 27160    12  aSchedule         special-page schedule header; the word at
+//                                 27168 is the slot of the sheet table
+//                                 (PREF_SHEETTABLE)
 // 27172     4  nLogicalPage      logical page number, from 1
-// 27176     4  pInsertSheets     128 x 476-byte insert-sheet records
+// 27176     4  slInsertSheets    slot: 128 x 476-byte insert-sheet records
+//                                 (PREF_INSERTSHEETS)
 // 27180    20  aInsertValues     count and job values
 // 27200     4  bRecording        segment recording on
-// 27204    20  aReplay           segment replay state
+// 27204    20  aReplay           segment replay state (SEGMENTSTATE)
 // 27224    80  aUserPaper        10 x (width, length)
 // 27304     4  lClipSaveMode     clip-to-path save mode
 // 27308   740  abAttrCache       drawing attribute cache
@@ -195,7 +204,7 @@ struct PDLWORK {
     BYTE bCaptureKind;           // capture kind
     BYTE bPad2557;
     SHORT aFaxDate[5];           // fax transmission date
-    BYTE* pCaptureBuf;           // capture buffer
+    DWORD slCaptureBuf;          // capture buffer (PREF_CAPTUREBUF)
     LONG cbCaptureBuf;           // bytes in it
     FAXDESTFILE FaxDest;         // destination list
     WCHAR szCaptureDir[260];     // capture directory
@@ -203,7 +212,7 @@ struct PDLWORK {
     WCHAR aszDestName[100][30];  // destination part file names
     LONG aSchedule[3];           // special-page schedule header
     LONG nLogicalPage;           // logical page number
-    BYTE* pInsertSheets;         // insert-sheet records
+    DWORD slInsertSheets;        // insert-sheet records (PREF_INSERTSHEETS)
     LONG aInsertValues[5];       // insert-sheet count and values
     LONG bRecording;             // segment recording on
     LONG aReplay[5];             // segment replay state
@@ -260,7 +269,7 @@ static_assert(offsetof(PDLWORK, aDestValues) == 2348);
 static_assert(offsetof(PDLWORK, aCaptureValues) == 2548);
 static_assert(offsetof(PDLWORK, bCaptureKind) == 2556);
 static_assert(offsetof(PDLWORK, aFaxDate) == 2558);
-static_assert(offsetof(PDLWORK, pCaptureBuf) == 2568);
+static_assert(offsetof(PDLWORK, slCaptureBuf) == 2568);
 static_assert(offsetof(PDLWORK, cbCaptureBuf) == 2572);
 static_assert(offsetof(PDLWORK, FaxDest) == 2576);
 static_assert(offsetof(PDLWORK, szCaptureDir) == 20580);
@@ -268,7 +277,7 @@ static_assert(offsetof(PDLWORK, szCommonName) == 21100);
 static_assert(offsetof(PDLWORK, aszDestName) == 21160);
 static_assert(offsetof(PDLWORK, aSchedule) == 27160);
 static_assert(offsetof(PDLWORK, nLogicalPage) == 27172);
-static_assert(offsetof(PDLWORK, pInsertSheets) == 27176);
+static_assert(offsetof(PDLWORK, slInsertSheets) == 27176);
 static_assert(offsetof(PDLWORK, aInsertValues) == 27180);
 static_assert(offsetof(PDLWORK, bRecording) == 27200);
 static_assert(offsetof(PDLWORK, aReplay) == 27204);

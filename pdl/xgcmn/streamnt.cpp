@@ -41,7 +41,7 @@ void _PutText(LINEOUT* pl, const char* psz)
     }
 }
 
-void _PutUnsigned(LINEOUT* pl, unsigned long u)
+void _PutUnsigned(LINEOUT* pl, DWORD u)
 {
     char ach[12];
     int n = 0;
@@ -54,18 +54,18 @@ void _PutUnsigned(LINEOUT* pl, unsigned long u)
     }
 }
 
-void _PutSigned(LINEOUT* pl, long l)
+void _PutSigned(LINEOUT* pl, LONG l)
 {
-    unsigned long u = (unsigned long)l;
+    DWORD u = (DWORD)l;
     if (l < 0) {
         _Put(pl, '-');
-        u = 0ul - u;
+        u = 0u - u;
     }
     _PutUnsigned(pl, u);
 }
 
 // Upper-case hexadecimal with at least two digits.
-void _PutHex(LINEOUT* pl, unsigned long u)
+void _PutHex(LINEOUT* pl, DWORD u)
 {
     static const char s_achDigits[] = "0123456789ABCDEF";
     char ach[8];
@@ -83,21 +83,21 @@ void _PutHex(LINEOUT* pl, unsigned long u)
 }
 
 // 24.8 fixed point with at most three decimals, trailing zeros dropped.
-void _PutFixed(LINEOUT* pl, long l)
+void _PutFixed(LINEOUT* pl, LONG l)
 {
-    unsigned long u = (unsigned long)l;
+    DWORD u = (DWORD)l;
     if (l < 0) {
         _Put(pl, '-');
-        u = 0ul - u;
+        u = 0u - u;
     }
     _PutUnsigned(pl, u >> 8);
-    unsigned long ulFrac = u & 0xFF;
+    DWORD ulFrac = u & 0xFF;
     if (ulFrac == 0) {
         return;
     }
-    unsigned long ulThousandths = (((ulFrac * 100000ul) >> 8) + 50) / 100;
+    DWORD ulThousandths = (((ulFrac * 100000u) >> 8) + 50) / 100;
     _Put(pl, '.');
-    unsigned long ulDiv = 100;
+    DWORD ulDiv = 100;
     while (ulDiv > 0 && ulThousandths != 0) {
         _Put(pl, (char)('0' + ulThousandths / ulDiv));
         ulThousandths %= ulDiv;
@@ -211,14 +211,15 @@ BOOL WriteSpoolBuf(PDEV* pPDev, const BYTE* pb, DWORD cb)
     if (pWork->bRecording == 1) {
         return AppendSegmentData(pPDev, pb, cb);
     }
-    if (pPDev->pfnWriteJobData == nullptr) {
+    PFN_WRITEJOBDATA pfnWrite = PdevWriteJobData(pPDev);
+    if (pfnWrite == nullptr) {
         return FALSE;
     }
     // The record stream takes a 16-bit count; larger writes go on in pieces
     // rather than being cut.
     while (cb > 0) {
         DWORD cbPiece = cb > 0xFFFF ? 0xFFFF : cb;
-        if (!pPDev->pfnWriteJobData(pPDev, pb, cbPiece)) {
+        if (!pfnWrite(pPDev, pb, cbPiece)) {
             return FALSE;
         }
         pb += cbPiece;

@@ -61,6 +61,10 @@ inline PDLWORK* PdlWork(PDEV* pPDev)
                                       PDL_ENVEXTRA_SIZE);
 }
 
+// The work area's buffers (slots of the PDEV's side record).
+PDEV_REF_AT(PdlCaptureBuf, BYTE*, PREF_CAPTUREBUF, PdlWork(pPDev)->slCaptureBuf)
+PDEV_REF_AT(PdlInsertSheets, BYTE*, PREF_INSERTSHEETS, PdlWork(pPDev)->slInsertSheets)
+
 // ---- settings accessors --------------------------------------------------
 
 int GetJobKind(PDEV* pPDev);      // byte 2167: 1 fax, 2 print

@@ -66,7 +66,7 @@ void InitCaptureState(PDEV* pPDev)
     memset(pWork->aDestValues, 0, sizeof(pWork->aDestValues));
     memset(pWork->aCaptureValues, 0, sizeof(pWork->aCaptureValues));
     pWork->bCaptureKind = 0;
-    pWork->pCaptureBuf = nullptr;
+    pWork->slCaptureBuf = 0;
     pWork->cbCaptureBuf = 0;
     pWork->FaxDest.cDest = 0;
     memset(pWork->szCaptureDir, 0, 6580);
@@ -75,8 +75,8 @@ void InitCaptureState(PDEV* pPDev)
     if (bIsFaxCapture(pPDev)) {
         HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, PDL_CAPTURE_BUF_SIZE);
         if (h != nullptr) {
-            pWork->pCaptureBuf = static_cast<BYTE*>(GlobalLock(h));
-            if (pWork->pCaptureBuf == nullptr) {
+            SetPdlCaptureBuf(pPDev, static_cast<BYTE*>(GlobalLock(h)));
+            if (PdlCaptureBuf(pPDev) == nullptr) {
                 GlobalFree(h);
             }
         }
@@ -86,7 +86,7 @@ void InitCaptureState(PDEV* pPDev)
 void AppendCaptureData(PDEV* pPDev, const BYTE* pb, DWORD cb)
 {
     PDLWORK* pWork = PdlWork(pPDev);
-    if (pWork->pCaptureBuf == nullptr) {
+    if (PdlCaptureBuf(pPDev) == nullptr) {
         pWork->cbCaptureBuf += (LONG)cb;
         return;
     }
@@ -96,7 +96,7 @@ void AppendCaptureData(PDEV* pPDev, const BYTE* pb, DWORD cb)
         }
         DWORD cbRoom = (DWORD)(PDL_CAPTURE_BUF_SIZE - pWork->cbCaptureBuf);
         DWORD cbPiece = cb < cbRoom ? cb : cbRoom;
-        memcpy(pWork->pCaptureBuf + pWork->cbCaptureBuf, pb, cbPiece);
+        memcpy(PdlCaptureBuf(pPDev) + pWork->cbCaptureBuf, pb, cbPiece);
         pWork->cbCaptureBuf += (LONG)cbPiece;
         pb += cbPiece;
         cb -= cbPiece;
@@ -107,7 +107,8 @@ BOOL FlushCaptureToFile(PDEV* pPDev)
 {
     PDLWORK* pWork = PdlWork(pPDev);
     BOOL bOk = TRUE;
-    if (pWork->pCaptureBuf != nullptr && pWork->cbCaptureBuf > 0) {
+    BYTE* pCaptureBuf = PdlCaptureBuf(pPDev);
+    if (pCaptureBuf != nullptr && pWork->cbCaptureBuf > 0) {
         WCHAR szPath[MAX_PATH];
         BOOL bPath = FALSE;
         if (pWork->bCaptureKind == 1 && pWork->iDestFile >= 0 &&
@@ -125,7 +126,7 @@ BOOL FlushCaptureToFile(PDEV* pPDev)
             if (h != INVALID_HANDLE_VALUE) {
                 DWORD cbDone = 0;
                 if (SetFilePointer(h, 0, nullptr, FILE_END) != 0xFFFFFFFF &&
-                    WriteFile(h, pWork->pCaptureBuf, (DWORD)pWork->cbCaptureBuf, &cbDone,
+                    WriteFile(h, pCaptureBuf, (DWORD)pWork->cbCaptureBuf, &cbDone,
                               nullptr) &&
                     cbDone == (DWORD)pWork->cbCaptureBuf) {
                     bOk = TRUE;
@@ -164,7 +165,8 @@ BOOL SendFileToJob(PDEV* pPDev, LPCWSTR pwszPath)
 {
     // The parts go to the job record stream itself: through the router
     // they would only land in the capture buffer again.
-    if (pPDev->pfnWriteJobData == nullptr) {
+    PFN_WRITEJOBDATA pfnWrite = PdevWriteJobData(pPDev);
+    if (pfnWrite == nullptr) {
         return FALSE;
     }
     HANDLE h = CreateFileW(pwszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -183,7 +185,7 @@ BOOL SendFileToJob(PDEV* pPDev, LPCWSTR pwszPath)
         if (cbRead == 0) {
             break;
         }
-        if (!pPDev->pfnWriteJobData(pPDev, ab, cbRead)) {
+        if (!pfnWrite(pPDev, ab, cbRead)) {
             bOk = FALSE;
             break;
         }
@@ -195,14 +197,16 @@ BOOL SendFileToJob(PDEV* pPDev, LPCWSTR pwszPath)
 void FreeCaptureBuffer(PDEV* pPDev)
 {
     PDLWORK* pWork = PdlWork(pPDev);
-    if (pWork->pCaptureBuf != nullptr) {
-        HGLOBAL h = GlobalHandle(pWork->pCaptureBuf);
+    // The row is the PDEV's whatever the slot says now.
+    BYTE* pCaptureBuf = reinterpret_cast<BYTE*>(PdevRefTake(pPDev, PREF_CAPTUREBUF));
+    if (pCaptureBuf != nullptr) {
+        HGLOBAL h = GlobalHandle(pCaptureBuf);
         if (h != nullptr) {
             GlobalUnlock(h);
             GlobalFree(h);
         }
-        pWork->pCaptureBuf = nullptr;
     }
+    pWork->slCaptureBuf = 0;
     pWork->cbCaptureBuf = 0;
 }
 
@@ -210,7 +214,7 @@ void CopyCaptureState(PDEV* pNew, PDEV* pOld)
 {
     PDLWORK* pTo = PdlWork(pNew);
     PDLWORK* pFrom = PdlWork(pOld);
-    if (pTo->pCaptureBuf != pFrom->pCaptureBuf) {
+    if (pNew != pOld) {
         FreeCaptureBuffer(pNew);
     }
     pTo->cbCaptureFile = pFrom->cbCaptureFile;
@@ -222,11 +226,13 @@ void CopyCaptureState(PDEV* pNew, PDEV* pOld)
     memcpy(pTo->aCaptureValues, pFrom->aCaptureValues, sizeof(pTo->aCaptureValues));
     pTo->bCaptureKind = pFrom->bCaptureKind;
     memcpy(pTo->aFaxDate, pFrom->aFaxDate, sizeof(pTo->aFaxDate));
-    pTo->pCaptureBuf = pFrom->pCaptureBuf;
+    pTo->slCaptureBuf = PdevRefMove(pNew, pOld, PREF_CAPTUREBUF);
     pTo->cbCaptureBuf = pFrom->cbCaptureBuf;
     pTo->FaxDest = pFrom->FaxDest;
     memcpy(pTo->szCaptureDir, pFrom->szCaptureDir, 6580);
     // The buffer now belongs to the new work area alone.
-    pFrom->pCaptureBuf = nullptr;
-    pFrom->cbCaptureBuf = 0;
+    if (pNew != pOld) {
+        pFrom->slCaptureBuf = 0;
+        pFrom->cbCaptureBuf = 0;
+    }
 }

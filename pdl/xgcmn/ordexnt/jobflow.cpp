@@ -18,16 +18,18 @@ namespace {
 
 const char* const kNoDocName = "DocName: NULL";
 
-void _FreeInsertSheets(PDLWORK* pWork)
+void _FreeInsertSheets(PDEV* pPDev)
 {
-    if (pWork->pInsertSheets != nullptr) {
-        HGLOBAL h = GlobalHandle(pWork->pInsertSheets);
+    // The row is the PDEV's whatever the slot says now.
+    BYTE* pb = reinterpret_cast<BYTE*>(PdevRefTake(pPDev, PREF_INSERTSHEETS));
+    if (pb != nullptr) {
+        HGLOBAL h = GlobalHandle(pb);
         if (h != nullptr) {
             GlobalUnlock(h);
             GlobalFree(h);
         }
-        pWork->pInsertSheets = nullptr;
     }
+    PdlWork(pPDev)->slInsertSheets = 0;
 }
 
 void _CopyRange(BYTE* pTo, const BYTE* pFrom, int off, int cb)
@@ -140,11 +142,11 @@ void PdlStartDocBody(PDEV* pPDev)
     pWork->bRecording = 0;
 
     // A document started twice without its end must not leak the buffer.
-    _FreeInsertSheets(pWork);
+    _FreeInsertSheets(pPDev);
     HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, PDL_INSERT_BUF_SIZE);
     if (h != nullptr) {
-        pWork->pInsertSheets = static_cast<BYTE*>(GlobalLock(h));
-        if (pWork->pInsertSheets == nullptr) {
+        SetPdlInsertSheets(pPDev, static_cast<BYTE*>(GlobalLock(h)));
+        if (PdlInsertSheets(pPDev) == nullptr) {
             GlobalFree(h);
         }
     }
@@ -327,7 +329,7 @@ void PdlEndDocBody(PDEV* pPDev)
     pWork->bPageBlank = 0;
     pWork->bPageBuffered = 0;
     EndBlankPageState(pPDev);
-    _FreeInsertSheets(pWork);
+    _FreeInsertSheets(pPDev);
 }
 
 void PdlCopyJobState(PDEV* pNew, PDEV* pOld)
@@ -370,7 +372,11 @@ void PdlCopyJobState(PDEV* pNew, PDEV* pOld)
     pTo->bPageBlank = pFrom->bPageBlank;
     pTo->bPageBuffered = pFrom->bPageBuffered;
     memcpy(pTo->szBlankPath, pFrom->szBlankPath, sizeof(pTo->szBlankPath));
+    // The blank-page buffer moves with the job (its slot in word 1); one the
+    // new PDEV had is released first.
+    FreePageBuffer(pNew);
     memcpy(pTo->aBlankState, pFrom->aBlankState, sizeof(pTo->aBlankState));
+    pTo->aBlankState[1] = static_cast<LONG>(PdevRefMove(pNew, pOld, PREF_BLANKBUF));
     pTo->psBuffered = pFrom->psBuffered;
     pTo->nBufferedSide = pFrom->nBufferedSide;
     pTo->cxPrintable = pFrom->cxPrintable;
@@ -388,17 +394,25 @@ void PdlCopyJobState(PDEV* pNew, PDEV* pOld)
 
     // The insert-sheet buffer moves with the job: the old work area forgets
     // it, so that it is freed once.
-    _FreeInsertSheets(pTo);
-    // So does the sheet table.
+    // Each buffer moves as its side record row, the slot with it.
+    _FreeInsertSheets(pNew);
+    // So does the sheet table (its slot is the header's word at 27168).
+    FreeSheetTable(pNew);
     memcpy(pTo->aSchedule, pFrom->aSchedule, sizeof(pTo->aSchedule));
+    pTo->aSchedule[2] = static_cast<LONG>(PdevRefMove(pNew, pOld, PREF_SHEETTABLE));
     memset(pFrom->aSchedule, 0, sizeof(pFrom->aSchedule));
     pTo->nLogicalPage = pFrom->nLogicalPage;
-    pTo->pInsertSheets = pFrom->pInsertSheets;
-    pFrom->pInsertSheets = nullptr;
+    pTo->slInsertSheets = PdevRefMove(pNew, pOld, PREF_INSERTSHEETS);
+    pFrom->slInsertSheets = 0;
     memcpy(pTo->aInsertValues, pFrom->aInsertValues, sizeof(pTo->aInsertValues));
     pTo->bRecording = pFrom->bRecording;
+    ReleaseSegments(pNew);
     memcpy(pTo->aReplay, pFrom->aReplay, sizeof(pTo->aReplay));
     // The blank-page buffer and the segment store and index move as well.
+    // SEGMENTSTATE (graphics/ddi/escape.h): the store's slot in word 2,
+    // the index's in word 4.
+    pTo->aReplay[2] = static_cast<LONG>(PdevRefMove(pNew, pOld, PREF_SEGSTORE));
+    pTo->aReplay[4] = static_cast<LONG>(PdevRefMove(pNew, pOld, PREF_SEGINDEX));
     pFrom->aBlankState[1] = 0;
     pFrom->aReplay[2] = 0;
     pFrom->aReplay[4] = 0;
@@ -408,4 +422,15 @@ void PdlCopyJobState(PDEV* pNew, PDEV* pOld)
     CopyCaptureState(pNew, pOld);
     memcpy(pTo->aUserPaper, pFrom->aUserPaper, sizeof(pTo->aUserPaper));
     memcpy(pTo->aTimerDate, pFrom->aTimerDate, sizeof(pTo->aTimerDate));
+}
+
+void PdlFreeWorkBuffers(PDEV* pPDev)
+{
+    if (pPDev == nullptr) {
+        return;
+    }
+    FreeCaptureBuffer(pPDev);
+    _FreeInsertSheets(pPDev);
+    FreeSheetTable(pPDev);
+    FreePageBuffer(pPDev);
 }

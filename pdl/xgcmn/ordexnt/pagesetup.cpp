@@ -252,9 +252,9 @@ BOOL _bPureBlack(PDEV* pPDev)
 // pszSuffix, both without conversions.
 void _WriteHundredths(PDEV* pPDev, const char* pszPrefix, LONG v, const char* pszSuffix)
 {
-    unsigned long mag = v < 0 ? 0ul - (unsigned long)v : (unsigned long)v;
-    unsigned long ip = mag / 100;
-    unsigned long hs = mag % 100;
+    DWORD mag = v < 0 ? 0u - (DWORD)v : (DWORD)v;
+    DWORD ip = mag / 100;
+    DWORD hs = mag % 100;
     const char* pszNumber;
     if (v < 0) {
         pszNumber = hs < 10 ? "%%-%d.0%d" : "%%-%d.%d";

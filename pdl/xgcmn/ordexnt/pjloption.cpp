@@ -25,6 +25,9 @@ typedef void (*PFN_PJLWRITER)(PDEV* pPDev);
 #pragma pack(push, 1)
 // PJLOPTION: a row of the option table.
 //
+// A row of a constant table in this library's memory, never stored or
+// exchanged: the writer's address makes it 57 bytes at 64 bits. The
+// 32-bit layout:
 //  off size field
 //    0    4 pfnWriter  the row's writer
 //    4   48 aSwitch    12 per-model switches, 1 on, 2 off
@@ -35,7 +38,7 @@ struct PJLOPTION {
     BYTE bPhase;
 };
 #pragma pack(pop)
-static_assert(sizeof(PJLOPTION) == 53);
+static_assert(sizeof(void*) != 4 || sizeof(PJLOPTION) == 53);
 
 constexpr int kSwitchColumn = 7;
 

@@ -133,7 +133,7 @@ BOOL PdlWriteJobHeader(PDEV* pPDev)
     if (!_bValidatePDEV(pPDev)) {
         return FALSE;
     }
-    WriteJobHeader(pPDev, pPDev->pwszDocName);
+    WriteJobHeader(pPDev, PdevDocName(pPDev));
     return TRUE;
 }
 
@@ -309,8 +309,8 @@ void PdlFillDevCaps(PDEV* pPDev, const DEVMODEW* pdm, GDIINFO* pGdiInfo, DEVINFO
                     EngDeletePalette(hpalOld);
                 }
                 pDevInfo->hpalDefault = hpalNew;
-                if (pPDev != nullptr && hpalOld != nullptr && pPDev->hpal == hpalOld) {
-                    pPDev->hpal = hpalNew;
+                if (pPDev != nullptr && hpalOld != nullptr && PdevHpal(pPDev) == hpalOld) {
+                    SetPdevHpal(pPDev, hpalNew);
                 }
             }
         }

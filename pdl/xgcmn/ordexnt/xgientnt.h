@@ -19,6 +19,10 @@ BOOL PdlWriteSpool(PDEV* pPDev, const BYTE* pb, DWORD cb);
 BOOL PdlStartDoc(PDEV* pPDev);
 BOOL PdlEndDoc(PDEV* pPDev);
 BOOL PdlResetPDEV(PDEV* pOld, PDEV* pNew);
+// Frees every buffer the work area still owns (capture, insert sheets,
+// sheet table, blank-page buffer) through the PDEV's side record rows,
+// whatever the work area's slots say; the PDEV is about to go away.
+void PdlFreeWorkBuffers(PDEV* pPDev);
 BOOL PdlStartPage(PDEV* pPDev);
 BOOL PdlEndPage(PDEV* pPDev);
 BOOL PdlSendPage(PDEV* pPDev);

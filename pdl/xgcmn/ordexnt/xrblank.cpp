@@ -44,14 +44,17 @@ namespace {
 #define BLANK_BUFFER 1
 #define BLANK_LENGTH 2
 
-BYTE* _Buffer(PDLWORK* pWork)
+// The buffer's word holds the slot of the PDEV's side record row that has
+// the buffer (PREF_BLANKBUF), never its address.
+BYTE* _Buffer(PDEV* pPDev)
 {
-    return reinterpret_cast<BYTE*>(static_cast<uintptr_t>(static_cast<ULONG>(pWork->aBlankState[BLANK_BUFFER])));
+    return PdevRef<BYTE*>(pPDev, static_cast<DWORD>(PdlWork(pPDev)->aBlankState[BLANK_BUFFER]),
+                          PREF_BLANKBUF);
 }
 
-void _SetBuffer(PDLWORK* pWork, BYTE* pb)
+void _SetBuffer(PDEV* pPDev, BYTE* pb)
 {
-    pWork->aBlankState[BLANK_BUFFER] = static_cast<LONG>(reinterpret_cast<uintptr_t>(pb));
+    PdlWork(pPDev)->aBlankState[BLANK_BUFFER] = static_cast<LONG>(SetPdevRef(pPDev, PREF_BLANKBUF, pb));
 }
 
 // The output flag lives in the byte after the buffered-page flag.
@@ -92,12 +95,13 @@ void _FreeLocked(BYTE* pb)
 // router the bytes would only come back into the store.
 BOOL _WriteOut(PDEV* pPDev, const BYTE* pb, DWORD cb)
 {
-    if (pPDev->pfnWriteJobData == nullptr) {
+    PFN_WRITEJOBDATA pfnWrite = PdevWriteJobData(pPDev);
+    if (pfnWrite == nullptr) {
         return FALSE;
     }
     while (cb > 0) {
         DWORD cbPiece = cb > PDL_BLANK_PIECE ? PDL_BLANK_PIECE : cb;
-        if (!pPDev->pfnWriteJobData(pPDev, pb, cbPiece)) {
+        if (!pfnWrite(pPDev, pb, cbPiece)) {
             return FALSE;
         }
         pb += cbPiece;
@@ -124,7 +128,7 @@ void _CopyPath(PDLWORK* pWork, WCHAR* pszPath)
 BOOL _SpillToFile(PDEV* pPDev)
 {
     PDLWORK* pWork = PdlWork(pPDev);
-    BYTE* pb = _Buffer(pWork);
+    BYTE* pb = _Buffer(pPDev);
     LONG cb = pWork->aBlankState[BLANK_LENGTH];
     if (pb == nullptr || cb <= 0) {
         return TRUE;
@@ -159,9 +163,10 @@ BOOL _SpillToFile(PDEV* pPDev)
 
 // A captured page that the file cannot take stays in a buffer twice the
 // size; FALSE when no larger buffer can be had.
-BOOL _GrowBuffer(PDLWORK* pWork)
+BOOL _GrowBuffer(PDEV* pPDev)
 {
-    BYTE* pOld = _Buffer(pWork);
+    PDLWORK* pWork = PdlWork(pPDev);
+    BYTE* pOld = _Buffer(pPDev);
     DWORD cbOld = _Capacity(pOld);
     if (cbOld == 0 || cbOld > 0x40000000) {
         return FALSE;
@@ -172,7 +177,7 @@ BOOL _GrowBuffer(PDLWORK* pWork)
     }
     memcpy(pNew, pOld, static_cast<size_t>(pWork->aBlankState[BLANK_LENGTH]));
     _FreeLocked(pOld);
-    _SetBuffer(pWork, pNew);
+    _SetBuffer(pPDev, pNew);
     return TRUE;
 }
 
@@ -184,14 +189,14 @@ void _MakeRoom(PDEV* pPDev)
         FlushPageBuffer(pPDev);
         return;
     }
-    if (_SpillToFile(pPDev) || _GrowBuffer(pWork)) {
+    if (_SpillToFile(pPDev) || _GrowBuffer(pPDev)) {
         return;
     }
     // Neither the file nor memory holds the page: it can no longer be
     // dropped, so what it has so far goes out now and the rest follows.
     pWork->bPageBlank = 0;
     SendCapturedPage(pPDev);
-    _WriteOut(pPDev, _Buffer(pWork), static_cast<DWORD>(pWork->aBlankState[BLANK_LENGTH]));
+    _WriteOut(pPDev, _Buffer(pPDev), static_cast<DWORD>(pWork->aBlankState[BLANK_LENGTH]));
     pWork->aBlankState[BLANK_LENGTH] = 0;
 }
 
@@ -311,11 +316,11 @@ BOOL _bAllBytes(const BYTE* pb, LONG cbRow, LONG cRows, LONG lStride, BYTE b)
 BOOL AllocPageBuffer(PDEV* pPDev)
 {
     PDLWORK* pWork = PdlWork(pPDev);
-    if (_Buffer(pWork) != nullptr) {
+    if (_Buffer(pPDev) != nullptr) {
         return TRUE;
     }
     BYTE* pb = _AllocLocked(PDL_BLANK_BUF_SIZE);
-    _SetBuffer(pWork, pb);
+    _SetBuffer(pPDev, pb);
     pWork->aBlankState[BLANK_LENGTH] = 0;
     return pb != nullptr;
 }
@@ -323,8 +328,9 @@ BOOL AllocPageBuffer(PDEV* pPDev)
 void FreePageBuffer(PDEV* pPDev)
 {
     PDLWORK* pWork = PdlWork(pPDev);
-    _FreeLocked(_Buffer(pWork));
-    _SetBuffer(pWork, nullptr);
+    // The row is the PDEV's whatever the slot says now.
+    _FreeLocked(reinterpret_cast<BYTE*>(PdevRefTake(pPDev, PREF_BLANKBUF)));
+    _SetBuffer(pPDev, nullptr);
     pWork->aBlankState[BLANK_LENGTH] = 0;
 }
 
@@ -359,20 +365,20 @@ BOOL AppendPageData(PDEV* pPDev, const BYTE* pb, DWORD cb)
     if (pWork->bPageBuffered != 0 && pWork->bDrawKind >= 2) {
         pWork->bPageState = 0;
     }
-    if (_Buffer(pWork) == nullptr) {
+    if (_Buffer(pPDev) == nullptr) {
         // No store: the page cannot be held back, but it is not lost.
         pWork->bPageBlank = 0;
         return _WriteOut(pPDev, pb, cb);
     }
     while (cb > 0) {
-        DWORD cbCap = _Capacity(_Buffer(pWork));
+        DWORD cbCap = _Capacity(_Buffer(pPDev));
         if (static_cast<DWORD>(pWork->aBlankState[BLANK_LENGTH]) >= cbCap) {
             _MakeRoom(pPDev);
-            cbCap = _Capacity(_Buffer(pWork));
+            cbCap = _Capacity(_Buffer(pPDev));
         }
         DWORD cbRoom = cbCap - static_cast<DWORD>(pWork->aBlankState[BLANK_LENGTH]);
         DWORD cbPiece = cb < cbRoom ? cb : cbRoom;
-        memcpy(_Buffer(pWork) + pWork->aBlankState[BLANK_LENGTH], pb, cbPiece);
+        memcpy(_Buffer(pPDev) + pWork->aBlankState[BLANK_LENGTH], pb, cbPiece);
         pWork->aBlankState[BLANK_LENGTH] += static_cast<LONG>(cbPiece);
         pb += cbPiece;
         cb -= cbPiece;
@@ -383,7 +389,7 @@ BOOL AppendPageData(PDEV* pPDev, const BYTE* pb, DWORD cb)
 void FlushPageBuffer(PDEV* pPDev)
 {
     PDLWORK* pWork = PdlWork(pPDev);
-    BYTE* pb = _Buffer(pWork);
+    BYTE* pb = _Buffer(pPDev);
     if (pb == nullptr || pWork->aBlankState[BLANK_LENGTH] == 0) {
         return;
     }
@@ -436,8 +442,8 @@ void ClosePageBuffer(PDEV* pPDev, BOOL bDiscard)
             _SpillToFile(pPDev);
             SendCapturedPage(pPDev);
         }
-        if (_Buffer(pWork) != nullptr) {
-            _WriteOut(pPDev, _Buffer(pWork), static_cast<DWORD>(pWork->aBlankState[BLANK_LENGTH]));
+        if (_Buffer(pPDev) != nullptr) {
+            _WriteOut(pPDev, _Buffer(pPDev), static_cast<DWORD>(pWork->aBlankState[BLANK_LENGTH]));
         }
     }
     pWork->aBlankState[BLANK_LENGTH] = 0;
@@ -445,7 +451,7 @@ void ClosePageBuffer(PDEV* pPDev, BOOL bDiscard)
     _OutputBlank(pWork) = 1;
     // A page that needed a larger buffer gives it back; the next page starts
     // with the usual size again.
-    if (_Capacity(_Buffer(pWork)) > PDL_BLANK_BUF_SIZE) {
+    if (_Capacity(_Buffer(pPDev)) > PDL_BLANK_BUF_SIZE) {
         FreePageBuffer(pPDev);
         AllocPageBuffer(pPDev);
     }

@@ -147,7 +147,7 @@ void _TwoColors(const REALBRUSH* prb, ULONG* pul0, ULONG* pul1)
 
 CHAINHEAD* _Chain(PDEV* pPDev)
 {
-    return static_cast<CHAINHEAD*>(pPDev->pChain);
+    return PdevChain(pPDev);
 }
 
 LONG _Gray(PDEV* pPDev, ULONG rgb)
@@ -162,7 +162,7 @@ LONG _FindCachedBrush(PDEV* pPDev, const REALBRUSH* prb)
     PDLATTR* pa = PdlAttr(pPDev);
     LONG cbRows = _RowBytes(prb) * prb->cy;
     for (int s = 0; s < PDL_BRUSH_CACHE_SLOTS; ++s) {
-        const REALBRUSH* pc = pa->apCached[s];
+        const REALBRUSH* pc = PdlCachedBrush(pPDev, s);
         if (pc == nullptr || pa->aAge[s] < 0) {
             continue;
         }
@@ -182,10 +182,13 @@ LONG _FindCachedBrush(PDEV* pPDev, const REALBRUSH* prb)
 void _FreeSlot(PDEV* pPDev, int s)
 {
     PDLATTR* pa = PdlAttr(pPDev);
-    if (pa->apCached[s] != nullptr) {
-        FreeChainBlock(_Chain(pPDev), pa->apCached[s]);
+    // The row is the PDEV's whatever the slot says now (a cache reset to
+    // zero bytes still frees its copies).
+    void* pCopy = reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_CACHEDBRUSH0 + s));
+    if (pCopy != nullptr) {
+        FreeChainBlock(_Chain(pPDev), pCopy);
     }
-    pa->apCached[s] = nullptr;
+    pa->aslCached[s] = 0;
     pa->aAge[s] = -1;
 }
 
@@ -214,7 +217,7 @@ LONG _AddCachedBrush(PDEV* pPDev, const REALBRUSH* prb)
         _EvictBrushCache(pPDev);
     }
     int s = 0;
-    while (s < PDL_BRUSH_CACHE_SLOTS && pa->apCached[s] != nullptr) {
+    while (s < PDL_BRUSH_CACHE_SLOTS && PdlCachedBrush(pPDev, s) != nullptr) {
         ++s;
     }
     if (s == PDL_BRUSH_CACHE_SLOTS) {
@@ -231,7 +234,10 @@ LONG _AddCachedBrush(PDEV* pPDev, const REALBRUSH* prb)
     pc->offColors = cbRows + RB_HEAD_SIZE;
     memcpy(p + RB_HEAD_SIZE, _Rows(prb), cbRows);
     memcpy(p + pc->offColors, _Colors(prb), cbColors);
-    pa->apCached[s] = pc;
+    if (void* pStale = reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_CACHEDBRUSH0 + s))) {
+        FreeChainBlock(_Chain(pPDev), pStale);
+    }
+    SetPdlCachedBrush(pPDev, s, pc);
     pa->aAge[s] = pa->cCached;
     ++pa->cCached;
     return PDL_BRUSH_CACHE0 + s;
@@ -243,7 +249,7 @@ void _DropCachedBrush(PDEV* pPDev, LONG nBrush)
 {
     PDLATTR* pa = PdlAttr(pPDev);
     int s = nBrush - PDL_BRUSH_CACHE0;
-    if (s < 0 || s >= PDL_BRUSH_CACHE_SLOTS || pa->apCached[s] == nullptr) {
+    if (s < 0 || s >= PDL_BRUSH_CACHE_SLOTS || PdlCachedBrush(pPDev, s) == nullptr) {
         return;
     }
     LONG lAge = pa->aAge[s];

@@ -73,7 +73,8 @@ static_assert(offsetof(REALBRUSH, iStyle) == 24);
 //   16 [27324]   4 lBrushGray    grey in colour register 2 (-1 invalid)
 //   20 [27328]   4 cCached       cached pattern brushes 0..10
 //   24 [27332]  40 aAge[10]      age of each slot (0 oldest), -1 empty
-//   64 [27372]  40 apCached[10]  owned copy of each cached brush, or null
+//   64 [27372]  40 aslCached[10] slots of the owned copy of each cached
+//                                brush (PREF_CACHEDBRUSH0 + i), 0 none
 //  104 [27412]  72 aHatch[6][3]  grey a, grey b, style last defined (-1)
 //  176 [27484] 512 abEscZeroed   zeroed by the page-state escape; unused
 //  688 [27996]   4 lRop2         last "rop 2" mix (-1 invalid)
@@ -83,16 +84,19 @@ static_assert(offsetof(REALBRUSH, iStyle) == 24);
 //  708 [28016]   4 lFontSlot     last "fos" (-1)
 //  712 [28020]   8 aFontSize[2]  last "fop" pair (0, 0)
 //  720 [28028]  12 aFontFlags[3] last "foi", "fob", "for" (-1 each)
-//  732 [28040]   4 pSavedRects   saved clip rectangle list (owned), or null
+//  732 [28040]   4 slSavedRects  slot: saved clip rectangle list (owned,
+//                                PREF_SAVEDRECTS)
 //  736 [28044]   4 ulSavedRectKey  unique number of that list, 0 none
 //  740 [28048]   4 lCarried      PDLWORK's word carried across ResetPDEV
 //  744 [28052]  16 aPageClip[4]  last kind-0 "cpc" edges (not reset)
 //  760 [28068]   4 cSavedPathRecs  records of the saved clip path
-//  764 [28072]   4 pSavedPathRecs  its records (flags, count), or null
+//  764 [28072]   4 slSavedPathRecs slot: its records (flags, count)
+//                                (PREF_SAVEDPATHRECS)
 //  768 [28076]   4 bFontSubstDone  PDLWORK's font-substitution flag
 //  772 [28080]  16 aRectClip[4]  last kind-1 "cpc" edges (not reset)
 //  788 [28096]   4 cSavedPathPts   points of the saved clip path
-//  792 [28100]   4 pSavedPathPts   its points (28.4 pairs), or null
+//  792 [28100]   4 slSavedPathPts slot: its points (28.4 pairs)
+//                                (PREF_SAVEDPATHPTS)
 //  796 [28104]   4 bClipPathInUse  the saved clip path is applied (strokes
 //                                  draw again instead of defining it)
 struct PDLATTR {
@@ -103,7 +107,7 @@ struct PDLATTR {
     LONG lBrushGray;
     LONG cCached;
     LONG aAge[PDL_BRUSH_CACHE_SLOTS];
-    REALBRUSH* apCached[PDL_BRUSH_CACHE_SLOTS];
+    DWORD aslCached[PDL_BRUSH_CACHE_SLOTS];
     LONG aHatch[PDL_HATCH_STYLES][3];
     BYTE abEscZeroed[512];
     LONG lRop2;
@@ -113,23 +117,23 @@ struct PDLATTR {
     LONG lFontSlot;
     LONG aFontSize[2];
     LONG aFontFlags[3];
-    LONG* pSavedRects;
+    DWORD slSavedRects;
     ULONG ulSavedRectKey;
     LONG lCarried;
     LONG aPageClip[4];
     LONG cSavedPathRecs;
-    ULONG* pSavedPathRecs;
+    DWORD slSavedPathRecs;
     LONG bFontSubstDone;
     LONG aRectClip[4];
     LONG cSavedPathPts;
-    LONG* pSavedPathPts;
+    DWORD slSavedPathPts;
     LONG bClipPathInUse;
 };
 #pragma pack(pop)
 
 static_assert(sizeof(PDLATTR) == 800);
 static_assert(offsetof(PDLATTR, aAge) == 24);
-static_assert(offsetof(PDLATTR, apCached) == 64);
+static_assert(offsetof(PDLATTR, aslCached) == 64);
 static_assert(offsetof(PDLATTR, aHatch) == 104);
 static_assert(offsetof(PDLATTR, abEscZeroed) == 27484 - 27308);
 static_assert(offsetof(PDLATTR, lRop2) == 27996 - 27308);
@@ -138,11 +142,25 @@ static_assert(offsetof(PDLATTR, lCarried) == 28048 - 27308);
 static_assert(offsetof(PDLATTR, aPageClip) == 28052 - 27308);
 static_assert(offsetof(PDLATTR, bFontSubstDone) == 28076 - 27308);
 static_assert(offsetof(PDLATTR, aRectClip) == 28080 - 27308);
-static_assert(offsetof(PDLATTR, pSavedPathPts) == 28100 - 27308);
+static_assert(offsetof(PDLATTR, slSavedPathPts) == 28100 - 27308);
 
 inline PDLATTR* PdlAttr(PDEV* pPDev)
 {
     return reinterpret_cast<PDLATTR*>(PdlWork(pPDev)->abAttrCache);
+}
+
+// The attribute cache's owned blocks (slots of the PDEV's side record).
+PDEV_REF_AT(PdlSavedRects, LONG*, PREF_SAVEDRECTS, PdlAttr(pPDev)->slSavedRects)
+PDEV_REF_AT(PdlSavedPathRecs, ULONG*, PREF_SAVEDPATHRECS, PdlAttr(pPDev)->slSavedPathRecs)
+PDEV_REF_AT(PdlSavedPathPts, LONG*, PREF_SAVEDPATHPTS, PdlAttr(pPDev)->slSavedPathPts)
+// Cached brush s (0..9).
+inline REALBRUSH* PdlCachedBrush(PDEV* pPDev, int s)
+{
+    return PdevRef<REALBRUSH*>(pPDev, PdlAttr(pPDev)->aslCached[s], PREF_CACHEDBRUSH0 + s);
+}
+inline void SetPdlCachedBrush(PDEV* pPDev, int s, REALBRUSH* p)
+{
+    PdlAttr(pPDev)->aslCached[s] = SetPdevRef(pPDev, PREF_CACHEDBRUSH0 + s, p);
 }
 
 // Brush numbers of "brs".

@@ -33,7 +33,7 @@ struct RECTBATCH {
 
 CHAINHEAD* _Chain(PDEV* pPDev)
 {
-    return static_cast<CHAINHEAD*>(pPDev->pChain);
+    return PdevChain(pPDev);
 }
 
 // The remembered edges live in the packed attribute record at any address,
@@ -216,7 +216,10 @@ void _SaveList(PDEV* pPDev, const LONG* pList, ULONG ulKey)
         return;
     }
     memcpy(pCopy, pList, cb);
-    pa->pSavedRects = pCopy;
+    if (void* pStale = reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_SAVEDRECTS))) {
+        FreeChainBlock(_Chain(pPDev), pStale);
+    }
+    SetPdlSavedRects(pPDev, pCopy);
     pa->ulSavedRectKey = ulKey;
 }
 
@@ -233,8 +236,9 @@ void _UpdateRectList(PDEV* pPDev, CLIPOBJ* pco, const RECTL* prclArea)
     if (bIe && prclArea != nullptr) {
         _KeepOverlapping(pList, prclArea);
     }
-    BOOL bSame = pa->pSavedRects != nullptr &&
-                 ((!bIe && pa->ulSavedRectKey == pco->iUniq) || _bSameList(pList, pa->pSavedRects));
+    const LONG* pSaved = PdlSavedRects(pPDev);
+    BOOL bSame = pSaved != nullptr &&
+                 ((!bIe && pa->ulSavedRectKey == pco->iUniq) || _bSameList(pList, pSaved));
     if (!bSame) {
         FreeSavedClipRects(pPDev);
         _WriteList(pPDev, pList);
@@ -354,10 +358,12 @@ BOOL UpdateClip(PDEV* pPDev, CLIPOBJ* pco, const RECTL* prclArea)
 void FreeSavedClipRects(PDEV* pPDev)
 {
     PDLATTR* pa = PdlAttr(pPDev);
-    if (pa->pSavedRects != nullptr) {
-        FreeChainBlock(_Chain(pPDev), pa->pSavedRects);
+    // The row is the PDEV's whatever the slot says now.
+    void* pSaved = reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_SAVEDRECTS));
+    if (pSaved != nullptr) {
+        FreeChainBlock(_Chain(pPDev), pSaved);
     }
-    pa->pSavedRects = nullptr;
+    pa->slSavedRects = 0;
     pa->ulSavedRectKey = 0;
 }
 

@@ -34,7 +34,7 @@ namespace {
 
 CHAINHEAD* _Chain(PDEV* pPDev)
 {
-    return static_cast<CHAINHEAD*>(pPDev->pChain);
+    return PdevChain(pPDev);
 }
 
 LONG _Px(FIX f)
@@ -460,11 +460,11 @@ BOOL _bWriteRecords(PDEV* pPDev, PATHOBJ* ppo, LONG nKind, ULONG* pcRecs, ULONG*
 BOOL _bSameAsSaved(PDEV* pPDev, PATHOBJ* ppo)
 {
     PDLATTR* pa = PdlAttr(pPDev);
-    if (pa->pSavedPathRecs == nullptr || pa->pSavedPathPts == nullptr) {
+    const ULONG* pRec = PdlSavedPathRecs(pPDev);
+    const LONG* pPt = PdlSavedPathPts(pPDev);
+    if (pRec == nullptr || pPt == nullptr) {
         return FALSE;
     }
-    const ULONG* pRec = pa->pSavedPathRecs;
-    const LONG* pPt = pa->pSavedPathPts;
     LONG iRec = 0;
     LONG iPt = 0;
     PATHOBJ_vEnumStart(ppo);
@@ -532,8 +532,13 @@ void _SavePath(PDEV* pPDev, PATHOBJ* ppo, ULONG cRecs, ULONG cPts)
         ++iRec;
         iPt += pd.count;
     }
-    pa->pSavedPathRecs = pRec;
-    pa->pSavedPathPts = pPt;
+    for (DWORD iRow : {DWORD(PREF_SAVEDPATHRECS), DWORD(PREF_SAVEDPATHPTS)}) {
+        if (void* pStale = reinterpret_cast<void*>(PdevRefTake(pPDev, iRow))) {
+            FreeChainBlock(_Chain(pPDev), pStale);
+        }
+    }
+    SetPdlSavedPathRecs(pPDev, pRec);
+    SetPdlSavedPathPts(pPDev, pPt);
     pa->cSavedPathRecs = (LONG)iRec;
     pa->cSavedPathPts = (LONG)iPt;
 }
@@ -637,14 +642,17 @@ BOOL UpdatePath(PDEV* pPDev, PATHOBJ* ppo, LONG nKind, BOOL* pbSegments, BOOL bS
 void FreeSavedClipPath(PDEV* pPDev)
 {
     PDLATTR* pa = PdlAttr(pPDev);
-    if (pa->pSavedPathRecs != nullptr) {
-        FreeChainBlock(_Chain(pPDev), pa->pSavedPathRecs);
+    // The rows are the PDEV's whatever the slots say now.
+    void* pRecs = reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_SAVEDPATHRECS));
+    void* pPts = reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_SAVEDPATHPTS));
+    if (pRecs != nullptr) {
+        FreeChainBlock(_Chain(pPDev), pRecs);
     }
-    if (pa->pSavedPathPts != nullptr) {
-        FreeChainBlock(_Chain(pPDev), pa->pSavedPathPts);
+    if (pPts != nullptr) {
+        FreeChainBlock(_Chain(pPDev), pPts);
     }
-    pa->pSavedPathRecs = nullptr;
-    pa->pSavedPathPts = nullptr;
+    pa->slSavedPathRecs = 0;
+    pa->slSavedPathPts = 0;
     pa->cSavedPathRecs = 0;
     pa->cSavedPathPts = 0;
 }

@@ -29,7 +29,7 @@ const int kOffPages = 27160;    // int16 P
 const int kOffSheets = 27162;   // int16 N
 const int kOffSideShift = 27164;
 const int kOffSheetShift = 27166;
-const int kOffEntries = 27168;  // pointer
+const int kOffEntries = 27168;  // slot of the entries (PREF_SHEETTABLE)
 const int kOffCount = 27180;
 const int kOffTabValues = 27184;
 const int kOffMode = 27192;
@@ -93,14 +93,15 @@ void _PutHeader(PDEV* pPDev, const SCHED& s)
 
 SHEETENTRY* _Entries(PDEV* pPDev)
 {
-    SHEETENTRY* pe = nullptr;
-    memcpy(&pe, _W(pPDev) + kOffEntries, sizeof(pe));
-    return pe;
+    DWORD dwSlot = 0;
+    memcpy(&dwSlot, _W(pPDev) + kOffEntries, sizeof(dwSlot));
+    return PdevRef<SHEETENTRY*>(pPDev, dwSlot, PREF_SHEETTABLE);
 }
 
 void _SetEntries(PDEV* pPDev, SHEETENTRY* pe)
 {
-    memcpy(_W(pPDev) + kOffEntries, &pe, sizeof(pe));
+    DWORD dwSlot = SetPdevRef(pPDev, PREF_SHEETTABLE, pe);
+    memcpy(_W(pPDev) + kOffEntries, &dwSlot, sizeof(dwSlot));
 }
 
 // ---- table primitives -------------------------------------------------------
@@ -867,7 +868,7 @@ int GetInsertSheetCount(PDEV* pPDev)
 
 BOOL GetInsertSheetRecord(PDEV* pPDev, int iIndex, BYTE abRecord[INSERT_RECORD_SIZE])
 {
-    const BYTE* pBuf = PdlWork(pPDev)->pInsertSheets;
+    const BYTE* pBuf = PdlInsertSheets(pPDev);
     if (pBuf == nullptr || iIndex < 0 || iIndex >= INSERT_MAX_RECORDS)
         return FALSE;
     memcpy(abRecord, pBuf + iIndex * INSERT_RECORD_SIZE, INSERT_RECORD_SIZE);
@@ -917,7 +918,9 @@ BOOL FreeSheetTable(PDEV* pPDev)
         return FALSE;
     // Freed whatever the settings say now: a ResetPDEV may have switched
     // insert sheets off after the table was built.
-    SHEETENTRY* pe = _Entries(pPDev);
+    // The row is the PDEV's whatever the slot says now (a header cleared by
+    // a new document must not lose the table).
+    SHEETENTRY* pe = reinterpret_cast<SHEETENTRY*>(PdevRefTake(pPDev, PREF_SHEETTABLE));
     if (pe != nullptr) {
         HGLOBAL h = GlobalHandle(pe);
         if (h != nullptr) {

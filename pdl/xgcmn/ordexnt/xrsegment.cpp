@@ -16,8 +16,9 @@
 //     committed (which then stores nothing) or the store is released.
 //  2. Only entries below both the count and the index's capacity are read
 //     or written.
-//  3. Release clears every pointer and count, so a second release (escape,
-//     then job end) finds nothing to free.
+//  3. Release frees the side record's rows of the store and the index
+//     (whatever the slots say) and clears them with every slot and count, so
+//     a second release (escape, then job end) finds nothing to free.
 #include "pdl/xgcmn/ordexnt/xrspecial.h"
 
 #include <cstring>
@@ -82,7 +83,8 @@ BOOL AppendSegmentData(PDEV* pPDev, const BYTE* pb, DWORD cb)
         return FALSE;
     }
     SEGMENTSTATE* ps = _State(pPDev);
-    if (ps->pbStore == nullptr || ps->pIndex == nullptr || ps->cbStore < 0 ||
+    BYTE* pbStore = SegmentStore(pPDev, *ps);
+    if (pbStore == nullptr || SegmentIndex(pPDev, *ps) == nullptr || ps->cbStore < 0 ||
         ps->cbStore > ESC_SEGMENT_STORE_SIZE) {
         return FALSE;
     }
@@ -90,7 +92,7 @@ BOOL AppendSegmentData(PDEV* pPDev, const BYTE* pb, DWORD cb)
         ps->cbStore = kOverflowed;
         return FALSE;
     }
-    memcpy(ps->pbStore + ps->cbStore, pb, cb);
+    memcpy(pbStore + ps->cbStore, pb, cb);
     ps->cbStore += static_cast<LONG>(cb);
     return TRUE;
 }
@@ -101,10 +103,12 @@ BOOL StoreRecordedSegment(PDEV* pPDev, int nPart)
         return FALSE;
     }
     SEGMENTSTATE* ps = _State(pPDev);
-    if (ps->pIndex == nullptr || ps->iCurrent < 0 || ps->iCurrent >= _Entries(ps)) {
+    SEGMENTENTRY* pIndex = SegmentIndex(pPDev, *ps);
+    const BYTE* pbStore = SegmentStore(pPDev, *ps);
+    if (pIndex == nullptr || ps->iCurrent < 0 || ps->iCurrent >= _Entries(ps)) {
         return FALSE;
     }
-    if (ps->cbStore < 0 || ps->cbStore > ESC_SEGMENT_STORE_SIZE || ps->pbStore == nullptr) {
+    if (ps->cbStore < 0 || ps->cbStore > ESC_SEGMENT_STORE_SIZE || pbStore == nullptr) {
         ps->cbStore = 0;
         return FALSE;
     }
@@ -112,8 +116,8 @@ BOOL StoreRecordedSegment(PDEV* pPDev, int nPart)
     if (pPart == nullptr) {
         return FALSE;
     }
-    memcpy(pPart, ps->pbStore, static_cast<size_t>(ps->cbStore));
-    SEGMENTENTRY* pe = &ps->pIndex[ps->iCurrent];
+    memcpy(pPart, pbStore, static_cast<size_t>(ps->cbStore));
+    SEGMENTENTRY* pe = &pIndex[ps->iCurrent];
     // A part recorded again replaces the old one.
     if (nPart == 1) {
         _FreeBlock(pe->pPart1);
@@ -131,12 +135,13 @@ BOOL StoreRecordedSegment(PDEV* pPDev, int nPart)
 int FindSegment(PDEV* pPDev, LONG lKey)
 {
     SEGMENTSTATE* ps = _State(pPDev);
-    if (ps->pIndex == nullptr) {
+    const SEGMENTENTRY* pIndex = SegmentIndex(pPDev, *ps);
+    if (pIndex == nullptr) {
         return -1;
     }
     LONG n = _Entries(ps);
     for (LONG i = 0; i < n; ++i) {
-        if ((ps->pIndex[i].lKey & 0xFFFF) == (lKey & 0xFFFF)) {
+        if ((pIndex[i].lKey & 0xFFFF) == (lKey & 0xFFFF)) {
             return static_cast<int>(i);
         }
     }
@@ -154,7 +159,7 @@ BOOL ReplaySegment(PDEV* pPDev, int nSelector, LONG lKey)
     if (i < 0) {
         return TRUE;
     }
-    const SEGMENTENTRY* pe = &_State(pPDev)->pIndex[i];
+    const SEGMENTENTRY* pe = &SegmentIndex(pPDev, *_State(pPDev))[i];
     const BYTE* pb = nSelector == 1 ? pe->pPart1 : pe->pPart2;
     LONG cb = nSelector == 1 ? pe->cbPart1 : pe->cbPart2;
     while (pb != nullptr && cb > 0) {
@@ -171,15 +176,16 @@ BOOL ReplaySegment(PDEV* pPDev, int nSelector, LONG lKey)
 void ReleaseSegments(PDEV* pPDev)
 {
     SEGMENTSTATE* ps = _State(pPDev);
-    if (ps->pIndex != nullptr) {
-        // Every slot the index has room for, not only the counted ones: a
+    SEGMENTENTRY* pIndex = reinterpret_cast<SEGMENTENTRY*>(PdevRefTake(pPDev, PREF_SEGINDEX));
+    if (pIndex != nullptr) {
+        // Every entry the index has room for, not only the counted ones: a
         // count lowered after parts were stored must not leak them.
         for (LONG i = 0; i < ESC_SEGMENT_MAX; ++i) {
-            _FreeBlock(ps->pIndex[i].pPart1);
-            _FreeBlock(ps->pIndex[i].pPart2);
+            _FreeBlock(pIndex[i].pPart1);
+            _FreeBlock(pIndex[i].pPart2);
         }
-        _FreeBlock(ps->pIndex);
+        _FreeBlock(pIndex);
     }
-    _FreeBlock(ps->pbStore);
+    _FreeBlock(reinterpret_cast<void*>(PdevRefTake(pPDev, PREF_SEGSTORE)));
     memset(ps, 0, sizeof(*ps));
 }

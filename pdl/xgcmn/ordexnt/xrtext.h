@@ -91,16 +91,20 @@ int ChooseResidentFont(PDEV* pPDev, FONTOBJ* pfo, STROBJ* pstro, FONTATTR* pAttr
 // Writes the font commands that differ from the cache.
 BOOL SelectResidentFont(PDEV* pPDev, int iRow, const FONTATTR* pAttr);
 
-// The font-substitution list the user interface sent: job DEVMODE 1412..1415
-// hold its head; each node is a FONTSUBNODE.
+// The font-substitution list the user interface sent: the PDEV keeps it as
+// one array of FONTSUBNODE in its side record (row PREF_FONTSUBST, with the
+// node count); job DEVMODE 1412..1415 hold the slot, PREF_FONTSUBST while
+// the PDEV has a list, else 0.
 #pragma pack(push, 1)
-// FONTSUBNODE: 132 bytes.
+// FONTSUBNODE: 132 bytes, also the wire record of escape 0x7FFFFFF8.
 //   off size field
-//     0    4 pNext          next node, or null
+//     0    4 dwNext         1-based index of the next node in the same
+//                           array, 0 in the last (on the wire: not read,
+//                           the receiver links its own copy)
 //     4   64 szTrueType     TrueType face name, 32 UTF-16 units
 //    68   64 szDevice       device font name, 32 UTF-16 units
 struct FONTSUBNODE {
-    FONTSUBNODE* pNext;
+    DWORD dwNext;
     WCHAR szTrueType[32];
     WCHAR szDevice[32];
 };
@@ -108,8 +112,18 @@ struct FONTSUBNODE {
 static_assert(sizeof(FONTSUBNODE) == 132);
 static_assert(offsetof(FONTSUBNODE, szTrueType) == 4);
 static_assert(offsetof(FONTSUBNODE, szDevice) == 68);
+// The first node of the PDEV's list, null when it has none (or DEVMODE
+// 1412..1415 do not name it).
 FONTSUBNODE* GetFontSubstList(PDEV* pPDev);
-void SetFontSubstList(PDEV* pPDev, FONTSUBNODE* pHead);
+// The node after pNode in the PDEV's list, null after the last. A link that
+// leaves the array or points back ends the walk.
+FONTSUBNODE* NextFontSubstNode(PDEV* pPDev, const FONTSUBNODE* pNode);
+// Makes the array pNodes of cNodes nodes (their dwNext links set) the PDEV's
+// list, null or 0 for none; the array becomes the PDEV's (FreeFontSubstCopy
+// frees it). The caller releases a list it replaces.
+void SetFontSubstList(PDEV* pPDev, FONTSUBNODE* pNodes, DWORD cNodes);
+// Moves the list from pFrom to pTo (DrvResetPDEV); pFrom is left without one.
+void MoveFontSubstList(PDEV* pTo, PDEV* pFrom);
 
 // ---- the 1-bit image writer (xrimage.cpp) ----------------------------------------
 

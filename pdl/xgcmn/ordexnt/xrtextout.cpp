@@ -467,7 +467,7 @@ int _SubstitutedRow(PDEV* pPDev, const IFIMETRICS* pifi)
         reinterpret_cast<LPCWSTR>(reinterpret_cast<const BYTE*>(pifi) + pifi->dpwszFamilyName);
     BOOL bVertical = pwszFamily[0] == u'@';
     LPCWSTR pwszName = _SkipAt(pwszFamily);
-    for (; pNode; pNode = pNode->pNext) {
+    for (; pNode; pNode = NextFontSubstNode(pPDev, pNode)) {
         if (!_SameName(pwszName, pNode->szTrueType, 32) || pNode->szDevice[0] == 0)
             continue;
         std::u16string device;
@@ -497,14 +497,48 @@ const PDLFONTROW* GetResidentFont(int iRow)
 
 FONTSUBNODE* GetFontSubstList(PDEV* pPDev)
 {
-    FONTSUBNODE* p = nullptr;
-    memcpy(&p, PdlDevmodeBytes(pPDev) + 1412, sizeof(p));
-    return p;
+    DWORD dwSlot = 0;
+    memcpy(&dwSlot, PdlDevmodeBytes(pPDev) + 1412, sizeof(dwSlot));
+    if (PdevSide(pPDev)->cFontSubstNodes == 0)
+        return nullptr;
+    return PdevRef<FONTSUBNODE*>(pPDev, dwSlot, PREF_FONTSUBST);
 }
 
-void SetFontSubstList(PDEV* pPDev, FONTSUBNODE* pHead)
+FONTSUBNODE* NextFontSubstNode(PDEV* pPDev, const FONTSUBNODE* pNode)
 {
-    memcpy(PdlDevmodeBytes(pPDev) + 1412, &pHead, sizeof(pHead));
+    FONTSUBNODE* pHead = GetFontSubstList(pPDev);
+    DWORD cNodes = PdevSide(pPDev)->cFontSubstNodes;
+    if (!pHead || !pNode || pNode < pHead || pNode >= pHead + cNodes)
+        return nullptr;
+    DWORD iNode = static_cast<DWORD>(pNode - pHead);
+    DWORD dwNext = pNode->dwNext;
+    // Forward only: every walk ends.
+    if (dwNext == 0 || dwNext - 1 <= iNode || dwNext - 1 >= cNodes)
+        return nullptr;
+    return pHead + (dwNext - 1);
+}
+
+void SetFontSubstList(PDEV* pPDev, FONTSUBNODE* pNodes, DWORD cNodes)
+{
+    if (!pNodes || cNodes == 0) {
+        pNodes = nullptr;
+        cNodes = 0;
+    }
+    DWORD dwSlot = SetPdevRef(pPDev, PREF_FONTSUBST, pNodes);
+    PdevSide(pPDev)->cFontSubstNodes = cNodes;
+    memcpy(PdlDevmodeBytes(pPDev) + 1412, &dwSlot, sizeof(dwSlot));
+}
+
+void MoveFontSubstList(PDEV* pTo, PDEV* pFrom)
+{
+    if (pTo == pFrom)
+        return;
+    DWORD cNodes = PdevSide(pFrom)->cFontSubstNodes;
+    DWORD dwSlot = PdevRefMove(pTo, pFrom, PREF_FONTSUBST);
+    PdevSide(pTo)->cFontSubstNodes = dwSlot ? cNodes : 0;
+    PdevSide(pFrom)->cFontSubstNodes = 0;
+    memcpy(PdlDevmodeBytes(pTo) + 1412, &dwSlot, sizeof(dwSlot));
+    memset(PdlDevmodeBytes(pFrom) + 1412, 0, 4);
 }
 
 // ---- the font choice -----------------------------------------------------------------
@@ -776,7 +810,7 @@ void WriteFontSubstLines(PDEV* pPDev)
     for (int i = 0; i < PDL_FONT_ROWS; ++i) {
         const PDLFONTROW* pRow = GetResidentFont(i);
         LPCWSTR pwszFace = _SkipAt(pRow->pwszFace);
-        for (FONTSUBNODE* pNode = pHead; pNode; pNode = pNode->pNext) {
+        for (FONTSUBNODE* pNode = pHead; pNode; pNode = NextFontSubstNode(pPDev, pNode)) {
             if (!_SameName(pwszFace, pNode->szDevice, 32))
                 continue;
             std::string family = pRow->pszFamily;
