@@ -251,8 +251,8 @@ void Init(HWND hDlg, UISETTINGS* pObj)
     FormatBindingMarginText(pObj, 2);
     Dirty(pObj) = 0x3F;
     Refresh(p);
-    p->pfnFront = SetWindowLongW(GetDlgItem(hDlg, IDC_BM_FRONT), GWL_WNDPROC, (LONG)(LONG_PTR)MarginEditProc);
-    p->pfnBack = SetWindowLongW(GetDlgItem(hDlg, IDC_BM_BACK), GWL_WNDPROC, (LONG)(LONG_PTR)MarginEditProc);
+    p->pfnFront = SetWindowLongPtrW(GetDlgItem(hDlg, IDC_BM_FRONT), GWLP_WNDPROC, (LONG_PTR)MarginEditProc);
+    p->pfnBack = SetWindowLongPtrW(GetDlgItem(hDlg, IDC_BM_BACK), GWLP_WNDPROC, (LONG_PTR)MarginEditProc);
     NoticePending(pObj) = 1;
     p->bValidating = 0;
 }
@@ -262,9 +262,9 @@ void EndMargin(HWND hDlg, int iResult)
     MARGINDLG* p = Block(hDlg);
     if (p) {
         if (p->pfnFront)
-            SetWindowLongW(GetDlgItem(hDlg, IDC_BM_FRONT), GWL_WNDPROC, (LONG)p->pfnFront);
+            SetWindowLongPtrW(GetDlgItem(hDlg, IDC_BM_FRONT), GWLP_WNDPROC, p->pfnFront);
         if (p->pfnBack)
-            SetWindowLongW(GetDlgItem(hDlg, IDC_BM_BACK), GWL_WNDPROC, (LONG)p->pfnBack);
+            SetWindowLongPtrW(GetDlgItem(hDlg, IDC_BM_BACK), GWLP_WNDPROC, p->pfnBack);
         NoticePending(p->pObj) = 0;
         DlgFreeBlock(hDlg);
     }

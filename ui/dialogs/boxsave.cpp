@@ -76,7 +76,7 @@ LRESULT CALLBACK EditFilterProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lPar
 LONG_PTR Subclass(HWND hDlg, int id)
 {
     HWND h = GetDlgItem(hDlg, id);
-    return h ? SetWindowLongW(h, GWL_WNDPROC, (LONG)(LONG_PTR)EditFilterProc) : 0;
+    return h ? SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)EditFilterProc) : 0;
 }
 
 void ShowEdit(HWND hDlg, int id, bool bShow)
@@ -142,7 +142,7 @@ void EndBoxSave(HWND hDlg, int iResult)
                      {IDC_PASSWORD_PLAIN, p->pfnPlainEdit}};
         for (const auto& e : edits)
             if (e.pfn)
-                SetWindowLongW(GetDlgItem(hDlg, e.id), GWL_WNDPROC, (LONG)e.pfn);
+                SetWindowLongPtrW(GetDlgItem(hDlg, e.id), GWLP_WNDPROC, e.pfn);
         DlgFreeBlock(hDlg);
     }
     EndDialog(hDlg, iResult);

@@ -1,13 +1,13 @@
 // dlgcommon.h: what the setting dialogs share beyond the sub-dialog frame.
 //
-// Owns: the dialog block kept in DWL_USER (zero-filled movable memory,
+// Owns: the dialog block kept in DWLP_USER (zero-filled movable memory,
 // locked while the dialog lives), the help hook answer, settings read and
 // written by their settings-file key, the filling of a list combo from its
 // feature's value list with the availability rules, the reading of a
 // combo's choice back into the list, and the bounded formatting of texts.
 //
 // Rules the callers rely on:
-//  1. A block is found through DWL_USER only; after DlgFreeBlock the
+//  1. A block is found through DWLP_USER only; after DlgFreeBlock the
 //     window long is 0 and every handler that finds no block does nothing.
 //  2. A list combo shows the enabled items in list order; the item values
 //     of the shown positions are kept by the caller (one per item).
@@ -46,7 +46,7 @@ struct UISETTINGS;
 // The block of DLG_STATE_WORDS words; null for a null object.
 DWORD* DlgStateWords(UISETTINGS* pObj);
 
-// The block of a dialog: allocated zero-filled, locked, kept in DWL_USER.
+// The block of a dialog: allocated zero-filled, locked, kept in DWLP_USER.
 void* DlgAllocBlock(HWND hDlg, DWORD cb);
 void* DlgGetBlock(HWND hDlg);
 void DlgFreeBlock(HWND hDlg);

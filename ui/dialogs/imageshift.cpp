@@ -100,7 +100,7 @@ const PAGELINK kLink = {_RouteFromEngine, nullptr, nullptr, nullptr, nullptr};
 
 SHIFTDLGDATA* _Data(HWND hDlg)
 {
-    return (SHIFTDLGDATA*)GetWindowLongW(hDlg, DWL_USER);
+    return (SHIFTDLGDATA*)GetWindowLongPtrW(hDlg, DWLP_USER);
 }
 
 const EDITROW* _EditRow(int id)
@@ -327,17 +327,24 @@ void _Init(HWND hDlg, UISETTINGS* pObj)
     RegisterPageLink(IDD_IMAGESHIFT, hDlg, &kLink);
 }
 
+// Gives the edits their own procedures back and frees the block (p is
+// null once it is gone).
+void _Release(HWND hDlg, SHIFTDLGDATA* p)
+{
+    if (p) {
+        for (int i = 0; i < 6; ++i)
+            RestoreEditProc(hDlg, kEdits[i].idEdit, p->apfnEdit[i]);
+        FreeSubDlgData(hDlg);
+    }
+}
+
 void _End(HWND hDlg, SHIFTDLGDATA* p, int iResult)
 {
     if (s_hOpen == hDlg) {
         UnregisterPageLink(IDD_IMAGESHIFT);
         s_hOpen = nullptr;
     }
-    if (p) {
-        for (int i = 0; i < 6; ++i)
-            RestoreEditProc(hDlg, kEdits[i].idEdit, p->apfnEdit[i]);
-        FreeSubDlgData(hDlg);
-    }
+    _Release(hDlg, p);
     EndDialog(hDlg, iResult);
 }
 
@@ -474,11 +481,13 @@ INT_PTR CALLBACK ImageShiftDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM l
     case WM_COMMAND:
         return _OnCommand(hDlg, wParam);
     case WM_DESTROY:
-        // Destroyed without OK or Cancel: the engine's route goes with it.
+        // Destroyed without OK or Cancel: the engine's route and the
+        // block go with it.
         if (s_hOpen == hDlg) {
             UnregisterPageLink(IDD_IMAGESHIFT);
             s_hOpen = nullptr;
         }
+        _Release(hDlg, _Data(hDlg));
         return FALSE;
     }
     return FALSE;

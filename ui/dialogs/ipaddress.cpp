@@ -18,7 +18,7 @@ struct IPDLGDATA {
 
 IPDLGDATA* _Data(HWND hDlg)
 {
-    return (IPDLGDATA*)GetWindowLongW(hDlg, DWL_USER);
+    return (IPDLGDATA*)GetWindowLongPtrW(hDlg, DWLP_USER);
 }
 
 // 1 to 3 digits, at most 255.
@@ -104,7 +104,9 @@ void _Init(HWND hDlg, LPWSTR pszCaller)
     }
 }
 
-void _End(HWND hDlg, int iResult)
+// Gives the octet edits their own procedures back and frees the block;
+// nothing to do once it is gone.
+void _Release(HWND hDlg)
 {
     IPDLGDATA* p = _Data(hDlg);
     if (p) {
@@ -112,6 +114,11 @@ void _End(HWND hDlg, int iResult)
             RestoreEditProc(hDlg, kOctets[i], p->apfnEdit[i]);
         FreeSubDlgData(hDlg);
     }
+}
+
+void _End(HWND hDlg, int iResult)
+{
+    _Release(hDlg);
     EndDialog(hDlg, iResult);
 }
 
@@ -174,6 +181,10 @@ INT_PTR CALLBACK IpAddressDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lP
         else if (LOWORD(wParam) == IDCANCEL)
             _End(hDlg, IDCANCEL);
         return TRUE;
+    case WM_DESTROY:
+        // Destroyed without OK or Cancel: the block goes with the dialog.
+        _Release(hDlg);
+        return FALSE;
     }
     return FALSE;
 }

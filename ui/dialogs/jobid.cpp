@@ -157,7 +157,9 @@ void _InitJobId(HWND hDlg, UISETTINGS* pObj)
     CheckDlgButton(hDlg, IDC_JOB_PASSWORD_HIDE, p->sHide == 1 ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void _EndJobId(HWND hDlg, int iResult)
+// Gives the edits their own procedures back and frees the block, on OK,
+// Cancel or a destroy without either; nothing to do once it is gone.
+void _ReleaseJobId(HWND hDlg)
 {
     SUBDLGDATA* p = GetSubDlgData(hDlg);
     if (p) {
@@ -166,6 +168,11 @@ void _EndJobId(HWND hDlg, int iResult)
         RestoreEditProc(hDlg, IDC_JOB_ID, p->pfnJobIdEdit);
         FreeSubDlgData(hDlg);
     }
+}
+
+void _EndJobId(HWND hDlg, int iResult)
+{
+    _ReleaseJobId(hDlg);
     EndDialog(hDlg, iResult);
 }
 
@@ -291,13 +298,19 @@ void _InitCode(HWND hDlg, UISETTINGS* pObj)
     p->base.pfnUserIdEdit = SubclassDlgEdit(hDlg, IDC_CODE, UserIdEditProc);
 }
 
-void _EndCode(HWND hDlg, int iResult)
+// As _ReleaseJobId, for the code dialog's one edit.
+void _ReleaseCode(HWND hDlg)
 {
     SUBDLGDATA* p = GetSubDlgData(hDlg);
     if (p) {
         RestoreEditProc(hDlg, IDC_CODE, p->pfnUserIdEdit);
         FreeSubDlgData(hDlg);
     }
+}
+
+void _EndCode(HWND hDlg, int iResult)
+{
+    _ReleaseCode(hDlg);
     EndDialog(hDlg, iResult);
 }
 
@@ -371,6 +384,9 @@ INT_PTR CALLBACK JobIdPasswordDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARA
     case WM_COMMAND:
         _OnJobIdCommand(hDlg, wParam);
         return TRUE;
+    case WM_DESTROY:
+        _ReleaseJobId(hDlg);
+        return FALSE;
     }
     return FALSE;
 }
@@ -387,6 +403,9 @@ INT_PTR CALLBACK NumericCodeDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM 
     case WM_COMMAND:
         _OnCodeCommand(hDlg, wParam);
         return TRUE;
+    case WM_DESTROY:
+        _ReleaseCode(hDlg);
+        return FALSE;
     }
     return FALSE;
 }

@@ -215,7 +215,7 @@ void* AllocDialogBlock(HWND hDlg, DWORD cb)
         GlobalFree(h);
         return nullptr;
     }
-    SetWindowLongW(hDlg, DWL_USER, (LONG_PTR)p);
+    SetWindowLongPtrW(hDlg, DWLP_USER, (LONG_PTR)p);
     return p;
 }
 
@@ -231,16 +231,16 @@ SUBDLGDATA* AllocSubDlgData(HWND hDlg, UISETTINGS* pObj)
 
 SUBDLGDATA* GetSubDlgData(HWND hDlg)
 {
-    return hDlg ? (SUBDLGDATA*)GetWindowLongW(hDlg, DWL_USER) : nullptr;
+    return hDlg ? (SUBDLGDATA*)GetWindowLongPtrW(hDlg, DWLP_USER) : nullptr;
 }
 
 void FreeSubDlgData(HWND hDlg)
 {
-    void* p = hDlg ? (void*)GetWindowLongW(hDlg, DWL_USER) : nullptr;
+    void* p = hDlg ? (void*)GetWindowLongPtrW(hDlg, DWLP_USER) : nullptr;
     if (!p)
         return;
     HGLOBAL h = GlobalHandle(p);
-    SetWindowLongW(hDlg, DWL_USER, 0);
+    SetWindowLongPtrW(hDlg, DWLP_USER, 0);
     if (h) {
         GlobalUnlock(h);
         GlobalFree(h);
@@ -267,14 +267,14 @@ BOOL HandleSubDlgHelp(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 LONG_PTR SubclassDlgEdit(HWND hDlg, int idEdit, WNDPROC pfnNew)
 {
     HWND hEdit = GetDlgItem(hDlg, idEdit);
-    return hEdit ? SetWindowLongW(hEdit, GWL_WNDPROC, (LONG_PTR)pfnNew) : 0;
+    return hEdit ? SetWindowLongPtrW(hEdit, GWLP_WNDPROC, (LONG_PTR)pfnNew) : 0;
 }
 
 void RestoreEditProc(HWND hDlg, int idEdit, LONG_PTR pfnSaved)
 {
     HWND hEdit = GetDlgItem(hDlg, idEdit);
     if (hEdit && pfnSaved)
-        SetWindowLongW(hEdit, GWL_WNDPROC, pfnSaved);
+        SetWindowLongPtrW(hEdit, GWLP_WNDPROC, pfnSaved);
 }
 
 int ReadDlgText(HWND hDlg, int id, LPWSTR psz, int cchBuf)

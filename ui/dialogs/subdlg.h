@@ -1,6 +1,6 @@
 // subdlg.h: the frame every sub-dialog of the pages shares.
 //
-// Owns: SUBDLGDATA (the per-dialog block kept in DWL_USER) with its
+// Owns: SUBDLGDATA (the per-dialog block kept in DWLP_USER) with its
 // allocation and release, the help hook of the sub-dialogs, the shared edit
 // filters (password, job ID and user ID) and their decisions, the three
 // input-error boxes and their texts, the masking rules of the password
@@ -132,14 +132,14 @@ BOOL LoadUserAuthInput(UISETTINGS* pObj, LPWSTR pszUserId, LPWSTR pszPassword);
 
 // Allocates the full block (zero-filled, locked for the dialog's life),
 // fills the dialog window and the settings object and keeps it in
-// DWL_USER. Null when it cannot be allocated.
+// DWLP_USER. Null when it cannot be allocated.
 SUBDLGDATA* AllocSubDlgData(HWND hDlg, UISETTINGS* pObj);
-// The block kept in DWL_USER, or null.
+// The block kept in DWLP_USER, or null.
 SUBDLGDATA* GetSubDlgData(HWND hDlg);
-// Unlocks and frees the block found in DWL_USER and sets DWL_USER to 0;
+// Unlocks and frees the block found in DWLP_USER and sets DWLP_USER to 0;
 // nothing when there is none.
 void FreeSubDlgData(HWND hDlg);
-// Any zero-filled block of cb bytes kept in DWL_USER the same way (the
+// Any zero-filled block of cb bytes kept in DWLP_USER the same way (the
 // dialogs with blocks of their own); FreeSubDlgData frees it.
 void* AllocDialogBlock(HWND hDlg, DWORD cb);
 
@@ -157,7 +157,7 @@ void RestoreEditProc(HWND hDlg, int idEdit, LONG_PTR pfnSaved);
 // dialogs), the job ID filter (letters and digits, at most 8; it leaves the
 // passwords alone) and the user ID filter (digits, at most 8; the first real
 // change in an opening empties both password edits). Each finds the block
-// through its parent's DWL_USER and passes what it does not swallow to the
+// through its parent's DWLP_USER and passes what it does not swallow to the
 // edit's saved procedure.
 LRESULT CALLBACK PasswordEditProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK JobIdEditProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -171,7 +171,7 @@ BOOL CheckSize(TABTEXTDLG* p)
     MessageBoxW(hDlg, szText, szCaption, MB_ICONWARNING);
     SetDlgItemInt(hDlg, IDC_TTD_SIZE, (UINT)(bDigits && v > r.sMax ? r.sMax : r.sMin), FALSE);
     FocusAndSelect(hDlg, IDC_TTD_SIZE);
-    SetWindowLongW(hDlg, DWL_MSGRESULT, 1);
+    SetWindowLongPtrW(hDlg, DWLP_MSGRESULT, 1);
     return FALSE;
 }
 

@@ -10,7 +10,7 @@
 //
 // The print position and fax cover sheet dialogs have no dialog procedure
 // in this library; their update targets work on any dialog made with their
-// controls whose DWL_USER block starts with the dialog window and the
+// controls whose DWLP_USER block starts with the dialog window and the
 // settings object (DlgAllocBlock).
 #pragma once
 

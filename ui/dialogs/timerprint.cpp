@@ -37,7 +37,7 @@ struct TIMERDLGDATA {
 
 TIMERDLGDATA* _Data(HWND hDlg)
 {
-    return (TIMERDLGDATA*)GetWindowLongW(hDlg, DWL_USER);
+    return (TIMERDLGDATA*)GetWindowLongPtrW(hDlg, DWLP_USER);
 }
 
 UIITEMRANGE* _Record(UISETTINGS* pObj, WORD wParam)
@@ -198,7 +198,9 @@ void _Init(HWND hDlg, UISETTINGS* pObj)
     SetTimer(hDlg, TIMERPRINT_TIMER_ID, TIMERPRINT_TIMER_MS, nullptr);
 }
 
-void _End(HWND hDlg, int iResult)
+// Stops the clock, gives the edits their own procedures back and frees the
+// block, on OK, Cancel or a destroy without either.
+void _Release(HWND hDlg)
 {
     KillTimer(hDlg, TIMERPRINT_TIMER_ID);
     TIMERDLGDATA* p = _Data(hDlg);
@@ -207,6 +209,11 @@ void _End(HWND hDlg, int iResult)
         RestoreEditProc(hDlg, IDC_TIMER_MINUTE, p->pfnMinuteEdit);
         FreeSubDlgData(hDlg);
     }
+}
+
+void _End(HWND hDlg, int iResult)
+{
+    _Release(hDlg);
     EndDialog(hDlg, iResult);
 }
 
@@ -308,6 +315,9 @@ INT_PTR CALLBACK TimerPrintDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM l
     case WM_VSCROLL:
         _OnSpin(hDlg, lParam);
         return TRUE;
+    case WM_DESTROY:
+        _Release(hDlg);
+        return FALSE;
     }
     return FALSE;
 }

@@ -160,7 +160,7 @@ void FocusSelect(HWND hDlg, int id)
 {
     SetFocus(GetDlgItem(hDlg, id));
     SendDlgItemMessageW(hDlg, id, EM_SETSEL, 0, -1);
-    SetWindowLongW(hDlg, DWL_MSGRESULT, 1);
+    SetWindowLongPtrW(hDlg, DWLP_MSGRESULT, 1);
 }
 
 BOOL bCheckUserPaperName(UPDLG* p)
@@ -280,9 +280,9 @@ void Init(HWND hDlg, UISETTINGS* pObj)
     p->lTrayStrId = tl.lStrId;
     Recalculate(p);
     RefreshAll(p);
-    p->pfnName = SetWindowLongW(GetDlgItem(hDlg, IDC_UP_NAME), GWL_WNDPROC, (LONG)(LONG_PTR)EditProc);
-    p->pfnWidth = SetWindowLongW(GetDlgItem(hDlg, IDC_UP_WIDTH), GWL_WNDPROC, (LONG)(LONG_PTR)EditProc);
-    p->pfnLength = SetWindowLongW(GetDlgItem(hDlg, IDC_UP_LENGTH), GWL_WNDPROC, (LONG)(LONG_PTR)EditProc);
+    p->pfnName = SetWindowLongPtrW(GetDlgItem(hDlg, IDC_UP_NAME), GWLP_WNDPROC, (LONG_PTR)EditProc);
+    p->pfnWidth = SetWindowLongPtrW(GetDlgItem(hDlg, IDC_UP_WIDTH), GWLP_WNDPROC, (LONG_PTR)EditProc);
+    p->pfnLength = SetWindowLongPtrW(GetDlgItem(hDlg, IDC_UP_LENGTH), GWLP_WNDPROC, (LONG_PTR)EditProc);
     if (!bLibrarySheetEditable(pObj)) {
         p->bLocked = TRUE;
         for (int id : {2201, 2202, 2203, 2215, 2204, 2205, 2206, 2207, 2208, 2209, 2210, 2211, 2212, 2217, 2218, 2219})
@@ -313,7 +313,7 @@ void EndUserPaper(HWND hDlg, int iResult)
         } edits[] = {{IDC_UP_NAME, p->pfnName}, {IDC_UP_WIDTH, p->pfnWidth}, {IDC_UP_LENGTH, p->pfnLength}};
         for (const auto& e : edits)
             if (e.pfn)
-                SetWindowLongW(GetDlgItem(hDlg, e.id), GWL_WNDPROC, (LONG)e.pfn);
+                SetWindowLongPtrW(GetDlgItem(hDlg, e.id), GWLP_WNDPROC, e.pfn);
         DlgFreeBlock(hDlg);
     }
     EndDialog(hDlg, iResult);

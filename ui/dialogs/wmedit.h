@@ -85,7 +85,7 @@ struct WATERMARKLIST;
 #pragma pack(push, 1)
 
 // The editor's state (292 bytes, movable memory locked while the dialog
-// lives, kept in DWL_USER).
+// lives, kept in DWLP_USER).
 //   off size field
 //     0    4 the settings object
 //     4    2 selected slot

@@ -32,14 +32,11 @@ void SendFontSubstitution(HANDLE hPrinter, HDC hdc)
     // would act on whatever the buffer held.
     if (DocEscape(hdc, ESC_GET_DEVMODE, 0, nullptr, DRV_DEVMODE_SIZE, pBuf) > 0) {
         DRVDEVMODE* pdm = reinterpret_cast<DRVDEVMODE*>(pBuf);
-        memset(pdm->ui.abReserved1412, 0, sizeof(pdm->ui.abReserved1412));
         WCHAR szPrinter[64] = {};
         LPCWSTR pszPrinter = hPrinter && QueryPrinterName(hPrinter, szPrinter, 64) ? szPrinter : nullptr;
-        int n = BuildFontSubstNodes(pdm, pszPrinter);
-        DWORD dwHead = 0;
-        memcpy(&dwHead, pdm->ui.abReserved1412, sizeof(dwHead));
-        if (dwHead) {
-            void* pNodes = reinterpret_cast<void*>(static_cast<uintptr_t>(dwHead));
+        FONTSUBNODE* pNodes = nullptr;
+        int n = BuildFontSubstNodes(pdm, pszPrinter, &pNodes);
+        if (pNodes) {
             DocEscape(hdc, ESC_FONT_SUBST, static_cast<DWORD>(n) * sizeof(FONTSUBNODE), pNodes, 0, nullptr);
             GlobalFree(pNodes);
         }
@@ -49,9 +46,11 @@ void SendFontSubstitution(HANDLE hPrinter, HDC hdc)
 
 }  // namespace
 
-int BuildFontSubstNodes(DRVDEVMODE* pdm, LPCWSTR pszPrinter)
+int BuildFontSubstNodes(DRVDEVMODE* pdm, LPCWSTR pszPrinter, FONTSUBNODE** ppNodes)
 {
-    if (!pdm)
+    if (ppNodes)
+        *ppNodes = nullptr;
+    if (!pdm || !ppNodes)
         return 0;
     CheckUserProfileVersion(&pdm->ui);
     if (pdm->ui.FontUseFlg == 0)
@@ -77,11 +76,11 @@ int BuildFontSubstNodes(DRVDEVMODE* pdm, LPCWSTR pszPrinter)
         if (!pNodes) {
             n = 0;
         } else {
-            DWORD dwHead = static_cast<DWORD>(reinterpret_cast<uintptr_t>(pNodes));
-            memcpy(pdm->ui.abReserved1412, &dwHead, sizeof(dwHead));
+            *ppNodes = pNodes;
+            // Links are indexes, never addresses: the record is the same
+            // at either word size, and the receiver relinks its copy.
             for (int i = 0; i < n; ++i) {
-                pNodes[i].dwNext =
-                    i + 1 < n ? static_cast<DWORD>(reinterpret_cast<uintptr_t>(&pNodes[i + 1])) : 0;
+                pNodes[i].dwNext = i + 1 < n ? static_cast<DWORD>(i + 2) : 0;
                 // At most 31 characters: the receiver reads a terminated face.
                 lstrcpynW(pNodes[i].szTrueType, pList->pPairs[i].szTrueType, 32);
                 lstrcpynW(pNodes[i].szDevice, pList->pPairs[i].szDevice, 32);

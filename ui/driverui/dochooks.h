@@ -24,7 +24,7 @@
 // FONTSUBNODE (132 bytes), the wire record of escape 0x7FFFFFF8; the nodes
 // travel as one array and the receiver relinks its own copy.
 //   off size field
-//     0    4 next node in the sender's memory (0 in the last)
+//     0    4 1-based index of the next node in the array (0 in the last)
 //     4   64 TrueType face WCHAR[32], terminated
 //    68   64 device face WCHAR[32], terminated
 #pragma pack(push, 1)
@@ -42,11 +42,12 @@ static_assert(offsetof(FONTSUBNODE, szDevice) == 68);
 int DocEventPageHooks(HANDLE hPrinter, HDC hdc, WORD wEvent, ULONG cbIn, PVOID pvIn, ULONG cbOut, PVOID pvOut);
 
 // Builds the node array of the user's substitution pairs for the job DEVMODE
-// (printer pszPrinter, null: the DEVMODE's device name); stores its address
-// in the DEVMODE's list head (offset 1412) and answers the node count. 0 and
-// no array when substitution is off or nothing can be loaded. The caller
-// frees the array with GlobalFree.
-int BuildFontSubstNodes(DRVDEVMODE* pdm, LPCWSTR pszPrinter);
+// (printer pszPrinter, null: the DEVMODE's device name) into *ppNodes and
+// answers the node count; 0 and a null *ppNodes when substitution is off or
+// nothing can be loaded. The caller frees the array with GlobalFree. The
+// DEVMODE's list slot (1412..1415) belongs to the graphics library and is
+// not touched: the array's address never enters the DEVMODE.
+int BuildFontSubstNodes(DRVDEVMODE* pdm, LPCWSTR pszPrinter, FONTSUBNODE** ppNodes);
 
 // First STARTPAGE: the job's form (overlay) file check.
 void DocEventStartPageForm(HANDLE hPrinter, HDC hdc);

@@ -8,6 +8,7 @@
 // the registry-tree walk.
 #include "ui/driverui/pagehooks.h"
 
+#include "platform/kernel/fpmath.h"
 #include "ui/driverui/docevent.h"
 #include "ui/driverui/dochooks.h"
 #include "platform/gdi/msgbox.h"
@@ -28,14 +29,15 @@ const size_t kFormSizeOffset = 1402;
 const int kWatermarkLast = 50;
 
 // round(16384 x sin(i degrees)), i = 0..90, computed once in double
-// precision (three entries lie within 0.005 of a half).
+// precision with the sine that gives the same bits in every build (three
+// entries lie within 0.005 of a half).
 const LONG* _SineTable()
 {
     static LONG s_al[91];
     static const bool s_bInit = [] {
         const double kPi = 3.14159265358979323846;
         for (int i = 0; i <= 90; ++i)
-            s_al[i] = static_cast<LONG>(std::lround(16384.0 * std::sin(i * kPi / 180.0)));
+            s_al[i] = static_cast<LONG>(std::lround(16384.0 * PlatSin(i * kPi / 180.0)));
         return true;
     }();
     (void)s_bInit;

@@ -252,9 +252,11 @@ int AddPropertySheetPages(SHEETCONTEXT* pCtx, PPROPSHEETUI_INFO pInfo, BOOL bDev
     // be created from the table.
     pCtx->hComPropSheet = pInfo->hComPropSheet;
     pCtx->pfnComPropSheet = pInfo->pfnComPropSheet;
-    SetSheetState(pObj, UIS_STATE_COMPROPSHEET, (DWORD)pInfo->hComPropSheet);
-    SetSheetState(pObj, UIS_STATE_PFNCOMPROPSHEET, (DWORD)pInfo->pfnComPropSheet);
-    SetSheetState(pObj, UIS_STATE_PRINTER, (DWORD)pCtx->hPrinter);
+    if (SHEETLINKS* pLinks = GetSheetLinks(pObj)) {
+        pLinks->hComPropSheet = pInfo->hComPropSheet;
+        pLinks->pfnComPropSheet = pInfo->pfnComPropSheet;
+        pLinks->hPrinter = pCtx->hPrinter;
+    }
 
     PROPSHEETPAGEW aPages[SHEET_MAX_PAGES];
     int c = SetupSheetPageTable(pCtx, bDevice, aPages);
@@ -281,7 +283,8 @@ int AddPropertySheetPages(SHEETCONTEXT* pCtx, PPROPSHEETUI_INFO pInfo, BOOL bDev
         return -1;
     }
     pCtx->lLastPage = lResult;
-    SetSheetState(pObj, UIS_STATE_ADDEDPAGES, (DWORD)lResult);
+    if (SHEETLINKS* pLinks = GetSheetLinks(pObj))
+        pLinks->lAddedPages = lResult;
     pInfo->UserData = (ULONG_PTR)pCtx;
     // Until a page reports OK the sheet's result is Cancel: a sheet closed
     // any other way must not tell its caller that the settings were taken.

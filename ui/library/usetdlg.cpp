@@ -190,7 +190,7 @@ void _FillEntryList(HWND hDlg, USETDLGDATA* d, int idCounter)
     if (n > 0)
         SendMessageW(hList, LB_SETCURSEL, d->sSelection, 0);
     WCHAR sz[32];
-    wsprintfW(sz, u"%ld/%d", (long)(d->pLib ? d->pLib->cEntries : 0), USET_MAX_ENTRIES);
+    wsprintfW(sz, u"%ld/%d", (LONG)(d->pLib ? d->pLib->cEntries : 0), USET_MAX_ENTRIES);
     SetDlgItemTextW(hDlg, idCounter, sz);
 }
 
@@ -602,7 +602,7 @@ void RefreshOrganizeDialog(HWND hDlg, USETDLGDATA* d)
     if (*pm & 0x40) {
         EnableWindow(GetDlgItem(hDlg, IDC_ORG_REGISTER), n < USET_MAX_ENTRIES);
         WCHAR sz[32];
-        wsprintfW(sz, u"%ld/%d", (long)(d->pLib ? d->pLib->cEntries : 0), USET_MAX_ENTRIES);
+        wsprintfW(sz, u"%ld/%d", (LONG)(d->pLib ? d->pLib->cEntries : 0), USET_MAX_ENTRIES);
         SetDlgItemTextW(hDlg, IDC_ORG_COUNT, sz);
     }
     *pm = 0;

@@ -63,7 +63,7 @@ struct UISETTINGS;
 #define USETDLG_PATH_CCH 261
 
 #pragma pack(push, 1)
-// USETDLGDATA (72 bytes), in the dialog's DWL_USER.
+// USETDLGDATA (72 bytes), in the dialog's DWLP_USER.
 //   off size field                     off size field
 //     0    4 live settings              40    2 dialog id (2500, 2520, 2560)
 //     4    4 reserved (0)               42    2 reserved

@@ -532,7 +532,7 @@ void _Destroy(HWND hwnd, UISETTINGS*)
 }
 
 const PAGEDESC kCoverPage = {
-    PAGE_COVER, HELPCTX_COVER, 239,   3,         sizeof(COVERPAGEREC), COVER_ALL_BITS, COVER_ALL_BITS,
+    PAGE_COVER, HELPCTX_COVER, 239,   offsetof(COVERPAGEREC, pSettings), sizeof(COVERPAGEREC), COVER_ALL_BITS, COVER_ALL_BITS,
     TRUE,       TRUE,          _Init, _MapDirty, _Refresh,             _Apply,         _Command,
     _KillActive, _DrawItem,    _Destroy,
 };
@@ -652,13 +652,13 @@ INT_PTR CALLBACK CoverPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lP
             return FALSE;
         if (pnm->idFrom == kList && pnm->hwndFrom == GetDlgItem(hwnd, kList)) {
             SetActivePageId(pObj, PAGE_COVER);
-            SetWindowLongPtrW(hwnd, DWL_MSGRESULT, InsertSheetListNotify(hwnd, pObj, pnm));
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, InsertSheetListNotify(hwnd, pObj, pnm));
             return TRUE;
         }
         if (pnm->code == PSN_APPLY) {
             CoverPageApply(pObj, hwnd);
             PageReportApplied(pObj);
-            SetWindowLongPtrW(hwnd, DWL_MSGRESULT, PSNRET_NOERROR);
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, PSNRET_NOERROR);
             return TRUE;
         }
         if (pnm->code == (UINT)PSN_SETACTIVE) {

@@ -26,9 +26,9 @@ struct UISETTINGS;
 #define INSERTLIST_MAX 128
 
 #pragma pack(push, 1)
-// The page's record (in DWL_USER, zero-filled, 188 bytes): the page window,
+// The page's record (in DWLP_USER, zero-filled, 188 bytes): the page window,
 // a reserved word, the list view's procedure before it was subclassed, the
-// settings object (the record's fourth 32-bit field), the block of value-code
+// settings object (the field the page descriptor names), the block of value-code
 // arrays with one array per list (210, 212, 214, 231, 234, 236, 247), then
 // the insert-sheet list's state.
 struct COVERPAGEREC {

@@ -904,7 +904,7 @@ void _Destroy(HWND hwnd, UISETTINGS*)
 }
 
 const PAGEDESC kFinishingPage = {
-    PAGE_FINISHING, HELPCTX_FINISHING, 344, 8, sizeof(FINISHINGPAGEREC), FINISHING_ALL_BITS, FINISHING_ALL_BITS,
+    PAGE_FINISHING, HELPCTX_FINISHING, 344, offsetof(FINISHINGPAGEREC, pSettings), sizeof(FINISHINGPAGEREC), FINISHING_ALL_BITS, FINISHING_ALL_BITS,
     TRUE,           TRUE,              _Init, _MapDirty, _Refresh, _Apply, _Command, _KillActive, _DrawItem,
     _Destroy,
 };

@@ -20,9 +20,9 @@ struct UISETTINGS;
 #define CHAPTER_READ_MAX 124
 
 #pragma pack(push, 1)
-// The page's record (in DWL_USER, zero-filled, 276 bytes): the page window,
+// The page's record (in DWLP_USER, zero-filled, 276 bytes): the page window,
 // the procedure edit 315 had before it was subclassed, reserved words, the
-// settings object (the record's ninth 32-bit field), the block of value-code
+// settings object (the field the page descriptor names), the block of value-code
 // arrays with one array per list (303, 304, 306, 309, 311, 313, 318, 320,
 // 322, 330, 343, 348), the item pictures, the state pictures and a brush.
 struct FINISHINGPAGEREC {

@@ -298,7 +298,7 @@ BOOL Command(HWND hwnd, UISETTINGS* pObj, WORD wId, WORD wCode)
     return TRUE;
 }
 
-const PAGEDESC kFontPage = {700,   HELPCTX_FONT, 714,     0,       sizeof(FONTPAGEREC), 0,       0,      TRUE, FALSE,
+const PAGEDESC kFontPage = {700,   HELPCTX_FONT, 714,     offsetof(FONTPAGEREC, pSettings), sizeof(FONTPAGEREC), 0,       0,      TRUE, FALSE,
                             Init,  nullptr,      nullptr, Apply,   Command,             nullptr, nullptr, nullptr};
 
 }  // namespace
@@ -374,7 +374,7 @@ INT_PTR CALLBACK FontPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lPa
         if (bSheetEditable(r->pSettings))
             EnableByMode(hwnd, r->pSettings);
         ShowPendingConflictReport(hwnd, r->pSettings);
-        SetWindowLongPtrW(hwnd, DWL_MSGRESULT, 0);
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
         return TRUE;
     }
     return PageFrameDlgProc(&kFontPage, hwnd, uMsg, wParam, lParam);

@@ -1037,7 +1037,7 @@ BOOL _DrawItem(HWND hwnd, UISETTINGS* pObj, const DRAWITEMSTRUCT* pdis)
 }
 
 const PAGEDESC kFormPage = {
-    400,       HELPCTX_FORM, 415,     3,        sizeof(FORMPAGEREC), kInitMask, kActiveMask, TRUE, TRUE,
+    400,       HELPCTX_FORM, 415,     offsetof(FORMPAGEREC, pSettings), sizeof(FORMPAGEREC), kInitMask, kActiveMask, TRUE, TRUE,
     _Init,     _MapDirty,    _Refresh, _Apply,  _Command,            _KillActive, _DrawItem,  _Destroy,
 };
 
@@ -1201,7 +1201,7 @@ INT_PTR CALLBACK FormPageDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lPa
         if (!pnm || !pObj || PageGetDesc(hwnd) != &kFormPage)
             break;
         if (_ListNotify(hwnd, pObj, pnm)) {
-            SetWindowLongPtrW(hwnd, DWL_MSGRESULT, 0);
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
             return TRUE;
         }
         if (pnm->code == PSN_SETACTIVE && bSheetEditable(pObj))

@@ -548,7 +548,7 @@ void Destroy(HWND hwnd, UISETTINGS*)
 const PAGEDESC kImagePage = {600,
                              HELPCTX_IMAGE,
                              636,
-                             0,
+                             offsetof(IMAGEPAGEREC, pSettings),
                              sizeof(IMAGEPAGEREC),
                              IMAGE_REFRESH_ALL,
                              IMAGE_REFRESH_ALL,

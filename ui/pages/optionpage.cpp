@@ -286,7 +286,7 @@ void _Destroy(HWND hwnd, UISETTINGS*)
 }
 
 const PAGEDESC kOptionPage = {
-    PAGE_OPTIONS, HELPCTX_OPTIONS, 848, 0, sizeof(OPTIONPAGEREC), OPTION_ALL_BITS, OPTION_ALL_BITS, TRUE, TRUE,
+    PAGE_OPTIONS, HELPCTX_OPTIONS, 848, offsetof(OPTIONPAGEREC, pSettings), sizeof(OPTIONPAGEREC), OPTION_ALL_BITS, OPTION_ALL_BITS, TRUE, TRUE,
     _Init,        _MapDirty,       _Refresh, _Apply, _Command, nullptr, _DrawItem, _Destroy,
 };
 

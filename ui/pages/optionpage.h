@@ -16,7 +16,7 @@ struct UISETTINGS;
 #define OPTION_ALL_BITS 0x1BFFBFu
 
 #pragma pack(push, 1)
-// The page's record (in DWL_USER): settings object, the block of index
+// The page's record (in DWLP_USER): settings object, the block of index
 // arrays and one array per list (802, 804, 806, 808, 810, 812, 820, 822,
 // 824, 826, 828, 830, 832, 836, 834, 838, 840, 842), then the page's copy
 // of the network address.

@@ -11,6 +11,7 @@
 #include "ui/library/quickaccess.h"
 #include "ui/library/usetdlg.h"
 #include "ui/settings/listset.h"
+#include "ui/settings/paramalloc.h"
 #include "ui/settings/paramobj.h"
 #include "ui/settings/sheetstate.h"
 
@@ -169,35 +170,35 @@ void _ShowValue(HWND hwnd, WORD wId)
 UISETTINGS** _SettingsField(HWND hwnd, const PAGEDESC** ppDesc)
 {
     const PAGEDESC* pDesc = PageGetDesc(hwnd);
-    DWORD* pRec = (DWORD*)PageGetRecord(hwnd);
+    BYTE* pRec = (BYTE*)PageGetRecord(hwnd);
     if (ppDesc)
         *ppDesc = pDesc;
     if (!pDesc || !pRec)
         return nullptr;
-    return (UISETTINGS**)(pRec + pDesc->iSettingsField);
+    return (UISETTINGS**)(pRec + pDesc->wSettingsOffset);
 }
 
 void* _CreateRecord(HWND hwnd, const PAGEDESC* pDesc, UISETTINGS* pObj)
 {
     DWORD cb = pDesc->cbRecord;
-    if (cb < 4u * (pDesc->iSettingsField + 1))
-        cb = 4u * (pDesc->iSettingsField + 1);
+    if (cb < pDesc->wSettingsOffset + sizeof(UISETTINGS*))
+        cb = pDesc->wSettingsOffset + sizeof(UISETTINGS*);
     HGLOBAL h = GlobalAlloc(GHND, cb);
-    DWORD* p = h ? (DWORD*)GlobalLock(h) : nullptr;
+    BYTE* p = h ? (BYTE*)GlobalLock(h) : nullptr;
     if (!p) {
         if (h)
             GlobalFree(h);
         return nullptr;
     }
-    *(UISETTINGS**)(p + pDesc->iSettingsField) = pObj;
-    SetWindowLongPtrW(hwnd, DWL_USER, (LONG_PTR)p);
+    memcpy(p + pDesc->wSettingsOffset, &pObj, sizeof(pObj));
+    SetWindowLongPtrW(hwnd, DWLP_USER, (LONG_PTR)p);
     return p;
 }
 
 void _FreeRecord(HWND hwnd)
 {
-    void* p = (void*)GetWindowLongPtrW(hwnd, DWL_USER);
-    SetWindowLongPtrW(hwnd, DWL_USER, 0);
+    void* p = (void*)GetWindowLongPtrW(hwnd, DWLP_USER);
+    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     if (!p)
         return;
     HGLOBAL h = GlobalHandle(p);
@@ -220,7 +221,7 @@ void _DisableAll(HWND hwnd)
 
 void _SetResult(HWND hwnd, LONG_PTR l)
 {
-    SetWindowLongPtrW(hwnd, DWL_MSGRESULT, l);
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, l);
 }
 
 // ---- The frame's own page: any template, driven by the feature table ----
@@ -369,7 +370,7 @@ WORD* _IndexArray(HWND hwnd, WORD wControl)
 
 #define DEFAULT_PAGE(id, help, hidden)                                                                          \
     {                                                                                                           \
-        id, help, hidden, 0, sizeof(DEFAULTPAGEREC), kDefaultAllBits, kDefaultAllBits, TRUE, TRUE, _DefaultInit, \
+        id, help, hidden, offsetof(DEFAULTPAGEREC, pSettings), sizeof(DEFAULTPAGEREC), kDefaultAllBits, kDefaultAllBits, TRUE, TRUE, _DefaultInit, \
             _DefaultMapDirty, _DefaultRefresh, _DefaultApply, nullptr, nullptr, nullptr, _DefaultDestroy         \
     }
 
@@ -518,12 +519,12 @@ UISETTINGS* SettingsOfPageParam(LPARAM lParamInit)
     const PROPSHEETPAGEW* psp = (const PROPSHEETPAGEW*)lParamInit;
     if (!psp || !psp->lParam)
         return nullptr;
-    return *(UISETTINGS**)psp->lParam;
+    return ParamLoadPtr(reinterpret_cast<UISETTINGS* const*>(psp->lParam));
 }
 
 void* PageGetRecord(HWND hwnd)
 {
-    return hwnd ? (void*)GetWindowLongPtrW(hwnd, DWL_USER) : nullptr;
+    return hwnd ? (void*)GetWindowLongPtrW(hwnd, DWLP_USER) : nullptr;
 }
 
 const PAGEDESC* PageGetDesc(HWND hwnd)
@@ -537,7 +538,7 @@ const PAGEDESC* PageGetDesc(HWND hwnd)
 UISETTINGS* PageGetSettings(HWND hwnd)
 {
     UISETTINGS** pp = _SettingsField(hwnd, nullptr);
-    return pp ? *pp : nullptr;
+    return pp ? ParamLoadPtr(pp) : nullptr;
 }
 
 int PageMarkDirty(HWND hwnd, WORD wControl, SHORT sValue)
@@ -545,16 +546,16 @@ int PageMarkDirty(HWND hwnd, WORD wControl, SHORT sValue)
     (void)sValue;
     const PAGEDESC* pDesc = nullptr;
     UISETTINGS** pp = _SettingsField(hwnd, &pDesc);
-    if (!pp || !*pp || !pDesc->pfnMapDirty)
+    if (!pp || !ParamLoadPtr(pp) || !pDesc->pfnMapDirty)
         return 0;
     DWORD dwBits = pDesc->pfnMapDirty(hwnd, wControl);
-    DWORD* pMask = PageRefreshMask(*pp, pDesc->wPageId);
+    DWORD* pMask = PageRefreshMask(ParamLoadPtr(pp), pDesc->wPageId);
     if (!dwBits || !pMask)
         return 0;
     *pMask |= dwBits;
     // Only the page the user works on redraws now; the others catch up when
     // they are next activated.
-    if (GetActivePageId(*pp) == pDesc->wPageId)
+    if (GetActivePageId(ParamLoadPtr(pp)) == pDesc->wPageId)
         PageRefresh(hwnd);
     return (int)dwBits;
 }
@@ -563,10 +564,10 @@ void PageRefresh(HWND hwnd)
 {
     const PAGEDESC* pDesc = nullptr;
     UISETTINGS** pp = _SettingsField(hwnd, &pDesc);
-    if (!pp || !*pp || !pDesc->pfnRefresh)
+    if (!pp || !ParamLoadPtr(pp) || !pDesc->pfnRefresh)
         return;
-    pDesc->pfnRefresh(hwnd, *pp);
-    if (!bSheetEditable(*pp))
+    pDesc->pfnRefresh(hwnd, ParamLoadPtr(pp));
+    if (!bSheetEditable(ParamLoadPtr(pp)))
         _DisableAll(hwnd);
 }
 
@@ -619,10 +620,10 @@ void PageApplyTail(UISETTINGS* pObj, BOOL bStoreProfile)
 
 void PageReportApplied(UISETTINGS* pObj)
 {
-    PFNCOMPROPSHEET pfn = (PFNCOMPROPSHEET)GetSheetState(pObj, UIS_STATE_PFNCOMPROPSHEET);
-    if (pfn)
-        pfn((HANDLE)GetSheetState(pObj, UIS_STATE_COMPROPSHEET), CPSFUNC_SET_RESULT,
-            (LPARAM)GetSheetState(pObj, UIS_STATE_ADDEDPAGES), CPSUI_OK);
+    const SHEETLINKS* pLinks = GetSheetLinks(pObj);
+    if (pLinks && pLinks->pfnComPropSheet)
+        pLinks->pfnComPropSheet(pLinks->hComPropSheet, CPSFUNC_SET_RESULT, (LPARAM)pLinks->lAddedPages,
+                                CPSUI_OK);
 }
 
 WORD FillValueListCombo(HWND hwnd, UISETTINGS* pObj, WORD wControl, WORD* pIndex, PFNLISTRULE pfnRule,
@@ -780,7 +781,7 @@ INT_PTR PageFrameDlgProc(const PAGEDESC* pDesc, HWND hwnd, UINT uMsg, WPARAM wPa
     }
     const PAGEDESC* pKnown = nullptr;
     UISETTINGS** pp = _SettingsField(hwnd, &pKnown);
-    UISETTINGS* pObj = pp ? *pp : nullptr;
+    UISETTINGS* pObj = pp ? ParamLoadPtr(pp) : nullptr;
     if (!pObj || pKnown != pDesc)
         return FALSE;
 

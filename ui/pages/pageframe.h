@@ -1,7 +1,7 @@
 // pageframe.h: what every property-sheet page shares.
 //
 // Owns: the page parameter (how a page finds its settings object), the
-// per-page record PAGERECORD and its life in DWL_USER, the page descriptor
+// per-page record PAGERECORD and its life in DWLP_USER, the page descriptor
 // PAGEDESC through which one dialog procedure (PageFrameDlgProc) serves
 // every page, the change cycle (control change -> resolver -> MarkDirty ->
 // Refresh -> PSM_CHANGED), the list-filler family (one implementation,
@@ -51,8 +51,8 @@ struct PAGEDESC {
     WORD wPageId;          // 100..800, 1000
     WORD wHelpContext;     // PSN_HELP
     WORD wHiddenButton;    // owner-drawn trigger of the pending report
-    WORD iSettingsField;   // index of the settings pointer among the record's 32-bit fields
-    DWORD cbRecord;        // record size (at least 4 * (iSettingsField + 1))
+    WORD wSettingsOffset;  // byte offset of the settings pointer in the record (offsetof)
+    DWORD cbRecord;        // record size (at least wSettingsOffset + a pointer)
     DWORD dwInitMask;      // refresh mask at WM_INITDIALOG
     DWORD dwActiveMask;    // refresh mask at PSN_SETACTIVE
     BOOL bHelpTable;       // WM_HELP / WM_CONTEXTMENU open the help table
@@ -78,7 +78,7 @@ const PAGEDESC* GetDefaultPageDesc(WORD wPageId);
 INT_PTR DefaultPageDlgProc(WORD wPageId, HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 // ---- Page records ----
-// The record in DWL_USER (zero-filled movable memory, locked); null when
+// The record in DWLP_USER (zero-filled movable memory, locked); null when
 // the page has none.
 void* PageGetRecord(HWND hwnd);
 // The settings object of a page (through its descriptor's field).

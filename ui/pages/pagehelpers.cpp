@@ -3,6 +3,7 @@
 #include "ui/pages/pagehelpers.h"
 
 #include "platform/gdi/msgbox.h"
+#include "platform/spooler/winspool.h"
 
 #include "ui/settings/pagelist.h"
 #include "ui/settings/strcache.h"
@@ -22,8 +23,8 @@ const DWORD k_adwHelpTable[] = {
 static_assert(sizeof(k_adwHelpTable) == (HELPTABLE_PAIRS + 1) * 2 * sizeof(DWORD),
               "the help table holds its pairs and the closing (0, 0) pair");
 
-const WCHAR k_szHelpHlp[] = u"\\spool\\drivers\\w32x86\\3\\Q730MVHZ.hlp";
-const WCHAR k_szHelpChm[] = u"\\spool\\drivers\\w32x86\\3\\Q730MVHZ.chm";
+const WCHAR k_szHelpHlp[] = SPL_DRIVER_SUBDIRECTORY u"\\Q730MVHZ.hlp";
+const WCHAR k_szHelpChm[] = SPL_DRIVER_SUBDIRECTORY u"\\Q730MVHZ.chm";
 const WCHAR k_szHtmlHelpKey[] = u"CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 
 PFN_WINHELPW g_pfnWinHelpSet;

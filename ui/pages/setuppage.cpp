@@ -1147,7 +1147,7 @@ void _Destroy(HWND hwnd, UISETTINGS*)
 }
 
 const PAGEDESC kSetupPage = {
-    PAGE_SETUP, HELPCTX_SETUP, 154, 0, sizeof(SETUPPAGERECORD), SETUPREFRESH_INIT, SETUPREFRESH_ACTIVE,
+    PAGE_SETUP, HELPCTX_SETUP, 154, offsetof(SETUPPAGERECORD, pSettings), sizeof(SETUPPAGERECORD), SETUPREFRESH_INIT, SETUPREFRESH_ACTIVE,
     TRUE, TRUE, _Init, _MapDirty, _Refresh, _Apply, _Command, _KillActive, _DrawItem, _Destroy,
 };
 

@@ -29,7 +29,7 @@ struct UISETTINGS;
 #define SETUP_LIST_COUNT 17
 
 #pragma pack(push, 1)
-// The record of the page (DWL_USER).
+// The record of the page (DWLP_USER).
 struct SETUPPAGERECORD {
     UISETTINGS* pSettings;                 // the object the controls edit
     WORD* pIndexBlock;                     // one run per list below

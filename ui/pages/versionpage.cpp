@@ -41,14 +41,14 @@ BOOL VersionPageCreateRecord(HWND hwnd, LPARAM lParamInit)
         return FALSE;
     }
     r->pSettings = SettingsOfPageParam(lParamInit);
-    SetWindowLongPtrW(hwnd, DWL_USER, (LONG_PTR)r);
+    SetWindowLongPtrW(hwnd, DWLP_USER, (LONG_PTR)r);
     return TRUE;
 }
 
 void VersionPageDestroyRecord(HWND hwnd)
 {
-    void* r = (void*)GetWindowLongPtrW(hwnd, DWL_USER);
-    SetWindowLongPtrW(hwnd, DWL_USER, 0);
+    void* r = (void*)GetWindowLongPtrW(hwnd, DWLP_USER);
+    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     if (HGLOBAL h = r ? GlobalHandle(r) : nullptr) {
         GlobalUnlock(h);
         GlobalFree(h);
@@ -57,7 +57,7 @@ void VersionPageDestroyRecord(HWND hwnd)
 
 UISETTINGS* _Settings(HWND hwnd)
 {
-    VERSIONPAGEREC* r = (VERSIONPAGEREC*)GetWindowLongPtrW(hwnd, DWL_USER);
+    VERSIONPAGEREC* r = (VERSIONPAGEREC*)GetWindowLongPtrW(hwnd, DWLP_USER);
     return r ? r->pSettings : nullptr;
 }
 

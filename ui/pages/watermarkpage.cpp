@@ -465,7 +465,7 @@ void _PaintPreview(HWND hwnd, HDC hdc)
 }
 
 const PAGEDESC kWatermarkPage = {
-    500,   HELPCTX_WATERMARK, 511,      0,        sizeof(WMPAGEREC), WMREF_ALL, WMREF_ALL, TRUE, TRUE,
+    500,   HELPCTX_WATERMARK, 511,      offsetof(WMPAGEREC, pSettings), sizeof(WMPAGEREC), WMREF_ALL, WMREF_ALL, TRUE, TRUE,
     _Init, _MapDirty,         _Refresh, _Apply,   _Command,          nullptr,   _DrawItem, _Destroy,
 };
 

@@ -31,29 +31,54 @@ constexpr BINDPARAMDESC g_aDesc[] = {
 };
 constexpr int kDescCount = (int)(sizeof(g_aDesc) / sizeof(g_aDesc[0]));
 
-// Offsets of the slots, in slot-number order, from the start of the object.
+// Whether the slot of a variant holds a pointer (to an item or a block).
+constexpr bool _IsPointerSlot(BYTE bVariant)
+{
+    return bVariant == BV_ITEMPTR || bVariant == BV_OPTITEM || bVariant == BV_BLOCK;
+}
+
+// Offsets and sizes of the slots, in slot-number order, from the start of
+// the object.
 struct SLOTLAYOUT {
     std::array<DWORD, kDescCount + 2> aOffset{};
+    std::array<WORD, kDescCount + 2> aBytes{};
     DWORD cbTotal = 0;
 };
 
+// The table gives every slot's 32-bit size; a pointer slot takes a whole
+// pointer (8 bytes on its own boundary at 64 bits), so the slots after it
+// move there while the 32-bit layout stays as the table says.
 constexpr SLOTLAYOUT _LayoutSlots()
 {
-    std::array<WORD, kDescCount + 2> aBytes{};
-    for (const BINDPARAMDESC& d : g_aDesc)
-        aBytes[d.wSlotNo] = d.wSlotBytes;
     SLOTLAYOUT l{};
+    std::array<DWORD, kDescCount + 2> aAlign{};
+    for (const BINDPARAMDESC& d : g_aDesc) {
+        bool bPtr = _IsPointerSlot(d.bVariant);
+        l.aBytes[d.wSlotNo] = bPtr && d.wSlotBytes < sizeof(void*) ? (WORD)sizeof(void*) : d.wSlotBytes;
+        aAlign[d.wSlotNo] = bPtr ? (DWORD)alignof(void*) : 4u;
+    }
     DWORD off = 0;
     for (int n = 1; n <= kDescCount; ++n) {
-        off = (off + 3) & ~3u;
+        DWORD a = aAlign[n] ? aAlign[n] : 4u;
+        off = (off + a - 1) & ~(a - 1);
         l.aOffset[n] = off;
-        off += aBytes[n];
+        off += l.aBytes[n];
     }
     l.cbTotal = off;
     return l;
 }
 constexpr SLOTLAYOUT g_layout = _LayoutSlots();
 static_assert(g_layout.cbTotal <= UIS_SLOT_AREA, "the parameter slots outgrew their area");
+
+constexpr bool _PointerSlotsFit()
+{
+    for (const BINDPARAMDESC& d : g_aDesc)
+        if (_IsPointerSlot(d.bVariant) &&
+            (g_layout.aBytes[d.wSlotNo] < sizeof(void*) || g_layout.aOffset[d.wSlotNo] % alignof(void*) != 0))
+            return false;
+    return true;
+}
+static_assert(_PointerSlotsFit(), "a pointer slot is narrower than a pointer");
 
 BOOL _IsVariableParam(WORD wParamId)
 {
@@ -239,6 +264,11 @@ const BINDPARAMDESC* FindBindParamDesc(WORD wParamId)
 DWORD GetParamSlotOffset(WORD wSlotNo)
 {
     return (wSlotNo >= 1 && wSlotNo <= kDescCount) ? g_layout.aOffset[wSlotNo] : 0;
+}
+
+WORD GetParamSlotBytes(WORD wSlotNo)
+{
+    return (wSlotNo >= 1 && wSlotNo <= kDescCount) ? g_layout.aBytes[wSlotNo] : 0;
 }
 
 DWORD GetParamSlotAreaSize() { return g_layout.cbTotal; }

@@ -98,7 +98,7 @@ struct BINDPARAMDESC {
     WORD wDevSize;     // 1 or 2 for a current value, bytes for a copied field
     WORD wDevType;     // type code of a copied field
     WORD wSlotNo;      // order of the slot in the settings object, 1..243
-    WORD wSlotBytes;   // bytes the slot takes in the settings object
+    WORD wSlotBytes;   // bytes the slot takes in the 32-bit settings object
     DWORD dwRepSize;   // slot size reported (block size for block pointers)
     WORD wRepType;     // slot type reported
     LPCSTR pszName;    // the handler's name after "BindParam_"
@@ -115,9 +115,13 @@ const BINDPARAMDESC* GetBindParamDesc(int i);
 // The descriptor of a parameter; null when it has no handler.
 const BINDPARAMDESC* FindBindParamDesc(WORD wParamId);
 // Byte offset of slot number n (1..243) from the start of the settings
-// object; 0 for a number out of range. Slots start on 4-byte boundaries, so
-// pointers and texts in them are aligned.
+// object; 0 for a number out of range. Slots start on 4-byte boundaries and
+// pointer slots on pointer boundaries, so pointers and texts in them are
+// aligned.
 DWORD GetParamSlotOffset(WORD wSlotNo);
+// Bytes slot number n takes in this build: wSlotBytes of its row, widened
+// to a whole pointer for a slot that holds one; 0 out of range.
+WORD GetParamSlotBytes(WORD wSlotNo);
 // Bytes taken by all slots together.
 DWORD GetParamSlotAreaSize();
 

@@ -87,6 +87,9 @@ struct UIEXTRA {
     BYTE FirstPageOnly;                      // 1409 uint8
     BYTE lpPDLType;                          // 1410 uint8
     BYTE FontUseFlg;                         // 1411 uint8
+    // The graphics library's font-substitution list slot in a job's DEVMODE:
+    // a 32-bit row number of the PDEV's side record (12) or 0, never an
+    // address; 0 everywhere else (customnt/xrddigfx/pdevside.h).
     BYTE abReserved1412[4];                  // 1412 bytes[4]
 };
 

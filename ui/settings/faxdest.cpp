@@ -8,6 +8,7 @@
 #include "ui/settings/uisettings.h"
 
 static_assert(FAXDEST_STATE_OFFSET % 4 == 0);
+static_assert(sizeof(void*) != 4 || FAXDEST_STATE_OFFSET == 4192);
 static_assert(FAXDEST_STATE_OFFSET >= offsetof(UISETTINGS, abShared));
 static_assert(FAXDEST_STATE_OFFSET + sizeof(FAXDESTSTATE) <= offsetof(UISETTINGS, trailer));
 

@@ -22,8 +22,7 @@
 
 #include "platform/windows.h"
 #include "ui/settings/optiondb.h"
-
-struct UISETTINGS;
+#include "ui/settings/uisettings.h"
 
 #define FAXDEST_TEXT_CCH 45          // one column entry: 44 characters and a NUL
 #define FAXDEST_PREFIX u"xpb"
@@ -50,8 +49,9 @@ struct FAXDESTSTATE {
 };
 
 // Where the state lies in the object: the start of the shared area, moved
-// to a 4-byte boundary.
-#define FAXDEST_STATE_OFFSET 4192
+// to a 4-byte boundary (4192 at 32 bits; the shared area starts 8 bytes
+// later at 64 bits, where the rule-index pointer is wider).
+#define FAXDEST_STATE_OFFSET ((offsetof(UISETTINGS, abShared) + 3) & ~(size_t)3)
 FAXDESTSTATE* GetFaxDestState(UISETTINGS* pObj);
 
 // Reads the DEVMODE's destination file into the object (a missing file

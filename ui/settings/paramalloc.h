@@ -7,6 +7,8 @@
 
 #include "platform/windows.h"
 
+#include <cstring>
+
 // A zeroed block of cb bytes, locked; null when it cannot be allocated.
 inline void* ParamAllocBlock(SIZE_T cb)
 {
@@ -32,10 +34,27 @@ inline void ParamFreeBlock(void** pp)
     *pp = nullptr;
 }
 
+// A pointer field of the object's records may sit at any byte offset (the
+// records are packed, and pointers are 8 bytes in the native build), so it
+// is copied out and in, never read or written in place through a T**.
+template <typename T>
+inline T* ParamLoadPtr(T* const* pp)
+{
+    T* p;
+    std::memcpy(&p, pp, sizeof(p));
+    return p;
+}
+
+template <typename T>
+inline void ParamStorePtr(T** pp, T* p)
+{
+    std::memcpy(pp, &p, sizeof(p));
+}
+
 template <typename T>
 inline void ParamFree(T** pp)
 {
-    void* pv = *pp;
+    void* pv = ParamLoadPtr(pp);
     ParamFreeBlock(&pv);
-    *pp = nullptr;
+    ParamStorePtr(pp, static_cast<T*>(nullptr));
 }

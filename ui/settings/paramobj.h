@@ -9,9 +9,9 @@
 // settings model because the object's constructor calls them.
 //
 // Rules:
-//   1. The fixed block is 48188 bytes plus, for every runtime row that is not
-//      special, 12 + 134 x rows (choice) or 12 + 4 x rows (value list); each
-//      item's offset is the size before it.
+//   1. The fixed block is UIS_FIXED_SIZE bytes (48188 at 32 bits) plus, for
+//      every runtime row that is not special, 12 + 134 x rows (choice) or
+//      12 + 4 x rows (value list); each item's offset is the size before it.
 //   2. After any byte copy of an object its slot pointers are re-bound, so
 //      they never point into another object.
 //   3. Item access is by position: word 0 is the edited value, then the

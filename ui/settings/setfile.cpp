@@ -270,7 +270,7 @@ BOOL bWriteDriverInfoSection(const USETENTRY* pEntry, LPCWSTR pszFile)
     bOk = bOk && WritePrivateProfileStringW(kDriverInfo, u"system", pEntry->szSystem, pszFile);
     bOk = bOk && WritePrivateProfileStringW(kDriverInfo, u"model", pEntry->szModel, pszFile);
     bOk = bOk && WritePrivateProfileStringW(kDriverInfo, u"version", pEntry->szVersion, pszFile);
-    wsprintfW(szNum, u"%ld", (long)pEntry->dwVersionNum);
+    wsprintfW(szNum, u"%ld", (LONG)pEntry->dwVersionNum);
     bOk = bOk && WritePrivateProfileStringW(kDriverInfo, u"versionnum", szNum, pszFile);
     wsprintfW(szNum, u"%d", (int)pEntry->dwUsetVersion);
     bOk = bOk && WritePrivateProfileStringW(kDriverInfo, u"usetversion", szNum, pszFile);

@@ -8,6 +8,7 @@
 // until the cache is freed at the last FreeResourceDll.
 #include "ui/settings/strcache.h"
 
+#include "platform/spooler/winspool.h"
 #include "ui/settings/papertable.h"
 
 #include <cstring>
@@ -159,7 +160,7 @@ BOOL _LoadLibraryLocked() {
 }  // namespace
 
 BOOL GetResourceDllPath(LPWSTR pszPath, UINT cchPath) {
-    static const WCHAR szSub[] = u"\\spool\\drivers\\w32x86\\3\\";
+    static const WCHAR szSub[] = SPL_DRIVER_SUBDIRECTORY u"\\";
     static const WCHAR szFile[] = u"Q730MVT3.DLL";
     if (!pszPath || cchPath == 0) return FALSE;
     WCHAR szDir[MAX_PATH];

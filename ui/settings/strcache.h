@@ -26,7 +26,7 @@
 #define RESSTR_GROW_STEP 1024        // storage grows in these steps
 
 // Full path of the resource library: the system directory,
-// "\spool\drivers\w32x86\3\" and "Q730MVT3.DLL". FALSE when it does not fit.
+// this build's driver folder (SPL_DRIVER_SUBDIRECTORY) and "Q730MVT3.DLL". FALSE when it does not fit.
 BOOL GetResourceDllPath(LPWSTR pszPath, UINT cchPath);
 
 // Adds one use; loads the library (and makes the cache) when nothing is

@@ -106,7 +106,7 @@ void _BuildTabIndexItem(POPTIONDB pdb, UISETTINGS* pObj, SHORT sCurrent)
 
 void _FreeObject(UISETTINGS** ppObj)
 {
-    UISETTINGS* pObj = *ppObj;
+    UISETTINGS* pObj = ParamLoadPtr(ppObj);
     UISETTRAILER& t = pObj->trailer;
     FreeRuleIndexes(pObj);
     ParamFree(&t.pParamDefaults);
@@ -284,7 +284,8 @@ int CreateSettingsObject(POPTIONDB pdb, UISETTINGS** ppObj, DEVMODEW* pdm, DWORD
 {
     if (!ppObj || !pdm)
         return 0;
-    *ppObj = nullptr;
+    // The caller's pointer may be a field of a packed page record.
+    ParamStorePtr(ppObj, static_cast<UISETTINGS*>(nullptr));
     DRVDEVMODE* pDrv = DrvDevmode(pdm);
     LoadResourceDll();
 
@@ -377,13 +378,13 @@ int CreateSettingsObject(POPTIONDB pdb, UISETTINGS** ppObj, DEVMODEW* pdm, DWORD
     }
     t.pParamDefaults = BuildParamDefaults(pObj);
     t.pListDefaults = BuildRegTreeDefaults(t.pListSet, &t.regTree);
-    *ppObj = pObj;
+    ParamStorePtr(ppObj, pObj);
     return 1;
 }
 
 void DestroySettingsObject(UISETTINGS** ppObj)
 {
-    if (!ppObj || !*ppObj)
+    if (!ppObj || !ParamLoadPtr(ppObj))
         return;
     // Creation balanced its own use of the resource library, so none is
     // released here.

@@ -14,7 +14,8 @@
 //
 // Rules:
 //   1. The object is two zeroed moveable blocks: the fixed block (slots, the
-//      shared state of the pages and rules, the trailer; 48188 bytes), then
+//      shared state of the pages and rules, the trailer; UIS_FIXED_SIZE
+//      bytes, 48188 at 32 bits), then
 //      one UI item per choice or value-list parameter that is not special;
 //      and the variable block with the items and blocks of the special
 //      parameters. Each item's offset is in its UIPARAMRT row.
@@ -34,14 +35,22 @@
 
 struct LISTSET;
 
-#define UIS_FIXED_SIZE 48188
 #define UIS_SLOT_AREA 4096
 #define UIS_PAGE_MASKS 9
 #define UIS_STATE_WORDS 12
+// The shared area keeps the same size at both word sizes, so every part
+// placed in it has the same room in both builds.
+#define UIS_SHARED_SIZE 43894
 
 // The object lives only in memory, so its records keep natural alignment.
+// At 64 bits its pointers take 8 bytes and the records grow; no code uses a
+// literal offset beyond the slot area: every place is named by offsetof
+// (the fields below), by sizeof (UIS_FIXED_SIZE, where the items start) or
+// from them (the shared area's places, sharedarea.h and faxdest.h). The
+// offsets given below are those of the 32-bit build, which asserts them.
 
-// The trailer, in its fixed order (104 bytes at the end of the fixed block).
+// The trailer, in its fixed order (104 bytes at the end of the fixed block
+// at 32 bits).
 //   off size field
 //     0    4 printer name (not owned)
 //     4    4 total size (fixed + variable)
@@ -67,16 +76,17 @@ struct UISETTRAILER {
     BYTE* pParamDefaults;
     BYTE* pListDefaults;
 };
-static_assert(sizeof(UISETTRAILER) == 104);
-static_assert(offsetof(UISETTRAILER, regTree) == 32);
-static_assert(offsetof(UISETTRAILER, pKeyRows) == 88);
+static_assert(sizeof(void*) != 4 || sizeof(UISETTRAILER) == 104);
+static_assert(sizeof(void*) != 4 || offsetof(UISETTRAILER, regTree) == 32);
+static_assert(sizeof(void*) != 4 || offsetof(UISETTRAILER, pKeyRows) == 88);
 
-// The fixed part of the object (48188 bytes).
+// The fixed part of the object (48188 bytes at 32 bits).
 //   off    size  field
 //       0  4096  parameter slots #1..#243 (GetParamSlotOffset)
 //    4096    36  refresh masks of the nine pages
 //    4132    48  twelve further state words of the pages and rules
-//    4180     4  rule indexes of the constraint engine
+//    4180     4  rule indexes of the constraint engine (8 bytes at 4184
+//                at 64 bits, moving what follows by 8)
 //    4184     4  flag word
 //    4188     2  number of the current inter-sheet list
 //    4190 43894  state kept for the pages, dialogs and rules
@@ -88,14 +98,19 @@ struct UISETTINGS {
     void* pRuleIndex;
     DWORD dwFlags;
     WORD wInterSheetList;
-    BYTE abShared[UIS_FIXED_SIZE - 4190 - sizeof(UISETTRAILER)];
+    BYTE abShared[UIS_SHARED_SIZE];
     UISETTRAILER trailer;
 };
-static_assert(sizeof(UISETTINGS) == UIS_FIXED_SIZE);
+// The size of the fixed part: the first item starts here.
+#define UIS_FIXED_SIZE ((DWORD)sizeof(UISETTINGS))
+static_assert(sizeof(void*) != 4 || UIS_FIXED_SIZE == 48188);
 static_assert(offsetof(UISETTINGS, adwPageMask) == 4096);
-static_assert(offsetof(UISETTINGS, pRuleIndex) == 4180);
-static_assert(offsetof(UISETTINGS, abShared) == 4190);
-static_assert(offsetof(UISETTINGS, trailer) == UIS_FIXED_SIZE - 104);
+static_assert(offsetof(UISETTINGS, adwState) == 4132);
+static_assert(sizeof(void*) != 4 || offsetof(UISETTINGS, pRuleIndex) == 4180);
+static_assert(sizeof(void*) != 4 || offsetof(UISETTINGS, abShared) == 4190);
+static_assert(sizeof(void*) != 4 || offsetof(UISETTINGS, trailer) == UIS_FIXED_SIZE - 104);
+static_assert(offsetof(UISETTINGS, trailer) + sizeof(UISETTRAILER) == UIS_FIXED_SIZE);
+static_assert(UIS_FIXED_SIZE % sizeof(void*) == 0);
 
 // Creates the object from a valid DEVMODE (which it modifies: mirror, the
 // per-user profile reset, the pages-per-sheet normaliser). pszPrinter is kept,

@@ -85,7 +85,7 @@ BOOL _Same(LPCWSTR a, LPCWSTR b)
     return lstrcmpiW(a, b) == 0;
 }
 
-std::u16string _Num(long n)
+std::u16string _Num(LONG n)
 {
     WCHAR sz[16];
     wsprintfW(sz, u"%ld", n);
@@ -561,7 +561,7 @@ BOOL bFinishUserSettingsLibrary(USETLIBRARY* pLib)
     // leaves a list that still names every file.
     for (DWORD i = 0; i < pLib->cEntries; ++i) {
         int s = pLib->asOrder[i];
-        bOk &= _WriteDword(pLib, u"Turn", _Num((long)i).c_str(), (DWORD)s);
+        bOk &= _WriteDword(pLib, u"Turn", _Num((LONG)i).c_str(), (DWORD)s);
         USETENTRY* e = s >= 0 && s < USET_MAX_ENTRIES ? pLib->apEntries[s] : nullptr;
         if (!e)
             continue;
