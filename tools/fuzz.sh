@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the fuzz targets for a long time under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and says how many cases each ran and what it
-# found.
+# Runs the fuzz targets for a long time under AddressSanitizer,
+# UndefinedBehaviorSanitizer and LeakSanitizer, natively, and says how many
+# cases each ran and what it found. ARCH=i386 in the environment runs the
+# 32-bit reference build instead (build-asan-i386, build-libfuzzer-i386).
 #
 #   tools/fuzz.sh [-e ENGINE] [-t SECONDS] [-j JOBS] [-s SEED] [TARGET...]
 #
@@ -17,18 +18,26 @@
 # the output of each run to BUILD/fuzz/logs/NAME.log. The exit status is 1
 # when any target found something.
 set -euo pipefail
-# LeakSanitizer's check at exit does not end for 32-bit programs under the
-# i386 emulator; the targets count what each case leaves behind themselves.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
-# The emulator says it is an i686 machine, so AddressSanitizer lays out its
-# shadow for 3 GB of address space, but it hands out addresses up to 4 GB;
-# a library or a thread stack mapped above 3 GB then stops the program in
-# one of the sanitizer's own checks ("CHECK failed: asan_globals.cpp ...
-# AddrIsInMem"). Capping the emulated address space just below 3 GB keeps
-# the two in step: not at 3 GB exactly, since a block mapped up to the very
-# end fails the same check when it is freed (asan_mapping.h, from
-# FlushUnneededASanShadowMemory). A native run ignores the variable.
-export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0xbfff0000}
+arch=${ARCH:-native}
+case $arch in
+native) suffix= ;;
+i386)
+    suffix=-i386
+    # LeakSanitizer's check at exit does not end for 32-bit programs under
+    # the i386 emulator; the targets count what each case leaves behind
+    # themselves.
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+    # The emulator says it is an i686 machine, so AddressSanitizer lays out
+    # its shadow for 3 GB of address space, but it hands out addresses up to
+    # 4 GB; a library or a thread stack mapped above 3 GB then stops the
+    # program in one of the sanitizer's own checks. Capping the emulated
+    # address space just below 3 GB keeps the two in step: not at 3 GB
+    # exactly, since a block mapped up to the very end fails the same check
+    # when it is freed.
+    export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0xbfff0000}
+    ;;
+*) echo "fuzz.sh: ARCH is native or i386" >&2; exit 2 ;;
+esac
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 engine=driver
@@ -48,12 +57,12 @@ shift $((OPTIND - 1))
 
 case $engine in
 driver)
-    build=$here/build-asan
-    cmake -S "$here" -B "$build" -DQ730_SANITIZE=ON >/dev/null
+    build=$here/build-asan$suffix
+    cmake -S "$here" -B "$build" -DQ730_ARCH=$arch -DQ730_SANITIZE=ON >/dev/null
     ;;
 libfuzzer)
-    build=$here/build-libfuzzer
-    CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DQ730_SANITIZE=ON -DQ730_LIBFUZZER=ON >/dev/null
+    build=$here/build-libfuzzer$suffix
+    CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DQ730_ARCH=$arch -DQ730_SANITIZE=ON -DQ730_LIBFUZZER=ON >/dev/null
     ;;
 *) echo "fuzz.sh: unknown engine $engine" >&2; exit 2 ;;
 esac
@@ -61,16 +70,16 @@ esac
 if [ $# -eq 0 ]; then
     set -- $(cd "$here/tests/fuzz" && ls *_fuzz.cpp | sed 's/_fuzz\.cpp$//')
 fi
-cmake --build "$build" -j 3 --target $(printf 'fuzz_%s ' "$@") -- --no-print-directory >/dev/null
+cmake --build "$build" -j "$(nproc)" --target $(printf 'fuzz_%s ' "$@") -- --no-print-directory >/dev/null
 
 mkdir -p "$build/fuzz/logs" "$build/fuzz/artifacts"
 run_one() {
     local name=$1 n=$2
     local scratch=$build/fuzz/corpus/$name
     mkdir -p "$scratch"
-    # libFuzzer lists a corpus folder with the 32-bit readdir and stat, which
-    # fail for the host's 64-bit inode numbers under the i386 emulator: it
-    # would start from nothing. It is given the files by name instead.
+    # libFuzzer lists a corpus folder with readdir and stat, which in a
+    # 32-bit program fail for the host's 64-bit inode numbers under the i386
+    # emulator: it would start from nothing. It is given the files by name.
     local seeds=()
     if [ "$engine" = libfuzzer ]; then
         local list=$build/fuzz/seeds-$name

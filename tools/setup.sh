@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
-# Installs what the build needs, and only what is missing: the i386 architecture,
-# the 32-bit compiler support and the :i386 development packages.
+# Installs what the build needs, and only what is missing.
+#   tools/setup.sh            the native build: the distribution's own packages
+#   tools/setup.sh i386       the 32-bit reference: the i386 architecture, the
+#                             32-bit compiler support, the :i386 development
+#                             packages, and the user-mode emulator where the
+#                             kernel cannot start 32-bit programs
 set -euo pipefail
 
+arch=${1:-native}
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
-for pkg in cmake make g++ g++-multilib googletest pkg-config \
-           libfreetype-dev:i386 libfontconfig-dev:i386 libpng-dev:i386 \
-           libsqlite3-dev:i386 libbenchmark-dev:i386 \
-           fonts-liberation2 fonts-ipafont; do
+common=(cmake make g++ googletest pkg-config fonts-liberation2 fonts-ipafont)
+case "$arch" in
+    native) libs=(libfreetype-dev libfontconfig-dev libpng-dev libsqlite3-dev libbenchmark-dev) ;;
+    i386)   libs=(g++-multilib libfreetype-dev:i386 libfontconfig-dev:i386 libpng-dev:i386
+                  libsqlite3-dev:i386 libbenchmark-dev:i386) ;;
+    *) echo "setup: unknown architecture '$arch' (native or i386)" >&2; exit 2 ;;
+esac
+for pkg in "${common[@]}" "${libs[@]}"; do
     have "$pkg" || need+=("$pkg")
 done
 
@@ -22,12 +31,14 @@ if [ ${#need[@]} -ne 0 ]; then
         exit 1
     fi
     echo "setup: installing ${need[*]}"
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    if [ "$arch" = i386 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
         $SUDO dpkg --add-architecture i386
     fi
     $SUDO apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
+
+[ "$arch" = i386 ] || exit 0
 
 # Some kernels are built without the 32-bit x86 ABI and refuse to start an
 # i386 program ("Exec format error"). There the programs run through the

@@ -15,7 +15,7 @@
 #include "platform/windows.h"
 
 struct BpPdev {
-    std::vector<BYTE> block = std::vector<BYTE>(PDEV_TOTAL_SIZE, 0);
+    std::vector<BYTE> block = std::vector<BYTE>(PDEV_BLOCK_SIZE, 0);
     std::string sStream;
     SURFOBJ so = {};
 
@@ -35,8 +35,8 @@ struct BpPdev {
         p->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
         p->wPdevSize = (WORD)PDEV_TOTAL_SIZE;
         p->lNupScale = 10000;
-        p->pfnWriteJobData = Capture;
-        p->pChain = CreateChainList();
+        SetPdevWriteJobData(p, Capture);
+        SetPdevChain(p, CreateChainList());
         BpPdev* self = this;
         memcpy(p->abReserved, &self, sizeof(self));
         DEVMODEW* pdm = reinterpret_cast<DEVMODEW*>(block.data() + PDEV_DEVMODE_OFFSET);
@@ -59,7 +59,7 @@ struct BpPdev {
         FreeBrushCache(pdev());
         ReleaseClipCache(pdev());
         ReleasePathCache(pdev());
-        FreeChainList(static_cast<CHAINHEAD*>(pdev()->pChain));
+        FreeChainList(PdevChain(pdev()));
     }
     BpPdev(const BpPdev&) = delete;
     BpPdev& operator=(const BpPdev&) = delete;
@@ -82,7 +82,7 @@ struct BpPdev {
     int ChainBlocks()
     {
         int n = 0;
-        void* pLink = static_cast<CHAINHEAD*>(pdev()->pChain)->pNewest;
+        void* pLink = PdevChain(pdev())->pNewest;
         while (pLink != nullptr) {
             ++n;
             pLink = *static_cast<void**>(pLink);

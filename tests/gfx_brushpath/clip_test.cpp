@@ -102,8 +102,8 @@ TEST(Clip, ComplexListInSeveralEnumerationCallsIsWrittenOnce)
     c.pco->iUniq = 0;
     UpdateClip(t.pdev(), c.pco, nullptr);
     EXPECT_EQ(t.Take(), want);
-    const LONG* pSaved = t.attr()->pSavedRects;  // packed field: read by value
-    EXPECT_EQ(pSaved, nullptr);
+    EXPECT_EQ(PdlSavedRects(t.pdev()), nullptr);
+    EXPECT_EQ(PdevSide(t.pdev())->aRef[PREF_SAVEDRECTS], 0u);
 }
 
 TEST(Clip, BrowserFillsKeepOnlyTheOverlappedRectangles)

@@ -140,7 +140,7 @@ TEST(Bounds, InsertSheetRecordsNeedTheirCountAndFitTheBuffer)
 {
     EscPdev e;
     std::vector<BYTE> buffer(PDL_INSERT_BUF_SIZE + 16, 0x5A);
-    pGetPdlWork(e.p)->pInsertSheets = buffer.data();
+    SetPdlInsertSheets(e.p, buffer.data());
     std::vector<BYTE> one(476, 0x11);
     EXPECT_EQ(e.Esc(ESCAPE_PAGES_INSERTSHEETS, one), 0u);  // count still 0
     EXPECT_EQ(buffer[0], 0x5A);
@@ -151,7 +151,7 @@ TEST(Bounds, InsertSheetRecordsNeedTheirCountAndFitTheBuffer)
     EXPECT_EQ(buffer[0xEE00 - 1], 0x33);
     EXPECT_EQ(buffer[0xEE00], 0x5A);
     EXPECT_EQ(e.Esc(ESCAPE_PAGES_TABPAPER, std::vector<BYTE>(9, 1)), 0u);
-    pGetPdlWork(e.p)->pInsertSheets = nullptr;
+    SetPdlInsertSheets(e.p, nullptr);
 }
 
 SEGMENTSTATE Segments(EscPdev& e)
@@ -161,13 +161,18 @@ SEGMENTSTATE Segments(EscPdev& e)
     return s;
 }
 
+SEGMENTENTRY* Index(EscPdev& e)
+{
+    return SegmentIndex(e.p, Segments(e));
+}
+
 void FreeSegments(EscPdev& e)
 {
     SEGMENTSTATE s = Segments(e);
-    if (s.pbStore)
-        GfxFree(s.pbStore);
-    if (s.pIndex)
-        GfxFree(s.pIndex);
+    if (void* pStore = reinterpret_cast<void*>(PdevRefTake(e.p, PREF_SEGSTORE)))
+        GfxFree(pStore);
+    if (void* pIndex = reinterpret_cast<void*>(PdevRefTake(e.p, PREF_SEGINDEX)))
+        GfxFree(pIndex);
     std::memset(e.At(OFF_W(27204)), 0, sizeof(s));
 }
 
@@ -177,11 +182,14 @@ TEST(Bounds, SegmentIndexHoldsEveryCountItIsGiven)
     LONG blocks = PlatGlobalLiveBlocks();
     EXPECT_EQ(e.Esc(ESCAPE_PAGES_SEGMENTS, LE32(129)), 0u);
     EXPECT_EQ(e.Esc(ESCAPE_PAGES_SEGMENTS, LE32(0xFFFFFFFF)), 0u);
-    EXPECT_EQ(Segments(e).pIndex, nullptr);
+    EXPECT_EQ(Index(e), nullptr);
     ASSERT_EQ(e.Esc(ESCAPE_PAGES_SEGMENTS, LE32(3)), 1u);
     SEGMENTSTATE s = Segments(e);
-    ASSERT_NE(s.pIndex, nullptr);
-    ASSERT_NE(s.pbStore, nullptr);
+    ASSERT_NE(Index(e), nullptr);
+    ASSERT_NE(SegmentStore(e.p, s), nullptr);
+    // The work area names them by slot, the same in every build.
+    EXPECT_EQ(s.slStore, static_cast<DWORD>(PREF_SEGSTORE));
+    EXPECT_EQ(s.slIndex, static_cast<DWORD>(PREF_SEGINDEX));
     EXPECT_EQ(s.cEntries, 3);
     LONG l = 0;
     ASSERT_EQ(e.Esc(ESCAPE_PAGES_HASSEGINDEX, 0, nullptr, 4, &l), 1u);
@@ -189,15 +197,15 @@ TEST(Bounds, SegmentIndexHoldsEveryCountItIsGiven)
     // A larger count later keeps the same index and store, and every entry
     // up to it can be filled.
     ASSERT_EQ(e.Esc(ESCAPE_PAGES_SEGMENTS, LE32(10)), 1u);
-    EXPECT_EQ(Segments(e).pIndex, s.pIndex);
-    EXPECT_EQ(Segments(e).pbStore, s.pbStore);
+    EXPECT_EQ(Index(e), SegmentIndex(e.p, s));
+    EXPECT_EQ(SegmentStore(e.p, Segments(e)), SegmentStore(e.p, s));
     for (int i = 0; i < 10; ++i) {
         ASSERT_EQ(e.Esc(ESCAPE_PAGES_SEGMENTKEY, LE32(100 + i)), 1u) << i;
         EXPECT_EQ(e.Esc(ESCAPE_PAGES_NEXTSEGMENT, 0, nullptr), i < 9 ? 1u : 0u) << i;
     }
     EXPECT_EQ(Segments(e).iCurrent, 9);
-    EXPECT_EQ(Segments(e).pIndex[9].lKey, 109);
-    EXPECT_EQ(Segments(e).pIndex[0].lKey, 100);
+    EXPECT_EQ(Index(e)[9].lKey, 109);
+    EXPECT_EQ(Index(e)[0].lKey, 100);
     FreeSegments(e);
     EXPECT_EQ(PlatGlobalLiveBlocks(), blocks);
 }
@@ -210,7 +218,7 @@ TEST(Bounds, SegmentKeyOnlyForACountedEntry)
     // The current entry equal to the count is one past the last entry.
     e.PokeLong(OFF_W(27208), 1);
     EXPECT_EQ(e.Esc(ESCAPE_PAGES_SEGMENTKEY, LE32(8)), 0u);
-    EXPECT_EQ(Segments(e).pIndex[1].lKey, 0);
+    EXPECT_EQ(Index(e)[1].lKey, 0);
     e.PokeLong(OFF_W(27208), -1);
     EXPECT_EQ(e.Esc(ESCAPE_PAGES_SEGMENTKEY, LE32(8)), 0u);
     FreeSegments(e);

@@ -143,7 +143,7 @@ TEST(Generic, FontListIsCopiedLinkedKeptOnceAndFreedWithThePdev)
         EscPdev e;
         LONG withPdev = PlatGlobalLiveBlocks();
         FONTSUBNODE nodes[2] = {};
-        nodes[0].pNext = reinterpret_cast<FONTSUBNODE*>(0x1234);  // the sender's address
+        nodes[0].dwNext = 0x1234;  // the sender's link, meaningless here
         std::memcpy(nodes[0].szTrueType, u"Arial", 12);
         std::memcpy(nodes[0].szDevice, u"Arial", 12);
         for (WCHAR& wc : nodes[1].szTrueType)
@@ -154,8 +154,15 @@ TEST(Generic, FontListIsCopiedLinkedKeptOnceAndFreedWithThePdev)
         FONTSUBNODE* p = GetFontSubstList(e.p);
         ASSERT_NE(p, nullptr);
         EXPECT_NE(p, nodes);
-        EXPECT_EQ(p->pNext, p + 1);
-        EXPECT_EQ(p[1].pNext, nullptr);
+        // Linked by index in the PDEV's own copy; DEVMODE 1412 holds the
+        // list's slot, never an address.
+        EXPECT_EQ(p->dwNext, 2u);
+        EXPECT_EQ(p[1].dwNext, 0u);
+        EXPECT_EQ(NextFontSubstNode(e.p, p), p + 1);
+        EXPECT_EQ(NextFontSubstNode(e.p, p + 1), nullptr);
+        DWORD dwHead = 0;
+        std::memcpy(&dwHead, pGetJobDevmode(e.p)->ui.abReserved1412, 4);
+        EXPECT_EQ(dwHead, static_cast<DWORD>(PREF_FONTSUBST));
         EXPECT_EQ(std::u16string(p[0].szDevice), u"Arial");
         EXPECT_EQ(std::u16string(p[1].szTrueType), std::u16string(31, u'T'));
         EXPECT_EQ(std::u16string(p[1].szDevice), std::u16string(31, u'D'));

@@ -3,6 +3,7 @@
 #include "tests/gfx_escape/escfix.h"
 
 #include "graphics/ddi/chain.h"
+#include "pdl/xgcmn/xgcmn.h"
 
 namespace {
 
@@ -85,19 +86,18 @@ struct ShapePdev : EscPdev {
     std::vector<SEGMENTENTRY> index = std::vector<SEGMENTENTRY>(ESC_SEGMENT_MAX);
     ShapePdev()
     {
-        PDLWORK* pWork = pGetPdlWork(p);
-        pWork->pInsertSheets = sheets.data();
+        SetPdlInsertSheets(p, sheets.data());
         PokeLong(OFF_W(27180), 1);
-        SEGMENTSTATE s = {2, 0, nullptr, 0, index.data()};
+        SEGMENTSTATE s = {2, 0, 0, 0, SetPdevRef(p, PREF_SEGINDEX, index.data())};
         std::memcpy(At(OFF_W(27204)), &s, sizeof(s));
     }
     ~ShapePdev()
     {
-        pGetPdlWork(p)->pInsertSheets = nullptr;
-        SEGMENTSTATE s;
-        std::memcpy(&s, At(OFF_W(27204)), sizeof(s));
-        if (s.pbStore)
-            GfxFree(s.pbStore);
+        SetPdlInsertSheets(p, nullptr);
+        // The index is the test's; the store the escapes made is the PDEV's.
+        PdevRefTake(p, PREF_SEGINDEX);
+        if (void* pStore = reinterpret_cast<void*>(PdevRefTake(p, PREF_SEGSTORE)))
+            GfxFree(pStore);
         std::memset(At(OFF_W(27204)), 0, sizeof(SEGMENTSTATE));
     }
 };

@@ -48,7 +48,7 @@ inline void ResetSink()
 // A zeroed PDEV with its fixed marks, outside any chain (for the stream and
 // surface tests that need no job DEVMODE of substance).
 struct BarePdev {
-    std::vector<BYTE> buf = std::vector<BYTE>(PDEV_TOTAL_SIZE, 0);
+    std::vector<BYTE> buf = std::vector<BYTE>(PDEV_BLOCK_SIZE, 0);
     PDEV* p() { return reinterpret_cast<PDEV*>(buf.data()); }
     DRVDEVMODE* dm() { return pGetJobDevmode(p()); }
     BarePdev()
@@ -58,8 +58,8 @@ struct BarePdev {
         pp->dwSignatureEnd = PDEV_SIGNATURE;
         pp->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
         pp->wPdevSize = PDEV_TOTAL_SIZE;
-        pp->pfnWriteJobData = bWriteJobData;
-        pp->pfnEmitJobRecord = bEmitJobRecord;
+        SetPdevWriteJobData(pp, bWriteJobData);
+        SetPdevEmitJobRecord(pp, bEmitJobRecord);
         ResetJobRecordBuffer(pp);
         dm()->dm.dmSize = 220;
         dm()->dm.dmDriverExtra = DRV_EXTRA_SIZE;
@@ -70,9 +70,9 @@ struct BarePdev {
     void AttachRecordingWriter(WORD wMode)
     {
         PDEV* pp = p();
-        pp->pWriter = CreateSpoolWriter(nullptr);
-        pp->pWriter->pfnWrite = RecordSink;
-        pp->pWriter->pState = CreateSpoolState(nullptr, wMode, 1, RecordSink);
+        SetPdevWriter(pp, CreateSpoolWriter(nullptr));
+        PdevWriter(pp)->pfnWrite = RecordSink;
+        PdevWriter(pp)->pState = CreateSpoolState(nullptr, wMode, 1, RecordSink);
         pp->bRecState = JR_DATA;
         pp->fJob |= PDEVF_STREAMOPEN;
     }

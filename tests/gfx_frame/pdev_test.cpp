@@ -42,9 +42,9 @@ TEST(EnablePdev, FixedPartAtItsOffsets)
     DWORD dw;
     std::memcpy(&dw, pb + 20, 4);
     EXPECT_EQ(dw, 4092u);
-    EXPECT_EQ(e.p->pbRecWrite, e.p->abRecord + 4);
-    EXPECT_EQ(e.p->pfnWriteJobData, &bWriteJobData);
-    EXPECT_EQ(e.p->pfnEmitJobRecord, &bEmitJobRecord);
+    EXPECT_EQ(e.p->ibRecWrite, 4u);
+    EXPECT_EQ(PdevWriteJobData(e.p), &bWriteJobData);
+    EXPECT_EQ(PdevEmitJobRecord(e.p), &bEmitJobRecord);
     EXPECT_EQ(std::memcmp(pb + 6460, dm.data(), 220), 0);  // the public header as given
     const BYTE abNull[4] = {0, 0, 0, 0};
     EXPECT_EQ(std::memcmp(pb + 6460 + 1412, abNull, 4), 0);
@@ -121,7 +121,7 @@ TEST(EnablePdev, DefaultPaletteIsTheOneThePdevDeletes)
             EnabledPdev e(dm);
             ASSERT_NE(e.p, nullptr) << c.pszMode;
             EXPECT_NE(e.di.hpalDefault, nullptr) << c.pszMode;
-            EXPECT_EQ(e.p->hpal, e.di.hpalDefault) << c.pszMode;
+            EXPECT_EQ(PdevHpal(e.p), e.di.hpalDefault) << c.pszMode;
             EXPECT_EQ(PlatEngLiveObjects(), objects + 1) << c.pszMode;
             if (c.oneBit) {
                 EXPECT_EQ(e.di.iDitherFormat, static_cast<ULONG>(BMF_1BPP)) << c.pszMode;
@@ -316,11 +316,11 @@ TEST_P(FillDevInfo, CapsAndPaletteByMode)
     EXPECT_EQ(di.cFonts, 0u);
     EXPECT_EQ(di.flGraphicsCaps2, 0u);
     EXPECT_NE(di.hpalDefault, nullptr);
-    EXPECT_EQ(di.hpalDefault, pdev.p()->hpal);
+    EXPECT_EQ(di.hpalDefault, PdevHpal(pdev.p()));
     LONG objects = PlatEngLiveObjects();
     ASSERT_TRUE(bFillDevInfo(pdev.p(), sizeof(di), &di));  // the old palette goes
     EXPECT_EQ(PlatEngLiveObjects(), objects);
-    EXPECT_TRUE(EngDeletePalette(pdev.p()->hpal));
+    EXPECT_TRUE(EngDeletePalette(PdevHpal(pdev.p())));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FillDevInfo,
@@ -379,7 +379,7 @@ TEST_P(EnableSurface, SizeFormatBandingAndHooks)
     LONG objects = PlatEngLiveObjects();
     HSURF hsurf = GenEnableSurface(pdev.p());
     ASSERT_NE(hsurf, nullptr);
-    EXPECT_EQ(pdev.p()->hsurf, hsurf);
+    EXPECT_EQ(PdevHsurf(pdev.p()), hsurf);
     SURFOBJ* pso = EngLockSurface(hsurf);
     EXPECT_EQ(pso->sizlBitmap.cx, c.cxExpected);
     EXPECT_EQ(pso->sizlBitmap.cy, c.cyExpected);
@@ -396,7 +396,7 @@ TEST_P(EnableSurface, SizeFormatBandingAndHooks)
     EXPECT_EQ(bBanding, c.bBanded);
     EXPECT_EQ(flHooks, c.flHooks);
     GenDisableSurface(pdev.p());
-    EXPECT_EQ(pdev.p()->hsurf, nullptr);
+    EXPECT_EQ(PdevHsurf(pdev.p()), nullptr);
     EXPECT_EQ(PlatEngLiveObjects(), objects);
 }
 
@@ -444,7 +444,7 @@ TEST_P(CustSurface, RetriesOnceAndFailsWithoutHooks)
         EXPECT_EQ(flHooks, 0x24EBu);
         GenDisableSurface(pdev.p());
     } else {
-        EXPECT_EQ(pdev.p()->hsurf, nullptr);
+        EXPECT_EQ(PdevHsurf(pdev.p()), nullptr);
     }
     EXPECT_EQ(PlatEngLiveObjects(), objects);
 }
@@ -532,11 +532,11 @@ TEST(DisablePdev, AJobLeftOpenIsTornDown)
         HDEV hdev = PlatEngCreateDevice(reinterpret_cast<DHPDEV>(p));
         GenCompletePDEV(p, hdev);
         ASSERT_NE(CustEnableSurface(reinterpret_cast<DHPDEV>(p)), nullptr);
-        SURFOBJ* pso = EngLockSurface(p->hsurf);
+        SURFOBJ* pso = EngLockSurface(PdevHsurf(p));
         ASSERT_TRUE(GenStartDoc(pso, const_cast<LPWSTR>(u"open job"), 1));
         ASSERT_TRUE(GenStartPage(pso));
-        ASSERT_NE(p->pWriter, nullptr);
-        std::u16string spl = p->pWriter->pState->szTempFile;
+        ASSERT_NE(PdevWriter(p), nullptr);
+        std::u16string spl = PdevWriter(p)->pState->szTempFile;
         EXPECT_NE(GetFileAttributesW(spl.c_str()), INVALID_FILE_ATTRIBUTES);
         EngUnlockSurface(pso);
         GenDisableSurface(p);
@@ -570,10 +570,10 @@ TEST_P(Banding, EveryPageGetsAllItsBands)
     pdev.dm()->ui.dmMirror.dmColor = DMCOLOR_COLOR;
     pdev.dm()->ui.rcPrintDots = {0, 0, 4800, c.cyPage};  // 605 rows a band
     p->wOrientation = 1;
-    p->hdev = PlatEngCreateDevice(reinterpret_cast<DHPDEV>(p));
+    SetPdevHdev(p, PlatEngCreateDevice(reinterpret_cast<DHPDEV>(p)));
     ASSERT_NE(GenEnableSurface(p), nullptr);
     pdev.AttachRecordingWriter(REPLAY_DIRECT);
-    SURFOBJ* pso = EngLockSurface(p->hsurf);
+    SURFOBJ* pso = EngLockSurface(PdevHsurf(p));
     ASSERT_EQ(pso->dhpdev, reinterpret_cast<DHPDEV>(p));
     for (int page = 1; page <= 3; page++) {
         std::vector<LONG> origins;
@@ -592,7 +592,7 @@ TEST_P(Banding, EveryPageGetsAllItsBands)
     }
     EngUnlockSurface(pso);
     GenDisableSurface(p);
-    PlatEngDeleteDevice(p->hdev);
+    PlatEngDeleteDevice(PdevHdev(p));
     CloseJobRecordStream(p);
 }
 

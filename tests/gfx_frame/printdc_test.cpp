@@ -170,7 +170,7 @@ TEST_F(PrintDC, ResetDCInTheMiddleOfADocumentKeepsTheJob)
     PDEV* pPDev = static_cast<PDEV*>(PlatGdiGetDhpdev(hdc));
     EXPECT_TRUE(pPDev->fJob & PDEVF_HANDEDOVER);
     EXPECT_EQ(pPDev->cPages, 1u);
-    EXPECT_NE(pPDev->pWriter, nullptr);
+    EXPECT_NE(PdevWriter(pPDev), nullptr);
     ASSERT_GT(StartPage(hdc), 0);
     ASSERT_GT(EndPage(hdc), 0);
     EXPECT_EQ(pPDev->cPages, 2u);

@@ -232,7 +232,7 @@ TEST(StreamFailure, DirectWriteFailureAbortsTheJobAndStillTearsDown)
     EXPECT_TRUE(bEmitRecordOfType(pdev.p(), JR_SECTION, SECTION_TRAILER));
     EXPECT_TRUE(bEmitRecordOfType(pdev.p(), JR_REPLAY, 0));
     EXPECT_TRUE(bEmitRecordOfType(pdev.p(), JR_CLOSE, 0));
-    EXPECT_EQ(pdev.p()->pWriter, nullptr);
+    EXPECT_EQ(PdevWriter(pdev.p()), nullptr);
     EXPECT_EQ(g_sink.bytes.size(), 2u * 4092);
     EXPECT_EQ(PlatGlobalLiveBlocks(), before);
 }
@@ -244,14 +244,14 @@ TEST(StreamFailure, ShortSpoolFileWriteReleasesTheStateOnce)
     ResetSink();
     BarePdev pdev;
     pdev.AttachRecordingWriter(REPLAY_BOOKLET);
-    SPOOLSTATE* pState = pdev.p()->pWriter->pState;
+    SPOOLSTATE* pState = PdevWriter(pdev.p())->pState;
     std::u16string name = pState->szTempFile;
     CloseHandle(pState->hTempFile);  // every write to the spool file now fails
     std::string s = "page data";
     bWriteJobData(pdev.p(), reinterpret_cast<const BYTE*>(s.data()), static_cast<DWORD>(s.size()));
     EXPECT_FALSE(bEmitRecordOfType(pdev.p(), JR_DATA, 0));
     EXPECT_TRUE(pdev.p()->fJob & PDEVF_ABORTED);
-    EXPECT_EQ(pdev.p()->pWriter->pState, nullptr);
+    EXPECT_EQ(PdevWriter(pdev.p())->pState, nullptr);
     EXPECT_FALSE(bEmitRecordOfType(pdev.p(), JR_SECTION, SECTION_PAGEEND));
     EXPECT_FALSE(bEmitRecordOfType(pdev.p(), JR_REPLAY, 0));
     EXPECT_TRUE(bEmitRecordOfType(pdev.p(), JR_CLOSE, 0));
@@ -295,7 +295,7 @@ TEST(StreamFailure, AbortedDocumentIsNotReplayed)
     so.dhpdev = reinterpret_cast<DHPDEV>(p);
     EXPECT_TRUE(GenEndDoc(&so, ED_ABORTDOC));
     EXPECT_TRUE(g_sink.bytes.empty());
-    EXPECT_EQ(p->pWriter, nullptr);
+    EXPECT_EQ(PdevWriter(p), nullptr);
     EXPECT_EQ(p->fJob & (PDEVF_DOCSTARTED | PDEVF_STREAMOPEN), 0u);
 }
 

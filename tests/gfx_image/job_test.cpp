@@ -170,7 +170,7 @@ TEST_F(ImageJob, BandedColourPageHasItsTextInEveryBand)
         ASSERT_NE(hdc, nullptr);
         PDEV* pPDev = PdevOf(hdc);
         BOOL bBanding = FALSE;
-        ASSERT_TRUE(PlatEngQuerySurface(pPDev->hsurf, nullptr, &bBanding));
+        ASSERT_TRUE(PlatEngQuerySurface(PdevHsurf(pPDev), nullptr, &bBanding));
         ASSERT_TRUE(bBanding);
         SURFOBJ* pso = PlatGdiLockDCSurface(hdc);
         ASSERT_NE(pso, nullptr);

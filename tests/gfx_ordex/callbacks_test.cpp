@@ -120,7 +120,7 @@ TEST(FaxCapture, BufferFlushesIntoPartsThatFollowEachDestination)
     t.Byte(2170, 1);
     PdlStartDoc(t.pdev());
     PDLWORK* w = t.work();
-    ASSERT_NE(Val(w->pCaptureBuf), nullptr);
+    ASSERT_NE(PdlCaptureBuf(t.pdev()), nullptr);
     std::u16string dir = Wide(TestRootPath() + "/");
     memcpy(w->szCaptureDir, dir.c_str(), (dir.size() + 1) * 2);
     memcpy(w->aszDestName[0], u"d0.prn", 14);
@@ -158,7 +158,7 @@ TEST(FaxCapture, BufferFlushesIntoPartsThatFollowEachDestination)
                            "COMMON\x1B%-12345X";
     EXPECT_EQ(t.sStream.size(), expected.size());
     EXPECT_TRUE(t.sStream == expected);
-    EXPECT_EQ(Val(w->pCaptureBuf), nullptr);
+    EXPECT_EQ(PdlCaptureBuf(t.pdev()), nullptr);
 }
 
 TEST(FaxCapture, IndexOutsideTheNameTableWritesNothing)

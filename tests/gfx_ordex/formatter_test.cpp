@@ -130,7 +130,7 @@ TEST(OutputRouter, LargeWritesGoOnInPieces)
 TEST(OutputRouter, FailedRecordWriteIsReported)
 {
     TestPdev t;
-    t.pdev()->pfnWriteJobData = [](PDEV*, const BYTE*, DWORD) -> BOOL { return FALSE; };
+    SetPdevWriteJobData(t.pdev(), [](PDEV*, const BYTE*, DWORD) -> BOOL { return FALSE; });
     EXPECT_EQ(PdlPrintf(t.pdev(), "prn;\n"), -1);
 }
 

@@ -67,7 +67,7 @@ TEST(JobHeader, OnePageReportJobByteForByte)
 {
     TestPdev t;
     t.UserName(u"alice");
-    t.pdev()->pwszDocName = const_cast<LPWSTR>(u"Report");
+    SetPdevDocName(t.pdev(), const_cast<LPWSTR>(u"Report"));
     ASSERT_TRUE(PdlStartDoc(t.pdev()));
     ASSERT_TRUE(PdlWriteJobHeader(t.pdev()));
     ASSERT_TRUE(PdlStartPage(t.pdev()));
@@ -102,7 +102,7 @@ TEST(JobHeader, OnePageReportJobByteForByte)
     EXPECT_EQ(Val(t.work()->nPageSide), 2);
     EXPECT_EQ(Val(t.work()->nLogicalPage), 2);
     EXPECT_EQ(Val(t.work()->bHeaderWritten), 1);
-    EXPECT_EQ(Val(t.work()->pInsertSheets), nullptr);
+    EXPECT_EQ(PdlInsertSheets(t.pdev()), nullptr);
 }
 
 TEST(JobHeader, WrittenOncePerJob)
@@ -334,19 +334,24 @@ TEST(JobFlow, ResetPdevMovesTheJob)
     b.Long(220 + 571, 0x33333333);    // page-level field of UIEXTRA
     PdlStartDoc(a.pdev());
     WriteJobHeader(a.pdev(), u"Report");
-    BYTE* pInsert = a.work()->pInsertSheets;
+    BYTE* pInsert = PdlInsertSheets(a.pdev());
     ASSERT_NE(pInsert, nullptr);
+    EXPECT_EQ(Val(a.work()->slInsertSheets), static_cast<DWORD>(PREF_INSERTSHEETS));
     ASSERT_TRUE(PdlResetPDEV(a.pdev(), b.pdev()));
     EXPECT_EQ(Val(b.work()->bHeaderWritten), 1);
     EXPECT_EQ(Val(b.work()->bDocOpen), 1);
     EXPECT_EQ(std::string(b.work()->szDocName), "Report");
-    EXPECT_EQ(Val(b.work()->pInsertSheets), pInsert);
-    EXPECT_EQ(Val(a.work()->pInsertSheets), nullptr);
+    // The buffer moves with its slot: the old PDEV has neither any more.
+    EXPECT_EQ(PdlInsertSheets(b.pdev()), pInsert);
+    EXPECT_EQ(Val(b.work()->slInsertSheets), static_cast<DWORD>(PREF_INSERTSHEETS));
+    EXPECT_EQ(PdlInsertSheets(a.pdev()), nullptr);
+    EXPECT_EQ(Val(a.work()->slInsertSheets), 0u);
+    EXPECT_EQ(PdevSide(a.pdev())->aRef[PREF_INSERTSHEETS], 0u);
     EXPECT_EQ(DmLong(b.pdev(), 220 + 700), 0x11111111);
     EXPECT_EQ(DmLong(b.pdev(), 220 + 571), 0x33333333);
     EXPECT_EQ(DmShort(b.pdev(), 296), 2);
     PdlEndDoc(b.pdev());
-    EXPECT_EQ(Val(b.work()->pInsertSheets), nullptr);
+    EXPECT_EQ(PdlInsertSheets(b.pdev()), nullptr);
 }
 
 }  // namespace

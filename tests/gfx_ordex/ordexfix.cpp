@@ -15,7 +15,7 @@ BOOL _CaptureWrite(PDEV* pPDev, const BYTE* pb, DWORD cb)
 
 }  // namespace
 
-TestPdev::TestPdev() : block(PDEV_TOTAL_SIZE, 0)
+TestPdev::TestPdev() : block(PDEV_BLOCK_SIZE, 0)
 {
     PDEV* p = pdev();
     p->dwSignature = PDEV_SIGNATURE;
@@ -23,7 +23,7 @@ TestPdev::TestPdev() : block(PDEV_TOTAL_SIZE, 0)
     p->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
     p->wPdevSize = (WORD)PDEV_TOTAL_SIZE;
     p->lNupScale = 10000;
-    p->pfnWriteJobData = _CaptureWrite;
+    SetPdevWriteJobData(p, _CaptureWrite);
     TestPdev* self = this;
     memcpy(p->abReserved, &self, sizeof(self));
 

@@ -22,7 +22,7 @@ TEST_P(BandWalk, TwoPagesBandByBand)
     f.p()->cyPage = c.cyPage;
     f.AttachSinkWriter();
     HDEV hdev = PlatEngCreateDevice(reinterpret_cast<DHPDEV>(f.p()));
-    f.p()->hdev = hdev;
+    SetPdevHdev(f.p(), hdev);
     SIZEL sizl = {16, c.cyBand};
     HSURF hsurf = reinterpret_cast<HSURF>(EngCreateBitmap(sizl, 2, BMF_1BPP, BMF_TOPDOWN, nullptr));
     ASSERT_NE(hsurf, nullptr);
@@ -76,7 +76,7 @@ TEST_F(BandedJob, EveryPageGetsAllItsBands)
     ASSERT_NE(hdc, nullptr);
     PDEV* pPDev = PdevOf(hdc);
     BOOL bBanding = FALSE;
-    ASSERT_TRUE(PlatEngQuerySurface(pPDev->hsurf, nullptr, &bBanding));
+    ASSERT_TRUE(PlatEngQuerySurface(PdevHsurf(pPDev), nullptr, &bBanding));
     if (!bBanding)
         GTEST_SKIP() << "the page of this printer is small enough for one bitmap";
     SURFOBJ* pso = PlatGdiLockDCSurface(hdc);

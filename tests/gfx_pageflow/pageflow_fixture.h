@@ -34,7 +34,7 @@ inline BOOL FlowSink(HANDLE, LPVOID pBuf, DWORD cb, LPDWORD pcWritten)
 // paper 4000 x 6000 dots, printable (100, 200, 3900, 5800), the output sheet
 // printable 4000 x 6000.
 struct FlowPdev {
-    std::vector<BYTE> buf = std::vector<BYTE>(PDEV_TOTAL_SIZE, 0);
+    std::vector<BYTE> buf = std::vector<BYTE>(PDEV_BLOCK_SIZE, 0);
     PDEV* p() { return reinterpret_cast<PDEV*>(buf.data()); }
     DRVDEVMODE* dm() { return pGetJobDevmode(p()); }
     NUPSTATE* st() { return pGetNupState(p()); }
@@ -45,8 +45,8 @@ struct FlowPdev {
         pp->dwSignatureEnd = PDEV_SIGNATURE;
         pp->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
         pp->wPdevSize = PDEV_TOTAL_SIZE;
-        pp->pfnWriteJobData = bWriteJobData;
-        pp->pfnEmitJobRecord = bEmitJobRecord;
+        SetPdevWriteJobData(pp, bWriteJobData);
+        SetPdevEmitJobRecord(pp, bEmitJobRecord);
         ResetJobRecordBuffer(pp);
         DRVDEVMODE* d = dm();
         d->dm.dmSize = 220;
@@ -71,7 +71,7 @@ struct FlowPdev {
     }
     ~FlowPdev()
     {
-        if (p()->pWriter)
+        if (PdevWriter(p()))
             bEmitRecordOfType(p(), JR_CLOSE, 0);
     }
     // An open job record stream whose bytes go to g_flowSink.
@@ -79,9 +79,9 @@ struct FlowPdev {
     {
         g_flowSink.clear();
         PDEV* pp = p();
-        pp->pWriter = CreateSpoolWriter(nullptr);
-        pp->pWriter->pfnWrite = FlowSink;
-        pp->pWriter->pState = CreateSpoolState(nullptr, REPLAY_DIRECT, 1, FlowSink);
+        SetPdevWriter(pp, CreateSpoolWriter(nullptr));
+        PdevWriter(pp)->pfnWrite = FlowSink;
+        PdevWriter(pp)->pState = CreateSpoolState(nullptr, REPLAY_DIRECT, 1, FlowSink);
         pp->bRecState = JR_DATA;
         pp->fJob |= PDEVF_STREAMOPEN;
     }

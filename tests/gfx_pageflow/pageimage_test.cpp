@@ -19,7 +19,7 @@ struct BitmapPage {
         f.dm()->ui.lpGraphicsMode = 1;
         f.AttachSinkWriter();
         hdev = PlatEngCreateDevice(reinterpret_cast<DHPDEV>(f.p()));
-        f.p()->hdev = hdev;
+        SetPdevHdev(f.p(), hdev);
         SIZEL sizl = {16, 8};
         hsurf = reinterpret_cast<HSURF>(EngCreateBitmap(sizl, 2, BMF_1BPP, BMF_TOPDOWN, nullptr));
         EngAssociateSurface(hsurf, hdev, GEN_HOOKS_BITMAP);

@@ -35,7 +35,7 @@ struct Rec {
 
 // A one-sided A4 ORDEX print job with insert sheets switched on.
 struct SchedPdev {
-    std::vector<BYTE> block = std::vector<BYTE>(PDEV_TOTAL_SIZE, 0);
+    std::vector<BYTE> block = std::vector<BYTE>(PDEV_BLOCK_SIZE, 0);
     std::string sStream;
 
     SchedPdev()
@@ -46,7 +46,7 @@ struct SchedPdev {
         p->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
         p->wPdevSize = (WORD)PDEV_TOTAL_SIZE;
         p->lNupScale = 10000;
-        p->pfnWriteJobData = CaptureWrite;
+        SetPdevWriteJobData(p, CaptureWrite);
         std::string* ps = &sStream;
         memcpy(p->abReserved, &ps, sizeof(ps));
         DEVMODEW* pdm = reinterpret_cast<DEVMODEW*>(dm());
@@ -115,7 +115,7 @@ struct SchedPdev {
     {
         PdlStartDoc(pdev());
         for (size_t i = 0; i < recs.size(); ++i)
-            WriteRec(work()->pInsertSheets + i * 476, recs[i]);
+            WriteRec(PdlInsertSheets(pdev()) + i * 476, recs[i]);
         WLong(27180, nCount < 0 ? (LONG)recs.size() : nCount);
         WLong(27192, lMode);
     }
@@ -123,9 +123,10 @@ struct SchedPdev {
     int N() { return (SHORT)(w()[27162] | (w()[27163] << 8)); }
     SHEETENTRY* Entries()
     {
-        SHEETENTRY* pe = nullptr;
-        memcpy(&pe, w() + 27168, sizeof(pe));
-        return pe;
+        // The header's word at 27168 is the table's slot in the side record.
+        DWORD dwSlot = 0;
+        memcpy(&dwSlot, w() + 27168, sizeof(dwSlot));
+        return PdevRef<SHEETENTRY*>(pdev(), dwSlot, PREF_SHEETTABLE);
     }
     // Sheets 1..N as (front, back, sides).
     std::vector<std::tuple<int, int, int>> Sheets()

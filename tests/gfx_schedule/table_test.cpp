@@ -175,7 +175,7 @@ TEST(SheetTable, SpecialPagesCarryTheRecordsTabText)
     SchedPdev t;
     Rec r = {6, u"2", 259, 1, 1};
     t.Start({{6, u"9"}, r});
-    BYTE* pRec = t.work()->pInsertSheets + 476;
+    BYTE* pRec = PdlInsertSheets(t.pdev()) + 476;
     std::u16string text = u"Chapter";
     memcpy(pRec + 268, text.data(), text.size() * 2);
     pRec[398] = 3;                     // position

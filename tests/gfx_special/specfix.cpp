@@ -22,9 +22,9 @@ WriteLog& TheWriteLog()
 void LogWrites(TestPdev* pt)
 {
     TheWriteLog().sizes.clear();
-    if (pt->pdev()->pfnWriteJobData != _LoggedWrite) {
-        TheWriteLog().pfnNext = pt->pdev()->pfnWriteJobData;
-        pt->pdev()->pfnWriteJobData = _LoggedWrite;
+    if (PdevWriteJobData(pt->pdev()) != _LoggedWrite) {
+        TheWriteLog().pfnNext = PdevWriteJobData(pt->pdev());
+        SetPdevWriteJobData(pt->pdev(), _LoggedWrite);
     }
 }
 

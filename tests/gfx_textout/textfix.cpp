@@ -20,7 +20,7 @@ void _Short(BYTE* p, int off, int v)
 
 }  // namespace
 
-TextPdev::TextPdev() : block(PDEV_TOTAL_SIZE, 0)
+TextPdev::TextPdev() : block(PDEV_BLOCK_SIZE, 0)
 {
     PDEV* p = pdev();
     p->dwSignature = PDEV_SIGNATURE;
@@ -28,7 +28,7 @@ TextPdev::TextPdev() : block(PDEV_TOTAL_SIZE, 0)
     p->wEnvExtraOffset = PDEV_ENVEXTRA_OFFSET;
     p->wPdevSize = (WORD)PDEV_TOTAL_SIZE;
     p->lNupScale = 10000;
-    p->pfnWriteJobData = _CaptureWrite;
+    SetPdevWriteJobData(p, _CaptureWrite);
     TextPdev* self = this;
     memcpy(p->abReserved, &self, sizeof(self));
     DEVMODEW* pdm = reinterpret_cast<DEVMODEW*>(dm());
@@ -52,18 +52,18 @@ TextPdev::TextPdev() : block(PDEV_TOTAL_SIZE, 0)
 
 TextPdev::~TextPdev()
 {
-    SetFontSubstList(pdev(), nullptr);
+    SetFontSubstList(pdev(), nullptr, 0);
 }
 
 void TextPdev::Substitute(const std::vector<std::pair<std::u16string, std::u16string>>& pairs)
 {
     aNodes.assign(pairs.size(), FONTSUBNODE{});
     for (size_t i = 0; i < pairs.size(); ++i) {
-        aNodes[i].pNext = i + 1 < pairs.size() ? &aNodes[i + 1] : nullptr;
+        aNodes[i].dwNext = i + 1 < pairs.size() ? static_cast<DWORD>(i + 2) : 0;
         memcpy(aNodes[i].szTrueType, pairs[i].first.c_str(), 2 * (pairs[i].first.size() + 1));
         memcpy(aNodes[i].szDevice, pairs[i].second.c_str(), 2 * (pairs[i].second.size() + 1));
     }
-    SetFontSubstList(pdev(), aNodes.empty() ? nullptr : &aNodes[0]);
+    SetFontSubstList(pdev(), aNodes.empty() ? nullptr : &aNodes[0], static_cast<DWORD>(aNodes.size()));
 }
 
 void TextPdev::SubstituteDefaults()

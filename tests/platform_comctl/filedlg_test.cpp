@@ -216,11 +216,18 @@ TEST_F(FileDialog, BadRecordsFailWithTheirFault)
     EXPECT_EQ(CommDlgExtendedError(), (DWORD)CDERR_NOHOOK);
     EXPECT_EQ(PlatFileDlgCount(), 0);  // none of them opened
 
-    // The older, shorter record is still a good one.
+    // The older, shorter record is still a good one: up to lpTemplateName,
+    // 76 bytes in the i386 build and 136 in the native one (pointer-sized
+    // fields). The other build's length is a bad size.
+    EXPECT_EQ(OPENFILENAME_SIZE_VERSION_400W, sizeof(void*) == 4 ? 76u : 136u);
     PlatFileDlgPushAnswer(u"a4.xfo", 0);
     ofn = Request(0);
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     EXPECT_TRUE(GetOpenFileNameW(&ofn));
+    ofn = Request(0);
+    ofn.lStructSize = sizeof(void*) == 4 ? 136 : 76;
+    EXPECT_FALSE(GetOpenFileNameW(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), (DWORD)CDERR_STRUCTSIZE);
 }
 
 // The documents folder reached the way the settings library reaches it.

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -123,7 +124,8 @@ TEST(PropertySheet, PageGetsItsOwnRecordWithTheCallersValue)
     HWND hSheet = OpenModelessSheet({&a});
     ASSERT_NE(hSheet, nullptr);
     EXPECT_EQ(a.lParamSeen, reinterpret_cast<LPARAM>(&a));
-    EXPECT_EQ(a.cbSeen, 48u);
+    EXPECT_EQ(a.cbSeen, sizeof(PROPSHEETPAGEW));
+    EXPECT_EQ(a.cbSeen, sizeof(void*) == 4 ? 48u : 88u);
     EXPECT_EQ(GetParent(a.hwnd), hSheet);
     WCHAR title[64];
     GetWindowTextW(hSheet, title, 64);
@@ -167,6 +169,44 @@ TEST(PropertySheet, ModalResultSaysWhetherAnythingWasApplied)
         psh.phpage = &h;
         EXPECT_EQ(PropertySheetW(&psh), r.result);
     }
+}
+
+// An older caller's records end at pcRefParent (page) and pfnCallback
+// (header): 40 bytes each in the i386 build, 72 each in the native one,
+// where every handle and pointer is 8 bytes. Such records are taken, and
+// nothing past them is read; one byte less is refused.
+TEST(PropertySheet, RecordsOfTheFirstVersionAreTakenAtThePointerSizedLength)
+{
+    EXPECT_EQ(PROPSHEETPAGEW_V1_SIZE, sizeof(void*) == 4 ? 40u : 72u);
+    EXPECT_EQ(PROPSHEETHEADERW_V1_SIZE, sizeof(void*) == 4 ? 40u : 72u);
+    // A record whose fields past the first version are garbage.
+    union {
+        PROPSHEETPAGEW psp;
+        BYTE bytes[sizeof(PROPSHEETPAGEW)];
+    } u;
+    memset(u.bytes, 0xA5, sizeof(u.bytes));
+    u.psp.dwSize = PROPSHEETPAGEW_V1_SIZE;
+    u.psp.dwFlags = PSP_DLGINDIRECT;
+    u.psp.hInstance = nullptr;
+    u.psp.pResource = PageTemplate();
+    u.psp.hIcon = nullptr;
+    u.psp.pszTitle = nullptr;
+    u.psp.pfnDlgProc = _PressingPage;
+    u.psp.lParam = PSBTN_OK;
+    u.psp.pfnCallback = nullptr;
+    u.psp.pcRefParent = nullptr;
+    HPROPSHEETPAGE h = CreatePropertySheetPageW(&u.psp);
+    ASSERT_NE(h, nullptr);
+    PROPSHEETHEADERW psh = {};
+    psh.dwSize = PROPSHEETHEADERW_V1_SIZE;
+    psh.nPages = 1;
+    psh.phpage = &h;
+    EXPECT_EQ(PropertySheetW(&psh), 1);
+
+    u.psp.dwSize = PROPSHEETPAGEW_V1_SIZE - 1;
+    SetLastError(0);
+    EXPECT_EQ(CreatePropertySheetPageW(&u.psp), nullptr);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
 }
 
 TEST(PropertySheet, BadInputFailsCleanly)

@@ -5,6 +5,7 @@
 #include "tests/platform_comctl/sheet_fixture.h"
 
 #include <cstring>
+#include <deque>
 
 std::vector<std::string>& Journal()
 {
@@ -97,7 +98,9 @@ const DLGTEMPLATE* PageTemplate()
 
 HPROPSHEETPAGE MakePage(PAGECONF* conf, BOOL bHelp)
 {
-    static std::vector<std::u16string> titles;
+    // A deque keeps each title where it is when more are added (a vector
+    // would move them, and a short string's text moves with it).
+    static std::deque<std::u16string> titles;
     titles.push_back(std::u16string(conf->name, conf->name + strlen(conf->name)));
     PROPSHEETPAGEW psp = {};
     psp.dwSize = sizeof(psp);

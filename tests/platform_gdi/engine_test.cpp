@@ -15,7 +15,7 @@ static_assert(offsetof(GDIINFO, ciDevice) == 108);
 static_assert(offsetof(GDIINFO, ulHTPatternSize) == 236);
 static_assert(offsetof(GDIINFO, flHTFlags) == 244);
 static_assert(sizeof(void*) != 4 || sizeof(DEVINFO) == 300);
-static_assert(offsetof(DEVINFO, hpalDefault) == 292);
+static_assert(sizeof(void*) != 4 || offsetof(DEVINFO, hpalDefault) == 292);
 static_assert(sizeof(LOGFONTW) == 92);
 static_assert(sizeof(void*) != 4 || sizeof(DRVENABLEDATA) == 12);
 

@@ -27,7 +27,8 @@ std::u16string FileName(HMODULE h)
     return std::u16string(buf, n);
 }
 
-const char16_t* const kDriverDir = u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3";
+// This build's driver folder (w32x86 in the i386 build, x64 in the native one).
+const char16_t* const kDriverDir = SPL_DRIVER_VERSION_DIRECTORY;
 
 }  // namespace
 
@@ -64,10 +65,11 @@ TEST(Modules, PathUnderTheDriverFolderPrefersTheCopyThere)
     std::string dir = PlatHostPath(kDriverDir);
     std::filesystem::create_directories(dir);
     std::filesystem::copy_file(std::string(PlatGetProgramDir()) + "/libQ730MVT3.so", dir + "/libq730mvt3.so");
-    h = LoadLibraryW(u"c:\\windows\\SYSTEM32\\spool\\drivers\\w32x86\\3\\Q730MVT3.DLL");
+    std::u16string mixed = u"c:\\windows\\SYSTEM32\\spool\\drivers\\" SPL_ARCH_DIRECTORY u"\\3\\Q730MVT3.DLL";
+    h = LoadLibraryW(mixed.c_str());
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(LoadedFrom(h), dir + "/libq730mvt3.so");
-    EXPECT_EQ(FileName(h), u"C:\\windows\\SYSTEM32\\spool\\drivers\\w32x86\\3\\Q730MVT3.DLL");
+    EXPECT_EQ(FileName(h), u"C:\\windows\\SYSTEM32\\spool\\drivers\\" SPL_ARCH_DIRECTORY u"\\3\\Q730MVT3.DLL");
     FreeLibrary(h);
 }
 

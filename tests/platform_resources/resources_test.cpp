@@ -254,7 +254,7 @@ TEST_F(Resources, IconsAreSixteenPixelsAndCursorsLoad)
 TEST(ResourcesMissing, MissingLibraryGivesNullAndEmptyAnswers)
 {
     // A resource library that is not there anywhere.
-    HMODULE h = LoadLibraryW(u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3\\Q730NONE.DLL");
+    HMODULE h = LoadLibraryW(SPL_DRIVER_VERSION_DIRECTORY u"\\Q730NONE.DLL");
     EXPECT_EQ(h, nullptr);
     WCHAR buf[16] = {u'x', 0};
     EXPECT_EQ(LoadStringW(h, 20000, buf, 16), 0);
@@ -267,13 +267,13 @@ TEST(ResourcesMissing, MissingLibraryGivesNullAndEmptyAnswers)
 
 TEST(ResourcesInstalled, LibraryLoadsFromTheDriverFolderOfTheRoot)
 {
-    std::string dir = PlatHostPath(u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3");
+    std::string dir = PlatHostPath(SPL_DRIVER_VERSION_DIRECTORY);
     std::filesystem::create_directories(dir);
     std::filesystem::copy_file(std::string(PlatGetProgramDir()) + "/libQ730MVT3.so", dir + "/libQ730MVT3.so",
                                std::filesystem::copy_options::overwrite_existing);
     WCHAR sys[MAX_PATH];
     ASSERT_GT(GetSystemDirectoryW(sys, MAX_PATH), 0u);
-    std::u16string path = std::u16string(sys) + u"\\spool\\drivers\\w32x86\\3\\Q730MVT3.DLL";
+    std::u16string path = std::u16string(sys) + SPL_DRIVER_SUBDIRECTORY u"\\Q730MVT3.DLL";
     HMODULE h = LoadLibraryW(path.c_str());
     ASSERT_NE(h, nullptr);
     WCHAR buf[8];

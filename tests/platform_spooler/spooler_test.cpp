@@ -58,6 +58,17 @@ std::u16string W(const std::string& s)
     return std::u16string(s.begin(), s.end());
 }
 
+// This build's driver folder and environment, and the other build's: the
+// i386 build installs into w32x86 as "Windows NT x86", the native x86-64
+// one into x64 as "Windows x64".
+const bool k64 = sizeof(void*) == 8;
+const char16_t* const kOwnEnv = k64 ? u"Windows x64" : u"Windows NT x86";
+const char16_t* const kOtherEnv = k64 ? u"Windows NT x86" : u"Windows x64";
+const std::u16string kOwnDir = std::u16string(u"C:\\WINDOWS\\system32\\spool\\drivers\\") + (k64 ? u"x64" : u"w32x86");
+const std::u16string kOtherDir =
+    std::u16string(u"C:\\WINDOWS\\system32\\spool\\drivers\\") + (k64 ? u"w32x86" : u"x64");
+const char16_t* const kEnvKey = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\";
+
 // A root with one installed printer whose port is a host file in the root.
 class Spooler : public testing::Test {
 protected:
@@ -106,7 +117,7 @@ protected:
 
 TEST_F(Spooler, InstallerPutsTheLibrariesInTheDriverFolder)
 {
-    std::string dir = PlatHostPath(u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3");
+    std::string dir = PlatHostPath((kOwnDir + u"\\3").c_str());
     for (const char* lib : {"libQ730MVU3.so", "libQ730MVG3.so", "libQ730MVT3.so"})
         EXPECT_EQ(ReadFile(dir + "/" + lib), std::string("library ") + lib);
     // A folder without the built libraries installs nothing.
@@ -120,7 +131,7 @@ TEST_F(Spooler, InstallerPutsTheLibrariesInTheDriverFolder)
 
 TEST_F(Spooler, InstallingAgainCopiesOnlyTheLibrariesThatChanged)
 {
-    std::string dir = PlatHostPath(u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3");
+    std::string dir = PlatHostPath((kOwnDir + u"\\3").c_str());
     struct stat before[3], after[3];
     const char* libs[] = {"libQ730MVU3.so", "libQ730MVG3.so", "libQ730MVT3.so"};
     for (int i = 0; i < 3; ++i)
@@ -240,17 +251,144 @@ TEST_F(Spooler, DriverInfoGivesTheDriverFolderUnderTheRoot)
     const DRIVER_INFO_2W* di = reinterpret_cast<const DRIVER_INFO_2W*>(buf.data());
     EXPECT_EQ(di->cVersion, 3u);
     EXPECT_EQ(std::u16string(di->pName), u"QX-730");
-    EXPECT_EQ(std::u16string(di->pEnvironment), u"Windows NT x86");
-    EXPECT_EQ(std::u16string(di->pDriverPath), u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3\\Q730MVG3.DLL");
-    EXPECT_EQ(std::u16string(di->pConfigFile), u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3\\Q730MVU3.DLL");
-    EXPECT_EQ(std::u16string(di->pDataFile), u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3\\Q730MVT3.DLL");
+    EXPECT_EQ(std::u16string(di->pEnvironment), kOwnEnv);
+    EXPECT_EQ(std::u16string(di->pDriverPath), kOwnDir + u"\\3\\Q730MVG3.DLL");
+    EXPECT_EQ(std::u16string(di->pConfigFile), kOwnDir + u"\\3\\Q730MVU3.DLL");
+    EXPECT_EQ(std::u16string(di->pDataFile), kOwnDir + u"\\3\\Q730MVT3.DLL");
 
     WCHAR dir[MAX_PATH];
     ASSERT_TRUE(GetPrinterDriverDirectoryW(nullptr, nullptr, 1, (LPBYTE)dir, sizeof(dir), &needed));
-    EXPECT_EQ(std::u16string(dir), u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86");
+    EXPECT_EQ(std::u16string(dir), kOwnDir);
     EXPECT_EQ(needed, (DWORD)(std::u16string(dir).size() + 1) * 2);
     EXPECT_FALSE(GetPrinterDriverDirectoryW(nullptr, nullptr, 1, (LPBYTE)dir, needed - 2, &needed));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
+}
+
+// The driver folder of each environment the spooler knows: the build's own
+// for none, named ones for either architecture, nothing for another name.
+TEST_F(Spooler, EachEnvironmentHasItsOwnDriverFolder)
+{
+    struct {
+        const char16_t* env;
+        const char16_t* dir;  // null: ERROR_INVALID_ENVIRONMENT
+    } cases[] = {
+        {nullptr, k64 ? u"C:\\WINDOWS\\system32\\spool\\drivers\\x64" : u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86"},
+        {u"", k64 ? u"C:\\WINDOWS\\system32\\spool\\drivers\\x64" : u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86"},
+        {u"Windows NT x86", u"C:\\WINDOWS\\system32\\spool\\drivers\\w32x86"},
+        {u"Windows x64", u"C:\\WINDOWS\\system32\\spool\\drivers\\x64"},
+        {u"windows x64", u"C:\\WINDOWS\\system32\\spool\\drivers\\x64"},
+        {u"Windows IA64", nullptr},
+        {u"Windows 4.0", nullptr},
+    };
+    for (const auto& c : cases) {
+        WCHAR dir[MAX_PATH] = {};
+        DWORD needed = 0;
+        SetLastError(0);
+        BOOL b = GetPrinterDriverDirectoryW(nullptr, (LPWSTR)c.env, 1, (LPBYTE)dir, sizeof(dir), &needed);
+        if (!c.dir) {
+            EXPECT_FALSE(b);
+            EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_ENVIRONMENT);
+            continue;
+        }
+        ASSERT_TRUE(b);
+        EXPECT_EQ(std::u16string(dir), c.dir);
+        struct stat st;
+        EXPECT_EQ(stat(PlatHostPath((std::u16string(c.dir) + u"\\3").c_str()).c_str(), &st), 0);
+    }
+    // The build's own macros say the same.
+    EXPECT_EQ(std::u16string(SPL_ENVIRONMENT), kOwnEnv);
+    EXPECT_EQ(std::u16string(SPL_DRIVER_DIRECTORY), kOwnDir);
+    EXPECT_EQ(std::u16string(SPL_DRIVER_VERSION_DIRECTORY), kOwnDir + u"\\3");
+    EXPECT_EQ(std::u16string(SPL_DRIVER_SUBDIRECTORY),
+              std::u16string(u"\\spool\\drivers\\") + (k64 ? u"x64" : u"w32x86") + u"\\3");
+    EXPECT_EQ(std::u16string(SPL_DRIVERS_KEY), std::u16string(kEnvKey) + kOwnEnv + u"\\Drivers\\Version-3");
+}
+
+// A root used by both builds: the other build has installed its libraries
+// in its own folder under its own environment. Installing this build's
+// never touches them, and each environment answers with its own files.
+TEST_F(Spooler, BothBuildsKeepTheirLibrariesApartInOneRoot)
+{
+    // What the other build would have installed: its libraries and its
+    // environment's driver key.
+    std::string otherDir = PlatHostPath((kOtherDir + u"\\3").c_str());
+    ASSERT_TRUE(CreateDirectoryW(kOtherDir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CreateDirectoryW((kOtherDir + u"\\3").c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    const char* libs[] = {"libQ730MVU3.so", "libQ730MVG3.so", "libQ730MVT3.so"};
+    for (const char* lib : libs)
+        WriteFile(otherDir + "/" + lib, std::string("other build's ") + lib);
+    std::u16string otherKey = std::u16string(kEnvKey) + kOtherEnv + u"\\Drivers\\Version-3\\QX-730";
+    HKEY hKey = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, otherKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
+                              nullptr),
+              ERROR_SUCCESS);
+    const char16_t* files[][2] = {{u"Driver", u"Q730MVG3.DLL"},
+                                  {u"Configuration File", u"Q730MVU3.DLL"},
+                                  {u"Data File", u"Q730MVT3.DLL"}};
+    for (auto& f : files)
+        ASSERT_EQ(RegSetValueExW(hKey, f[0], 0, REG_SZ, (const BYTE*)f[1],
+                                 (DWORD)(std::u16string(f[1]).size() + 1) * 2),
+                  ERROR_SUCCESS);
+    DWORD version = 3;
+    ASSERT_EQ(RegSetValueExW(hKey, u"Version", 0, REG_DWORD, (const BYTE*)&version, 4), ERROR_SUCCESS);
+    RegCloseKey(hKey);
+
+    // This build installs again (a new build of every library).
+    for (const char* lib : libs)
+        WriteFile(libDir + "/" + lib, std::string("this build's ") + lib);
+    ASSERT_TRUE(PlatInstallPrinter(u"QX-730 Office", W(port).c_str(), libDir.c_str()));
+    std::string ownDir = PlatHostPath((kOwnDir + u"\\3").c_str());
+    EXPECT_NE(ownDir, otherDir);
+    for (const char* lib : libs) {
+        EXPECT_EQ(ReadFile(ownDir + "/" + lib), std::string("this build's ") + lib);
+        EXPECT_EQ(ReadFile(otherDir + "/" + lib), std::string("other build's ") + lib);
+    }
+    // Nothing else appeared in the other build's folder.
+    EXPECT_EQ(Listing(otherDir).size(), 3u);
+
+    // Each environment's record names its own folder.
+    for (bool bOwn : {true, false}) {
+        LPWSTR env = (LPWSTR)(bOwn ? kOwnEnv : kOtherEnv);
+        const std::u16string& dir = bOwn ? kOwnDir : kOtherDir;
+        DWORD needed = 0;
+        GetPrinterDriverW(h, env, 2, nullptr, 0, &needed);
+        std::vector<BYTE> buf(needed ? needed : 1);
+        ASSERT_TRUE(GetPrinterDriverW(h, env, 2, buf.data(), needed, &needed)) << bOwn;
+        const DRIVER_INFO_2W* di = reinterpret_cast<const DRIVER_INFO_2W*>(buf.data());
+        EXPECT_EQ(std::u16string(di->pEnvironment), std::u16string(env));
+        EXPECT_EQ(std::u16string(di->pDriverPath), dir + u"\\3\\Q730MVG3.DLL");
+        EXPECT_EQ(std::u16string(di->pConfigFile), dir + u"\\3\\Q730MVU3.DLL");
+    }
+    // No environment given: this build's.
+    DWORD needed = 0;
+    GetPrinterDriverW(h, nullptr, 2, nullptr, 0, &needed);
+    std::vector<BYTE> buf(needed ? needed : 1);
+    ASSERT_TRUE(GetPrinterDriverW(h, nullptr, 2, buf.data(), needed, &needed));
+    EXPECT_EQ(std::u16string(reinterpret_cast<const DRIVER_INFO_2W*>(buf.data())->pDriverPath),
+              kOwnDir + u"\\3\\Q730MVG3.DLL");
+    EXPECT_FALSE(GetPrinterDriverW(h, (LPWSTR)u"Windows IA64", 2, buf.data(), needed, &needed));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_ENVIRONMENT);
+}
+
+// A printer that the other build installed, in a root this build has not
+// installed its driver into: the driver is unknown for this environment
+// (its files are the other build's, never to be loaded here) until this
+// build installs its own.
+TEST_F(Spooler, ADriverOfTheOtherEnvironmentOnlyIsNotThisBuildsDriver)
+{
+    std::u16string ownKey = std::u16string(kEnvKey) + kOwnEnv + u"\\Drivers\\Version-3";
+    HKEY hKey = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, ownKey.c_str(), 0, KEY_ALL_ACCESS, &hKey), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyW(hKey, u"QX-730"), ERROR_SUCCESS);
+    RegCloseKey(hKey);
+    DWORD needed = 0;
+    BYTE buf[1024];
+    EXPECT_FALSE(GetPrinterDriverW(h, nullptr, 2, buf, sizeof(buf), &needed));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_UNKNOWN_PRINTER_DRIVER);
+    EXPECT_FALSE(GetPrinterDriverW(h, (LPWSTR)kOtherEnv, 2, buf, sizeof(buf), &needed));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_UNKNOWN_PRINTER_DRIVER);
+    ASSERT_TRUE(PlatInstallPrinter(u"QX-730 Office", W(port).c_str(), libDir.c_str()));
+    EXPECT_TRUE(GetPrinterDriverW(h, nullptr, 2, buf, sizeof(buf), &needed));
 }
 
 // ---- printer data ---------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
 #include <string>
 
 namespace {
@@ -128,8 +129,10 @@ TEST(IntegerText, LtowItowUltow)
     } cases[] = {
         {0, 10, u"0"},
         {-123, 10, u"-123"},
-        {LONG_MIN, 10, u"-2147483648"},
-        {LONG_MAX, 10, u"2147483647"},
+        // LONG is 32 bits in both builds; <climits>' LONG_MIN/LONG_MAX are
+        // the host's long, 64 bits on Linux x86-64.
+        {std::numeric_limits<LONG>::min(), 10, u"-2147483648"},
+        {std::numeric_limits<LONG>::max(), 10, u"2147483647"},
         {255, 16, u"ff"},
         {-1, 16, u"ffffffff"},  // only radix 10 shows a sign
         {5, 2, u"101"},
@@ -169,6 +172,13 @@ TEST(IntegerText, WtoiAndWtol)
         {u"-2147483648", INT_MIN},
         {u"99999999999999999999", INT_MAX},
         {u"-99999999999999999999", INT_MIN},
+        // Past 32 bits, where the host's long (64 bits on x86-64) would
+        // still hold the value: a 32-bit LONG saturates in both builds.
+        {u"4294967296", INT_MAX},
+        {u"-2147483649", INT_MIN},
+        {u"9223372036854775807", INT_MAX},
+        {u"-9223372036854775808", INT_MIN},
+        {u"21474836470", INT_MAX},
         {u"\uFF11", 0},  // full-width digits are not digits here
         {nullptr, 0},
     };

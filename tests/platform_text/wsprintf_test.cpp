@@ -61,8 +61,6 @@ const INTCASE kIntCases[] = {
     {u"%.0d", 0, u"0"},  // a precision of 0 still shows one digit
     {u"%.d", 0, u"0"},
     {u"[%08.3d]", 5, u"[00000005]"},
-    {u"%p", 0x1234, u"00001234"},
-    {u"%IX", 0xABC, u"ABC"},
     {u"%hd", 70000, u"4464"},
     {u"%hu", -1, u"65535"},
     {u"%c", u'A', u"A"},
@@ -79,6 +77,45 @@ TEST(WsprintfW, IntegerAndCharacterFields)
 {
     for (const INTCASE& c : kIntCases)
         EXPECT_EQ(Fmt(c.fmt, c.value), std::u16string(c.expected)) << Utf8(c.fmt);
+}
+
+// Pointer-sized fields read a pointer-sized argument: %p a pointer, %I an
+// INT_PTR/UINT_PTR/SIZE_T; %I64 and %ll a 64-bit one. Each is followed by
+// an int field, which shows that the argument was read whole and nothing
+// of it was left for the next field.
+TEST(WsprintfW, PointerSizedFieldsReadAPointerSizedArgument)
+{
+    const bool b64 = sizeof(void*) == 8;
+    EXPECT_EQ(Fmt(u"%p|%d", reinterpret_cast<void*>(ULONG_PTR(0x1234)), 7),
+              std::u16string(b64 ? u"0000000000001234|7" : u"00001234|7"));
+    EXPECT_EQ(Fmt(u"%p|%d", static_cast<void*>(nullptr), -1),
+              std::u16string(b64 ? u"0000000000000000|-1" : u"00000000|-1"));
+    EXPECT_EQ(Fmt(u"%IX|%d", UINT_PTR(0xABC), 5), std::u16string(u"ABC|5"));
+    EXPECT_EQ(Fmt(u"%Ix|%Iu|%d", SIZE_T(0xabc), SIZE_T(4000000000u), 9), std::u16string(u"abc|4000000000|9"));
+    EXPECT_EQ(Fmt(u"%Id|%d", INT_PTR(-5), 3), std::u16string(u"-5|3"));
+    EXPECT_EQ(Fmt(u"%Id", LPARAM(-2147483647 - 1)), std::u16string(u"-2147483648"));
+    if (b64) {
+        // Values that need the upper half of a 64-bit pointer.
+        EXPECT_EQ(Fmt(u"%p|%d", reinterpret_cast<void*>(ULONG_PTR(0x123456789ABCDEF0ull)), 7),
+                  std::u16string(u"123456789ABCDEF0|7"));
+        EXPECT_EQ(Fmt(u"%IX|%d", UINT_PTR(0xFEDCBA9876543210ull), 1), std::u16string(u"FEDCBA9876543210|1"));
+        EXPECT_EQ(Fmt(u"%Id|%d", INT_PTR(-5000000000ll), 2), std::u16string(u"-5000000000|2"));
+    } else {
+        EXPECT_EQ(Fmt(u"%Id", INT_PTR(-1)), std::u16string(u"-1"));
+        EXPECT_EQ(Fmt(u"%Iu", UINT_PTR(0xFFFFFFFFu)), std::u16string(u"4294967295"));
+    }
+    // 64 bits in both builds.
+    EXPECT_EQ(Fmt(u"%I64X|%d", ULONGLONG(0x123456789ABCDEF0ull), 4), std::u16string(u"123456789ABCDEF0|4"));
+    EXPECT_EQ(Fmt(u"%I64d|%d", LONGLONG(-9223372036854775807ll - 1), 4),
+              std::u16string(u"-9223372036854775808|4"));
+    EXPECT_EQ(Fmt(u"%llu|%d", ULONGLONG(18446744073709551615ull), 4), std::u16string(u"18446744073709551615|4"));
+    EXPECT_EQ(Fmt(u"[%020I64u]", ULONGLONG(42)), std::u16string(u"[00000000000000000042]"));
+    // 32 bits in both builds, whatever the host's long is.
+    EXPECT_EQ(Fmt(u"%I32d|%ld|%lu|%d", -1, LONG(-2), DWORD(0xFFFFFFFFu), 6), std::u16string(u"-1|-2|4294967295|6"));
+    char buf[64];
+    EXPECT_EQ(wsprintfA(buf, "%p,%Iu,%d", reinterpret_cast<void*>(ULONG_PTR(0xBEEF)), SIZE_T(12), 3),
+              b64 ? 21 : 13);
+    EXPECT_STREQ(buf, b64 ? "000000000000BEEF,12,3" : "0000BEEF,12,3");
 }
 
 struct STRCASE {
@@ -129,7 +166,8 @@ TEST(WsprintfW, SeveralFieldsInOrder)
 {
     EXPECT_EQ(Fmt(u"%s (%d): %s failed.\n", u"xgientnt", 120, u"_bValidatePDEV"),
               std::u16string(u"xgientnt (120): _bValidatePDEV failed.\n"));
-    EXPECT_EQ(Fmt(u"%ld.%02ldx%ld.%02ldinch", 8L, 50L, 11L, 0L), std::u16string(u"8.50x11.00inch"));
+    // %ld is a 32-bit LONG here (as in Windows), not the host's long.
+    EXPECT_EQ(Fmt(u"%ld.%02ldx%ld.%02ldinch", LONG(8), LONG(50), LONG(11), LONG(0)), std::u16string(u"8.50x11.00inch"));
     EXPECT_EQ(Fmt(u"%02d/%02d/%02d %d:%02d", 24, 3, 9, 7, 5), std::u16string(u"24/03/09 7:05"));
 }
 

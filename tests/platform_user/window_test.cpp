@@ -261,3 +261,52 @@ TEST(MessageBox, IsARealWindowAnsweredByItsButtons)
 }
 
 }  // namespace
+
+namespace {
+
+// A window's extra bytes: the 32-bit calls reach 4 bytes at any index, the
+// word call 2, the pointer-sized calls a whole pointer (8 bytes in the
+// native build), so a pointer kept there comes back whole.
+TEST(WindowLongs, ExtraBytesHoldLongsWordsAndWholePointers)
+{
+    static bool s_registered = false;
+    if (!s_registered) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.cbWndExtra = 10;
+        wc.lpszClassName = u"TenExtraBytes";
+        ASSERT_NE(RegisterClassW(&wc), 0);
+        s_registered = true;
+    }
+    HWND h = CreateWindowExW(0, u"TenExtraBytes", u"x", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                             nullptr);
+    ASSERT_NE(h, nullptr);
+    // A pointer at 0 (the top half as well, at 64 bits).
+    int anchor = 0;
+    SetWindowLongPtrW(h, 0, reinterpret_cast<LONG_PTR>(&anchor));
+    EXPECT_EQ(reinterpret_cast<int*>(GetWindowLongPtrW(h, 0)), &anchor);
+    // A LONG in the last four bytes, and the words of it.
+    SetWindowLongW(h, 6, static_cast<LONG>(0x89ABCDEF));
+    EXPECT_EQ(GetWindowLongW(h, 6), static_cast<LONG>(0x89ABCDEF));
+    EXPECT_EQ(GetWindowWord(h, 6), 0xCDEF);
+    EXPECT_EQ(GetWindowWord(h, 8), 0x89AB);
+    // Past the end: nothing, with the index error.
+    SetLastError(0);
+    EXPECT_EQ(GetWindowWord(h, 9), 0);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_INDEX);
+    SetLastError(0);
+    EXPECT_EQ(GetWindowLongW(h, 7), 0);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_INDEX);
+    // A pointer-sized long needs a whole pointer's bytes.
+    SetLastError(0);
+    LONG_PTR l = GetWindowLongPtrW(h, 6);
+    if (sizeof(void*) == 8) {
+        EXPECT_EQ(l, 0);
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_INDEX);
+    } else {
+        EXPECT_EQ(l, static_cast<LONG_PTR>(static_cast<LONG>(0x89ABCDEF)));
+    }
+    DestroyWindow(h);
+}
+
+}  // namespace

@@ -1,4 +1,6 @@
 // The resource library binding and the string cache.
+#include "platform/spooler/winspool.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -163,7 +165,7 @@ TEST(ResourceLibrary, PathInTheDriverDirectory) {
     WCHAR sz[MAX_PATH + 64];
     ASSERT_TRUE(GetResourceDllPath(sz, MAX_PATH + 64));
     std::u16string path(sz);
-    const std::u16string tail = u"\\spool\\drivers\\w32x86\\3\\Q730MVT3.DLL";
+    const std::u16string tail = std::u16string(SPL_DRIVER_SUBDIRECTORY) + u"\\Q730MVT3.DLL";
     ASSERT_GT(path.size(), tail.size());
     EXPECT_EQ(path.substr(path.size() - tail.size()), tail);
     EXPECT_FALSE(GetResourceDllPath(sz, 10));

@@ -114,7 +114,7 @@ const CopiedCase kCopied[] = {
 };
 
 TEST(BindParam, CopiedFieldsAndSlots) {
-    static BYTE abObject[UIS_FIXED_SIZE];
+    alignas(UISETTINGS) static BYTE abObject[UIS_FIXED_SIZE];
     std::vector<BYTE> dm(DRV_DEVMODE_SIZE, 0);
     for (const CopiedCase& c : kCopied) {
         void* pDev = nullptr;
@@ -148,11 +148,23 @@ TEST(BindParam, SlotsAreDistinctAndInSlotOrder) {
     std::vector<std::pair<DWORD, DWORD>> spans(244);
     for (int i = 0; i < GetBindParamCount(); ++i) {
         const BINDPARAMDESC* d = GetBindParamDesc(i);
-        spans[d->wSlotNo] = {GetParamSlotOffset(d->wSlotNo), d->wSlotBytes};
+        spans[d->wSlotNo] = {GetParamSlotOffset(d->wSlotNo), GetParamSlotBytes(d->wSlotNo)};
+        // A slot that holds a pointer holds a whole one, on its boundary;
+        // every other slot is as the table sizes it.
+        bool bPtr = d->bVariant == BV_ITEMPTR || d->bVariant == BV_OPTITEM || d->bVariant == BV_BLOCK;
+        if (bPtr) {
+            EXPECT_GE(GetParamSlotBytes(d->wSlotNo), sizeof(void*)) << d->wParamId;
+            EXPECT_EQ(0u, GetParamSlotOffset(d->wSlotNo) % alignof(void*)) << d->wParamId;
+        } else {
+            EXPECT_EQ(d->wSlotBytes, GetParamSlotBytes(d->wSlotNo)) << d->wParamId;
+        }
+        if (sizeof(void*) == 4) {
+            EXPECT_EQ(d->wSlotBytes, GetParamSlotBytes(d->wSlotNo)) << d->wParamId;
+        }
     }
     for (int n = 2; n <= 243; ++n) {
         EXPECT_LE(spans[n - 1].first + spans[n - 1].second, spans[n].first) << n;
-        EXPECT_GE(spans[n - 1].first + spans[n - 1].second + 3, spans[n].first) << n;
+        EXPECT_GE(spans[n - 1].first + spans[n - 1].second + alignof(void*) - 1, spans[n].first) << n;
         EXPECT_EQ(0u, spans[n].first % 4) << n;
     }
     EXPECT_EQ(0u, spans[1].first);  // parameter 204 is slot 1
@@ -229,7 +241,7 @@ TEST(BindParam, CustomPaperSizeSource) {
 TEST(BindParam, SidesNotGivenAreNotAnswered) {
     EXPECT_EQ(0, BindParam_Copies(nullptr));
     // Settings object only: the current value stays as the caller set it.
-    static BYTE abObject[UIS_FIXED_SIZE];
+    alignas(UISETTINGS) static BYTE abObject[UIS_FIXED_SIZE];
     SHORT s = 4321;
     void* pSlot = nullptr;
     void* pDev = (void*)1;

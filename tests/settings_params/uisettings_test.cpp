@@ -351,13 +351,19 @@ TEST(ParamSizing, FixedBlockFormula) {
     aRows[2].row = {1, 2, 0, 0, PK_RANGE, 0, nullptr};
     aRows[3].row = {185, 155, 0, 0, PK_CHOICE, 0, nullptr};
     aRows[4].row = {11, 12, 0, 0, PK_CHOICE, 0, nullptr};
-    EXPECT_EQ(48188u + (12 + 134 * 73) + (12 + 4 * 2) + (12 + 134 * 5), ApplyParamItems(pdb, nullptr, aRows, 5));
-    EXPECT_EQ(48188u, DWORD(aRows[0].dwItemOffset));
-    EXPECT_EQ(48188u + 9794, DWORD(aRows[1].dwItemOffset));
+    // The items start after the fixed part: 48188 bytes at 32 bits, more
+    // at 64 bits where its pointers are wider.
+    const DWORD kFixed = UIS_FIXED_SIZE;
+    if (sizeof(void*) == 4) {
+        EXPECT_EQ(48188u, kFixed);
+    }
+    EXPECT_EQ(kFixed + (12 + 134 * 73) + (12 + 4 * 2) + (12 + 134 * 5), ApplyParamItems(pdb, nullptr, aRows, 5));
+    EXPECT_EQ(kFixed, DWORD(aRows[0].dwItemOffset));
+    EXPECT_EQ(kFixed + 9794, DWORD(aRows[1].dwItemOffset));
     EXPECT_EQ(0u, DWORD(aRows[2].dwItemOffset));
     EXPECT_EQ(0u, DWORD(aRows[3].dwItemOffset));  // special: in the variable block
-    EXPECT_EQ(48188u + 9794 + 20, DWORD(aRows[4].dwItemOffset));
-    EXPECT_EQ(48188u, ApplyParamItems(pdb, nullptr, aRows, 0));
+    EXPECT_EQ(kFixed + 9794 + 20, DWORD(aRows[4].dwItemOffset));
+    EXPECT_EQ(kFixed, ApplyParamItems(pdb, nullptr, aRows, 0));
     CloseOptionDb(pdb);
 }
 

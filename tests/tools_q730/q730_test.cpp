@@ -124,13 +124,39 @@ TEST(Q730Print, SamplePrintsIntoTheNewPrintersPort)
     // A second job reuses the printer and replaces the port file; the
     // driver files in the root are those of this build again, even when the
     // installed copy went bad.
-    std::ofstream(TestRootFile("c/WINDOWS/system32/spool/drivers/w32x86/3/libQ730MVG3.so"),
-                  std::ios::trunc)
+    std::ofstream(PlatHostPath(SPL_DRIVER_VERSION_DIRECTORY) + "/libQ730MVG3.so", std::ios::trunc)
         << "not a library";
     RunResult again = RunQ730("print");
     ASSERT_EQ(again.iExit, 0) << again.strErr;
     EXPECT_EQ(again.strOut.find("installed"), std::string::npos);
     ExpectSampleJob(ReadFile(port));
+}
+
+// A root that the other build (i386 or native) uses as well: its driver
+// files lie in its own architecture's folder, and printing with this build
+// installs and loads this build's files in this build's folder only.
+TEST(Q730Print, ARootSharedWithTheOtherBuildKeepsEachBuildsLibraries)
+{
+    TestNewRoot();
+    const bool b64 = sizeof(void*) == 8;
+    std::string otherDir = TestRootFile(std::string("c/WINDOWS/system32/spool/drivers/") +
+                                        (b64 ? "w32x86" : "x64") + "/3");
+    ASSERT_EQ(std::system(("mkdir -p '" + otherDir + "'").c_str()), 0);
+    const char* libs[] = {"libQ730MVU3.so", "libQ730MVG3.so", "libQ730MVT3.so"};
+    for (const char* lib : libs)
+        std::ofstream(otherDir + "/" + lib, std::ios::binary) << "the other build's " << lib;
+    for (int run = 0; run < 2; ++run) {
+        RunResult r = RunQ730("print");
+        ASSERT_EQ(r.iExit, 0) << r.strErr;
+        ExpectSampleJob(ReadFile(TestRootFile("c/ports/QX-730.prn")));
+    }
+    std::string ownDir = PlatHostPath(SPL_DRIVER_VERSION_DIRECTORY);
+    EXPECT_NE(ownDir, otherDir);
+    EXPECT_NE(ownDir.find(b64 ? "/drivers/x64/3" : "/drivers/w32x86/3"), std::string::npos) << ownDir;
+    for (const char* lib : libs) {
+        EXPECT_EQ(ReadFile(otherDir + "/" + lib), std::string("the other build's ") + lib);
+        EXPECT_EQ(ReadFile(ownDir + "/" + lib), ReadFile(std::string(PlatGetProgramDir()) + "/" + lib)) << lib;
+    }
 }
 
 TEST(Q730Print, OutputAndPrinterOptions)

@@ -251,9 +251,9 @@ protected:
         PSHNOTIFY n = {};
         n.hdr.hwndFrom = hSheet;
         n.hdr.code = uCode;
-        SetWindowLongPtrW(hPage, DWL_MSGRESULT, 0x5A5A);
+        SetWindowLongPtrW(hPage, DWLP_MSGRESULT, 0x5A5A);
         SendMessageW(hPage, WM_NOTIFY, 0, (LPARAM)&n);
-        return GetWindowLongPtrW(hPage, DWL_MSGRESULT);
+        return GetWindowLongPtrW(hPage, DWLP_MSGRESULT);
     }
     SHORT Feature(WORD wId)
     {

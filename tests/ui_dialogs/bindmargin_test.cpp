@@ -164,6 +164,9 @@ TEST_F(MarginDlg, OkKeepsAndCancelRestoresAllFiveAndThePageTextsCarryTheMargins)
          {ChooseAt(IDC_BM_POSITION, 1), Click(IDC_BM_REDUCE), Click(IDC_BM_SAME), Type(IDC_BM_FRONT, u"33"), PressCancel()},
          IDCANCEL, 1, 1, 0, 10, 10, u"Left(10, 10 mm)"},
     };
+    // Each row starts from settings of its own, so the ones the fixture
+    // made go first.
+    TearDown();
     for (const Row& r : rows) {
         SetUp();
         std::vector<PLATSCRIPTSTEP> v = r.steps;

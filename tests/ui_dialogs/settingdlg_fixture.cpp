@@ -32,6 +32,12 @@ void SettingDlgTest::SetUp()
 
 void SettingDlgTest::TearDown()
 {
+    // Before the settings object: a dialog being destroyed may still read it.
+    for (HWND h : open)
+        if (IsWindow(h))
+            DestroyWindow(h);
+    open.clear();
+    PlatPumpMessages();
     PlatScriptReset();
     PlatMsgBoxReset();
     DestroySettingsObject(&pObj);
@@ -56,8 +62,10 @@ HWND SettingDlgTest::Open(int idTemplate, DLGPROC proc)
     SetActivePageId(pObj, (WORD)idTemplate);
     HWND h = CreateDialogParamW(hUi, MAKEINTRESOURCEW(idTemplate), nullptr, proc, (LPARAM)pObj);
     EXPECT_NE(h, nullptr);
-    if (h)
+    if (h) {
+        open.push_back(h);
         ShowWindow(h, SW_SHOW);
+    }
     PlatPumpMessages();
     return h;
 }

@@ -54,6 +54,9 @@ protected:
     UISETTINGS* pObj = nullptr;
     POPTIONDB pdb = nullptr;
     std::vector<BYTE> dm;
+    // The dialogs Open made: one that OK or Cancel only ended is still a
+    // window, and goes in TearDown.
+    std::vector<HWND> open;
 };
 
 // Steps of a script.

@@ -85,19 +85,13 @@ TEST_F(FontSubst, OffSendsNothingOnSendsTerminatedLinkedNodes)
     ASSERT_EQ(n, 32);
     ASSERT_EQ(p->in.size(), static_cast<size_t>(n) * 132);
     EXPECT_EQ(p->cbOut, 0);
-    DWORD dwPrev = 0;
     for (int i = 0; i < n; ++i) {
         FONTSUBNODE node;
         memcpy(&node, p->in.data() + 132 * i, 132);
-        if (i + 1 < n) {
-            EXPECT_NE(node.dwNext, 0u);
-            if (i > 0) {
-                EXPECT_EQ(node.dwNext - dwPrev, 132u) << i;
-            }
-        } else {
-            EXPECT_EQ(node.dwNext, 0u);
-        }
-        dwPrev = node.dwNext;
+        // Each node links the next by its 1-based index; the last ends the
+        // list. No address travels, so the bytes are the same at either
+        // word size.
+        EXPECT_EQ(node.dwNext, i + 1 < n ? static_cast<DWORD>(i + 2) : 0u) << i;
         EXPECT_NE(node.szTrueType[0], 0) << i;
         EXPECT_EQ(node.szTrueType[31], 0) << i;
         EXPECT_EQ(node.szDevice[31], 0) << i;
@@ -125,19 +119,23 @@ TEST_F(FontSubst, ThreeStoredPairsSend396BytesAndLongFacesStayTerminated)
     FreeRegTreeTables(&tables);
     FreeFontSubList(&pList);
 
-    int n = BuildFontSubstNodes(pdm, kDocPrinter);
+    // The graphics library's list slot in the DEVMODE is left as it was.
+    const BYTE abSlot[4] = {0x5A, 0xA5, 0x12, 0x34};
+    memcpy(pdm->ui.abReserved1412, abSlot, 4);
+    FONTSUBNODE* pNodes = nullptr;
+    int n = BuildFontSubstNodes(pdm, kDocPrinter, &pNodes);
     ASSERT_EQ(n, 3);
-    DWORD dwHead;
-    memcpy(&dwHead, pdm->ui.abReserved1412, 4);
-    ASSERT_NE(dwHead, 0u);
-    const FONTSUBNODE* pNodes = reinterpret_cast<const FONTSUBNODE*>(static_cast<uintptr_t>(dwHead));
+    ASSERT_NE(pNodes, nullptr);
+    EXPECT_EQ(memcmp(pdm->ui.abReserved1412, abSlot, 4), 0);
     EXPECT_EQ(std::u16string(pNodes[0].szTrueType), u"Arial");
     EXPECT_EQ(std::u16string(pNodes[0].szDevice), u"Helvetica");
     EXPECT_EQ(std::u16string(pNodes[1].szTrueType), kFace32.substr(0, 31));
     EXPECT_EQ(std::u16string(pNodes[2].szDevice), u"Times");
-    EXPECT_EQ(pNodes[0].dwNext, static_cast<DWORD>(reinterpret_cast<uintptr_t>(&pNodes[1])));
+    // Links are 1-based indexes into the array, the same at either word size.
+    EXPECT_EQ(pNodes[0].dwNext, 2u);
+    EXPECT_EQ(pNodes[1].dwNext, 3u);
     EXPECT_EQ(pNodes[2].dwNext, 0u);
-    GlobalFree(const_cast<FONTSUBNODE*>(pNodes));
+    GlobalFree(pNodes);
 
     fake.calls.clear();
     DocEventPageHooks(hPrinter, hdc, DOCUMENTEVENT_STARTDOC, 0, nullptr, 0, nullptr);

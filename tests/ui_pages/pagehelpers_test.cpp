@@ -6,6 +6,8 @@
 #include "platform/gdi/msgbox.h"
 #include "ui/settings/strcache.h"
 
+#include "platform/spooler/winspool.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -229,10 +231,10 @@ TEST_F(Help, RoutedByOperatingSystem)
         UINT sentCommand;
     };
     const Row rows[] = {
-        {5, 1, HELP_CONTEXT, 1, u"\\spool\\drivers\\w32x86\\3\\Q730MVHZ.hlp", HELP_CONTEXT},
-        {5, 0, HELP_WM_HELP, 1, u"\\spool\\drivers\\w32x86\\3\\Q730MVHZ.hlp", HELP_WM_HELP},
-        {5, 1, HELP_CONTEXTMENU, 1, u"\\spool\\drivers\\w32x86\\3\\Q730MVHZ.hlp", HELP_CONTEXTMENU},
-        {6, 0, HELP_CONTEXT, 2, u"\\spool\\drivers\\w32x86\\3\\Q730MVHZ.chm", HH_HELP_CONTEXT},
+        {5, 1, HELP_CONTEXT, 1, SPL_DRIVER_SUBDIRECTORY u"\\Q730MVHZ.hlp", HELP_CONTEXT},
+        {5, 0, HELP_WM_HELP, 1, SPL_DRIVER_SUBDIRECTORY u"\\Q730MVHZ.hlp", HELP_WM_HELP},
+        {5, 1, HELP_CONTEXTMENU, 1, SPL_DRIVER_SUBDIRECTORY u"\\Q730MVHZ.hlp", HELP_CONTEXTMENU},
+        {6, 0, HELP_CONTEXT, 2, SPL_DRIVER_SUBDIRECTORY u"\\Q730MVHZ.chm", HH_HELP_CONTEXT},
         {6, 1, HELP_WM_HELP, 0, nullptr, 0},
         {6, 1, HELP_CONTEXTMENU, 0, nullptr, 0},
     };

@@ -129,9 +129,9 @@ protected:
         PSHNOTIFY n = {};
         n.hdr.hwndFrom = hSheet;
         n.hdr.code = uCode;
-        SetWindowLongPtrW(hWnd, DWL_MSGRESULT, 0x5A5A);
+        SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, 0x5A5A);
         SendMessageW(hWnd, WM_NOTIFY, 0, (LPARAM)&n);
-        return GetWindowLongPtrW(hWnd, DWL_MSGRESULT);
+        return GetWindowLongPtrW(hWnd, DWLP_MSGRESULT);
     }
     std::u16string BoxText(int i)
     {

@@ -100,9 +100,9 @@ protected:
         PSHNOTIFY n = {};
         n.hdr.hwndFrom = hSheet;
         n.hdr.code = uCode;
-        SetWindowLongPtrW(hPage, DWL_MSGRESULT, 0x5A5A);
+        SetWindowLongPtrW(hPage, DWLP_MSGRESULT, 0x5A5A);
         SendMessageW(hPage, WM_NOTIFY, 0, (LPARAM)&n);
-        return GetWindowLongPtrW(hPage, DWL_MSGRESULT);
+        return GetWindowLongPtrW(hPage, DWLP_MSGRESULT);
     }
 
     HANDLE hPrinter = NULL;
@@ -232,13 +232,13 @@ SHORT g_sDialogSets = 0;
 INT_PTR CALLBACK DetailsDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_INITDIALOG) {
-        SetWindowLongPtrW(hwnd, DWL_USER, lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         return TRUE;
     }
     if (uMsg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
         // The dialog edits the object it was given in place, whatever the
         // button; putting things back is the opener's work.
-        UISETTINGS* p = (UISETTINGS*)GetWindowLongPtrW(hwnd, DWL_USER);
+        UISETTINGS* p = (UISETTINGS*)GetWindowLongPtrW(hwnd, DWLP_USER);
         BindFeatureFields(p);
         SetFeatureValue(133, g_sDialogSets);
         EndDialog(hwnd, LOWORD(wParam));

@@ -141,9 +141,17 @@ TEST_F(Sheets, InitOpensOrLeavesNothing)
             EXPECT_EQ(pCtx->bEditable, (BOOL)c.dwEditable);
             EXPECT_EQ(GetSheetState(pCtx->pSettings, UIS_STATE_EDITABLE), c.dwEditable);
             EXPECT_EQ(GetSheetState(pCtx->pSettings, UIS_STATE_DOCSHEET), c.bDevice ? 0u : 1u);
+            // The host's handles and the printer reach the pages whole (at
+            // 64 bits the fake host lives above 4 GB, on the stack).
+            const SHEETLINKS* pLinks = GetSheetLinks(pCtx->pSettings);
+            ASSERT_NE(pLinks, nullptr);
+            EXPECT_EQ(pLinks->hComPropSheet, host.info.hComPropSheet);
+            EXPECT_EQ(pLinks->pfnComPropSheet, host.info.pfnComPropSheet);
+            EXPECT_EQ(pLinks->lAddedPages, pCtx->lLastPage);
+            EXPECT_EQ(GetSheetPrinter(pCtx->pSettings), pCtx->hPrinter);
             EXPECT_EQ(pCtx->pdm->dmSize + pCtx->pdm->dmDriverExtra, 2615);
             if (!c.bDevice) {
-                EXPECT_EQ((BYTE*)pCtx->pdm, (BYTE*)pCtx + 44);
+                EXPECT_EQ((BYTE*)pCtx->pdm, (BYTE*)pCtx + offsetof(DOCSHEETCONTEXT, abDevmode));
             }
             EXPECT_EQ(CallReason(&host, PROPSHEETUI_REASON_DESTROY, 1), 1);
             EXPECT_EQ(host.info.UserData, 0u);

@@ -160,6 +160,8 @@ const std::set<std::u16string>& ResourceTexts()
         for (UINT id = 20000; h && id <= 64000; ++id)
             if (LoadStringW(h, id, buf, 512) > 0)
                 s_texts.insert(buf);
+        if (h)
+            FreeLibrary(h);
     }
     return s_texts;
 }
