@@ -477,7 +477,8 @@ TEST_F(CoverPage, ColumnClicksSortAndReverse)
     ClickColumn(0);
     EXPECT_EQ(Rows(), "9");
     COVERPAGEREC* r = (COVERPAGEREC*)PageGetRecord(hPage);
-    EXPECT_EQ(r->adwSortDesc[0], 0u);  // a single entry is not sorted
+    DWORD dwSortDesc = r->adwSortDesc[0];  // copied out of the packed record
+    EXPECT_EQ(dwSortDesc, 0u);  // a single entry is not sorted
 
     Load({Entry(u"9", 2), Entry(u"2", 2), Entry(u"5", 2)});
     ClickColumn(0);

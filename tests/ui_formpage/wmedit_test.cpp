@@ -481,10 +481,11 @@ TEST_F(WatermarkEditor, DraggingMovesThePositionByTheFormula)
     // Without the button the text stays; outside the page the arrow shows.
     Mouse(h, WM_MOUSEMOVE, {p->ptCentre.x + 12, p->ptCentre.y}, 0);
     EXPECT_EQ(Rec(1).dwCenterX, 0u);
-    EXPECT_EQ(GetCursor(), p->hcurPage);
+    HCURSOR hcurPage = p->hcurPage, hcurArrow = p->hcurArrow;  // out of the packed state
+    EXPECT_EQ(GetCursor(), hcurPage);
     Mouse(h, WM_MOUSEMOVE, {p->rcPage.right + 2, p->ptCentre.y}, MK_LBUTTON);
     EXPECT_EQ(Rec(1).dwCenterX, 0u);
-    EXPECT_EQ(GetCursor(), p->hcurArrow);
+    EXPECT_EQ(GetCursor(), hcurArrow);
     // The page edge itself is outside.
     Mouse(h, WM_LBUTTONDOWN, {p->rcPage.left, p->ptCentre.y}, MK_LBUTTON);
     EXPECT_EQ(Rec(1).dwCenterX, 0u);
@@ -497,13 +498,15 @@ TEST_F(WatermarkEditor, CursorsComeFromTheResourceLibrary)
     ASSERT_NE(h, nullptr);
     WATERMARKEDITSTATE* p = State(h);
     ASSERT_NE(p, nullptr);
-    EXPECT_NE(p->hcurPage, nullptr);
-    EXPECT_NE(p->hcurDrag, nullptr);
-    EXPECT_NE(p->hcurPage, p->hcurDrag);
+    // The cursors are copied out of the packed state before comparing.
+    HCURSOR hcurPage = p->hcurPage, hcurDrag = p->hcurDrag;
+    EXPECT_NE(hcurPage, nullptr);
+    EXPECT_NE(hcurDrag, nullptr);
+    EXPECT_NE(hcurPage, hcurDrag);
     Mouse(h, WM_LBUTTONDOWN, p->ptCentre, MK_LBUTTON);
-    EXPECT_EQ(GetCursor(), p->hcurDrag);
+    EXPECT_EQ(GetCursor(), hcurDrag);
     Mouse(h, WM_LBUTTONUP, p->ptCentre, 0);
-    EXPECT_EQ(GetCursor(), p->hcurPage);
+    EXPECT_EQ(GetCursor(), hcurPage);
 }
 
 // Restore Defaults takes every field but the text from the template record.

@@ -156,8 +156,9 @@ TEST_F(Summary, FinishingAndWatermarkTabs)
     EXPECT_EQ(0u, watermark.find(Res(20400) + u"\t" + Res(21110))) << Narrow(watermark);
     WATERMARKLIST* wl = Lists()->pWatermark;
     ASSERT_NE(nullptr, wl);
-    ASSERT_NE(nullptr, wl->pCurrent);
-    EXPECT_NE(std::u16string::npos, watermark.find(u"\r\n  " + Res(26414) + u"\t" + S(wl->pCurrent->szText)));
+    WATERMARK* pCurrent = wl->pCurrent;  // copied out of the packed list head
+    ASSERT_NE(nullptr, pCurrent);
+    EXPECT_NE(std::u16string::npos, watermark.find(u"\r\n  " + Res(26414) + u"\t" + S(pCurrent->szText)));
     // The list under the rule names every watermark after the first slot.
     size_t at = watermark.find(u"\r\n" + Res(26423));
     ASSERT_NE(std::u16string::npos, at);

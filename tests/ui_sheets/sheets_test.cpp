@@ -147,7 +147,8 @@ TEST_F(Sheets, InitOpensOrLeavesNothing)
             ASSERT_NE(pLinks, nullptr);
             EXPECT_EQ(pLinks->hComPropSheet, host.info.hComPropSheet);
             EXPECT_EQ(pLinks->pfnComPropSheet, host.info.pfnComPropSheet);
-            EXPECT_EQ(pLinks->lAddedPages, pCtx->lLastPage);
+            LONG_PTR lAdded = pLinks->lAddedPages, lLast = pCtx->lLastPage;  // packed records
+            EXPECT_EQ(lAdded, lLast);
             EXPECT_EQ(GetSheetPrinter(pCtx->pSettings), pCtx->hPrinter);
             EXPECT_EQ(pCtx->pdm->dmSize + pCtx->pdm->dmDriverExtra, 2615);
             if (!c.bDevice) {
@@ -378,7 +379,8 @@ TEST_F(Sheets, ChoosingAnItemRunsTheChangeCycle)
     // Apply: every page applies once and tells the sheet.
     EXPECT_TRUE(PlatScriptClick(hSheet, 0, u"Apply"));
     EXPECT_GE(host.cSetResult, 1);
-    EXPECT_EQ(host.lLastSetResultHandle, SheetOf(&host)->lLastPage);
+    LONG_PTR lLastPage = SheetOf(&host)->lLastPage;  // copied out of the packed record
+    EXPECT_EQ(host.lLastSetResultHandle, lLastPage);
     EXPECT_EQ(GetSheetState(pObj, UIS_STATE_APPLIED), 1u);
     DestroyWindow(hSheet);
     CallReason(&host, PROPSHEETUI_REASON_DESTROY, 1);

@@ -14,6 +14,7 @@
 #include "ui/library/quickaccess.h"
 #include "ui/library/summary.h"
 #include "ui/pages/pagehelpers.h"
+#include "ui/settings/paramalloc.h"
 #include "ui/settings/strcache.h"
 #include "ui/settings/usetlib.h"
 #include "ui/settings/uisettings.h"
@@ -84,11 +85,12 @@ USETENTRY* _Selected(const USETDLGDATA* d)
 void FreeUsetDlgBuffers(USETDLGDATA* d)
 {
     for (LPWSTR* pp : {&d->pszPath, &d->pszFolder, &d->pszName, &d->pszExt, &d->pszComment}) {
-        if (*pp) {
-            HGLOBAL h = GlobalHandle(*pp);
+        // Fields of a packed record: copied out and in, never read in place.
+        if (LPWSTR psz = ParamLoadPtr(pp)) {
+            HGLOBAL h = GlobalHandle(psz);
             GlobalUnlock(h);
             GlobalFree(h);
-            *pp = nullptr;
+            ParamStorePtr(pp, static_cast<LPWSTR>(nullptr));
         }
     }
 }

@@ -995,8 +995,11 @@ LRESULT InsertSheetListNotify(HWND hwnd, UISETTINGS* pObj, const NMHDR* pnm)
         const NMLISTVIEW* nm = (const NMLISTVIEW*)pnm;
         if (n < 2 || nm->iSubItem < 0 || nm->iSubItem >= INSERTLIST_COLUMNS || !bSheetEditable(pObj))
             return 0;
-        DWORD& dwDesc = r->adwSortDesc[nm->iSubItem];
+        // The page record is packed: the word is copied out and in.
+        DWORD dwDesc;
+        memcpy(&dwDesc, &r->adwSortDesc[nm->iSubItem], sizeof(dwDesc));
         dwDesc = dwDesc ? 0 : 1;
+        memcpy(&r->adwSortDesc[nm->iSubItem], &dwDesc, sizeof(dwDesc));
         SortInsertSheets(GetInsertSheetTable(pObj), n, nm->iSubItem, dwDesc != 0);
         InsertSheetFillList(hwnd, pObj);
         _Dependencies(hwnd, pObj);

@@ -444,9 +444,9 @@ UISETTINGS* CloneParamObject(UISETTINGS* pObj)
 
 void FreeParamObjectClone(UISETTINGS** ppObj)
 {
-    if (!ppObj || !*ppObj)
+    if (!ppObj || !ParamLoadPtr(ppObj))
         return;
-    UISETTRAILER& t = (*ppObj)->trailer;
+    UISETTRAILER& t = ParamLoadPtr(ppObj)->trailer;
     ParamFree(&t.pParamDefaults);
     ParamFree(&t.pListDefaults);
     FreeListSet(&t.pListSet);

@@ -1,5 +1,6 @@
 // usetlib.cpp: the user's library of settings files (see usetlib.h).
 #include "ui/settings/usetlib.h"
+#include "ui/settings/paramalloc.h"
 
 #include <cstring>
 
@@ -538,13 +539,14 @@ USETLIBRARY* CreateUserSettingsLibraryFull(HWND hParent, UISETTINGS* pSettings)
 
 void DestroyUserSettingsLibrary(USETLIBRARY** ppLib)
 {
-    if (!ppLib || !*ppLib)
+    // The caller's pointer may be a field of a packed record.
+    USETLIBRARY* p = ppLib ? ParamLoadPtr(ppLib) : nullptr;
+    if (!p)
         return;
-    USETLIBRARY* p = *ppLib;
     for (USETENTRY*& e : p->apEntries)
         FreeSettingsEntry(p, &e);
     GlobalFree(p);
-    *ppLib = nullptr;
+    ParamStorePtr(ppLib, static_cast<USETLIBRARY*>(nullptr));
 }
 
 USETENTRY* GetUserSettingEntry(USETLIBRARY* pLib, int iPosition)
@@ -878,9 +880,9 @@ UISETTINGS* CloneSettingsForSave(USETLIBRARY* pLib, UISETTINGS* pSettings)
 void DiscardSettingsClone(USETLIBRARY* pLib, UISETTINGS** ppClone)
 {
     (void)pLib;
-    if (!ppClone || !*ppClone)
+    if (!ppClone || !ParamLoadPtr(ppClone))
         return;
-    LPCWSTR pszWork = SettingsWorkFile(*ppClone);
+    LPCWSTR pszWork = SettingsWorkFile(ParamLoadPtr(ppClone));
     if (*pszWork)
         DeleteFileW(pszWork);
     FreeParamObjectClone(ppClone);
@@ -923,8 +925,8 @@ BOOL SetRecallOption(BYTE* pOptions, int n, BYTE bValue)
 
 void FreeRecallOptions(BYTE** ppOptions)
 {
-    if (ppOptions && *ppOptions) {
-        GlobalFree(*ppOptions);
-        *ppOptions = nullptr;
+    if (ppOptions && ParamLoadPtr(ppOptions)) {
+        GlobalFree(ParamLoadPtr(ppOptions));
+        ParamStorePtr(ppOptions, static_cast<BYTE*>(nullptr));
     }
 }
