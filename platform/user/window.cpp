@@ -120,6 +120,36 @@ BYTE* ExtraSlot(WND* w, int nIndex, size_t cb)
     return w->aExtra.data() + nIndex;
 }
 
+// A value of T in the extra bytes; 0 with ERROR_INVALID_INDEX when its bytes
+// are not all there.
+template <typename T>
+T ExtraGet(WND* w, int nIndex)
+{
+    T v = 0;
+    if (BYTE* p = ExtraSlot(w, nIndex, sizeof(T)))
+        memcpy(&v, p, sizeof(v));
+    else
+        SetLastError(ERROR_INVALID_INDEX);
+    return v;
+}
+
+// Stores a value of T in the extra bytes and answers the one before; the
+// last error is 0 then, which tells a stored 0 from a failure.
+template <typename T>
+T ExtraSet(WND* w, int nIndex, T vNew)
+{
+    BYTE* p = ExtraSlot(w, nIndex, sizeof(T));
+    if (!p) {
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
+    }
+    T vOld;
+    memcpy(&vOld, p, sizeof(vOld));
+    memcpy(p, &vNew, sizeof(vNew));
+    SetLastError(0);
+    return vOld;
+}
+
 void EnsureClasses()
 {
     if (g_bRegistered)
@@ -795,13 +825,7 @@ LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex)
     case GWL_USERDATA: return w->lUserData;
     case GWL_ID: return static_cast<LONG_PTR>(w->id);
     }
-    if (BYTE* p = ExtraSlot(w, nIndex, sizeof(LONG_PTR))) {
-        LONG_PTR l;
-        memcpy(&l, p, sizeof(l));
-        return l;
-    }
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
+    return ExtraGet<LONG_PTR>(w, nIndex);
 }
 
 LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong)
@@ -842,15 +866,7 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong)
         w->id = static_cast<UINT_PTR>(dwNewLong);
         return old;
     }
-    if (BYTE* p = ExtraSlot(w, nIndex, sizeof(LONG_PTR))) {
-        memcpy(&old, p, sizeof(old));
-        memcpy(p, &dwNewLong, sizeof(dwNewLong));
-        // The last error tells a stored 0 from a failure.
-        SetLastError(0);
-        return old;
-    }
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
+    return ExtraSet<LONG_PTR>(w, nIndex, dwNewLong);
 }
 
 // The 32-bit calls reach 4 bytes of the extra bytes, so at 64 bits they
@@ -859,15 +875,7 @@ LONG GetWindowLongW(HWND hWnd, int nIndex)
 {
     if (nIndex >= 0) {
         WND* w = WndGet(hWnd);
-        if (!w)
-            return 0;
-        if (BYTE* p = ExtraSlot(w, nIndex, sizeof(LONG))) {
-            LONG l;
-            memcpy(&l, p, sizeof(l));
-            return l;
-        }
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
+        return w ? ExtraGet<LONG>(w, nIndex) : 0;
     }
     return static_cast<LONG>(GetWindowLongPtrW(hWnd, nIndex));
 }
@@ -876,17 +884,7 @@ LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong)
 {
     if (nIndex >= 0) {
         WND* w = WndGet(hWnd);
-        if (!w)
-            return 0;
-        if (BYTE* p = ExtraSlot(w, nIndex, sizeof(LONG))) {
-            LONG old;
-            memcpy(&old, p, sizeof(old));
-            memcpy(p, &dwNewLong, sizeof(dwNewLong));
-            SetLastError(0);
-            return old;
-        }
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
+        return w ? ExtraSet<LONG>(w, nIndex, dwNewLong) : 0;
     }
     return static_cast<LONG>(SetWindowLongPtrW(hWnd, nIndex, dwNewLong));
 }
@@ -898,15 +896,7 @@ WORD GetWindowWord(HWND hWnd, int nIndex)
 {
     if (nIndex >= 0) {
         WND* w = WndGet(hWnd);
-        if (!w)
-            return 0;
-        if (BYTE* p = ExtraSlot(w, nIndex, sizeof(WORD))) {
-            WORD v;
-            memcpy(&v, p, sizeof(v));
-            return v;
-        }
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
+        return w ? ExtraGet<WORD>(w, nIndex) : 0;
     }
     return static_cast<WORD>(GetWindowLongPtrW(hWnd, nIndex));
 }

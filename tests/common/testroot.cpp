@@ -41,3 +41,15 @@ void TestRemoveRoots()
     }
     g_roots.clear();
 }
+
+std::string JobWithoutUserName(std::string job)
+{
+    const std::string key = "@PJL SET USERNAME = \"";
+    size_t at = job.find(key);
+    if (at != std::string::npos) {
+        size_t end = job.find('"', at + key.size());
+        if (end != std::string::npos)
+            job.replace(at + key.size(), end - at - key.size(), "user");
+    }
+    return job;
+}
