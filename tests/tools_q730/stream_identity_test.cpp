@@ -31,8 +31,7 @@ std::string Slurp(const std::string& path)
 
 std::string GoldenPath(const std::string& name)
 {
-    std::string here = __FILE__;
-    return here.substr(0, here.find_last_of('/')) + "/golden/" + name;
+    return std::string(Q730_GOLDEN_DIR) + "/" + name;
 }
 
 void ExpectSameAsRecorded(const std::string& name, const std::string& job)
