@@ -62,3 +62,36 @@ void TestDumpPng(SURFOBJ* pso, const std::string& name)
     if (pszDir && *pszDir)
         TestWritePng(pso, std::string(pszDir) + "/" + name + ".png");
 }
+
+bool TestReadPng(const std::string& hostPath, int* pcx, int* pcy, std::vector<DWORD>* ppx)
+{
+    FILE* f = std::fopen(hostPath.c_str(), "rb");
+    if (!f)
+        return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_read_info(png, info);
+    png_set_strip_alpha(png);
+    png_set_expand(png);
+    png_set_gray_to_rgb(png);
+    png_read_update_info(png, info);
+    const int cx = (int)png_get_image_width(png, info), cy = (int)png_get_image_height(png, info);
+    ppx->assign((size_t)cx * cy, 0);
+    std::vector<png_byte> row(png_get_rowbytes(png, info));
+    for (int y = 0; y < cy; ++y) {
+        png_read_row(png, row.data(), nullptr);
+        for (int x = 0; x < cx; ++x)
+            (*ppx)[(size_t)y * cx + x] = (DWORD)row[3 * x] << 16 | (DWORD)row[3 * x + 1] << 8 | row[3 * x + 2];
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(f);
+    *pcx = cx;
+    *pcy = cy;
+    return true;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/windows.h"
 
@@ -14,3 +15,7 @@ BOOL TestWritePng(SURFOBJ* pso, const std::string& hostPath);
 // When $Q730_TEST_PNG_DIR is set, writes the surface there as NAME.png (for
 // looking at a test's page); otherwise does nothing.
 void TestDumpPng(SURFOBJ* pso, const std::string& name);
+
+// Reads a PNG picture as 0x00RRGGBB pixels, top row first; FALSE when the
+// file cannot be read as PNG.
+bool TestReadPng(const std::string& hostPath, int* pcx, int* pcy, std::vector<DWORD>* ppx);

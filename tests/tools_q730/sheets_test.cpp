@@ -4,10 +4,12 @@
 // library, so what the command line does is seen apart from the driver's
 // pages; the user's default reaching "q730 print" runs the real driver.
 #include "platform/windows.h"
+#include "tests/common/pngdump.h"
 #include "tests/common/testroot.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -354,6 +356,50 @@ TEST(Q730Pages, StaplingFollowsTheInstalledOutputUnit)
     EXPECT_EQ(r.iExit, 2) << r.strOut << r.strErr;
     ASSERT_EQ(RunProgram("print --output plain.prn").iExit, 0);
     EXPECT_EQ(PjlLine(ReadFile(TestRootFile("plain.prn")), "STAPLEPOSITION"), "@PJL SET STAPLEPOSITION = OFF");
+}
+
+// The preview's icon pane shows every layer inside itself: confidential
+// print switched on on the Setup page adds its lock to the output-mode icon
+// in the pane of every page. The Watermark page, untouched, is pictured
+// after a change the panes do not show and after confidential print: the
+// pictures differ in one icon's box, inside the preview pane.
+TEST(Q730Pages, IconPaneShowsTheOutputModeInsideThePane)
+{
+    struct Picture {
+        int cx = 0, cy = 0;
+        std::vector<DWORD> px;
+    } plain, secure;
+    TestNewRoot();
+    mkdir(TestRootFile("plain").c_str(), 0755);
+    mkdir(TestRootFile("secure").c_str(), 0755);
+    RunResult r = RunProgram("preferences --png plain --check 'Blank page suppression' --page Watermark --cancel");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    r = RunProgram("preferences --png secure --check 'Confidential print' --type Password=1234 --ok "
+                   "--page Watermark --cancel");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    ASSERT_TRUE(TestReadPng(TestRootFile("plain/page-05-Watermark.png"), &plain.cx, &plain.cy, &plain.px));
+    ASSERT_TRUE(TestReadPng(TestRootFile("secure/page-05-Watermark.png"), &secure.cx, &secure.cy, &secure.px));
+    ASSERT_EQ(plain.cx, secure.cx);
+    ASSERT_EQ(plain.cy, secure.cy);
+    int cDiffer = 0, l = plain.cx, t = plain.cy, rr = -1, b = -1;
+    for (int y = 0; y < plain.cy; ++y)
+        for (int x = 0; x < plain.cx; ++x)
+            if (plain.px[(size_t)y * plain.cx + x] != secure.px[(size_t)y * plain.cx + x]) {
+                ++cDiffer;
+                l = std::min(l, x);
+                t = std::min(t, y);
+                rr = std::max(rr, x);
+                b = std::max(b, y);
+            }
+    ASSERT_GT(cDiffer, 20);
+    // One small icon's box, in the pane under the paper view: the lower
+    // left quarter of the page, its surroundings the pane's white.
+    EXPECT_LE(rr - l, 32);
+    EXPECT_LE(b - t, 32);
+    EXPECT_LT(rr, plain.cx / 3);
+    EXPECT_GT(t, plain.cy / 2);
+    EXPECT_EQ(plain.px[(size_t)(t - 2) * plain.cx + (l - 2)], 0xFFFFFFu);
+    EXPECT_EQ(plain.px[(size_t)(b + 2) * plain.cx + (rr + 2)], 0xFFFFFFu);
 }
 
 // A watermark made in the watermark editor (Edit... on the Watermark page)

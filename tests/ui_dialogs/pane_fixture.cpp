@@ -3,6 +3,7 @@
 #include "platform/gdi/gdidraw.h"
 #include "platform/gdi/gditext.h"
 #include "platform/spooler/winspool.h"
+#include "tests/common/pngdump.h"
 #include "tests/common/testroot.h"
 #include "ui/dialogs/preview.h"
 #include "ui/settings/devmode.h"
@@ -101,33 +102,7 @@ bool WritePng(const Pixels& p, const std::string& path)
 
 bool ReadPng(const std::string& path, Pixels* p)
 {
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_read_info(png, info);
-    png_set_strip_alpha(png);
-    png_set_expand(png);
-    png_read_update_info(png, info);
-    p->w = (int)png_get_image_width(png, info);
-    p->h = (int)png_get_image_height(png, info);
-    p->px.assign((size_t)p->w * p->h, 0);
-    std::vector<png_byte> row(png_get_rowbytes(png, info));
-    for (int y = 0; y < p->h; ++y) {
-        png_read_row(png, row.data(), nullptr);
-        for (int x = 0; x < p->w; ++x)
-            p->px[(size_t)y * p->w + x] = (DWORD)row[3 * x] << 16 | (DWORD)row[3 * x + 1] << 8 | row[3 * x + 2];
-    }
-    png_destroy_read_struct(&png, &info, nullptr);
-    fclose(f);
-    return true;
+    return TestReadPng(path, &p->w, &p->h, &p->px);
 }
 
 std::string ReferencePath(const std::string& name)

@@ -326,6 +326,42 @@ TEST_F(Preview, MachineAndIconPanePictures)
 }
 
 
+// A child control's DC keeps the control's place on its window as its
+// origin: the icon pane drawn there is the pane drawn at origin 0, moved by
+// that origin, with every layer (covers, output mode, bottom row) inside it.
+TEST_F(Preview, IconPaneKeepsTheOriginOfAChildControl)
+{
+    Plain();
+    Apply({{u"Front_Check", 1}, {u"lpFrontCover", 3}, {u"Password_Check", 1}, {u"POD_Check", 1},
+           {u"ImageShift_Check", 1}, {u"lpMediaSource", 4}, {u"lpMediaType", 2}});
+    Surface at0(kIconRect.right, kIconRect.bottom);
+    PaintSettingIconPanel(at0.hdc, &kIconRect, pObj);
+    Pixels want = at0.Read();
+    // The bottom row is drawn, so every layer takes part.
+    EXPECT_LT(Darkest(want, 0, 44, kIconRect.right, kIconRect.bottom - 2), 128);
+
+    const int dx = 37, dy = 23;
+    Surface child(kIconRect.right + dx + 10, kIconRect.bottom + dy + 10);
+    SetViewportOrgEx(child.hdc, dx, dy, nullptr);
+    PaintSettingIconPanel(child.hdc, &kIconRect, pObj);
+    POINT pt = {};
+    SetViewportOrgEx(child.hdc, dx, dy, &pt);  // answers the origin the paint left
+    EXPECT_EQ(pt.x, dx);
+    EXPECT_EQ(pt.y, dy);
+    Pixels got = child.Read();
+    int cWrong = 0, cOutside = 0;
+    for (int y = 0; y < got.h; ++y)
+        for (int x = 0; x < got.w; ++x) {
+            bool bIn = x >= dx && y >= dy && x < dx + want.w && y < dy + want.h;
+            if (bIn)
+                cWrong += got.at(x, y) != want.at(x - dx, y - dy);
+            else
+                cOutside += got.at(x, y) != 0xFFFFFFu;
+        }
+    EXPECT_EQ(cWrong, 0);
+    EXPECT_EQ(cOutside, 0);
+}
+
 // The machine view's heading names the engine by its list text: the strip
 // holds the ink of "Tevano QX-730" drawn at the same place, and nothing
 // to its right.

@@ -2,6 +2,8 @@
 // a person to look at, with what must show in them.
 #include "tests/ui_library/library_fixture.h"
 
+#include "ui/dialogs/preview.h"
+
 namespace {
 
 class Pictures : public LibraryTest {
@@ -141,6 +143,70 @@ TEST_F(Pictures, SaveRecallMenu)
     EXPECT_TRUE(PlatWriteWindowPng(h, PicturePath("uset_menu").c_str()));
     DestroyWindow(h);
     DestroyMenu(hMenu);
+}
+
+
+// The icon pane (control 167) of each library dialog shows, inside the
+// control, the pane as the preview painter draws it for the same settings:
+// covers, output mode and the bottom row too. (Secure print stays off: the
+// save dialog shows the settings as a file keeps them, without it.)
+TEST_F(Pictures, IconPaneOfEachLibraryDialogLiesInsideItsControl)
+{
+    for (const char16_t* key : {u"Front_Check", u"POD_Check", u"ImageShift_Check"}) {
+        SetParamEdited(pObj, GetParamIdOfKey(key), 1);
+        SetParamCommitted(pObj, GetParamIdOfKey(key), 1);
+    }
+    SetParamEdited(pObj, GetParamIdOfKey(u"lpFrontCover"), 3);
+    AddEntry(u"Cover and image shift");
+    const struct {
+        int id;
+        DLGPROC proc;
+        const char* name;
+    } cases[] = {
+        {IDD_USET_SAVE, SaveSettingsDlgProc, "save"},
+        {IDD_USET_RECALL, RecallSettingsDlgProc, "recall"},
+        {IDD_USET_ORGANIZE, OrganizeLibraryDlgProc, "organize"},
+    };
+    for (const auto& c : cases) {
+        HWND h = Open(c.id, c.proc);
+        ASSERT_NE(nullptr, h) << c.name;
+        HWND hPane = GetDlgItem(h, 167);
+        ASSERT_NE(nullptr, hPane) << c.name;
+        ASSERT_TRUE(PlatRenderWindow(h));
+        RECT rc, rcTop;
+        GetWindowRect(hPane, &rc);
+        GetWindowRect(h, &rcTop);
+        const int w = rc.right - rc.left, hh = rc.bottom - rc.top;
+        // What the painter draws at origin 0.
+        HDC hdc = CreateCompatibleDC(nullptr);
+        HBITMAP hbm = CreateBitmap(w, hh, 1, 32, nullptr);
+        HGDIOBJ hOld = SelectObject(hdc, hbm);
+        RECT rcItem = {0, 0, w, hh};
+        PaintSettingIconPanel(hdc, &rcItem, pObj);
+        SelectObject(hdc, hOld);
+        BITMAPINFO bi = {};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -hh, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<DWORD> want((size_t)w * hh);
+        EXPECT_GT(GetDIBits(hdc, hbm, 0, (UINT)hh, want.data(), &bi, DIB_RGB_COLORS), 0);
+        DeleteObject(hbm);
+        // What the dialog shows.
+        const LONG cx = rcTop.right - rcTop.left, cy = rcTop.bottom - rcTop.top;
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<DWORD> all((size_t)cx * cy);
+        EXPECT_GT(GetDIBits(hdc, PlatGetWindowSurface(h), 0, (UINT)cy, all.data(), &bi, DIB_RGB_COLORS), 0);
+        DeleteDC(hdc);
+        int cInkBelow = 0, cWrong = 0;
+        for (int y = 0; y < hh; ++y)
+            for (int x = 0; x < w; ++x) {
+                DWORD a = want[(size_t)y * w + x] & 0xFFFFFF;
+                DWORD b = all[(size_t)(rc.top - rcTop.top + y) * cx + (rc.left - rcTop.left + x)] & 0xFFFFFF;
+                cWrong += a != b;
+                cInkBelow += y >= 44 && y < hh - 2 && x >= 2 && x < w - 2 && a != 0xFFFFFF;
+            }
+        EXPECT_GT(cInkBelow, 20) << c.name;
+        EXPECT_EQ(cWrong, 0) << c.name;
+        Close(h);
+    }
 }
 
 }  // namespace

@@ -1071,17 +1071,17 @@ void _Icon(HDC hdc, int x, int y, WORD wImage, WORD wMask)
     BlitMaskedBitmapPair(hdc, x, y, wMask, wImage);
 }
 
-void _CoverLayer(HDC hdc, BYTE bCode)
+void _CoverLayer(HDC hdc, int x0, int y0, BYTE bCode)
 {
     static const WORD kImage[13] = {15579, 15570, 15571, 15572, 15573, 15574, 15575, 15576, 15577, 15578,
                                     15612, 15613, 15614};
     static const WORD kMask[13] = {15589, 15580, 15581, 15582, 15583, 15584, 15585, 15586, 15587, 15588,
                                    15615, 15616, 15617};
     if (bCode <= 12)
-        _Icon(hdc, 3, 3, kImage[bCode], kMask[bCode]);
+        _Icon(hdc, x0 + 3, y0 + 3, kImage[bCode], kMask[bCode]);
 }
 
-void _ModeLayer(HDC hdc, int x, BYTE bCode)
+void _ModeLayer(HDC hdc, int x, int y, BYTE bCode)
 {
     WORD wImage, wMask;
     if (bCode <= 8) {
@@ -1094,7 +1094,7 @@ void _ModeLayer(HDC hdc, int x, BYTE bCode)
         wImage = 15620;
         wMask = 15621;
     }
-    _Icon(hdc, x, 2, wImage, wMask);
+    _Icon(hdc, x, y, wImage, wMask);
 }
 
 }  // namespace
@@ -1117,13 +1117,13 @@ void PaintSettingIconPanel(HDC hdc, const RECT* prc, UISETTINGS* pObj)
     if (d.bForm >= 1 && d.bForm <= 4)
         _Icon(hdc, x0 + w / 4 + 2, y0 + 2, kFormImage[d.bForm], kFormMask[d.bForm]);
 
-    // Covers, back to front, so that the front cover ends on top.
-    HDC h = hdc;
-    SetViewportOrgEx(h, x0, y0, nullptr);
+    // Covers, back to front, so that the front cover ends on top. Every
+    // icon is placed from the item rectangle; the DC's own origin (a child
+    // control's place on its window) stays as the caller gave it.
     bool bAny = false;
     auto layer = [&](BYTE code) {
         d.bCover = code;
-        _CoverLayer(h, code);
+        _CoverLayer(hdc, x0, y0, code);
     };
     if (_On(pObj, u"BackCoverSheet_Check")) {
         layer(9);
@@ -1156,10 +1156,10 @@ void PaintSettingIconPanel(HDC hdc, const RECT* prc, UISETTINGS* pObj)
         layer(0);
 
     // Output mode layers.
-    int xm = (w / 4) * 3;
+    int xm = x0 + (w / 4) * 3;
     auto mode = [&](BYTE code) {
         d.bOutputMode = code;
-        _ModeLayer(h, xm, code);
+        _ModeLayer(hdc, xm, y0 + 2, code);
     };
     bool bPod = _On(pObj, u"POD_Check");
     if (_V(pObj, u"lpOverlay") == 2)
@@ -1178,7 +1178,6 @@ void PaintSettingIconPanel(HDC hdc, const RECT* prc, UISETTINGS* pObj)
         if (!bComb && !_On(pObj, u"WaitMode_Check") && !_On(pObj, u"Password_Check"))
             mode(7);
     }
-    SetViewportOrgEx(h, 0, 0, nullptr);
 
     // Bottom row, in the order the settings were switched on.
     const BYTE* pOrder = d.abIconOrder;
