@@ -402,6 +402,29 @@ TEST(Q730Pages, IconPaneShowsTheOutputModeInsideThePane)
     EXPECT_EQ(plain.px[(size_t)(b + 2) * plain.cx + (rr + 2)], 0xFFFFFFu);
 }
 
+// The binding margin dialog with the same margin on front and back: a
+// front margin above the limit (51 of 0-50) becomes the limit on both
+// sides, OK closes the dialog, and a two-sided job shifts every page, front
+// and back, by 50 mm, as the job typed with 50 does.
+TEST(Q730Pages, SameMarginAboveTheLimitPrintsAtTheLimitOnBothSides)
+{
+    auto job = [](const char* pszFront) {
+        TestNewRoot();
+        RunResult r = RunProgram(std::string("preferences --check Duplex --check 'Binding margin' "
+                                             "--choose 'Binding margin=Settings...' "
+                                             "--check 'Same margin on front and back' --type Front=") +
+                                 pszFront + " --ok");
+        EXPECT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+        EXPECT_FALSE(Has(r.strOut, "message box")) << r.strOut;
+        EXPECT_EQ(RunProgram("print --output margin.prn").iExit, 0);
+        return ReadFile(TestRootFile("margin.prn"));
+    };
+    const std::string over = job("51"), limit = job("50");
+    EXPECT_EQ(Count(over, "org %54.06 %4.06;"), 4u);
+    EXPECT_EQ(Count(over, "org "), 4u);
+    EXPECT_EQ(over, limit);
+}
+
 // A watermark made in the watermark editor (Edit... on the Watermark page)
 // and switched on is drawn on every printed page: its size, its angle and
 // its letters, one after the other.

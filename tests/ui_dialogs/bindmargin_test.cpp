@@ -203,6 +203,50 @@ TEST_F(MarginDlg, SameMarginFillsTheBackAndLocksItsControls)
     Close(h);
 }
 
+// With the same margin on both sides, the disabled back shows what the
+// front shows after every change, the front's own corrections included, so
+// that OK never stops on the back.
+TEST_F(MarginDlg, WithTheSameMarginTheBackFollowsEveryChangeOfTheFront)
+{
+    struct Row {
+        const char* what;
+        const char16_t* typed;
+        const char16_t* shown;   // both edits afterwards
+        SHORT stored;            // fMargin and bMargin
+        size_t boxes;
+    };
+    Range(u"fMargin")->sMin = 5;
+    Range(u"bMargin")->sMin = 5;
+    const Row rows[] = {
+        {"in range", u"17", u"17", 17, 0},
+        {"above the upper limit: the limit at once", u"51", u"50", 50, 0},
+        {"empty: the lower limit", u"", u"5", 5, 1},
+        {"below the lower limit: the lower limit", u"3", u"5", 5, 1},
+    };
+    for (const Row& r : rows) {
+        PlatMsgBoxReset();
+        Set(u"MarginEqual_Check", 1);
+        Set(u"fMargin", 10);
+        Set(u"bMargin", 10);
+        HWND h = Open(IDD_BINDMARGIN, BindingMarginDlgProc);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(h, IDC_BM_BACK))) << r.what;
+        PlatScriptType(h, IDC_BM_FRONT, nullptr, r.typed);
+        EXPECT_EQ(Text(h, IDC_BM_FRONT), r.shown) << r.what;
+        EXPECT_EQ(Text(h, IDC_BM_BACK), r.shown) << r.what;
+        EXPECT_EQ(Get(u"fMargin"), r.stored) << r.what;
+        EXPECT_EQ(Get(u"bMargin"), r.stored) << r.what;
+        EXPECT_EQ(Boxes().size(), r.boxes) << r.what;
+        Close(h);
+    }
+    // OK after the limit took the place of 51 ends the dialog with both at 50.
+    PlatMsgBoxReset();
+    Set(u"MarginEqual_Check", 1);
+    EXPECT_EQ(Run(IDD_BINDMARGIN, BindingMarginDlgProc, {Type(IDC_BM_FRONT, u"51"), PressOK()}), IDOK) << Err();
+    EXPECT_TRUE(Boxes().empty()) << Narrow(Boxes().empty() ? u"" : Boxes()[0]);
+    EXPECT_EQ(Get(u"fMargin"), 50);
+    EXPECT_EQ(Get(u"bMargin"), 50);
+}
+
 TEST_F(MarginDlg, AChangeMadeByTheRulesWhileOpenShowsAtOnce)
 {
     HWND h = Open(IDD_BINDMARGIN, BindingMarginDlgProc);

@@ -179,6 +179,28 @@ void ApplyLimits(MARGINDLG* p, BOOL bNotice)
     }
 }
 
+// With the same margin on both sides the back shows and keeps what the
+// front shows, after every change of the front (a clamp or a correction
+// included); a back limit below the front's is kept.
+void FollowFront(MARGINDLG* p)
+{
+    HWND hDlg = p->hDlg;
+    if (V(p->pObj, u"MarginEqual_Check") != 1)
+        return;
+    WCHAR sz[5] = {};
+    GetDlgItemTextW(hDlg, IDC_BM_FRONT, sz, 5);
+    int v = EditNumber(hDlg, IDC_BM_FRONT, nullptr);
+    BYTE b = p->bValidating;
+    p->bValidating = 1;
+    if (v > p->sBackUpper)
+        SetEditNumber(hDlg, IDC_BM_BACK, p->sBackUpper);
+    else
+        SetDlgItemTextW(hDlg, IDC_BM_BACK, sz);
+    p->bValidating = b;
+    if (v)
+        DlgSetSetting(p->pObj, u"bMargin", (SHORT)std::min<int>(v, p->sBackUpper));
+}
+
 // The range check of a margin edit; stores a valid value.
 BOOL CheckMargin(MARGINDLG* p, BOOL bFront)
 {
@@ -201,6 +223,8 @@ BOOL CheckMargin(MARGINDLG* p, BOOL bFront)
     SetEditNumber(hDlg, id, bClean && v > sUpper ? sUpper : sLower);
     p->bValidating = bValidating;
     DlgSetSetting(p->pObj, bFront ? u"fMargin" : u"bMargin", bClean && v > sUpper ? sUpper : sLower);
+    if (bFront)
+        FollowFront(p);
     SetFocus(GetDlgItem(hDlg, id));
     SendDlgItemMessageW(hDlg, id, EM_SETSEL, 0, -1);
     return FALSE;
@@ -278,17 +302,6 @@ void OnMarginEdit(MARGINDLG* p, BOOL bFront, WORD wCode)
 {
     HWND hDlg = p->hDlg;
     UISETTINGS* pObj = p->pObj;
-    if (bFront && V(pObj, u"MarginEqual_Check") == 1 && wCode == EN_CHANGE && !p->bValidating) {
-        WCHAR sz[5] = {};
-        GetDlgItemTextW(hDlg, IDC_BM_FRONT, sz, 5);
-        BYTE b = p->bValidating;
-        p->bValidating = 1;
-        SetDlgItemTextW(hDlg, IDC_BM_BACK, sz);
-        p->bValidating = b;
-        int v = EditNumber(hDlg, IDC_BM_FRONT, nullptr);
-        if (v)
-            DlgSetSetting(pObj, u"bMargin", (SHORT)std::min<int>(v, p->sBackUpper));
-    }
     if (wCode != EN_CHANGE || p->bValidating)
         return;
     int id = bFront ? IDC_BM_FRONT : IDC_BM_BACK;
@@ -305,6 +318,9 @@ void OnMarginEdit(MARGINDLG* p, BOOL bFront, WORD wCode)
         }
         DlgSetSetting(pObj, bFront ? u"fMargin" : u"bMargin", (SHORT)v);
     }
+    // The back follows what the front now shows, the clamp included.
+    if (bFront)
+        FollowFront(p);
     BindingMarginUpdateControl(hDlg, (WORD)id);
 }
 
