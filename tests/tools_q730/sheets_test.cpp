@@ -425,6 +425,26 @@ TEST(Q730Pages, SameMarginAboveTheLimitPrintsAtTheLimitOnBothSides)
     EXPECT_EQ(over, limit);
 }
 
+// Create form on the Form page, with a full path typed without the form
+// file's extension: the first OK takes it (with ".xfo" added), and the next
+// job is written into that form file instead of going to the printer.
+TEST(Q730Pages, CreateFormTakesAFullPathWithoutTheExtensionAtOnce)
+{
+    TestNewRoot();
+    mkdir(TestRootFile("c").c_str(), 0755);
+    mkdir(TestRootFile("c/forms").c_str(), 0755);
+    RunResult r = RunProgram("preferences --page Form --check 'Create form' --type 'File name=C:\\forms\\letter' --ok");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    EXPECT_FALSE(Has(r.strOut, "message box")) << r.strOut;
+    EXPECT_TRUE(Has(r.strOut, "saved the printing preferences")) << r.strOut;
+    ASSERT_EQ(RunProgram("print --output port.prn").iExit, 0);
+    EXPECT_EQ(ReadFile(TestRootFile("port.prn")), "");
+    const std::string form = ReadFile(TestRootFile("c/forms/letter.xfo"));
+    EXPECT_EQ(form.rfind("foc ", 0), 0u) << form.substr(0, 40);
+    EXPECT_EQ(Count(form, "prn;"), 0u);
+    EXPECT_GT(Count(form, "txo #"), 10u);
+}
+
 // A watermark made in the watermark editor (Edit... on the Watermark page)
 // and switched on is drawn on every printed page: its size, its angle and
 // its letters, one after the other.

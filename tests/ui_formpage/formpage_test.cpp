@@ -341,6 +341,10 @@ TEST_F(FormPage, CreateModeChecksTheNameWhenLeaving)
     } rows[] = {
         {u"made", u"C:\\out\\", 0, FALSE, 0, u"C:\\out\\made.xfo"},
         {u"C:\\out\\full.xfo", u"C:\\out\\", 0, FALSE, 0, u"C:\\out\\full.xfo"},
+        // A full path without the extension: its own folder counts, the
+        // first time, whatever 417 showed before.
+        {u"C:\\out\\fresh", noFolder.c_str(), 0, FALSE, 0, u"C:\\out\\fresh.xfo"},
+        {u"C:\\out\\other", u"C:\\nowhere\\", 0, FALSE, 0, u"C:\\out\\other.xfo"},
         {u"made.XFO", u"C:\\out\\", 0, TRUE, 29516, u"C:\\out\\made.XFO"},
         {u"*.xfo", u"C:\\out\\", 0, TRUE, 29514, u"C:\\out\\*.xfo"},
         {u".xfo", u"C:\\out\\", 0, TRUE, 29514, u"C:\\out\\.xfo"},

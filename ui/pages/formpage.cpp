@@ -652,7 +652,7 @@ BOOL _KillActive(HWND hwnd, UISETTINGS* pObj)
     WCHAR szName[264] = {}, szFolder[264] = {}, szPath[540] = {};
     GetDlgItemTextW(hwnd, 410, szName, 261);
     GetDlgItemTextW(hwnd, 417, szFolder, 261);
-    const BOOL bNoFolder = lstrcmpW(szFolder, GetResString(kStrNoFolder)) == 0;
+    BOOL bNoFolder = lstrcmpW(szFolder, GetResString(kStrNoFolder)) == 0;
     auto fullPath = [&]() {
         if (_HasFolder(szName)) {
             _Copy(szPath, 540, szName);
@@ -683,8 +683,10 @@ BOOL _KillActive(HWND hwnd, UISETTINGS* pObj)
             return refuse(KIND_LONG);
         lstrcatW(szName, kExt);
         _ShowPath(hwnd, szName);
+        // A full path is now split: its name in 410, its folder in 417.
         GetDlgItemTextW(hwnd, 410, szName, 261);
         GetDlgItemTextW(hwnd, 417, szFolder, 261);
+        bNoFolder = lstrcmpW(szFolder, GetResString(kStrNoFolder)) == 0;
     }
     const BOOL bHasFolder = _HasFolder(szName);
     if (!bHasFolder) {
