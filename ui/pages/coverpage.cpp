@@ -300,11 +300,7 @@ void _BypassTypeChosen(HWND hwnd, UISETTINGS* pObj)
     HWND hCombo = GetDlgItem(hwnd, kBypassType);
     if (!pList || !hCombo)
         return;
-    WCHAR szText[64] = {};
-    LRESULT k = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
-    if (k != CB_ERR && SendMessageW(hCombo, CB_GETLBTEXTLEN, (WPARAM)k, 0) < 64)
-        SendMessageW(hCombo, CB_GETLBTEXT, (WPARAM)k, (LPARAM)szText);
-    WORD wItem = FindValueListText(pList, szText);
+    WORD wItem = FindComboSelectionInList(hCombo, pList);
     BOOL bKept = TRUE;
     if (wItem != POSITION_NONE && GetValueListItem(pList, wItem)->sValue == kOhpType) {
         DWORD dwState = GetDependencyState(kOhpTray);
