@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <vector>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -121,6 +122,46 @@ TEST(Q730CustomSize, FromTheOriginalSizeList)
     job = PrintSample();
     EXPECT_EQ(Line(job, "pps "), "pps A4 P;");
     EXPECT_EQ(Line(job, "mta "), FirstMove(100));
+}
+
+// The user's default DEVMODE that the printing preferences saved.
+std::vector<BYTE> UserDefault()
+{
+    HANDLE h = nullptr;
+    EXPECT_TRUE(OpenPrinterW((LPWSTR)u"QX-730", &h, nullptr));
+    DWORD cb = 0;
+    GetPrinterW(h, 9, nullptr, 0, &cb);
+    std::vector<BYTE> buf(cb ? cb : 4);
+    EXPECT_TRUE(GetPrinterW(h, 9, buf.data(), cb, &cb));
+    ClosePrinter(h);
+    const DEVMODEW* pdm = ((PRINTER_INFO_9W*)buf.data())->pDevMode;
+    if (!pdm)
+        return {};
+    return std::vector<BYTE>((const BYTE*)pdm, (const BYTE*)pdm + pdm->dmSize + pdm->dmDriverExtra);
+}
+
+// The settings keep the automatic-zoom switch as the Setup page left it
+// (byte 2564), and the installed hard disk in its own copy (byte 2581).
+TEST(Q730AutoZoomSwitch, KeptApartFromTheHardDisk)
+{
+    TestNewRoot();
+    RunResult r = Q730("properties --choose 'Hard disk=Installed'");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    // The output size is the original size: no automatic zoom.
+    r = Q730("preferences");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    std::vector<BYTE> dm = UserDefault();
+    ASSERT_EQ(dm.size(), 2615u);
+    EXPECT_EQ(dm[2564], 0);
+    EXPECT_EQ(dm[2330], 2);  // the hard disk, installed
+    EXPECT_EQ(dm[2581], 2);
+    // A3 output: the zoom follows it.
+    r = Q730("preferences --page Setup --choose 'Output size=A3'");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    dm = UserDefault();
+    ASSERT_EQ(dm.size(), 2615u);
+    EXPECT_EQ(dm[2564], 1);
+    EXPECT_EQ(dm[2581], 2);
 }
 
 }  // namespace

@@ -609,6 +609,8 @@ void CoverPageApply(UISETTINGS* pObj, HWND hwnd)
     (void)hwnd;
     if (!pObj)
         return;
+    // The common commit first, then the page's own copies.
+    CommitEditedSettings(pObj);
     BindFeatureFields(pObj);
     for (WORD w : {kFront, kFrontBlank, kBack, kBackBlank, kCoverList, kFrontTray, kBackTray, kInserts, kBypassType,
                    kSheetFront, kSheetFrontTray, kSheetBack, kSheetBackTray, kListName, (WORD)120, (WORD)122})
@@ -617,9 +619,8 @@ void CoverPageApply(UISETTINGS* pObj, HWND hwnd)
     for (LPCWSTR pszKey : {u"InsertCoverSheet_Check", u"lpCoverSheetTray", u"lpCoverSource"})
         if (WORD wParam = GetParamIdOfKey(pszKey))
             SetParamCommitted(pObj, wParam, GetParamEdited(pObj, wParam));
-    // The common tail, with the index-tab texts back in their set before the
-    // per-user lists are stored.
-    CommitEditedSettings(pObj);
+    // The rest of the common tail, with the index-tab texts back in their set
+    // before the per-user lists are stored.
     CommitRecallOptions(pObj);
     IndexTabStoreTexts(pObj);
     SaveUserProfileOnApply(pObj, 2);

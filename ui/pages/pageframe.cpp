@@ -398,6 +398,9 @@ LRESULT _OnNotify(HWND hwnd, const PAGEDESC* pDesc, UISETTINGS* pObj, const NMHD
     case PSN_KILLACTIVE:
         return (pDesc->pfnKillActive && pDesc->pfnKillActive(hwnd, pObj)) ? TRUE : FALSE;
     case PSN_APPLY:
+        // The common commit comes first, the page's own copies after it
+        // (the Setup page's automatic-zoom switch among them).
+        CommitEditedSettings(pObj);
         if (pDesc->pfnApply)
             pDesc->pfnApply(hwnd, pObj);
         // The device sheet's page keeps no per-user lists.
@@ -606,7 +609,6 @@ void PageApplyTail(UISETTINGS* pObj, BOOL bStoreProfile)
 {
     if (!pObj)
         return;
-    CommitEditedSettings(pObj);
     CommitRecallOptions(pObj);
     if (bStoreProfile)
         SaveUserProfileOnApply(pObj, 2);
