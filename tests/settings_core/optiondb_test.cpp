@@ -19,7 +19,7 @@ struct OptionDb : ::testing::Test {
 
 TEST_F(OptionDb, DefaultsCountsAndRanges) {
     const struct { WORD opt; LONG count, dflt, min, max, step; } kCases[] = {
-        {0, 73, 9, 0, 0, 0},       {22, 73, 9, 0, 0, 0},     {2, 1, 1, 1, 9999, 1},
+        {0, 99, 9, 0, 0, 0},       {22, 99, 9, 0, 0, 0},     {2, 1, 1, 1, 9999, 1},
         {3, 2, 1, 0, 0, 0},        {5, 1, 600, 0, 0, 0},     {7, 2, 2, 0, 0, 0},
         {11, 43, 257, 0, 0, 0},    {12, 5, 8, 0, 0, 0},      {26, 1, 100, 25, 400, 1},
         {27, 7, 7, 0, 0, 0},       {31, 8, 1, 0, 0, 0},      {56, 1, 0, -2, 2, 1},
@@ -76,7 +76,7 @@ TEST_F(OptionDb, TableTotals) {
     // 26 ranges and the eight the image shift and timer print records need.
     EXPECT_EQ(cRangeIds, 34);
     EXPECT_EQ(cPaperIds, 2);
-    EXPECT_EQ(cPaperRows, 146);
+    EXPECT_EQ(cPaperRows, 198);
 }
 
 TEST_F(OptionDb, PaperRows) {
@@ -100,12 +100,12 @@ TEST_F(OptionDb, PaperRows) {
     EXPECT_EQ(+rc.bottom, 3459);
 
     // The custom and user rows carry A4; some variant rows have no margin.
-    std::vector<LONG> codes(73);
+    std::vector<LONG> codes(99);
     QueryOptionDb(pdb, 0, OPTQ_ALLVALUES, codes.data(), 0, 4);
     const std::set<LONG> kNoMargin = {6145, 6150, 6157, 14337, 14342, 14345, 14347, 14349};
     const std::set<LONG> kCustom = {256, 513, 514, 515, 516, 517, 518, 519, 520, 521};
     int cCustom = 0;
-    for (int i = 0; i < 73; i++) {
+    for (int i = 0; i < 99; i++) {
         QueryOptionDb(pdb, 0, OPTQ_SIZE, size, i, 0);
         QueryOptionDb(pdb, 0, OPTQ_RECT, &rc, i, 0);
         if (kCustom.count(codes[i])) {
@@ -120,10 +120,29 @@ TEST_F(OptionDb, PaperRows) {
         }
     }
     EXPECT_EQ(cCustom, 10);
+    EXPECT_EQ(codes[0], 8);
     EXPECT_EQ(codes[1], 9);
 
-    std::vector<LONG> all(2 * 73);
-    EXPECT_EQ(QueryOptionDb(pdb, 0, OPTQ_ALLSIZES, all.data(), 0, 0), 73u);
+    // Every paper of the paper table is a row but "same as the original
+    // size": each size the output list offers, with the media variant the
+    // document size gives it, and the list's "set custom size" entry.
+    const std::set<LONG> kRows(codes.begin(), codes.end());
+    EXPECT_EQ(kRows.size(), 99u);
+    EXPECT_EQ(kRows.count(257), 0u);
+    std::vector<LONG> outputs(43);
+    QueryOptionDb(pdb, 11, OPTQ_ALLVALUES, outputs.data(), 0, 4);
+    for (LONG v : outputs) {
+        if (v == 257)
+            continue;
+        EXPECT_EQ(kRows.count(v), 1u) << v;
+        if (!(v & 0x200) && v != 256)
+            EXPECT_EQ(kRows.count(v | 0x1000), 1u) << (v | 0x1000);
+    }
+    for (LONG v : {512, 1033, 1025, 5129, 5121})
+        EXPECT_EQ(kRows.count(v), 1u) << v;
+
+    std::vector<LONG> all(2 * 99);
+    EXPECT_EQ(QueryOptionDb(pdb, 0, OPTQ_ALLSIZES, all.data(), 0, 0), 99u);
     EXPECT_EQ(all[2], 21000);
     EXPECT_EQ(all[3], 29700);
 }
@@ -133,7 +152,7 @@ TEST_F(OptionDb, NothingAnsweredOrWrittenOutOfRange) {
     LONG size[2] = {-77, -77};
     EXPECT_EQ(QueryOptionDb(pdb, 3, OPTQ_VALUE, &out, 2, 0), 0u);
     EXPECT_EQ(out, -77);
-    EXPECT_EQ(QueryOptionDb(pdb, 0, OPTQ_SIZE, size, 73, 0), 0u);
+    EXPECT_EQ(QueryOptionDb(pdb, 0, OPTQ_SIZE, size, 99, 0), 0u);
     EXPECT_EQ(size[0], -77);
     EXPECT_EQ(QueryOptionDb(pdb, 0, OPTQ_SIZE, size, -1, 0), 0u);
     EXPECT_EQ(QueryOptionDb(pdb, 3, OPTQ_ALLVALUES, nullptr, 0, 4), 0u);

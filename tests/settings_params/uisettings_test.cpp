@@ -344,7 +344,7 @@ TEST_F(SettingsObject, SizesFollowTheItems) {
 
 TEST(ParamSizing, FixedBlockFormula) {
     POPTIONDB pdb = OpenOptionDb();
-    // Options 0 (73 papers), 3 (2 choices), 12 (5 choices).
+    // Options 0 (99 papers), 3 (2 choices), 12 (5 choices).
     UIPARAMRT aRows[5] = {};
     aRows[0].row = {3, 0, 0, 0, PK_CHOICE, 0, nullptr};
     aRows[1].row = {2, 3, 0, 0, PK_VALUELIST, 0, nullptr};
@@ -357,12 +357,12 @@ TEST(ParamSizing, FixedBlockFormula) {
     if (sizeof(void*) == 4) {
         EXPECT_EQ(48188u, kFixed);
     }
-    EXPECT_EQ(kFixed + (12 + 134 * 73) + (12 + 4 * 2) + (12 + 134 * 5), ApplyParamItems(pdb, nullptr, aRows, 5));
+    EXPECT_EQ(kFixed + (12 + 134 * 99) + (12 + 4 * 2) + (12 + 134 * 5), ApplyParamItems(pdb, nullptr, aRows, 5));
     EXPECT_EQ(kFixed, DWORD(aRows[0].dwItemOffset));
-    EXPECT_EQ(kFixed + 9794, DWORD(aRows[1].dwItemOffset));
+    EXPECT_EQ(kFixed + 13278, DWORD(aRows[1].dwItemOffset));
     EXPECT_EQ(0u, DWORD(aRows[2].dwItemOffset));
     EXPECT_EQ(0u, DWORD(aRows[3].dwItemOffset));  // special: in the variable block
-    EXPECT_EQ(kFixed + 9794 + 20, DWORD(aRows[4].dwItemOffset));
+    EXPECT_EQ(kFixed + 13278 + 20, DWORD(aRows[4].dwItemOffset));
     EXPECT_EQ(kFixed, ApplyParamItems(pdb, nullptr, aRows, 0));
     CloseOptionDb(pdb);
 }

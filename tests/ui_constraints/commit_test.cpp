@@ -53,6 +53,44 @@ TEST_F(Commit, APcFaxWithoutDestinationsGoesToThePrinterAndSaysSo)
     EXPECT_EQ(0, PlatMsgBoxCount());
 }
 
+TEST_F(Commit, APcFaxFallBackKeepsTheOutputSizeAndFitsThePaperTypeToIt)
+{
+    // A3 from the bypass tray on a paper type the printer cannot take there:
+    // the output tray, paper type and source are fitted before the output
+    // size, so the paper type gives way and A3 stays.
+    Set({{114, 8}, {120, 4}, {122, 8}, {139, 2}});
+    SetParamEdited(pObj, 46, 1);
+    GetFaxDestState(pObj)->lCount = 0;
+    CommitEditedSettings(pObj);
+    EXPECT_EQ(8, Get(114));
+    EXPECT_EQ(4, Get(120));
+    EXPECT_EQ(1, Get(122));
+    EXPECT_EQ(1, GetParamCommitted(pObj, GetFeatureParamId(122)));
+    ASSERT_EQ(1, PlatMsgBoxCount());
+    std::string text = Narrow(BoxText(0));
+    EXPECT_NE(std::string::npos, text.find("Paper type : ")) << text;
+    EXPECT_EQ(std::string::npos, text.find("Output size : ")) << text;
+}
+
+TEST_F(Commit, ThePdlTypeAndTheHardDiskAreCopiedForTheDevmode)
+{
+    for (SHORT sPdl : {3, 0})
+        for (SHORT sDisk : {2, 1}) {
+            SetParamEdited(pObj, 98, sPdl);
+            SetParamEdited(pObj, 127, sDisk);
+            SetParamEdited(pObj, 5, 0);
+            CommitEditedSettings(pObj);
+            SHORT s235 = -1, s239 = -1;
+            memcpy(&s235, GetParamSlot(pObj, 235), 2);
+            memcpy(&s239, GetParamSlot(pObj, 239), 2);
+            EXPECT_EQ(sPdl, s235);
+            EXPECT_EQ(sDisk, s239);
+            // The automatic-zoom switch (232) is the Setup page's, not the
+            // commit's.
+            EXPECT_EQ(0, *GetParamSlot(pObj, 232));
+        }
+}
+
 class Notices : public ConstraintTest {};
 
 TEST_F(Notices, TheOpenReportListsWhatTheRulesChangedButNeverTheQuietSettings)

@@ -81,7 +81,8 @@ TEST(DeviceCaps, ListsFillTheCallersBuffers)
 }
 
 // The papers applications see, by code: rotated (0x800) and 0x2000
-// variants are left out, 0x1000 variants stay, user and custom sizes stay.
+// variants are left out, 0x1000 variants stay, user and custom sizes stay;
+// the "set custom size" entry and the tab papers without 0x1000 are left out.
 struct PaperRow {
     WORD wCode;
     bool bListed;
@@ -89,7 +90,8 @@ struct PaperRow {
 const PaperRow kPaperRows[] = {
     {9, true},       {1, true},      {256, true},    {513, true},   {521, true},
     {4105, true},    {2057, false},  {2049, false},  {6153, false}, {12297, false},
-    {14345, false},
+    {14345, false},  {512, false},   {1033, false},  {1025, false}, {5129, true},
+    {5121, true},    {8201, false},
 };
 
 TEST(DeviceCaps, PaperListLeavesOutTheVariantsAppsDoNotName)

@@ -347,6 +347,31 @@ TEST(ValueList, ACodeListedTwiceIsFoundWhereItIsShown)
     EXPECT_EQ(GetEnabledItemPosition(&l.head, 3), POSITION_NONE);
 }
 
+TEST(ValueList, TheComboSelectionIsFoundByItsText)
+{
+    // A list of four items, two of them with one text; the combo shows the
+    // enabled ones.
+    ListImage l = MakeList({{1, 4}, {2, 1}, {3, 1}, {9, 1}});
+    wsprintfW(l.items[3].szText, u"item 2");
+    HWND h = CreateWindowExW(0, WC_COMBOBOXW, u"", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 100, 100, nullptr, nullptr,
+                             nullptr, nullptr);
+    ASSERT_NE(h, nullptr);
+    for (const char16_t* t : {u"item 2", u"item 3", u"item 2", u"no such item"})
+        SendMessageW(h, CB_ADDSTRING, 0, (LPARAM)t);
+    // Nothing selected yet.
+    EXPECT_EQ(FindComboSelectionInList(h, &l.head), POSITION_NONE);
+    SendMessageW(h, CB_SETCURSEL, 1, 0);
+    EXPECT_EQ(FindComboSelectionInList(h, &l.head), 2);
+    // The first item with the text, whatever the combo position.
+    SendMessageW(h, CB_SETCURSEL, 2, 0);
+    EXPECT_EQ(FindComboSelectionInList(h, &l.head), 1);
+    SendMessageW(h, CB_SETCURSEL, 3, 0);
+    EXPECT_EQ(FindComboSelectionInList(h, &l.head), POSITION_NONE);
+    EXPECT_EQ(FindComboSelectionInList(h, nullptr), POSITION_NONE);
+    EXPECT_EQ(FindComboSelectionInList(nullptr, &l.head), POSITION_NONE);
+    DestroyWindow(h);
+}
+
 // ---- edit helpers ----
 
 TEST(EditText, InsertReplacesTheSelection)

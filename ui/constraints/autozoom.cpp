@@ -24,7 +24,7 @@ SHORT V(UISETTINGS* p, WORD w)
 
 BOOL bCustom(SHORT s)
 {
-    return s == 256 || (s & 0x200);
+    return bIsCustomPaper(s);
 }
 
 void _CustomRecord(UISETTINGS* pObj, WORD wList, LONG* pw, LONG* pl)
@@ -109,8 +109,11 @@ void GetPrintableSize(SHORT sCode, LONG* plWidth, LONG* plLength)
             iIndex = i;
             break;
         }
-    RECTL rc = {0, 0, 0, 0};
-    if (n > 0 && QueryOptionDb(pdb, OPT_PAPER, OPTQ_RECT, &rc, iIndex, sizeof(rc))) {
+    // The rectangle query answers the row's index, which is 0 for the first
+    // paper: the row count alone says whether there is a row to measure.
+    if (n > 0) {
+        RECTL rc = {0, 0, 0, 0};
+        QueryOptionDb(pdb, OPT_PAPER, OPTQ_RECT, &rc, iIndex, sizeof(rc));
         *plWidth = rc.right - rc.left;
         *plLength = rc.bottom - rc.top;
     }

@@ -15,7 +15,7 @@
 namespace {
 enum : WORD {
     P_PAPER = 3, P_OUTPUTPAPER = 4, P_ZOOMCHECK = 5, P_OUTPUT = 46, P_COVERSHEET = 51, P_COVERIMAGE = 174,
-    P_LASTOUTPUT = 230, P_SOURCE4TYPE = 231, P_HDDCOPY = 232, P_PDLTYPE = 98, P_COPIERHDD = 127,
+    P_LASTOUTPUT = 230, P_SOURCE4TYPE = 231, P_PDLTYPECOPY = 235, P_HDDCOPY = 239, P_PDLTYPE = 98, P_COPIERHDD = 127,
     P_MEDIASOURCE = 7, P_MEDIATYPE = 26, P_COVERMEDIATYPE = 25,
 };
 
@@ -23,12 +23,6 @@ void _PutSlot16(UISETTINGS* pObj, WORD wParam, SHORT s)
 {
     if (BYTE* p = GetParamSlot(pObj, wParam))
         memcpy(p, &s, 2);
-}
-
-void _PutSlot8(UISETTINGS* pObj, WORD wParam, BYTE b)
-{
-    if (BYTE* p = GetParamSlot(pObj, wParam))
-        *p = b;
 }
 
 // The fax cover record of the object's lists; null when the fax cover group
@@ -62,9 +56,10 @@ void _FaxWithoutDestinations(UISETTINGS* pObj)
     wnsprintfW(szNotice, 256, u"%s", GetResString(GetConstraintState(pObj)->bSheetOrigin == 1 ? 22300 : 22301));
     EvaluateControlDependencies(nullptr, pObj);
     BOOL abChanged[4] = {FALSE, FALSE, FALSE, FALSE};
-    // Output size first: the source, type and tray depend on it.
+    // The output tray is tried first and the output size last; the message
+    // lists them the other way round.
     static const WORD kOrder[4] = {114, 120, 122, 139};
-    for (int i = 0; i < 4; ++i)
+    for (int i = 3; i >= 0; --i)
         if (GetDependencyState(kOrder[i]) == 1 && SelectFirstAvailableItem(nullptr, pObj, kOrder[i])) {
             abChanged[i] = TRUE;
             EvaluateControlDependencies(nullptr, pObj);
@@ -136,7 +131,9 @@ static void _CommitEditedSettings(UISETTINGS* pObj)
     else if (bCoverSourcePredicate(nullptr, pObj, 0, 0))
         sType = GetParamCommitted(pObj, P_COVERMEDIATYPE);
     _PutSlot16(pObj, P_SOURCE4TYPE, sType);
-    _PutSlot8(pObj, P_HDDCOPY, (BYTE)GetParamCommitted(pObj, P_COPIERHDD));
+    // The copies of the PDL type and the hard disk that the DEVMODE keeps.
+    _PutSlot16(pObj, P_PDLTYPECOPY, GetParamCommitted(pObj, P_PDLTYPE));
+    _PutSlot16(pObj, P_HDDCOPY, GetParamCommitted(pObj, P_COPIERHDD));
 }
 
 void CommitEditedSettings(UISETTINGS* pObj)

@@ -115,23 +115,12 @@ BOOL DlgReadListCombo(HWND hCombo, UISETTINGS* pObj, WORD wFeature)
 {
     BindFeatureFields(pObj);
     FVLHEADER* pList = GetFeatureListHeader(wFeature);
-    LRESULT iSel = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
-    if (!pList || iSel == CB_ERR)
+    WORD i = FindComboSelectionInList(hCombo, pList);
+    if (i == POSITION_NONE)
         return FALSE;
-    WCHAR szText[260] = {0};
-    if (SendMessageW(hCombo, CB_GETLBTEXTLEN, (WPARAM)iSel, 0) >= 260)
-        return FALSE;
-    SendMessageW(hCombo, CB_GETLBTEXT, (WPARAM)iSel, (LPARAM)szText);
-    int n = GetFeatureItemCount(wFeature);
-    for (int i = 0; i < n; ++i) {
-        FVLITEM* it = GetFeatureItem(wFeature, i);
-        if (it->sIndex != ITEM_HIDDEN && lstrcmpW(it->szText, szText) == 0) {
-            pList->sInitial = it->sValue;
-            pList->sCurIndex = (SHORT)iSel;
-            return TRUE;
-        }
-    }
-    return FALSE;
+    pList->sInitial = GetValueListItem(pList, i)->sValue;
+    pList->sCurIndex = (SHORT)SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
+    return TRUE;
 }
 
 int DlgFormat(LPWSTR pszOut, int cchOut, LPCWSTR pszFormat, ...)

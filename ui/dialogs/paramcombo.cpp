@@ -46,17 +46,10 @@ int DlgFillParamCombo(HWND hCombo, UIITEMLIST* pList, SHORT* psValues, int cValu
 
 BOOL DlgReadParamCombo(HWND hCombo, UIITEMLIST* pList)
 {
-    LRESULT k = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
-    if (!pList || k == CB_ERR || SendMessageW(hCombo, CB_GETLBTEXTLEN, (WPARAM)k, 0) >= 64)
+    WORD i = FindComboSelectionInList(hCombo, pList);
+    if (i == POSITION_NONE)
         return FALSE;
-    WCHAR sz[64] = {0};
-    SendMessageW(hCombo, CB_GETLBTEXT, (WPARAM)k, (LPARAM)sz);
-    UIITEMCHOICE* it = (UIITEMCHOICE*)(pList + 1);
-    for (int i = 0; i < pList->sCount; ++i)
-        if (it[i].sEnabled != VALUEITEM_DISABLED && lstrcmpW(it[i].szText, sz) == 0) {
-            pList->sInitial = it[i].sValue;
-            pList->sCurIndex = (SHORT)k;
-            return TRUE;
-        }
-    return FALSE;
+    pList->sInitial = GetValueListItem(pList, i)->sValue;
+    pList->sCurIndex = (SHORT)SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
+    return TRUE;
 }

@@ -300,11 +300,7 @@ void _BypassTypeChosen(HWND hwnd, UISETTINGS* pObj)
     HWND hCombo = GetDlgItem(hwnd, kBypassType);
     if (!pList || !hCombo)
         return;
-    WCHAR szText[64] = {};
-    LRESULT k = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
-    if (k != CB_ERR && SendMessageW(hCombo, CB_GETLBTEXTLEN, (WPARAM)k, 0) < 64)
-        SendMessageW(hCombo, CB_GETLBTEXT, (WPARAM)k, (LPARAM)szText);
-    WORD wItem = FindValueListText(pList, szText);
+    WORD wItem = FindComboSelectionInList(hCombo, pList);
     BOOL bKept = TRUE;
     if (wItem != POSITION_NONE && GetValueListItem(pList, wItem)->sValue == kOhpType) {
         DWORD dwState = GetDependencyState(kOhpTray);
@@ -613,6 +609,8 @@ void CoverPageApply(UISETTINGS* pObj, HWND hwnd)
     (void)hwnd;
     if (!pObj)
         return;
+    // The common commit first, then the page's own copies.
+    CommitEditedSettings(pObj);
     BindFeatureFields(pObj);
     for (WORD w : {kFront, kFrontBlank, kBack, kBackBlank, kCoverList, kFrontTray, kBackTray, kInserts, kBypassType,
                    kSheetFront, kSheetFrontTray, kSheetBack, kSheetBackTray, kListName, (WORD)120, (WORD)122})
@@ -621,9 +619,8 @@ void CoverPageApply(UISETTINGS* pObj, HWND hwnd)
     for (LPCWSTR pszKey : {u"InsertCoverSheet_Check", u"lpCoverSheetTray", u"lpCoverSource"})
         if (WORD wParam = GetParamIdOfKey(pszKey))
             SetParamCommitted(pObj, wParam, GetParamEdited(pObj, wParam));
-    // The common tail, with the index-tab texts back in their set before the
-    // per-user lists are stored.
-    CommitEditedSettings(pObj);
+    // The rest of the common tail, with the index-tab texts back in their set
+    // before the per-user lists are stored.
     CommitRecallOptions(pObj);
     IndexTabStoreTexts(pObj);
     SaveUserProfileOnApply(pObj, 2);

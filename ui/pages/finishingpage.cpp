@@ -541,11 +541,7 @@ void _MarginChosen(HWND hwnd, UISETTINGS* pObj)
     HWND hCombo = GetDlgItem(hwnd, kMargin);
     if (!pList || !hCombo)
         return;
-    WCHAR szText[64] = {};
-    LRESULT k = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
-    if (k != CB_ERR && SendMessageW(hCombo, CB_GETLBTEXTLEN, (WPARAM)k, 0) < 64)
-        SendMessageW(hCombo, CB_GETLBTEXT, (WPARAM)k, (LPARAM)szText);
-    WORD wItem = FindValueListText(pList, szText);
+    WORD wItem = FindComboSelectionInList(hCombo, pList);
     if (wItem == POSITION_NONE || GetValueListItem(pList, wItem)->sValue != kMarginDetails) {
         _Changed(hwnd, pObj, kMargin);
         return;

@@ -182,12 +182,7 @@ BOOL _ChosenValue(HWND hwnd, WORD wId, SHORT* psValue)
     HWND hCtl = GetDlgItem(hwnd, wId);
     if (!pList || !hCtl)
         return FALSE;
-    LRESULT k = SendMessageW(hCtl, CB_GETCURSEL, 0, 0);
-    if (k == CB_ERR || SendMessageW(hCtl, CB_GETLBTEXTLEN, (WPARAM)k, 0) >= 64)
-        return FALSE;
-    WCHAR szText[64] = {};
-    SendMessageW(hCtl, CB_GETLBTEXT, (WPARAM)k, (LPARAM)szText);
-    WORD i = FindValueListText(pList, szText);
+    WORD i = FindComboSelectionInList(hCtl, pList);
     if (i == POSITION_NONE)
         return FALSE;
     *psValue = GetValueListItem(pList, i)->sValue;

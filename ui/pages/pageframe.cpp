@@ -88,12 +88,7 @@ BOOL _LinkReadControl(HWND hwnd, WORD wControl, WORD wKind, SHORT* psValue)
         // The item is found by its text, as the combo shows it, whatever
         // the item states became since the list was filled.
         const UIITEMLIST* pList = GetFeatureListHeader(wControl);
-        LRESULT k = SendMessageW(hCtl, CB_GETCURSEL, 0, 0);
-        if (k == CB_ERR || !pList || SendMessageW(hCtl, CB_GETLBTEXTLEN, (WPARAM)k, 0) >= 64)
-            return FALSE;
-        WCHAR szText[64] = {};
-        SendMessageW(hCtl, CB_GETLBTEXT, (WPARAM)k, (LPARAM)szText);
-        WORD i = FindValueListText(pList, szText);
+        WORD i = FindComboSelectionInList(hCtl, pList);
         if (i == POSITION_NONE)
             return FALSE;
         *psValue = GetValueListItem(pList, i)->sValue;
@@ -403,6 +398,9 @@ LRESULT _OnNotify(HWND hwnd, const PAGEDESC* pDesc, UISETTINGS* pObj, const NMHD
     case PSN_KILLACTIVE:
         return (pDesc->pfnKillActive && pDesc->pfnKillActive(hwnd, pObj)) ? TRUE : FALSE;
     case PSN_APPLY:
+        // The common commit comes first, the page's own copies after it
+        // (the Setup page's automatic-zoom switch among them).
+        CommitEditedSettings(pObj);
         if (pDesc->pfnApply)
             pDesc->pfnApply(hwnd, pObj);
         // The device sheet's page keeps no per-user lists.
@@ -611,7 +609,6 @@ void PageApplyTail(UISETTINGS* pObj, BOOL bStoreProfile)
 {
     if (!pObj)
         return;
-    CommitEditedSettings(pObj);
     CommitRecallOptions(pObj);
     if (bStoreProfile)
         SaveUserProfileOnApply(pObj, 2);

@@ -96,9 +96,9 @@ int PageMarkDirty(HWND hwnd, WORD wControl, SHORT sValue);
 void PageRefresh(HWND hwnd);
 // A user change of control wId: resolve, refresh, tell the sheet.
 void PageControlChanged(HWND hwnd, WORD wId);
-// The common apply tail: CommitEditedSettings, CommitRecallOptions,
-// SaveUserProfileOnApply(2) (unless bStoreProfile is FALSE: the device
-// sheet's page), bSettingsApplied := 1.
+// The common apply tail, after CommitEditedSettings and the page's own
+// copies: CommitRecallOptions, SaveUserProfileOnApply(2) (unless
+// bStoreProfile is FALSE: the device sheet's page), bSettingsApplied := 1.
 void PageApplyTail(UISETTINGS* pObj, BOOL bStoreProfile = TRUE);
 // Tells the sheet that a page applied: CPSFUNC_SET_RESULT with CPSUI_OK.
 void PageReportApplied(UISETTINGS* pObj);

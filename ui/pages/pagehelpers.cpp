@@ -201,6 +201,19 @@ WORD FindValueListText(const FEATUREVALUELIST* pList, LPCWSTR pszText)
     return POSITION_NONE;
 }
 
+WORD FindComboSelectionInList(HWND hCombo, const FEATUREVALUELIST* pList)
+{
+    if (!hCombo || !pList)
+        return POSITION_NONE;
+    LRESULT k = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
+    // An item's text holds at most 63 characters: a longer one is no item's.
+    if (k == CB_ERR || SendMessageW(hCombo, CB_GETLBTEXTLEN, (WPARAM)k, 0) >= 64)
+        return POSITION_NONE;
+    WCHAR szText[64] = {};
+    SendMessageW(hCombo, CB_GETLBTEXT, (WPARAM)k, (LPARAM)szText);
+    return FindValueListText(pList, szText);
+}
+
 // ---- page lists ----------------------------------------------------------
 
 namespace {

@@ -95,6 +95,10 @@ UIITEMCHOICE* GetValueListItem(FEATUREVALUELIST* pList, int i);
 const UIITEMCHOICE* GetValueListItem(const FEATUREVALUELIST* pList, int i);
 // The index of the first item whose text equals pszText; 0xFFFF when none.
 WORD FindValueListText(const FEATUREVALUELIST* pList, LPCWSTR pszText);
+// The index in pList of the item whose display text the combo shows
+// selected (the first item with that text); 0xFFFF when nothing is
+// selected or no item has the text.
+WORD FindComboSelectionInList(HWND hCombo, const FEATUREVALUELIST* pList);
 
 // Page lists such as 2,4,6-10.
 int CheckPageListSyntax(LPCWSTR pszText, int cchText, int nMaxDigits);

@@ -215,9 +215,19 @@ void _PaintAllPictures(HWND hwnd, HDC hdc, SETUPPAGERECORD* r, UISETTINGS* pObj)
 
 // ---- List fillers ----
 
-void _DocumentSizeRule(HWND, UISETTINGS*, WORD wControl, int iItem, SHORT* psState)
+// An offered user paper shows the name and size the user gave it; the item
+// itself carries that text, so that the combo's text finds it again.
+void _NameUserPaper(UISETTINGS* pObj, FVLITEM* it)
 {
-    const FVLITEM* it = GetFeatureItem(wControl, iItem);
+    int iSlot = bIsCustomPaper(it->sValue) ? CustomPaperToSlot(it->sValue) : 0;
+    WCHAR sz[64] = {};
+    if (iSlot != 0 && bFormatUserPaperName(pObj, iSlot, sz, 64, 2) && sz[0])
+        lstrcpynW(it->szText, sz, 64);
+}
+
+void _DocumentSizeRule(HWND, UISETTINGS* pObj, WORD wControl, int iItem, SHORT* psState)
+{
+    FVLITEM* it = GetFeatureItem(wControl, iItem);
     if (!it)
         return;
     SHORT s = it->sValue;
@@ -225,13 +235,19 @@ void _DocumentSizeRule(HWND, UISETTINGS*, WORD wControl, int iItem, SHORT* psSta
         *psState = VALUEITEM_DISABLED;
     if (s == (SHORT)kCustomSize)
         *psState = VALUEITEM_ENABLED;
+    if (*psState == VALUEITEM_ENABLED)
+        _NameUserPaper(pObj, it);
 }
 
 void _OutputSizeRule(HWND, UISETTINGS* pObj, WORD wControl, int iItem, SHORT* psState)
 {
-    const FVLITEM* it = GetFeatureItem(wControl, iItem);
-    if (it && it->sValue == (SHORT)kCustomSize && V(pObj, P_GRAPHICSMODE) != 1)
+    FVLITEM* it = GetFeatureItem(wControl, iItem);
+    if (!it)
+        return;
+    if (it->sValue == (SHORT)kCustomSize && V(pObj, P_GRAPHICSMODE) != 1)
         *psState = VALUEITEM_ENABLED;
+    if (*psState == VALUEITEM_ENABLED)
+        _NameUserPaper(pObj, it);
 }
 
 void _PageOrderRule(HWND, UISETTINGS* pObj, WORD, int iItem, SHORT* psState)
@@ -240,28 +256,6 @@ void _PageOrderRule(HWND, UISETTINGS* pObj, WORD, int iItem, SHORT* psState)
         *psState = VALUEITEM_DISABLED;
 }
 
-// The user papers of a size list show the names and sizes the user gave
-// them.
-void _NameUserPapers(HWND hwnd, UISETTINGS* pObj, WORD wControl, const WORD* pIndex, WORD wSelected)
-{
-    HWND hCombo = GetDlgItem(hwnd, wControl);
-    if (!hCombo || !pIndex)
-        return;
-    int c = (int)SendMessageW(hCombo, CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < c; ++i) {
-        SHORT sCode = (SHORT)pIndex[i];
-        int iSlot = bIsCustomPaper(sCode) ? CustomPaperToSlot(sCode) : 0;
-        WCHAR sz[128] = {};
-        if (iSlot == 0 || !bFormatUserPaperName(pObj, iSlot, sz, 128, 2) || !sz[0])
-            continue;
-        LRESULT lData = SendMessageW(hCombo, CB_GETITEMDATA, (WPARAM)i, 0);
-        SendMessageW(hCombo, CB_DELETESTRING, (WPARAM)i, 0);
-        SendMessageW(hCombo, CB_INSERTSTRING, (WPARAM)i, (LPARAM)sz);
-        SendMessageW(hCombo, CB_SETITEMDATA, (WPARAM)i, lData);
-    }
-    if (wSelected != POSITION_NONE)
-        SendMessageW(hCombo, CB_SETCURSEL, wSelected, 0);
-}
 
 void _Refill(HWND hwnd, SETUPPAGERECORD* r, UISETTINGS* pObj, WORD wControl)
 {
@@ -287,9 +281,7 @@ void _Refill(HWND hwnd, SETUPPAGERECORD* r, UISETTINGS* pObj, WORD wControl)
         break;
     }
     SHORT sBefore = GetFeatureValue(wControl);
-    WORD wShown = FillValueListCombo(hwnd, pObj, wControl, _IndexOf(r, wControl), pfn, iStyle);
-    if (wControl == 111 || wControl == 114)
-        _NameUserPapers(hwnd, pObj, wControl, _IndexOf(r, wControl), wShown);
+    FillValueListCombo(hwnd, pObj, wControl, _IndexOf(r, wControl), pfn, iStyle);
     if (wControl == 127 && GetFeatureValue(wControl) != sBefore) {
         // A page order the N-up value does not offer: the first order of
         // the orientation for 2-up, else order 3 of the larger layouts.
@@ -709,10 +701,10 @@ void _OnSizeList(HWND hwnd, UISETTINGS* pObj, WORD wId)
         v = sSlot == 10 ? 256 : (SHORT)(kCustomSize + sSlot);
         RememberCustomSizeValue(wId, v);
     }
-    if (wId == 111 && bIsCustomPaper(v))
-        SetCustomSizeMargins(pObj, 111, v);
-    if (wId == 114 && bIsCustomPaper(V(pObj, P_OUTPUTPAPER)))
-        SetCustomSizeMargins(pObj, 114, V(pObj, P_OUTPUTPAPER));
+    // The margins of the size that now stands, before the zoom is worked
+    // out from them.
+    if (bIsCustomPaper(v))
+        SetCustomSizeMargins(pObj, wId, v);
     // The resolver reads the choice from the combo again.
     SetFeatureValue(wId, sOld);
     _Resolve(hwnd, pObj, wId);
@@ -760,11 +752,7 @@ BOOL _ChosenValue(HWND hwnd, WORD wId, SHORT* psValue)
         *psValue = (SHORT)SendMessageW(hCtl, CB_GETITEMDATA, (WPARAM)k, 0);
         return TRUE;
     }
-    WCHAR sz[64] = {};
-    if (SendMessageW(hCtl, CB_GETLBTEXTLEN, (WPARAM)k, 0) >= 64)
-        return FALSE;
-    SendMessageW(hCtl, CB_GETLBTEXT, (WPARAM)k, (LPARAM)sz);
-    WORD i = FindValueListText(pList, sz);
+    WORD i = FindComboSelectionInList(hCtl, pList);
     if (i == POSITION_NONE)
         return FALSE;
     *psValue = GetValueListItem(pList, i)->sValue;

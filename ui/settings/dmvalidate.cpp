@@ -55,8 +55,10 @@ BOOL _IsOptionValue(POPTIONDB pdb, WORD wOption, LONG lValue) {
 }
 
 // Row of a paper code for its geometry: the code itself, else the same sheet
-// without its media-variant bits; -1 when neither is listed.
+// without its media-variant bits; -1 when neither is listed. The size lists'
+// "set custom size" entry (512) is no paper of its own.
 int _GeometryRow(POPTIONDB pdb, int iCode) {
+    if (iCode == 512) return -1;
     int i = FindPaperRow(pdb, iCode);
     if (i < 0 && (iCode & 0x3000)) i = FindPaperRow(pdb, iCode & ~0x3000);
     return i;
