@@ -162,6 +162,12 @@ TEST(Q730Print, ARootSharedWithTheOtherBuildKeepsEachBuildsLibraries)
 TEST(Q730Print, OutputAndPrinterOptions)
 {
     TestNewRoot();
+    // Another printer than the default one is added first.
+    RunResult install = RunQ730("install --printer 'Office QX'");
+    ASSERT_EQ(install.iExit, 0) << install.strErr;
+    EXPECT_NE(install.strOut.find("installed printer \"Office QX\" with port " + TestRootFile("c/ports/Office QX.prn")),
+              std::string::npos)
+        << install.strOut;
     RunResult r = RunQ730("print --printer 'Office QX' --output job.prn");
     ASSERT_EQ(r.iExit, 0) << r.strErr;
     std::string file = TestRootFile("job.prn");
@@ -214,7 +220,14 @@ const ErrorRow kErrorRows[] = {
     {"print one.txt two.txt", 2, "only one FILE"},
     {"print /no/such/file.txt", 1, "/no/such/file.txt: no such file"},
     {"print binary.bin", 1, "binary.bin: not a text file"},
-    {"print --output /no/such/folder/job.prn", 1, "starting the document failed"},
+    {"print --output /no/such/folder/job.prn", 1,
+     "cannot write the job to /no/such/folder/job.prn: the folder /no/such/folder does not exist"},
+    {"print --output existing.txt/job.prn", 1, "existing.txt is not a folder"},
+    {"print --printer 'Ofice QX'", 2,
+     "no printer \"Ofice QX\" is installed; none is installed yet\nq730: add it with: q730 install --printer 'Ofice QX'"},
+    {"preferences --printer Nobody", 2, "no printer \"Nobody\" is installed"},
+    {"install --printer", 2, "option --printer needs a value"},
+    {"install extra", 2, "unexpected argument 'extra'"},
 };
 
 TEST(Q730Print, BadInputIsAClearErrorWithANonZeroExit)

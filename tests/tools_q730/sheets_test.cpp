@@ -217,7 +217,7 @@ TEST_F(FakeSheets, PropertiesStoreThePrinterSettingsOnOkOnly)
     RunResult r = Q730("properties --printer Fake --check 'Duplex unit installed' --cancel");
     ASSERT_EQ(r.iExit, 0) << r.strErr;
     EXPECT_EQ(DuplexUnit(), 0xFFFFFFFFu);
-    r = Q730("properties --printer Fake --check 'Duplex unit' --check 'Duplex unit installed'");
+    r = Q730("properties --printer Fake --check 'Duplexer' --check 'Duplex unit installed'");
     EXPECT_EQ(r.iExit, 2);
     EXPECT_EQ(DuplexUnit(), 0xFFFFFFFFu);
     r = Q730("properties --printer Fake --check 'Duplex unit installed'");
