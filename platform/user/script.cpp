@@ -10,6 +10,7 @@
 
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/wstr.h"
+#include "platform/user/msgbox.h"
 #include "platform/user/wnd.h"
 
 #include <algorithm>
@@ -746,10 +747,24 @@ static BOOL TypeText(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszText, BOOL 
         return Fail(u"type", u"the field refused \"" + std::u16string(pszText ? pszText : u"") + u"\"" +
                                  (why.empty() ? std::u16string() : u": " + why));
     }
-    // Leave the field as a person does: Tab.
-    if (IsWindow(h) && GetFocus() == h)
+    // Leave the field as a person does: Tab. A field that checks what it
+    // holds when it is left keeps the focus when it refuses it (and says
+    // why in a message box).
+    int cBoxes = PlatMsgBoxCount();
+    BOOL bLeft = TRUE;
+    if (IsWindow(h) && GetFocus() == h) {
         PressKey(hTop, VK_TAB, 0);
+        bLeft = !IsWindow(h) || GetFocus() != h;
+    }
     PlatPumpMessages();
+    // (A multi-line field keeps the focus for its own Tab: no refusal.)
+    if (bExact && !bLeft && PlatMsgBoxCount() > cBoxes) {
+        std::u16string said;
+        LPCWSTR pszBox = nullptr;
+        if (PlatMsgBoxGet(PlatMsgBoxCount() - 1, nullptr, &pszBox, nullptr, nullptr) && pszBox)
+            said = u": \"" + std::u16string(pszBox) + u"\"";
+        return Fail(u"type", u"the field refused \"" + std::u16string(pszText ? pszText : u"") + u"\" when it was left" + said);
+    }
     return TRUE;
 }
 

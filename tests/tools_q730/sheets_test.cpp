@@ -154,6 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
         BADCASE{"UnknownPage", "--page Finishing", "--page \"Finishing\""},
         BADCASE{"CheckOnAList", "--check Orientation", "not a check box"},
         BADCASE{"ChooseWithoutItem", "--choose Orientation", "takes LABEL=ITEM"},
+        BADCASE{"SetWithoutANumber", "--set Copies=three", "option --set takes LABEL=N with a whole number N"},
+        BADCASE{"MenuWithoutItem", "--menu Save/Recall", "option --menu takes BUTTON>ITEM"},
         BADCASE{"UnknownAnswer", "--answer maybe", "--answer takes yes, no"},
         BADCASE{"UnknownOption", "--staple", "unknown option '--staple'"},
         BADCASE{"DialogLeftOpen", "--click More... --check 'Print on both sides'",
@@ -235,7 +237,8 @@ TEST(Q730Sheets, HelpNamesTheActions)
         RunResult r = RunProgram(std::string(cmd) + " --help");
         EXPECT_EQ(r.iExit, 0);
         for (const char* opt : {"--page TITLE", "--check LABEL", "--choose LABEL=ITEM", "--type LABEL=TEXT",
-                                "--answer ANSWER", "--png DIR"})
+                                "--select LABEL=ROW", "--set LABEL=N", "--menu BUTTON>ITEM", "--answer ANSWER",
+                                "--png DIR"})
             EXPECT_TRUE(Has(r.strOut, opt)) << cmd << " " << opt;
     }
 }

@@ -1087,6 +1087,17 @@ bool _bDoAction(SHEETRUN* r, const ACTION& a, HWND hSheet)
         break;
     default: bOk = FALSE; break;
     }
+    // OK that leaves a dialog open: the dialog refused what it holds (and
+    // said why in a message box).
+    if (bOk && a.iKind == PSS_OK && hActive != hSheet && IsWindow(hActive) && !PlatIsModalLoopEnded(hActive) &&
+        !r->bFailed) {
+        if (HWND hFront = PlatScriptActiveWindow())
+            _Picture(r, hFront, "failed-" + _FilePart(_WindowText(hFront)));
+        r->error = a.strOption + ": the dialog \"" + _Narrow(_WindowText(hActive)) +
+                   "\" stayed open: it did not take what it holds";
+        r->bFailed = true;
+        return false;
+    }
     if (!bOk && r->bFailed) {
         // An action of a dialog this one opened failed first: that one is
         // named, and its window was pictured.
@@ -1157,6 +1168,7 @@ void _ModalHook(HWND hwnd, void* pv)
     }
     if (IsWindow(hwnd) && !PlatIsModalLoopEnded(hwnd)) {
         if (!r->bFailed && !bSheet) {
+            _Picture(r, hwnd, "failed-" + _FilePart(_WindowText(hwnd)));
             r->error = "the dialog \"" + _Narrow(_WindowText(hwnd)) +
                        "\" is still open after the last action (end it with --ok or --cancel)";
             r->bFailed = true;
@@ -1200,23 +1212,38 @@ int _SheetUsage(FILE* out, bool bPreferences)
             "order given, on the window in front (the sheet, or a dialog an action\n"
             "opened); then the sheet is closed with OK, which %s.\n"
             "A failed action (a label that is not there, a disabled control, an item a\n"
-            "list does not offer) cancels the sheet: nothing is saved, exit status 2.\n"
+            "list does not offer, text a field does not take, a tick refused) cancels\n"
+            "the sheet: nothing is saved, exit status 2. The message names the action\n"
+            "and says why, with the labels or items that are there.\n"
             "\n"
             "options:\n"
-            "  --printer NAME        the printer (default \"%s\"); installed if missing\n"
+            "  --printer NAME        the printer (default \"%s\", installed on first use;\n"
+            "                        add another with q730 install --printer NAME)\n"
             "  --png DIR             write a picture of every page, dialog and message\n"
-            "                        box into DIR\n"
+            "                        box into DIR, and of the window a failed action\n"
+            "                        left (failed-TITLE.png)\n"
             "  --help                show this text\n"
             "\n"
             "actions (a LABEL is the text a person reads on or beside the control;\n"
-            "'&' and a trailing ':' do not matter, nor does letter case):\n"
+            "'&' and a trailing ':' do not matter, nor does letter case; the beginning\n"
+            "of a long label is enough when no other label begins so; a label two\n"
+            "controls share is qualified by the group box or the row it is in,\n"
+            "\"Back cover/Printed\"; a control without a label of its own is named by\n"
+            "the label above or left of it, or by its group box):\n"
             "  --page TITLE          pick the page with this tab title\n"
             "  --check LABEL         tick a check box, or pick a radio button\n"
             "  --uncheck LABEL       clear a check box\n"
             "  --choose LABEL=ITEM   choose ITEM in a list or drop-down list (the label\n"
             "                        of a check box means the list beside it)\n"
-            "  --type LABEL=TEXT     type TEXT (a number, a name) into a field\n"
+            "  --select LABEL=ROW    select the row whose text is ROW in a list\n"
+            "  --type LABEL=TEXT     type TEXT (a number, a name) into a field; a key\n"
+            "                        the field refuses fails the action\n"
+            "  --set LABEL=N         move a slider or up-down control (or the one of\n"
+            "                        the field LABEL) to N\n"
             "  --click LABEL         press a button (it may open a dialog)\n"
+            "  --menu BUTTON>ITEM    press the button BUTTON and choose ITEM in the menu\n"
+            "                        it opens, \"Save/Recall>Save Settings\" (the\n"
+            "                        beginning of the item's text is enough)\n"
             "  --answer ANSWER       the next message box is answered with ANSWER:\n"
             "                        yes, no, ok, cancel, retry, ignore or abort; a\n"
             "                        box without one takes its default button\n"
@@ -1224,6 +1251,12 @@ int _SheetUsage(FILE* out, bool bPreferences)
             "                        dialog; on the sheet, --cancel ends it unsaved)\n"
             "\n"
             "Every message box is printed with its text and the answer taken.\n"
+            "\n"
+            "The settings library is the Save/Recall menu of a page: a set is saved\n"
+            "with --menu \"Save/Recall>Save Settings\" --type \"Name=Draft\" --ok, and\n"
+            "recalled with --menu \"Save/Recall>Draft\" (or --menu\n"
+            "\"Save/Recall>Recall Settings\" --select \"Saved settings=Draft\" --ok).\n"
+            "\n"
             "Exit status: 0 done (saved, or cancelled by --cancel), 1 the sheet could\n"
             "not be shown or saved, 2 a usage error or a failed action.\n",
             bPreferences ? "preferences" : "properties",
