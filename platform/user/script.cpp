@@ -694,7 +694,9 @@ BOOL PlatScriptChoose(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszItem, int 
     // The label may name several lists (an order list and a border list
     // under one label): the one that offers the item. The item is checked
     // first, so that a missing one changes nothing.
-    std::vector<std::u16string> items, offered;
+    std::vector<std::u16string> items;
+    std::u16string offered;  // each list's items, list by list
+    int cOffering = 0;
     int i = -1;
     BOOL bListed = FALSE;
     for (HWND c : cands) {
@@ -707,11 +709,15 @@ BOOL PlatScriptChoose(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszItem, int 
             i = k;
             break;
         }
-        offered.insert(offered.end(), items.begin(), items.end());
+        if (!items.empty()) {
+            offered += (offered.empty() ? u"" : u"; and ") + Quoted(items);
+            ++cOffering;
+        }
     }
     if (i < 0 && bListed)
         return Fail(u"choose", (pszItem ? u"no item \"" + std::u16string(pszItem) + u"\"" : u"no item at position " + Num(iIndex)) +
-                                   (offered.empty() ? std::u16string(u"; the list is empty") : u"; the list offers " + Quoted(offered)));
+                                   (offered.empty() ? std::u16string(u"; the list is empty")
+                                                    : (cOffering > 1 ? u"; the lists offer " : u"; the list offers ") + offered));
     if (h != cands.front() && cands.size() > 1) {
         // The list that offers the item must be usable itself.
         HWND hTop = Resolve(hDlg);

@@ -119,8 +119,8 @@ TEST_F(Naming, OneLabelOverTwoListsTakesTheListThatOffersTheItem)
     ASSERT_TRUE(PlatScriptChoose(h, 0, u"Order / border", u"Right to left", -1)) << Error();
     EXPECT_EQ(Sel(151), 1);
     EXPECT_FALSE(PlatScriptChoose(h, 0, u"Order / border", u"Frame", -1));
-    EXPECT_EQ(Error(), "step 1 (choose): no item \"Frame\"; the list offers \"Left to right\", \"Right to left\", "
-                       "\"None\", \"Lines only\"");
+    EXPECT_EQ(Error(), "step 1 (choose): no item \"Frame\"; the lists offer \"Left to right\", \"Right to left\"; "
+                       "and \"None\", \"Lines only\"");
 }
 
 TEST_F(Naming, AListWithoutALabelIsNamedByItsGroupBox)
