@@ -60,11 +60,6 @@ std::u16string Label(const std::u16string& s)
     return r;
 }
 
-BOOL SameLabel(const std::u16string& a, const std::u16string& b)
-{
-    return lstrcmpiW(Label(a).c_str(), Label(b).c_str()) == 0;
-}
-
 BOOL IsClass(HWND h, const char16_t* psz)
 {
     WND* w = WndPeek(h);

@@ -1342,7 +1342,7 @@ int _SheetCommand(int argc, char** argv, bool bPreferences)
             if (option == "--set") {
                 char* end = nullptr;
                 errno = 0;
-                long v = strtol(text.c_str(), &end, 10);
+                long long v = strtoll(text.c_str(), &end, 10);
                 if (text.empty() || *end || errno || v < INT32_MIN || v > INT32_MAX) {
                     fprintf(stderr, "q730: option --set takes LABEL=N with a whole number N, not '%s' (see q730 %s --help)\n",
                             text.c_str(), pszCommand);
