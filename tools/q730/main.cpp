@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <deque>
 #include <dlfcn.h>
 #include <memory>
@@ -213,11 +214,12 @@ std::vector<std::string> _InstalledPrinters()
 // default printer, which the first use installs. Says what to do when not.
 bool _bPrinterKnown(const std::string& printerName)
 {
-    if (printerName == kDefaultPrinter)
+    // Printer names, like registry keys, do not depend on letter case.
+    if (strcasecmp(printerName.c_str(), kDefaultPrinter) == 0)
         return true;
     std::vector<std::string> names = _InstalledPrinters();
     for (const std::string& n : names)
-        if (n == printerName)
+        if (strcasecmp(n.c_str(), printerName.c_str()) == 0)
             return true;
     std::string list;
     for (const std::string& n : names)
