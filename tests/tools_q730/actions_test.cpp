@@ -208,6 +208,38 @@ TEST(Q730Actions, ControlsNamedAsAPersonNamesThemReachTheJob)
     EXPECT_EQ(PjlLine(Print("duplex.prn"), "DUPLEX"), "@PJL SET DUPLEX = ON");
 }
 
+// The sheets of a job in order: 'X' for a sheet with no text on it (an
+// insert sheet), '-' for a page of the sample document.
+std::string BlankSheets(const std::string& job)
+{
+    std::string out;
+    size_t from = 0;
+    for (size_t end = job.find("prn;", from); end != std::string::npos; end = job.find("prn;", from)) {
+        out += job.substr(from, end - from).find("txo ") == std::string::npos ? 'X' : '-';
+        from = end + 4;
+    }
+    return out;
+}
+
+// A row of a list view, by the text a person reads in it: the insert sheet
+// in front of page 4 selected and deleted leaves the other one.
+TEST(Q730Actions, ARowOfAListViewIsSelectedByItsText)
+{
+    TestNewRoot();
+    RunResult r = Q730("preferences --page 'Cover / Insert' --check 'Use insert sheets' --click Add... --type Pages=2 "
+                       "--ok --click Add... --type Pages=4 --ok");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    EXPECT_EQ(BlankSheets(Print("two.prn")), "-X--X-");
+    r = Q730("preferences --page 'Cover / Insert' --select 'Insert sheet list=3' --click Delete");
+    EXPECT_EQ(r.iExit, 2);
+    EXPECT_TRUE(Has(r.strErr, "no item \"3\"; the lists offer \"List 1\", ")) << r.strErr;
+    EXPECT_TRUE(Has(r.strErr, "; and \"Document\", \"2\", \"4\"")) << r.strErr;
+    r = Q730("preferences --page 'Cover / Insert' --select 'Insert sheet list=4' --click Delete");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    // The sheet that stays is the blank one in front of page 2.
+    EXPECT_EQ(BlankSheets(Print("one.prn")), "-X---");
+}
+
 // ---- the settings library ---------------------------------------------------------------
 
 // A set saved under a name, the settings changed, the set recalled: the
