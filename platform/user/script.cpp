@@ -136,7 +136,7 @@ BOOL Fits(HWND h, WANT want)
 {
     switch (want) {
     case WANT_LIST: return IsList(h);
-    case WANT_TEXT: return IsClass(h, WC_EDITW) || IsClass(h, WC_COMBOBOXW);
+    case WANT_TEXT: return IsClass(h, WC_EDITW);
     case WANT_CHECK: return IsCheckable(h);
     case WANT_POS: return IsPositioned(h);
     default: return TRUE;
