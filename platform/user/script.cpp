@@ -830,6 +830,24 @@ BOOL PlatScriptPickTab(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszTab, int 
     }
     std::vector<std::u16string> tabs;
     ListItems(h, &tabs);
+    // A tab's title by its beginning, when only one title begins so.
+    if (pszTab) {
+        std::u16string want = Folded(pszTab);
+        int iOnly = -1, cBegun = 0;
+        BOOL bExact = FALSE;
+        for (size_t k = 0; k < tabs.size(); ++k) {
+            std::u16string t = Folded(tabs[k]);
+            bExact = bExact || t == want;
+            if (!want.empty() && t.compare(0, want.size(), want) == 0) {
+                iOnly = static_cast<int>(k);
+                ++cBegun;
+            }
+        }
+        if (!bExact && cBegun == 1) {
+            pszTab = nullptr;
+            iIndex = iOnly;
+        }
+    }
     std::u16string why;
     LRESULT r = Act(h, PSA_PICKTAB, pszTab, pszTab ? -1 : iIndex, 0, &why);
     PlatPumpMessages();

@@ -234,7 +234,7 @@ TEST(Q730Actions, ARowOfAListViewIsSelectedByItsText)
     EXPECT_EQ(r.iExit, 2);
     EXPECT_TRUE(Has(r.strErr, "no item \"3\"; the lists offer \"List 1\", ")) << r.strErr;
     EXPECT_TRUE(Has(r.strErr, "; and \"Document\", \"2\", \"4\"")) << r.strErr;
-    r = Q730("preferences --page 'Cover / Insert' --select 'Insert sheet list=4' --click Delete");
+    r = Q730("preferences --page Cover --select 'Insert sheet list=4' --click Delete");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     // The sheet that stays is the blank one in front of page 2.
     EXPECT_EQ(BlankSheets(Print("one.prn")), "-X---");
