@@ -432,6 +432,13 @@ LRESULT _Script(HWND hwnd, LISTVIEW* p, PLATSCRIPTACTION* pa)
         CtlPressKey(hwnd, (UINT)pa->iValue);
         return PSR_DONE;
     }
+    if (pa->uAction == PSA_ITEMTEXT) {
+        if (pa->iIndex < 0 || pa->iIndex >= (int)p->items.size())
+            return CtlScriptFail(pa, u"no row of the list view at that position");
+        const LVITEMREC& it = *p->items[pa->iIndex];
+        lstrcpynW(pa->szWhy, it.texts.empty() ? u"" : it.texts[0].c_str(), (int)(sizeof(pa->szWhy) / sizeof(WCHAR)));
+        return PSR_DONE;
+    }
     if (pa->uAction != PSA_CHOOSE && pa->uAction != PSA_DBLCLICK)
         return PSR_UNKNOWN;
     if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd))

@@ -159,6 +159,16 @@ void _Paint(HWND hwnd, TABCTL* p)
 
 LRESULT _Script(HWND hwnd, TABCTL* p, PLATSCRIPTACTION* pa)
 {
+    if (pa->uAction == PSA_ITEMTEXT) {
+        if (pa->iIndex < 0 || pa->iIndex >= (int)p->items.size())
+            return CtlScriptFail(pa, u"no tab at that position");
+        std::u16string t;
+        for (WCHAR c : p->items[pa->iIndex].text)
+            if (c != u'&')
+                t.push_back(c);
+        lstrcpynW(pa->szWhy, t.c_str(), (int)(sizeof(pa->szWhy) / sizeof(WCHAR)));
+        return PSR_DONE;
+    }
     if (pa->uAction != PSA_PICKTAB)
         return PSR_UNKNOWN;
     if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd))

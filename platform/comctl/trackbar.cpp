@@ -181,8 +181,10 @@ LRESULT _Script(HWND hwnd, TRACKBAR* p, PLATSCRIPTACTION* pa)
         return PSR_UNKNOWN;
     if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd))
         return CtlScriptFail(pa, u"the track bar is disabled or hidden");
-    if (pa->iValue < p->lMin || pa->iValue > p->lMax)
-        return CtlScriptFail(pa, u"the position is outside the track bar's range");
+    if (pa->iValue < p->lMin || pa->iValue > p->lMax) {
+        std::string range = std::to_string(p->lMin) + " to " + std::to_string(p->lMax);
+        return CtlScriptFail(pa, (u"the track bar goes from " + std::u16string(range.begin(), range.end())).c_str());
+    }
     RECT t = _ThumbRect(hwnd, p);
     int cx = (t.left + t.right) / 2, cy = (t.top + t.bottom) / 2;
     int to = _PixelOf(hwnd, p, pa->iValue);

@@ -232,8 +232,11 @@ LRESULT _Script(HWND hwnd, UPDOWN* p, PLATSCRIPTACTION* pa)
         return PSR_UNKNOWN;
     if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd))
         return CtlScriptFail(pa, u"the up-down control is disabled or hidden");
-    if (_Clamp(p, pa->iValue) != pa->iValue)
-        return CtlScriptFail(pa, u"the position is outside the up-down control's range");
+    if (_Clamp(p, pa->iValue) != pa->iValue) {
+        int lo = p->iLower < p->iUpper ? p->iLower : p->iUpper, hi = p->iLower < p->iUpper ? p->iUpper : p->iLower;
+        std::string range = std::to_string(lo) + " to " + std::to_string(hi);
+        return CtlScriptFail(pa, (u"the up-down control goes from " + std::u16string(range.begin(), range.end())).c_str());
+    }
     _bSyncFromBuddy(hwnd, p);
     int lo = p->iLower < p->iUpper ? p->iLower : p->iUpper;
     int hi = p->iLower < p->iUpper ? p->iUpper : p->iLower;

@@ -606,6 +606,20 @@ __attribute__((weak)) COLORREF GetBkColor(HDC hdc)
 
 // --- text output ---------------------------------------------------------------------
 
+namespace {
+// The one DC whose text is being read (PlatGdiNoteText).
+HDC g_hdcNoted = nullptr;
+PLATTEXTNOTE g_pfnNote = nullptr;
+void* g_pvNote = nullptr;
+}  // namespace
+
+void PlatGdiNoteText(HDC hdc, PLATTEXTNOTE pfn, void* pvContext)
+{
+    g_hdcNoted = pfn ? hdc : nullptr;
+    g_pfnNote = pfn;
+    g_pvNote = pvContext;
+}
+
 BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR psz, int c)
 {
     if (c < 0) {
@@ -622,6 +636,8 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* prc, LPCWSTR p
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (g_pfnNote && hdc == g_hdcNoted && c > 0)
+        g_pfnNote(g_pvNote, psz, c);
     TEXTSTATE st;
     LOGFONTW lf;
     if (!GetState(hdc, &st, &lf))

@@ -302,3 +302,8 @@ LONG PlatGdiLiveObjects();
 // "DOCEVENT n"). Switching it on clears the trace.
 void PlatGdiTrace(BOOL bOn);
 const char* PlatGdiTraceText();
+// While set, every text drawn on hdc by ExtTextOutW (and so by TextOutW
+// and DrawTextW) is handed to pfn, as it is drawn: the window system reads
+// what the owner of an owner-drawn item shows. pfn null ends it.
+typedef void (*PLATTEXTNOTE)(void* pvContext, LPCWSTR psz, UINT c);
+void PlatGdiNoteText(HDC hdc, PLATTEXTNOTE pfn, void* pvContext);

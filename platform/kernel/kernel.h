@@ -11,6 +11,19 @@ extern "C" {
 void SetLastError(DWORD dwErrCode);
 DWORD GetLastError();
 
+// The text of a system error code: FORMAT_MESSAGE_FROM_SYSTEM with
+// FORMAT_MESSAGE_IGNORE_INSERTS (the only form the platform knows; no
+// source, no arguments, any language) writes the code's sentence, ending in
+// CR LF, into lpBuffer of nSize characters and answers its length without
+// the terminator; 0 with ERROR_MR_MID_NOT_FOUND for a code it has no text
+// for, ERROR_INSUFFICIENT_BUFFER when the buffer is too small, and
+// ERROR_INVALID_PARAMETER for any other form.
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
+DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPWSTR lpBuffer,
+                     DWORD nSize, void* Arguments);
+
 // A critical section is a recursive lock; the record keeps the platform's
 // name and is opaque to its users.
 struct CRITICAL_SECTION {

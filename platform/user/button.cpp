@@ -371,13 +371,19 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             DWORD k = Kind(hwnd);
             if (!IsCheckKind(k) && !IsRadioKind(k))
                 return PSR_FAILED;
-            // A person clicks until the box shows what they want; a radio
-            // button cannot be cleared by clicking it.
+            // A person clicks until the box shows what they want (a
+            // three-state box may take two clicks), and stops when a click
+            // leaves the box as it was: its owner refused the change (and
+            // may have said so once already). A radio button cannot be
+            // cleared by clicking it.
             for (int i = 0; i < 3 && IsWindow(hwnd) && Btn(hwnd)->uCheck != static_cast<UINT>(a->iValue); ++i) {
                 if (IsRadioKind(k) && a->iValue == BST_UNCHECKED)
                     break;
+                UINT uBefore = Btn(hwnd)->uCheck;
                 SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, lpCentre);
                 SendMessageW(hwnd, WM_LBUTTONUP, 0, lpCentre);
+                if (!IsWindow(hwnd) || Btn(hwnd)->uCheck == uBefore)
+                    break;
             }
             if (IsWindow(hwnd) && Btn(hwnd)->uCheck == static_cast<UINT>(a->iValue))
                 return PSR_DONE;

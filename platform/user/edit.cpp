@@ -17,6 +17,7 @@
 #include "platform/gdi/gdidraw.h"
 #include "platform/gdi/gditext.h"
 #include "platform/kernel/memory.h"
+#include "platform/kernel/wstr.h"
 
 #include <algorithm>
 #include <cstring>
@@ -555,8 +556,34 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                 SendMessageW(hwnd, WM_KEYDOWN, VK_DELETE, 0);
                 SendMessageW(hwnd, WM_KEYUP, VK_DELETE, 0);
             }
+            // A key that leaves the text as it was is refused (by the
+            // edit's own rules or by a filter of its owner). iValue 1: the
+            // person stops there and the action fails saying why; else the
+            // typing goes on.
             for (const WCHAR* p = a->pszText; p && *p && IsWindow(hwnd); ++p) {
+                std::u16string before = w->strText;
+                UINT lo, hi;
+                SelRange(e, &lo, &hi);
                 SendMessageW(hwnd, WM_CHAR, *p, 1);
+                w = WndPeek(hwnd);
+                e = w ? static_cast<EDIT*>(w->pCtl) : nullptr;
+                if (!w || !e)
+                    return PSR_DONE;
+                std::u16string expected = before.substr(0, lo) + *p + before.substr(std::min<size_t>(hi, before.size()));
+                if (a->iValue != 1 || *p < 0x20 || w->strText != before || expected == before)
+                    continue;
+                std::u16string ch(1, *p), why;
+                std::string n = std::to_string(e->cchLimit);
+                if ((w->dwStyle & ES_NUMBER) && (*p < u'0' || *p > u'9'))
+                    why = u"it takes digits only, not \"" + ch + u"\"";
+                else if (before.size() - (hi - lo) + 1 > e->cchLimit)
+                    why = u"it takes at most " + std::u16string(n.begin(), n.end()) + u" characters";
+                else if (lo == 0)
+                    why = u"it does not take \"" + ch + u"\" as the first character";
+                else
+                    why = u"it does not take \"" + ch + u"\" after \"" + before.substr(0, lo) + u"\"";
+                lstrcpynW(a->szWhy, why.c_str(), static_cast<int>(sizeof(a->szWhy) / sizeof(WCHAR)));
+                return PSR_FAILED;
             }
             return PSR_DONE;
         }

@@ -12,6 +12,12 @@
 // then the choice the scripted user queued (none: the menu is dismissed),
 // WM_EXITMENULOOP, and the chosen id as WM_COMMAND to the owner (or as the
 // answer with TPM_RETURNCMD). Handles are small numbers never reused.
+//
+// The scripted user chooses an item by the text a person reads on it: an
+// item's own text, or for an owner-drawn item the text its owner draws;
+// the same text without '&' and letter case, or failing that the one item
+// whose text begins with it. What became of the choice, and the items the
+// menu showed, are kept for the scripted user (MenuLastOutcome).
 #include "platform/user/wnd.h"
 
 #include "platform/gdi/gdidraw.h"
@@ -32,6 +38,7 @@ struct MENUITEM {
     ULONG_PTR lData;    // owner-drawn item's data (the "text" pointer)
     UINT cyItem;        // measured height of an owner-drawn item
     UINT cxItem;
+    std::u16string strDrawn;  // the text an owner-drawn item showed when last painted
 };
 
 struct MENU {
@@ -47,6 +54,51 @@ struct CHOICE {
     int iPos;
 };
 std::deque<CHOICE> g_choices;
+MENUOUTCOME g_outcome = {0, MENU_NOCHOICE, {}, {}};
+
+void NoteDrawn(void* pv, LPCWSTR psz, UINT c)
+{
+    static_cast<std::u16string*>(pv)->append(psz, c);
+}
+
+// The text a person reads on an item.
+std::u16string Shown(const MENUITEM& it)
+{
+    std::u16string s = (it.uFlags & MF_OWNERDRAW) ? it.strDrawn : it.strText.substr(0, it.strText.find(u'\t'));
+    return WndStripMnemonic(s);
+}
+
+std::u16string Folded(std::u16string s)
+{
+    for (char16_t& c : s)
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c + 32);
+    while (!s.empty() && s.back() == u' ')
+        s.pop_back();
+    return s;
+}
+
+// The position of the item a person means by pszItem: the same text, else
+// the one item whose text begins with it; -1 when none is (or several are).
+int FindShown(const MENU* m, const std::u16string& item)
+{
+    std::u16string want = Folded(WndStripMnemonic(item));
+    if (want.empty())
+        return -1;
+    int iPrefix = -1, cPrefix = 0;
+    for (size_t i = 0; i < m->aItems.size(); ++i) {
+        if (m->aItems[i].uFlags & MF_SEPARATOR)
+            continue;
+        std::u16string text = Folded(Shown(m->aItems[i]));
+        if (text == want)
+            return static_cast<int>(i);
+        if (text.compare(0, want.size(), want) == 0) {
+            iPrefix = static_cast<int>(i);
+            ++cPrefix;
+        }
+    }
+    return cPrefix == 1 ? iPrefix : -1;
+}
 
 MENU* Get(HMENU h)
 {
@@ -142,11 +194,18 @@ void PaintMenu(HWND hwnd, HDC hdc, TRACK* t)
         BOOL bHot = static_cast<int>(i) == t->iHot;
         BOOL bGrey = (it.uFlags & (MF_GRAYED | MF_DISABLED)) != 0;
         if (it.uFlags & MF_OWNERDRAW) {
+            MENUITEM& drawn = m->aItems[i];
+            drawn.strDrawn.clear();
+            PlatGdiNoteText(hdc, NoteDrawn, &drawn.strDrawn);
             DRAWITEMSTRUCT dis = {ODT_MENU, 0, static_cast<UINT>(it.id), ODA_DRAWENTIRE,
                                   (bHot ? static_cast<UINT>(ODS_SELECTED) : 0u) | (bGrey ? static_cast<UINT>(ODS_GRAYED | ODS_DISABLED) : 0u) |
                                       ((it.uFlags & MF_CHECKED) ? static_cast<UINT>(ODS_CHECKED) : 0u),
                                   reinterpret_cast<HWND>(t->hMenu), hdc, ri, it.lData};
             SendMessageW(t->hwndOwner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+            PlatGdiNoteText(hdc, nullptr, nullptr);
+            m = Get(t->hMenu);
+            if (!m)
+                return;
         } else if (it.uFlags & MF_SEPARATOR) {
             RECT rs = {ri.left + 1, ri.top + 3, ri.right - 1, ri.top + 5};
             DrawEdge(hdc, &rs, EDGE_ETCHED, BF_TOP);
@@ -203,6 +262,11 @@ BOOL g_bClassDone = FALSE;
 void MenuForgetChoices()
 {
     g_choices.clear();
+}
+
+const MENUOUTCOME& MenuLastOutcome()
+{
+    return g_outcome;
 }
 
 extern "C" {
@@ -457,29 +521,45 @@ BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND 
         ShowWindow(hPopup, SW_SHOWNA);
         PlatRenderWindow(hPopup);
     }
+    // What the menu shows, for the scripted user's report.
+    ++g_outcome.cTracked;
+    g_outcome.iOutcome = MENU_NOCHOICE;
+    g_outcome.aItems.clear();
+    g_outcome.aEnabled.clear();
+    m = Get(hMenu);
+    for (size_t i = 0; m && i < m->aItems.size(); ++i) {
+        const MENUITEM& it = m->aItems[i];
+        if (it.uFlags & MF_SEPARATOR)
+            continue;
+        g_outcome.aItems.push_back(Shown(it));
+        g_outcome.aEnabled.push_back(!(it.uFlags & (MF_GRAYED | MF_DISABLED | MF_POPUP)));
+    }
     // The scripted user's choice.
     UINT_PTR idChosen = 0;
     if (!g_choices.empty()) {
         CHOICE c = g_choices.front();
         g_choices.pop_front();
         m = Get(hMenu);
-        for (size_t i = 0; m && i < m->aItems.size(); ++i) {
-            const MENUITEM& it = m->aItems[i];
-            BOOL bMatch = c.iPos >= 0 ? static_cast<int>(i) == c.iPos
-                                      : !(it.uFlags & MF_OWNERDRAW) &&
-                                            WndStripMnemonic(it.strText.substr(0, it.strText.find(u'\t'))) ==
-                                                WndStripMnemonic(c.strItem);
-            if (!bMatch)
-                continue;
-            if (it.uFlags & (MF_GRAYED | MF_DISABLED | MF_SEPARATOR | MF_POPUP))
-                break;  // a person's click there does nothing
-            t.iHot = static_cast<int>(i);
+        int i = -1;
+        if (c.iPos >= 0)
+            i = m && c.iPos < static_cast<int>(m->aItems.size()) ? c.iPos : -1;
+        else if (m && !c.strItem.empty())
+            i = FindShown(m, c.strItem);
+        if (c.iPos < 0 && c.strItem.empty()) {
+            g_outcome.iOutcome = MENU_DISMISSED;
+        } else if (i < 0) {
+            g_outcome.iOutcome = MENU_NOITEM;
+        } else if (m->aItems[static_cast<size_t>(i)].uFlags & (MF_GRAYED | MF_DISABLED | MF_SEPARATOR | MF_POPUP)) {
+            g_outcome.iOutcome = MENU_DISABLED;  // a person's click there does nothing
+        } else {
+            t.iHot = i;
             if (hPopup) {
                 InvalidateRect(hPopup, nullptr, FALSE);
                 PlatPumpMessages();
             }
-            idChosen = it.id;
-            break;
+            m = Get(hMenu);
+            idChosen = m ? m->aItems[static_cast<size_t>(i)].id : 0;
+            g_outcome.iOutcome = idChosen ? MENU_CHOSEN : MENU_NOITEM;
         }
     }
     if (hPopup)

@@ -10,6 +10,7 @@
 
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/wstr.h"
+#include "platform/user/msgbox.h"
 #include "platform/user/wnd.h"
 
 #include <algorithm>
@@ -59,11 +60,6 @@ std::u16string Label(const std::u16string& s)
     return r;
 }
 
-BOOL SameLabel(const std::u16string& a, const std::u16string& b)
-{
-    return lstrcmpiW(Label(a).c_str(), Label(b).c_str()) == 0;
-}
-
 BOOL IsClass(HWND h, const char16_t* psz)
 {
     WND* w = WndPeek(h);
@@ -94,37 +90,358 @@ HWND Resolve(HWND hDlg)
     return PlatScriptActiveWindow();
 }
 
+// ---- naming controls as a person reads them (rule 2) ---------------------------------
+
+// What an action needs of the control a label names.
+enum WANT { WANT_ANY, WANT_LIST, WANT_TEXT, WANT_CHECK, WANT_POS };
+
+std::u16string Folded(const std::u16string& s)
+{
+    std::u16string r = Label(s);
+    for (char16_t& c : r)
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c + 32);
+    return r;
+}
+
+DWORD ButtonKind(HWND h)
+{
+    return static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE)) & BS_TYPEMASK;
+}
+
+BOOL IsGroupBox(HWND h)
+{
+    return IsClass(h, WC_BUTTONW) && ButtonKind(h) == BS_GROUPBOX;
+}
+
+BOOL IsList(HWND h)
+{
+    return IsClass(h, WC_COMBOBOXW) || IsClass(h, WC_LISTBOXW) || IsClass(h, u"SysListView32");
+}
+
+BOOL IsPositioned(HWND h)
+{
+    return IsClass(h, u"msctls_trackbar32") || IsClass(h, u"msctls_updown32") || IsClass(h, u"ScrollBar");
+}
+
+BOOL IsCheckable(HWND h)
+{
+    if (!IsClass(h, WC_BUTTONW))
+        return FALSE;
+    DWORD k = ButtonKind(h);
+    return k != BS_PUSHBUTTON && k != BS_DEFPUSHBUTTON && k != BS_GROUPBOX && k != BS_OWNERDRAW;
+}
+
+BOOL Fits(HWND h, WANT want)
+{
+    switch (want) {
+    case WANT_LIST: return IsList(h);
+    case WANT_TEXT: return IsClass(h, WC_EDITW);
+    case WANT_CHECK: return IsCheckable(h);
+    case WANT_POS: return IsPositioned(h);
+    default: return TRUE;
+    }
+}
+
+// A text a person reads as a label: a button's caption (group boxes too)
+// or a static's text.
+BOOL HasLabel(HWND h, std::u16string* pText = nullptr)
+{
+    WND* w = WndPeek(h);
+    if (!w || w->bDialog || !(IsClass(h, WC_BUTTONW) || IsClass(h, WC_STATICW)))
+        return FALSE;
+    DWORD dwType = static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE)) & SS_TYPEMASK;
+    if (IsClass(h, WC_STATICW) && dwType > SS_RIGHT && dwType != SS_SIMPLE && dwType != SS_LEFTNOWORDWRAP)
+        return FALSE;  // pictures, frames and owner-drawn statics show no text
+    std::u16string t = Label(w->strText);
+    if (t.empty())
+        return FALSE;
+    if (pText)
+        *pText = t;
+    return TRUE;
+}
+
+RECT ScreenRect(HWND h)
+{
+    RECT rc = {};
+    GetWindowRect(h, &rc);
+    return rc;
+}
+
+// The controls a static label names: those after it in tab order that show
+// no label of their own, up to the next label or group box; when there are
+// none, the first control after it (a "Proof:" static before its radio
+// buttons).
+std::vector<HWND> Governed(const std::vector<HWND>& v, size_t i)
+{
+    std::vector<HWND> out;
+    for (size_t j = i + 1; j < v.size(); ++j) {
+        WND* w = WndPeek(v[j]);
+        if (!w || w->bDialog)
+            continue;
+        if (HasLabel(v[j]) || IsGroupBox(v[j]))
+            break;
+        if (IsClass(v[j], WC_STATICW))
+            continue;
+        out.push_back(v[j]);
+    }
+    if (out.empty()) {
+        for (size_t j = i + 1; j < v.size(); ++j) {
+            if (IsClass(v[j], WC_STATICW) || IsGroupBox(v[j]) || WndPeek(v[j])->bDialog)
+                continue;
+            out.push_back(v[j]);
+            break;
+        }
+    }
+    return out;
+}
+
+// The controls one label names, as fit for the action.
+struct NAMED {
+    HWND hLabel;                // the static, button or group box that carries the label
+    std::vector<HWND> aControls;  // the controls it names that fit, in tab order
+};
+
+// Every label of the window that reads pszLabel exactly, with what each
+// names.
+std::vector<NAMED> Named(const std::vector<HWND>& v, const std::u16string& label, WANT want)
+{
+    std::vector<NAMED> out;
+    std::u16string want8 = Folded(label);
+    if (want8.empty())
+        return out;
+    for (size_t i = 0; i < v.size(); ++i) {
+        std::u16string text;
+        if (!HasLabel(v[i], &text) || Folded(text) != want8)
+            continue;
+        NAMED n = {v[i], {}};
+        if (IsGroupBox(v[i])) {
+            // A group box names the one control inside it, of the kind the
+            // action needs, that has no label of its own.
+            if (want == WANT_ANY)
+                continue;
+            RECT g = ScreenRect(v[i]);
+            std::vector<HWND> inside;
+            for (size_t j = 0; j < v.size(); ++j) {
+                RECT c = ScreenRect(v[j]);
+                if (j == i || !Fits(v[j], want) || HasLabel(v[j]) || c.left < g.left || c.right > g.right ||
+                    c.top < g.top || c.bottom > g.bottom)
+                    continue;
+                BOOL bLabelled = FALSE;
+                for (size_t k = 0; k < j && !bLabelled; ++k)
+                    if (IsClass(v[k], WC_STATICW) && HasLabel(v[k])) {
+                        std::vector<HWND> gv = Governed(v, k);
+                        bLabelled = std::find(gv.begin(), gv.end(), v[j]) != gv.end();
+                    }
+                if (!bLabelled)
+                    inside.push_back(v[j]);
+            }
+            if (inside.size() == 1)
+                n.aControls = inside;
+        } else if (IsClass(v[i], WC_BUTTONW)) {
+            if (Fits(v[i], want)) {
+                n.aControls.push_back(v[i]);
+            } else if (want == WANT_LIST) {
+                // A check box's label means the list beside it (a "Staple"
+                // check box with its staple position combo), as a person
+                // reads the row.
+                for (size_t j = i + 1; j < v.size(); ++j) {
+                    if (IsClass(v[j], WC_STATICW))
+                        continue;
+                    if (IsList(v[j]))
+                        n.aControls.push_back(v[j]);
+                    break;
+                }
+            }
+            if (n.aControls.empty())
+                n.aControls.push_back(v[i]);  // the action says why it does not fit
+        } else {
+            std::vector<HWND> gv = Governed(v, i);
+            for (HWND h : gv)
+                if (Fits(h, want))
+                    n.aControls.push_back(h);
+            if (n.aControls.empty() && !gv.empty())
+                n.aControls.push_back(gv.front());
+        }
+        if (!n.aControls.empty())
+            out.push_back(n);
+    }
+    return out;
+}
+
+// Whether the control lies inside the group box, or in the row that the
+// check box or static hLead begins (hLead left of it, their heights
+// overlapping).
+BOOL HeadedBy(HWND hLead, HWND hControl)
+{
+    RECT l = ScreenRect(hLead), c = ScreenRect(hControl);
+    if (IsGroupBox(hLead))
+        return c.left >= l.left && c.right <= l.right && c.top >= l.top && c.bottom <= l.bottom;
+    return l.right <= c.left + 2 && std::min(l.bottom, c.bottom) > std::max(l.top, c.top);
+}
+
+// What a person would put before a shared label to tell the control apart:
+// the first label of its row, else its group box's caption.
+std::u16string Heading(const std::vector<HWND>& v, HWND hControl)
+{
+    for (HWND h : v) {
+        std::u16string t;
+        if (h != hControl && !IsGroupBox(h) && HasLabel(h, &t) && HeadedBy(h, hControl))
+            return t;
+    }
+    std::u16string best;
+    LONG area = 0;
+    for (HWND h : v) {
+        std::u16string t;
+        RECT g = ScreenRect(h);
+        LONG a = (g.right - g.left) * (g.bottom - g.top);
+        if (IsGroupBox(h) && HasLabel(h, &t) && HeadedBy(h, hControl) && (best.empty() || a < area)) {
+            best = t;
+            area = a;
+        }
+    }
+    return best;
+}
+
+size_t Distance(const std::u16string& a, const std::u16string& b)
+{
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diag = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            size_t up = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diag = up;
+        }
+    }
+    return row[b.size()];
+}
+
+std::u16string Quoted(const std::vector<std::u16string>& v)
+{
+    std::u16string out;
+    for (const std::u16string& t : v)
+        out += (out.empty() ? u"\"" : u", \"") + t + u"\"";
+    return out;
+}
+
+// The labels of the window, each once, the closest to pszLabel first.
+std::u16string LabelsClosestFirst(const std::vector<HWND>& v, const std::u16string& label)
+{
+    std::vector<std::u16string> labels;
+    for (HWND h : v) {
+        std::u16string t;
+        if (HasLabel(h, &t) && std::find(labels.begin(), labels.end(), t) == labels.end())
+            labels.push_back(t);
+    }
+    std::u16string want = Folded(label);
+    auto score = [&](const std::u16string& t) {
+        std::u16string f = Folded(t);
+        // A label holding the words asked for is closer than any other.
+        return f.find(want) != std::u16string::npos || want.find(f) != std::u16string::npos
+                   ? Distance(f, want) / 4
+                   : Distance(f, want);
+    };
+    std::stable_sort(labels.begin(), labels.end(),
+                     [&](const std::u16string& a, const std::u16string& b) { return score(a) < score(b); });
+    return Quoted(labels);
+}
+
+// The control pszLabel names for the action (rule 2), or null with *pWhy
+// set. paCandidates (optional) receives every control the one label names
+// that fits, for a choice that takes the list offering its item.
+HWND FindByLabel(HWND hTop, const std::u16string& label, WANT want, std::u16string* pWhy,
+                 std::vector<HWND>* paCandidates = nullptr)
+{
+    std::vector<HWND> v;
+    Controls(hTop, &v);
+    std::vector<NAMED> named = Named(v, label, want);
+    // "Heading/Label": the label inside the group box, or in the row, that
+    // Heading names.
+    for (size_t slash = label.find(u'/'); named.empty() && slash != std::u16string::npos;
+         slash = label.find(u'/', slash + 1)) {
+        std::u16string head = Folded(label.substr(0, slash));
+        std::vector<NAMED> inner = Named(v, label.substr(slash + 1), want);
+        for (const NAMED& n : inner) {
+            BOOL bHeaded = FALSE;
+            for (HWND h : v) {
+                std::u16string t;
+                if (h != n.hLabel && HasLabel(h, &t) && Folded(t) == head &&
+                    (HeadedBy(h, n.hLabel) || HeadedBy(h, n.aControls.front())))
+                    bHeaded = TRUE;
+            }
+            if (bHeaded)
+                named.push_back(n);
+        }
+    }
+    if (named.empty()) {
+        // A long label by its beginning, when only one label begins so.
+        std::u16string want8 = Folded(label), only;
+        std::vector<std::u16string> begun;
+        for (HWND h : v) {
+            std::u16string t;
+            if (HasLabel(h, &t) && !want8.empty() && Folded(t).compare(0, want8.size(), want8) == 0 &&
+                std::find(begun.begin(), begun.end(), t) == begun.end())
+                begun.push_back(t);
+        }
+        if (begun.size() == 1)
+            named = Named(v, begun.front(), want);
+        if (begun.size() > 1) {
+            *pWhy = u"several labels begin with \"" + label + u"\": " + Quoted(begun);
+            return nullptr;
+        }
+    }
+    if (named.empty()) {
+        *pWhy = u"control \"" + label + u"\" is not there; the window shows " + LabelsClosestFirst(v, label);
+        return nullptr;
+    }
+    if (named.size() > 1) {
+        std::vector<std::u16string> names;
+        for (const NAMED& n : named) {
+            std::u16string head = Heading(v, n.hLabel);
+            std::u16string own;
+            HasLabel(n.hLabel, &own);
+            names.push_back(head.empty() || Folded(head) == Folded(own) ? own : head + u"/" + own);
+        }
+        *pWhy = u"\"" + label + u"\" names " + Num(static_cast<long>(named.size())) +
+                u" controls; say which: " + Quoted(names);
+        return nullptr;
+    }
+    if (paCandidates)
+        *paCandidates = named.front().aControls;
+    return named.front().aControls.front();
+}
+
 // Finds a control; fails with the reason when it is not there or cannot be
 // used.
-// bList: the action needs a list; a label that names a check box or radio
-// button then means the list beside it (a "Staple" check box with its
-// staple position combo), as a person reads the row.
-HWND FindUsable(const char16_t* pszWhat, HWND hDlg, int id, LPCWSTR pszLabel, BOOL bList = FALSE)
+HWND FindUsable(const char16_t* pszWhat, HWND hDlg, int id, LPCWSTR pszLabel, WANT want = WANT_ANY,
+                std::vector<HWND>* paCandidates = nullptr)
 {
     HWND hTop = Resolve(hDlg);
     if (!hTop) {
         Fail(pszWhat, u"no window is open");
         return nullptr;
     }
-    HWND h = PlatScriptFindControl(hTop, id, pszLabel);
-    if (h && bList && !id && IsClass(h, WC_BUTTONW)) {
-        std::vector<HWND> v;
-        Controls(hTop, &v);
-        size_t i = 0;
-        while (i < v.size() && v[i] != h)
-            ++i;
-        for (++i; i < v.size(); ++i) {
-            if (IsClass(v[i], WC_STATICW))
-                continue;
-            if (IsClass(v[i], WC_COMBOBOXW) || IsClass(v[i], WC_LISTBOXW))
-                h = v[i];
-            break;
-        }
-    }
     std::u16string name = id ? u"control " + Num(id) : u"control \"" + std::u16string(pszLabel ? pszLabel : u"") + u"\"";
-    if (!h) {
-        Fail(pszWhat, name + u" is not there");
-        return nullptr;
+    HWND h = nullptr;
+    if (id) {
+        h = PlatScriptFindControl(hTop, id, nullptr);
+        if (!h) {
+            Fail(pszWhat, name + u" is not there");
+            return nullptr;
+        }
+        if (paCandidates)
+            *paCandidates = {h};
+    } else {
+        std::u16string why;
+        h = FindByLabel(hTop, pszLabel ? pszLabel : u"", want, &why, paCandidates);
+        if (!h) {
+            Fail(pszWhat, why);
+            return nullptr;
+        }
     }
     if (!IsWindowVisible(h)) {
         Fail(pszWhat, name + u" is hidden");
@@ -227,26 +544,22 @@ HWND PlatScriptFindControl(HWND hDlg, int id, LPCWSTR pszLabel)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    // Its own caption first (buttons), then the static before it.
-    for (HWND h : v)
-        if (IsClass(h, WC_BUTTONW) && (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX &&
-            SameLabel(WndPeek(h)->strText, pszLabel))
-            return h;
-    for (size_t i = 0; i < v.size(); ++i) {
-        if (!IsClass(v[i], WC_STATICW) || !SameLabel(WndPeek(v[i])->strText, pszLabel))
-            continue;
-        for (size_t j = i + 1; j < v.size(); ++j) {
-            if (IsClass(v[j], WC_STATICW))
-                continue;
-            if (IsClass(v[j], WC_BUTTONW) && (GetWindowLongW(v[j], GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
-                continue;
-            if (WndPeek(v[j])->bDialog)
-                continue;
-            return v[j];
-        }
-    }
-    SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
-    return nullptr;
+    std::u16string why;
+    HWND h = FindByLabel(hDlg, pszLabel, WANT_ANY, &why);
+    if (!h)
+        SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
+    return h;
+}
+
+// The items of the last menu, as a person reads them.
+std::u16string MenuItems(BOOL bEnabledOnly)
+{
+    const MENUOUTCOME& o = MenuLastOutcome();
+    std::vector<std::u16string> v;
+    for (size_t i = 0; i < o.aItems.size(); ++i)
+        if (!o.aItems[i].empty() && (!bEnabledOnly || o.aEnabled[i]))
+            v.push_back(o.aItems[i]);
+    return Quoted(v);
 }
 
 BOOL PlatScriptClick(HWND hDlg, int id, LPCWSTR pszLabel)
@@ -254,19 +567,61 @@ BOOL PlatScriptClick(HWND hDlg, int id, LPCWSTR pszLabel)
     HWND h = FindUsable(u"click", hDlg, id, pszLabel);
     if (!h)
         return FALSE;
+    int cMenus = MenuLastOutcome().cTracked;
     std::u16string why;
     LRESULT r = Act(h, PSA_CLICK, nullptr, -1, 0, &why);
     if (r == PSR_FAILED)
         return Fail(u"click", why.empty() ? u"the control refused the click" : why);
     if (r == PSR_UNKNOWN && IsWindow(h))
         ClickAtCentre(h);
+    // A button that drops a menu is not done with by a click: the menu
+    // closes unused, and the person meant one of its items.
+    if (MenuLastOutcome().cTracked != cMenus && MenuLastOutcome().iOutcome == MENU_NOCHOICE) {
+        Fail(u"click", u"the button opens a menu; choose one of its items: " + MenuItems(TRUE));
+        PlatPumpMessages();
+        return FALSE;
+    }
+    PlatPumpMessages();
+    return TRUE;
+}
+
+BOOL PlatScriptMenu(HWND hDlg, int id, LPCWSTR pszButton, LPCWSTR pszItem)
+{
+    if (!pszItem || !pszItem[0])
+        return Fail(u"menu", u"no menu item given");
+    HWND h = FindUsable(u"menu", hDlg, id, pszButton);
+    if (!h)
+        return FALSE;
+    int cMenus = MenuLastOutcome().cTracked;
+    MenuForgetChoices();
+    PlatScriptChooseMenuItem(pszItem, -1);
+    std::u16string why;
+    LRESULT r = Act(h, PSA_CLICK, nullptr, -1, 0, &why);
+    if (r == PSR_UNKNOWN && IsWindow(h))
+        ClickAtCentre(h);
+    // The chosen item's command waits in the queue: the outcome is read
+    // before it runs (it may open dialogs that use menus of their own).
+    const MENUOUTCOME& o = MenuLastOutcome();
+    if (r == PSR_FAILED) {
+        MenuForgetChoices();
+        return Fail(u"menu", why.empty() ? u"the control refused the click" : why);
+    }
+    if (o.cTracked == cMenus) {
+        MenuForgetChoices();
+        PlatPumpMessages();
+        return Fail(u"menu", u"the control opened no menu");
+    }
+    if (o.iOutcome == MENU_NOITEM)
+        return Fail(u"menu", u"no item \"" + std::u16string(pszItem) + u"\"; the menu offers " + MenuItems(TRUE));
+    if (o.iOutcome == MENU_DISABLED)
+        return Fail(u"menu", u"the item \"" + std::u16string(pszItem) + u"\" is disabled");
     PlatPumpMessages();
     return TRUE;
 }
 
 BOOL PlatScriptCheck(HWND hDlg, int id, LPCWSTR pszLabel, UINT uState)
 {
-    HWND h = FindUsable(u"check", hDlg, id, pszLabel);
+    HWND h = FindUsable(u"check", hDlg, id, pszLabel, WANT_CHECK);
     if (!h)
         return FALSE;
     if (!IsClass(h, WC_BUTTONW))
@@ -287,57 +642,141 @@ BOOL PlatScriptCheck(HWND hDlg, int id, LPCWSTR pszLabel, UINT uState)
     return TRUE;
 }
 
-BOOL PlatScriptChoose(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszItem, int iIndex)
+// The items of a list as a person reads them; false for a control that
+// does not tell them.
+BOOL ListItems(HWND h, std::vector<std::u16string>* pItems)
 {
-    HWND h = FindUsable(u"choose", hDlg, id, pszLabel, TRUE);
-    if (!h)
-        return FALSE;
-    // Check the item first, so that a missing one changes nothing.
+    pItems->clear();
     if (IsClass(h, WC_COMBOBOXW) || IsClass(h, WC_LISTBOXW)) {
         BOOL bCombo = IsClass(h, WC_COMBOBOXW);
         int n = static_cast<int>(SendMessageW(h, bCombo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
-        int i = pszItem ? static_cast<int>(SendMessageW(h, bCombo ? CB_FINDSTRINGEXACT : LB_FINDSTRINGEXACT,
-                                                         static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(pszItem)))
-                        : iIndex;
-        if (i < 0 || i >= n)
-            return Fail(u"choose", pszItem ? u"no item \"" + std::u16string(pszItem) + u"\""
-                                           : u"no item at position " + Num(iIndex));
-        std::u16string why;
-        LRESULT r = Act(h, PSA_CHOOSE, nullptr, i, 0, &why);
-        PlatPumpMessages();
-        if (r != PSR_DONE)
-            return Fail(u"choose", why.empty() ? u"the list did not take the choice" : why);
+        for (int i = 0; i < n; ++i) {
+            int cch = static_cast<int>(SendMessageW(h, bCombo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0));
+            std::u16string t(cch > 0 ? static_cast<size_t>(cch) + 1 : 1, u'\0');
+            if (cch > 0)
+                SendMessageW(h, bCombo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(&t[0]));
+            t.resize(std::char_traits<char16_t>::length(t.c_str()));
+            pItems->push_back(t);
+        }
         return TRUE;
     }
+    for (int i = 0; i < 10000; ++i) {
+        PLATSCRIPTACTION a = {};
+        a.cbSize = sizeof(a);
+        a.uAction = PSA_ITEMTEXT;
+        a.iIndex = i;
+        if (SendMessageW(h, WM_PLAT_SCRIPT, 0, reinterpret_cast<LPARAM>(&a)) != PSR_DONE)
+            return i > 0;
+        pItems->push_back(a.szWhy);
+    }
+    return TRUE;
+}
+
+int FindItem(const std::vector<std::u16string>& items, const std::u16string& item)
+{
+    for (size_t i = 0; i < items.size(); ++i)
+        if (lstrcmpiW(items[i].c_str(), item.c_str()) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+BOOL PlatScriptChoose(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszItem, int iIndex)
+{
+    std::vector<HWND> cands;
+    HWND h = FindUsable(u"choose", hDlg, id, pszLabel, WANT_LIST, &cands);
+    if (!h)
+        return FALSE;
+    // The label may name several lists (an order list and a border list
+    // under one label): the one that offers the item. The item is checked
+    // first, so that a missing one changes nothing.
+    std::vector<std::u16string> items;
+    std::u16string offered;  // each list's items, list by list
+    int cOffering = 0;
+    int i = -1;
+    BOOL bListed = FALSE;
+    for (HWND c : cands) {
+        if (!IsList(c) || !ListItems(c, &items))
+            continue;
+        bListed = TRUE;
+        int k = pszItem ? FindItem(items, pszItem) : iIndex;
+        if (k >= 0 && k < static_cast<int>(items.size())) {
+            h = c;
+            i = k;
+            break;
+        }
+        if (!items.empty()) {
+            offered += (offered.empty() ? u"" : u"; and ") + Quoted(items);
+            ++cOffering;
+        }
+    }
+    if (i < 0 && bListed)
+        return Fail(u"choose", (pszItem ? u"no item \"" + std::u16string(pszItem) + u"\"" : u"no item at position " + Num(iIndex)) +
+                                   (offered.empty() ? std::u16string(u"; the list is empty")
+                                                    : (cOffering > 1 ? u"; the lists offer " : u"; the list offers ") + offered));
+    if (h != cands.front() && cands.size() > 1) {
+        // The list that offers the item must be usable itself.
+        HWND hTop = Resolve(hDlg);
+        for (HWND p = h; p && p != hTop; p = GetParent(p))
+            if (!IsWindowEnabled(p) || !IsWindowVisible(p))
+                return Fail(u"choose", u"the list that offers \"" + std::u16string(pszItem ? pszItem : u"") + u"\" is disabled");
+    }
     std::u16string why;
-    LRESULT r = Act(h, PSA_CHOOSE, pszItem, pszItem ? -1 : iIndex, 0, &why);
+    LRESULT r = i >= 0 ? Act(h, PSA_CHOOSE, nullptr, i, 0, &why) : Act(h, PSA_CHOOSE, pszItem, pszItem ? -1 : iIndex, 0, &why);
     PlatPumpMessages();
     if (r == PSR_UNKNOWN)
         return Fail(u"choose", u"the control has no items to choose");
     if (r != PSR_DONE)
-        return Fail(u"choose", why.empty() ? u"no such item" : why);
+        return Fail(u"choose", why.empty() ? u"the list did not take the choice" : why);
     return TRUE;
 }
 
-BOOL PlatScriptType(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszText)
+// The typing of PlatScriptType and PlatScriptTypeExact.
+static BOOL TypeText(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszText, BOOL bExact)
 {
-    HWND h = FindUsable(u"type", hDlg, id, pszLabel);
+    HWND h = FindUsable(u"type", hDlg, id, pszLabel, WANT_TEXT);
     if (!h)
         return FALSE;
     if (IsClass(h, WC_EDITW) && (GetWindowLongW(h, GWL_STYLE) & ES_READONLY))
         return Fail(u"type", u"the field is read-only");
     HWND hTop = GetAncestor(h, GA_ROOT);
     std::u16string why;
-    LRESULT r = Act(h, PSA_TYPE, pszText ? pszText : u"", -1, 0, &why);
+    LRESULT r = Act(h, PSA_TYPE, pszText ? pszText : u"", -1, bExact ? 1 : 0, &why);
     if (r == PSR_UNKNOWN)
         return Fail(u"type", u"the control takes no text");
-    if (r != PSR_DONE)
-        return Fail(u"type", why.empty() ? u"the field refused the text" : why);
-    // Leave the field as a person does: Tab.
-    if (IsWindow(h) && GetFocus() == h)
+    if (r != PSR_DONE) {
+        PlatPumpMessages();
+        return Fail(u"type", u"the field refused \"" + std::u16string(pszText ? pszText : u"") + u"\"" +
+                                 (why.empty() ? std::u16string() : u": " + why));
+    }
+    // Leave the field as a person does: Tab. A field that checks what it
+    // holds when it is left keeps the focus when it refuses it (and says
+    // why in a message box).
+    int cBoxes = PlatMsgBoxCount();
+    BOOL bLeft = TRUE;
+    if (IsWindow(h) && GetFocus() == h) {
         PressKey(hTop, VK_TAB, 0);
+        bLeft = !IsWindow(h) || GetFocus() != h;
+    }
     PlatPumpMessages();
+    // (A multi-line field keeps the focus for its own Tab: no refusal.)
+    if (bExact && !bLeft && PlatMsgBoxCount() > cBoxes) {
+        std::u16string said;
+        LPCWSTR pszBox = nullptr;
+        if (PlatMsgBoxGet(PlatMsgBoxCount() - 1, nullptr, &pszBox, nullptr, nullptr) && pszBox)
+            said = u": \"" + std::u16string(pszBox) + u"\"";
+        return Fail(u"type", u"the field refused \"" + std::u16string(pszText ? pszText : u"") + u"\" when it was left" + said);
+    }
     return TRUE;
+}
+
+BOOL PlatScriptType(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszText)
+{
+    return TypeText(hDlg, id, pszLabel, pszText, FALSE);
+}
+
+BOOL PlatScriptTypeExact(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszText)
+{
+    return TypeText(hDlg, id, pszLabel, pszText, TRUE);
 }
 
 BOOL PlatScriptFocus(HWND hDlg, int id, LPCWSTR pszLabel)
@@ -354,7 +793,7 @@ BOOL PlatScriptFocus(HWND hDlg, int id, LPCWSTR pszLabel)
 
 BOOL PlatScriptSetPos(HWND hDlg, int id, LPCWSTR pszLabel, int iPos)
 {
-    HWND h = FindUsable(u"set position", hDlg, id, pszLabel);
+    HWND h = FindUsable(u"set position", hDlg, id, pszLabel, WANT_POS);
     if (!h)
         return FALSE;
     std::u16string why;
@@ -389,11 +828,32 @@ BOOL PlatScriptPickTab(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszTab, int 
         if (!h)
             return Fail(u"pick tab", u"the window has no tabs");
     }
+    std::vector<std::u16string> tabs;
+    ListItems(h, &tabs);
+    // A tab's title by its beginning, when only one title begins so.
+    if (pszTab) {
+        std::u16string want = Folded(pszTab);
+        int iOnly = -1, cBegun = 0;
+        BOOL bExact = FALSE;
+        for (size_t k = 0; k < tabs.size(); ++k) {
+            std::u16string t = Folded(tabs[k]);
+            bExact = bExact || t == want;
+            if (!want.empty() && t.compare(0, want.size(), want) == 0) {
+                iOnly = static_cast<int>(k);
+                ++cBegun;
+            }
+        }
+        if (!bExact && cBegun == 1) {
+            pszTab = nullptr;
+            iIndex = iOnly;
+        }
+    }
     std::u16string why;
     LRESULT r = Act(h, PSA_PICKTAB, pszTab, pszTab ? -1 : iIndex, 0, &why);
     PlatPumpMessages();
     if (r != PSR_DONE)
-        return Fail(u"pick tab", why.empty() ? u"no such tab" : why);
+        return Fail(u"pick tab", (pszTab ? u"no tab \"" + std::u16string(pszTab) + u"\"" : why.empty() ? u"no such tab" : why) +
+                                     (tabs.empty() ? std::u16string() : u"; the tabs are " + Quoted(tabs)));
     return TRUE;
 }
 
@@ -491,6 +951,7 @@ BOOL PlatScriptRunStep(const PLATSCRIPTSTEP* s)
         return TRUE;
     case PSS_FOCUS: return PlatScriptFocus(hDlg, s->id, s->pszLabel);
     case PSS_KEY: return PlatScriptPressKey(hDlg, static_cast<UINT>(s->iValue), 0);
+    case PSS_MENUBUTTON: return PlatScriptMenu(hDlg, s->id, s->pszLabel, s->pszText);
     }
     return Fail(u"step", u"unknown step kind " + Num(s->iStep));
 }

@@ -13,13 +13,27 @@
 //     control's state behind its back, so subclass procedures and the
 //     owner's notifications see what they would see.
 //  2. A control is named by its id or by the label a person reads: its own
-//     caption, or the text of the static just before it in tab order.
-//     Labels compare without the '&' of mnemonics and without regard to
-//     ASCII case; a trailing ':' is ignored.
+//     caption, or the text of the static just before it in tab order (a
+//     static followed by several controls without labels of their own
+//     names each of them: an action takes the one it fits, a choice the
+//     list that offers the item). Labels compare without the '&' of
+//     mnemonics and without regard to ASCII case; a trailing ':' is
+//     ignored. A label two controls share is qualified by what heads the
+//     control: "Group/Label" names the control labelled Label inside the
+//     group box Group, or in the row that the check box or static Group
+//     begins ("Back cover/Printed"). A control without a label is named by
+//     its group box when it is the only one there of the kind the action
+//     needs. A label that matches nothing matches by a prefix when exactly
+//     one label begins with it. A label that names several controls fails
+//     and shows the qualified names; one that names none fails and shows
+//     the labels of the window, the closest first.
 //  3. A step that cannot be done (no such window or control, a disabled or
 //     hidden control, no such item) fails: the call answers FALSE,
-//     PlatScriptError() says which step and why, and the windows are left
-//     as they were (the failing step changed nothing).
+//     PlatScriptError() says which step and why (a missing item comes with
+//     the items the control offers), and the windows are left as they were
+//     (the failing step changed nothing). Some failures are found only by
+//     doing the step: a key the field refuses (PlatScriptTypeExact; the
+//     field keeps what it took), a tick its owner refuses.
 //  4. Control classes the scripted user does not know are sent
 //     WM_PLAT_SCRIPT with a PLATSCRIPTACTION (winuser.h); such a control
 //     does the action on itself through its own input messages and answers
@@ -54,6 +68,7 @@
 #define PSS_ANSWER 12    // answer the next message box with iValue
 #define PSS_FOCUS 13     // move the focus to the control
 #define PSS_KEY 14       // press virtual key iValue on the focused control (F1 asks for help)
+#define PSS_MENUBUTTON 15  // press the button and choose pszText in the menu it opens
 
 // One step. The control is named by id (nonzero) or by label.
 struct PLATSCRIPTSTEP {
@@ -74,14 +89,25 @@ HWND PlatScriptActiveWindow();
 // sheet's current page) by id or label; null with the error set.
 HWND PlatScriptFindControl(HWND hDlg, int id, LPCWSTR pszLabel);
 
-// Immediate actions on the active window (hDlg null) or on hDlg.
+// Immediate actions on the active window (hDlg null) or on hDlg. A click
+// on a button that opens a pop-up menu fails when no menu choice was queued
+// (PlatScriptChooseMenuItem; PlatScriptMenu does both).
 BOOL PlatScriptClick(HWND hDlg, int id, LPCWSTR pszLabel);
 BOOL PlatScriptCheck(HWND hDlg, int id, LPCWSTR pszLabel, UINT uState);
 BOOL PlatScriptChoose(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszItem, int iIndex);
 BOOL PlatScriptType(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszText);
+// Types as PlatScriptType, but stops and fails at the first key the field
+// refuses (a letter in a number field, a key past its length): the error
+// says which key and why, and the field keeps what it took.
+BOOL PlatScriptTypeExact(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszText);
 BOOL PlatScriptFocus(HWND hDlg, int id, LPCWSTR pszLabel);
 BOOL PlatScriptSetPos(HWND hDlg, int id, LPCWSTR pszLabel, int iPos);
 BOOL PlatScriptPickTab(HWND hDlg, int id, LPCWSTR pszLabel, LPCWSTR pszTab, int iIndex);
+// Presses the button and chooses pszItem in the pop-up menu it opens, as a
+// person reads the item (owner-drawn items by the text their owner draws;
+// a unique prefix is enough). Fails when the button opens no menu, or the
+// menu has no such item (the error lists its items) or shows it disabled.
+BOOL PlatScriptMenu(HWND hDlg, int id, LPCWSTR pszButton, LPCWSTR pszItem);
 // Sends any action to a control (the common controls' own actions).
 BOOL PlatScriptAct(HWND hDlg, int id, LPCWSTR pszLabel, PLATSCRIPTACTION* pAction);
 BOOL PlatScriptPressOK(HWND hDlg);

@@ -1371,11 +1371,14 @@ Q730_API_PACK_END
 #define PSA_CLICK 1        // press and release the mouse at the control's centre
 #define PSA_SETCHECK 2     // click until the check state is iValue
 #define PSA_CHOOSE 3       // choose item iIndex, or the item whose text is pszText
-#define PSA_TYPE 4         // type pszText key by key (replacing the text)
+#define PSA_TYPE 4         // type pszText key by key (replacing the text); iValue 1: stop
+                           // and fail at the first key the field refuses
 #define PSA_SETPOS 5       // move a slider or spin to iValue
 #define PSA_PICKTAB 6      // pick tab iIndex or the tab whose text is pszText
 #define PSA_DBLCLICK 7     // double-click item iIndex / pszText
 #define PSA_KEY 8          // press virtual key iValue
+#define PSA_ITEMTEXT 9     // put the text a person reads of item iIndex into szWhy
+                           // (PSR_FAILED past the last item); nothing is changed
 #define PSR_UNKNOWN 0
 #define PSR_DONE 1
 #define PSR_FAILED 2

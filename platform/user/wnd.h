@@ -125,6 +125,19 @@ void DialogRegister();
 void PlatScriptNoteUnended(HWND hwnd);
 // Forgets the menu choices queued for TrackPopupMenu (menu.cpp).
 void MenuForgetChoices();
+// What the last pop-up menu made of the scripted user's choice (menu.cpp).
+#define MENU_CHOSEN 0     // the queued item was chosen
+#define MENU_NOCHOICE 1   // nothing was queued: the menu was dismissed
+#define MENU_DISMISSED 2  // dismissed as queued (no item)
+#define MENU_NOITEM 3     // the queued item is not in the menu
+#define MENU_DISABLED 4   // the queued item is disabled
+struct MENUOUTCOME {
+    int cTracked;                        // menus tracked so far in the process
+    int iOutcome;                        // MENU_*
+    std::vector<std::u16string> aItems;  // the items a person reads, in order (separators left out)
+    std::vector<BOOL> aEnabled;
+};
+const MENUOUTCOME& MenuLastOutcome();
 
 // Text helpers.
 std::u16string WndStripMnemonic(const std::u16string& s);

@@ -428,9 +428,12 @@ TEST(Dialog, AFailingStepSaysWhichAndWhyAndChangesNothing)
         const char16_t* why;
     };
     const Case cases[] = {
-        {{PSS_CLICK, 0, u"Fold", nullptr, -1, 0}, u"dialog 100, step 1 (click): control \"Fold\" is not there"},
+        {{PSS_CLICK, 0, u"Fold", nullptr, -1, 0},
+         u"dialog 100, step 1 (click): control \"Fold\" is not there; the window shows \"OK\", \"Auto\", "
+         u"\"Staple\", \"Punch\", \"Paper\", \"Copies\", \"Output\", \"Face up\", \"Cancel\", \"Face down\", "
+         u"\"Not available\""},
         {{PSS_CLICK, 302, nullptr, nullptr, -1, 0}, u"dialog 100, step 1 (click): control 302 is disabled"},
-        {{PSS_CHOOSE, 0, u"Paper", u"B5", -1, 0}, u"dialog 100, step 1 (choose): no item \"B5\""},
+        {{PSS_CHOOSE, 0, u"Paper", u"B5", -1, 0}, u"dialog 100, step 1 (choose): no item \"B5\"; the list is empty"},
         {{PSS_CHECK, 311, nullptr, nullptr, -1, BST_UNCHECKED},
          u"dialog 100, step 1 (check): a radio button is cleared by picking another one"},
     };

@@ -162,6 +162,12 @@ TEST(Q730Print, ARootSharedWithTheOtherBuildKeepsEachBuildsLibraries)
 TEST(Q730Print, OutputAndPrinterOptions)
 {
     TestNewRoot();
+    // Another printer than the default one is added first.
+    RunResult install = RunQ730("install --printer 'Office QX'");
+    ASSERT_EQ(install.iExit, 0) << install.strErr;
+    EXPECT_NE(install.strOut.find("installed printer \"Office QX\" with port " + TestRootFile("c/ports/Office QX.prn")),
+              std::string::npos)
+        << install.strOut;
     RunResult r = RunQ730("print --printer 'Office QX' --output job.prn");
     ASSERT_EQ(r.iExit, 0) << r.strErr;
     std::string file = TestRootFile("job.prn");
@@ -214,7 +220,14 @@ const ErrorRow kErrorRows[] = {
     {"print one.txt two.txt", 2, "only one FILE"},
     {"print /no/such/file.txt", 1, "/no/such/file.txt: no such file"},
     {"print binary.bin", 1, "binary.bin: not a text file"},
-    {"print --output /no/such/folder/job.prn", 1, "starting the document failed"},
+    {"print --output /no/such/folder/job.prn", 1,
+     "cannot write the job to /no/such/folder/job.prn: the folder /no/such/folder does not exist"},
+    {"print --output existing.txt/job.prn", 1, "existing.txt is not a folder"},
+    {"print --printer 'Ofice QX'", 2,
+     "no printer \"Ofice QX\" is installed; none is installed yet\nq730: add it with: q730 install --printer 'Ofice QX'"},
+    {"preferences --printer Nobody", 2, "no printer \"Nobody\" is installed"},
+    {"install --printer", 2, "option --printer needs a value"},
+    {"install extra", 2, "unexpected argument 'extra'"},
 };
 
 TEST(Q730Print, BadInputIsAClearErrorWithANonZeroExit)
@@ -230,13 +243,69 @@ TEST(Q730Print, BadInputIsAClearErrorWithANonZeroExit)
     }
 }
 
+// Only the default printer installs itself; a typing mistake in a printer's
+// name is refused with the names that are installed, and installs nothing.
+TEST(Q730Install, AnUnknownPrinterIsRefusedWithTheInstalledOnes)
+{
+    TestNewRoot();
+    ASSERT_EQ(RunQ730("print --output first.prn").iExit, 0);
+    RunResult r = RunQ730("install --printer 'Office QX'");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    // Installing it again keeps its port and settings.
+    r = RunQ730("install --printer 'Office QX'");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    EXPECT_NE(r.strOut.find("printer \"Office QX\" was installed already: it keeps its port " +
+                            TestRootFile("c/ports/Office QX.prn")),
+              std::string::npos)
+        << r.strOut;
+    for (const char* command : {"print", "preferences", "properties"}) {
+        r = RunQ730(std::string(command) + " --printer 'Ofice QX'");
+        EXPECT_EQ(r.iExit, 2) << command;
+        EXPECT_NE(r.strErr.find("no printer \"Ofice QX\" is installed; the installed printers are "),
+                  std::string::npos)
+            << r.strErr;
+        EXPECT_NE(r.strErr.find("\"QX-730\""), std::string::npos) << r.strErr;
+        EXPECT_NE(r.strErr.find("\"Office QX\""), std::string::npos) << r.strErr;
+        EXPECT_NE(r.strErr.find("add it with: q730 install --printer 'Ofice QX'"), std::string::npos) << r.strErr;
+    }
+    HANDLE h = NULL;
+    EXPECT_FALSE(OpenPrinterW((LPWSTR)u"Ofice QX", &h, NULL));
+    EXPECT_FALSE(Exists(TestRootFile("c/ports/Ofice QX.prn")));
+    // The installed one prints.
+    r = RunQ730("print --printer 'Office QX'");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    ExpectSampleJob(ReadFile(TestRootFile("c/ports/Office QX.prn")));
+}
+
+// The print road's errors in words: the folder of a port file that went
+// away is named, and the system error code comes with its text.
+TEST(Q730Print, AMissingPortFolderIsNamed)
+{
+    TestNewRoot();
+    ASSERT_EQ(RunQ730("print").iExit, 0);
+    ASSERT_EQ(std::system(("rm -rf '" + TestRootFile("c/ports") + "'").c_str()), 0);
+    RunResult r = RunQ730("print");
+    EXPECT_EQ(r.iExit, 1);
+    EXPECT_NE(r.strErr.find("starting the document failed for printer \"QX-730\" (error 3: The system cannot find "
+                            "the path specified.)"),
+              std::string::npos)
+        << r.strErr;
+    EXPECT_NE(r.strErr.find("the job goes to " + TestRootFile("c/ports/QX-730.prn") + ", but the folder " +
+                            TestRootFile("c/ports") + " does not exist"),
+              std::string::npos)
+        << r.strErr;
+}
+
 TEST(Q730Help, DescribesEveryOption)
 {
     TestNewRoot();
     RunResult top = RunQ730("--help");
     EXPECT_EQ(top.iExit, 0);
-    for (const char* word : {"print", "version", "--help"})
+    for (const char* word : {"print", "version", "install", "--help"})
         EXPECT_NE(top.strOut.find(word), std::string::npos) << word;
+    RunResult install = RunQ730("install --help");
+    EXPECT_EQ(install.iExit, 0);
+    EXPECT_NE(install.strOut.find("q730 install [--printer NAME]"), std::string::npos) << install.strOut;
     RunResult print = RunQ730("print --help");
     EXPECT_EQ(print.iExit, 0);
     for (const char* word : {"q730 print [--printer NAME] [--output FILE] [FILE]", "--printer NAME",

@@ -156,6 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
         BADCASE{"UnknownPage", "--page Finishing", "--page \"Finishing\""},
         BADCASE{"CheckOnAList", "--check Orientation", "not a check box"},
         BADCASE{"ChooseWithoutItem", "--choose Orientation", "takes LABEL=ITEM"},
+        BADCASE{"SetWithoutANumber", "--set Copies=three", "option --set takes LABEL=N with a whole number N"},
+        BADCASE{"MenuWithoutItem", "--menu Save/Recall", "option --menu takes BUTTON>ITEM"},
         BADCASE{"UnknownAnswer", "--answer maybe", "--answer takes yes, no"},
         BADCASE{"UnknownOption", "--staple", "unknown option '--staple'"},
         BADCASE{"DialogLeftOpen", "--click More... --check 'Print on both sides'",
@@ -219,7 +221,7 @@ TEST_F(FakeSheets, PropertiesStoreThePrinterSettingsOnOkOnly)
     RunResult r = Q730("properties --printer Fake --check 'Duplex unit installed' --cancel");
     ASSERT_EQ(r.iExit, 0) << r.strErr;
     EXPECT_EQ(DuplexUnit(), 0xFFFFFFFFu);
-    r = Q730("properties --printer Fake --check 'Duplex unit' --check 'Duplex unit installed'");
+    r = Q730("properties --printer Fake --check 'Duplexer' --check 'Duplex unit installed'");
     EXPECT_EQ(r.iExit, 2);
     EXPECT_EQ(DuplexUnit(), 0xFFFFFFFFu);
     r = Q730("properties --printer Fake --check 'Duplex unit installed'");
@@ -237,7 +239,8 @@ TEST(Q730Sheets, HelpNamesTheActions)
         RunResult r = RunProgram(std::string(cmd) + " --help");
         EXPECT_EQ(r.iExit, 0);
         for (const char* opt : {"--page TITLE", "--check LABEL", "--choose LABEL=ITEM", "--type LABEL=TEXT",
-                                "--answer ANSWER", "--png DIR"})
+                                "--select LABEL=ROW", "--set LABEL=N", "--menu BUTTON>ITEM", "--answer ANSWER",
+                                "--png DIR"})
             EXPECT_TRUE(Has(r.strOut, opt)) << cmd << " " << opt;
     }
 }

@@ -2,7 +2,8 @@
 // the driver libraries.
 //
 // Owns: the commands "preferences" and "properties" (the printer's sheets,
-// headless, acted on through the scripted user), "print" (a job through the
+// headless, acted on through the scripted user), "install" (a printer of
+// this driver added to the root), "print" (a job through the
 // whole road, from the printer's installation to the bytes in its port
 // file: the built-in sample document, or a plain-text file laid out in
 // pages), "version" and the help texts. Everything it does goes through the platform's own calls, as
@@ -11,14 +12,20 @@
 // the job DEVMODE comes from DocumentPropertiesW, CreateDCW loads the
 // graphics library, and the pages are drawn with application-side GDI calls.
 //
-// Exit status: 0 printed, 1 the job could not be printed, 2 a usage error.
+// Exit status: 0 done, 1 a failure (the job could not be printed, a sheet
+// could not be shown or saved), 2 a usage error: a mistake in what was
+// asked (an unknown option, printer, label or item, a failed action).
 #include "platform/windows.h"
 #include "platform/gdi/gditext.h"
 #include "platform/spooler/drvinterface.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <deque>
 #include <dlfcn.h>
 #include <memory>
@@ -56,10 +63,26 @@ int _Fail(const std::string& message)
     return kExitFailed;
 }
 
+std::string _Narrow(const std::u16string& w);
+
+// A system error code with its text: "error 3: The system cannot find the
+// path specified."
+std::string _ErrorText(DWORD dwError)
+{
+    WCHAR sz[512] = {};
+    std::string text = "error " + std::to_string(dwError);
+    if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0, sz, 512, NULL)) {
+        std::string words = _Narrow((const char16_t*)sz);
+        while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' '))
+            words.pop_back();
+        text += ": " + words;
+    }
+    return text;
+}
+
 int _FailCall(const char* what, const std::string& printer)
 {
-    return _Fail(std::string(what) + " failed for printer \"" + printer + "\" (error " +
-                 std::to_string(GetLastError()) + ")");
+    return _Fail(std::string(what) + " failed for printer \"" + printer + "\" (" + _ErrorText(GetLastError()) + ")");
 }
 
 int _Usage(FILE* out)
@@ -68,11 +91,18 @@ int _Usage(FILE* out)
             "usage: q730 COMMAND [OPTIONS]\n"
             "\n"
             "commands:\n"
-            "  print     print a document on a QX-730 printer (see q730 print --help)\n"
+            "  print        print a document on a QX-730 printer (see q730 print --help)\n"
             "  preferences  the printing preferences, headless (see q730 preferences --help)\n"
             "  properties   the printer properties, headless (see q730 properties --help)\n"
-            "  version   load the three driver libraries and report them\n"
-            "  --help    show this text\n");
+            "  install      add a printer of this driver (see q730 install --help)\n"
+            "  version      load the three driver libraries and report them\n"
+            "  --help       show this text\n"
+            "\n"
+            "The printer \"%s\" is installed on first use; any other is added with\n"
+            "q730 install --printer NAME first.\n"
+            "Exit status: 0 done, 1 a failure, 2 a usage error (a mistake in what was\n"
+            "asked).\n",
+            kDefaultPrinter);
     return out == stdout ? kExitOk : kExitUsage;
 }
 
@@ -92,15 +122,18 @@ int _PrintUsage(FILE* out)
             "lines as fit, and a form feed starts a new page.\n"
             "\n"
             "options:\n"
-            "  --printer NAME   the printer to print on (default \"%s\"); a printer\n"
-            "                   that does not exist yet is installed with this driver\n"
+            "  --printer NAME   the printer to print on (default \"%s\", installed on\n"
+            "                   first use); another printer must have been added with\n"
+            "                   q730 install --printer NAME\n"
             "  --output FILE    write the job to FILE instead of the printer's port\n"
             "                   file\n"
             "  --help           show this text\n"
             "\n"
             "The root folder is $Q730_ROOT, else $XDG_DATA_HOME/q730, else\n"
             "~/.local/share/q730. A new printer's port file is\n"
-            "<root>/c/ports/NAME.prn.\n",
+            "<root>/c/ports/NAME.prn.\n"
+            "Exit status: 0 printed, 1 the job could not be printed, 2 a usage error\n"
+            "(an unknown option or printer).\n",
             kDefaultPrinter);
     return out == stdout ? kExitOk : kExitUsage;
 }
@@ -157,6 +190,45 @@ std::string _PortHostPath(HANDLE hPrinter)
 {
     std::u16string port = _Port(hPrinter);
     return port.empty() ? std::string() : PlatHostPath(port.c_str());
+}
+
+// The printers installed in the root, in the spooler's order.
+std::vector<std::string> _InstalledPrinters()
+{
+    std::vector<std::string> names;
+    HKEY hKey = NULL;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, SPL_PRINTERS_KEY, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return names;
+    for (DWORD i = 0;; ++i) {
+        WCHAR szName[256] = {};
+        DWORD cch = 256;
+        if (RegEnumKeyExW(hKey, i, szName, &cch, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        names.push_back(_Narrow((const char16_t*)szName));
+    }
+    RegCloseKey(hKey);
+    return names;
+}
+
+// Whether a command may use the printer: it is installed, or it is the
+// default printer, which the first use installs. Says what to do when not.
+bool _bPrinterKnown(const std::string& printerName)
+{
+    // Printer names, like registry keys, do not depend on letter case.
+    if (strcasecmp(printerName.c_str(), kDefaultPrinter) == 0)
+        return true;
+    std::vector<std::string> names = _InstalledPrinters();
+    for (const std::string& n : names)
+        if (strcasecmp(n.c_str(), printerName.c_str()) == 0)
+            return true;
+    std::string list;
+    for (const std::string& n : names)
+        list += (list.empty() ? "\"" : ", \"") + n + "\"";
+    fprintf(stderr, "q730: no printer \"%s\" is installed; %s\nq730: add it with: q730 install --printer '%s'\n",
+            printerName.c_str(),
+            list.empty() ? "none is installed yet" : ("the installed printers are " + list).c_str(),
+            printerName.c_str());
+    return false;
 }
 
 // Opens the printer, installing and initialising it first when it does not
@@ -832,6 +904,20 @@ std::string _Absolute(const std::string& path)
     return std::string(cwd) + "/" + path;
 }
 
+// Whether the folder of a file to write exists (a job's output file is
+// created there); says which folder when not.
+bool _bOutputFolderExists(const std::string& path)
+{
+    size_t slash = path.find_last_of('/');
+    std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+    struct stat st;
+    if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return true;
+    fprintf(stderr, "q730: cannot write the job to %s: the folder %s %s\n", path.c_str(), folder.c_str(),
+            stat(folder.c_str(), &st) == 0 ? "is not a folder" : "does not exist");
+    return false;
+}
+
 // ---------------------------------------------------------------------------
 // The sheets: "preferences" and "properties".
 
@@ -988,8 +1074,12 @@ bool _bDoAction(SHEETRUN* r, const ACTION& a, HWND hSheet)
     case PSS_CHOOSE:
         bOk = PlatScriptChoose(NULL, 0, (LPCWSTR)a.label.c_str(), (LPCWSTR)a.text.c_str(), -1);
         break;
-    case PSS_TYPE: bOk = PlatScriptType(NULL, 0, (LPCWSTR)a.label.c_str(), (LPCWSTR)a.text.c_str()); break;
+    case PSS_TYPE: bOk = PlatScriptTypeExact(NULL, 0, (LPCWSTR)a.label.c_str(), (LPCWSTR)a.text.c_str()); break;
     case PSS_CLICK: bOk = PlatScriptClick(NULL, 0, (LPCWSTR)a.label.c_str()); break;
+    case PSS_MENUBUTTON:
+        bOk = PlatScriptMenu(NULL, 0, (LPCWSTR)a.label.c_str(), (LPCWSTR)a.text.c_str());
+        break;
+    case PSS_SETPOS: bOk = PlatScriptSetPos(NULL, 0, (LPCWSTR)a.label.c_str(), a.iValue); break;
     case PSS_OK: bOk = PlatScriptPressOK(NULL); break;
     case PSS_CANCEL: bOk = PlatScriptPressCancel(NULL); break;
     case PSS_ANSWER:
@@ -999,9 +1089,30 @@ bool _bDoAction(SHEETRUN* r, const ACTION& a, HWND hSheet)
         break;
     default: bOk = FALSE; break;
     }
+    // OK that leaves a dialog open: the dialog refused what it holds (and
+    // said why in a message box).
+    if (bOk && a.iKind == PSS_OK && hActive != hSheet && IsWindow(hActive) && !PlatIsModalLoopEnded(hActive) &&
+        !r->bFailed) {
+        if (HWND hFront = PlatScriptActiveWindow())
+            _Picture(r, hFront, "failed-" + _FilePart(_WindowText(hFront)));
+        r->error = a.strOption + ": the dialog \"" + _Narrow(_WindowText(hActive)) +
+                   "\" stayed open: it did not take what it holds";
+        r->bFailed = true;
+        return false;
+    }
+    if (!bOk && r->bFailed) {
+        // An action of a dialog this one opened failed first: that one is
+        // named, and its window was pictured.
+        if (a.iKind == PSS_OK)
+            r->bOkPressed = false;
+        return false;
+    }
     if (!bOk) {
         if (a.iKind == PSS_OK)
             r->bOkPressed = false;
+        // The window as the failure left it.
+        if (HWND hFront = PlatScriptActiveWindow())
+            _Picture(r, hFront, "failed-" + _FilePart(_WindowText(hFront)));
         // The scripted user says "step N (what): why"; the option says what.
         std::u16string why = (const char16_t*)PlatScriptError();
         size_t at = why.find(u"): ");
@@ -1059,6 +1170,7 @@ void _ModalHook(HWND hwnd, void* pv)
     }
     if (IsWindow(hwnd) && !PlatIsModalLoopEnded(hwnd)) {
         if (!r->bFailed && !bSheet) {
+            _Picture(r, hwnd, "failed-" + _FilePart(_WindowText(hwnd)));
             r->error = "the dialog \"" + _Narrow(_WindowText(hwnd)) +
                        "\" is still open after the last action (end it with --ok or --cancel)";
             r->bFailed = true;
@@ -1102,23 +1214,39 @@ int _SheetUsage(FILE* out, bool bPreferences)
             "order given, on the window in front (the sheet, or a dialog an action\n"
             "opened); then the sheet is closed with OK, which %s.\n"
             "A failed action (a label that is not there, a disabled control, an item a\n"
-            "list does not offer) cancels the sheet: nothing is saved, exit status 2.\n"
+            "list does not offer, text a field does not take, a tick refused) cancels\n"
+            "the sheet: nothing is saved, exit status 2. The message names the action\n"
+            "and says why, with the labels or items that are there.\n"
             "\n"
             "options:\n"
-            "  --printer NAME        the printer (default \"%s\"); installed if missing\n"
+            "  --printer NAME        the printer (default \"%s\", installed on first use;\n"
+            "                        add another with q730 install --printer NAME)\n"
             "  --png DIR             write a picture of every page, dialog and message\n"
-            "                        box into DIR\n"
+            "                        box into DIR, and of the window a failed action\n"
+            "                        left (failed-TITLE.png)\n"
             "  --help                show this text\n"
             "\n"
             "actions (a LABEL is the text a person reads on or beside the control;\n"
-            "'&' and a trailing ':' do not matter, nor does letter case):\n"
-            "  --page TITLE          pick the page with this tab title\n"
+            "'&' and a trailing ':' do not matter, nor does letter case; the beginning\n"
+            "of a long label is enough when no other label begins so; a label two\n"
+            "controls share is qualified by the group box or the row it is in,\n"
+            "\"Back cover/Printed\"; a control without a label of its own is named by\n"
+            "the label above or left of it, or by its group box):\n"
+            "  --page TITLE          pick the page with this tab title (or the one\n"
+            "                        title that begins so)\n"
             "  --check LABEL         tick a check box, or pick a radio button\n"
             "  --uncheck LABEL       clear a check box\n"
             "  --choose LABEL=ITEM   choose ITEM in a list or drop-down list (the label\n"
             "                        of a check box means the list beside it)\n"
-            "  --type LABEL=TEXT     type TEXT (a number, a name) into a field\n"
+            "  --select LABEL=ROW    select the row whose text is ROW in a list\n"
+            "  --type LABEL=TEXT     type TEXT (a number, a name) into a field; a key\n"
+            "                        the field refuses fails the action\n"
+            "  --set LABEL=N         move a slider or up-down control (or the one of\n"
+            "                        the field LABEL) to N\n"
             "  --click LABEL         press a button (it may open a dialog)\n"
+            "  --menu BUTTON>ITEM    press the button BUTTON and choose ITEM in the menu\n"
+            "                        it opens, \"Save/Recall>Save Settings\" (the\n"
+            "                        beginning of the item's text is enough)\n"
             "  --answer ANSWER       the next message box is answered with ANSWER:\n"
             "                        yes, no, ok, cancel, retry, ignore or abort; a\n"
             "                        box without one takes its default button\n"
@@ -1126,6 +1254,12 @@ int _SheetUsage(FILE* out, bool bPreferences)
             "                        dialog; on the sheet, --cancel ends it unsaved)\n"
             "\n"
             "Every message box is printed with its text and the answer taken.\n"
+            "\n"
+            "The settings library is the Save/Recall menu of a page: a set is saved\n"
+            "with --menu \"Save/Recall>Save Settings\" --type \"Name=Draft\" --ok, and\n"
+            "recalled with --menu \"Save/Recall>Draft\" (or --menu\n"
+            "\"Save/Recall>Recall Settings\" --select \"Saved settings=Draft\" --ok).\n"
+            "\n"
             "Exit status: 0 done (saved, or cancelled by --cancel), 1 the sheet could\n"
             "not be shown or saved, 2 a usage error or a failed action.\n",
             bPreferences ? "preferences" : "properties",
@@ -1169,8 +1303,9 @@ int _SheetCommand(int argc, char** argv, bool bPreferences)
             run.actions.push_back({option, option == "--ok" ? PSS_OK : PSS_CANCEL, u"", u"", 0});
             continue;
         }
-        static const char* const kValued[] = {"--printer", "--png",   "--page",  "--check", "--uncheck",
-                                              "--choose",  "--type",  "--click", "--answer"};
+        static const char* const kValued[] = {"--printer", "--png",    "--page",  "--check", "--uncheck",
+                                              "--choose",  "--type",   "--click", "--answer", "--menu",
+                                              "--select",  "--set"};
         if (std::find_if(std::begin(kValued), std::end(kValued),
                          [&](const char* p) { return option == p; }) == std::end(kValued)) {
             fprintf(stderr, "q730: unknown option '%s' (see q730 %s --help)\n", option.c_str(), pszCommand);
@@ -1190,15 +1325,36 @@ int _SheetCommand(int argc, char** argv, bool bPreferences)
         } else if (option == "--check" || option == "--uncheck" || option == "--click") {
             run.actions.push_back({shown, option == "--click" ? PSS_CLICK : PSS_CHECK, _Wide(value), u"",
                                    option == "--check" ? BST_CHECKED : BST_UNCHECKED});
-        } else if (option == "--choose" || option == "--type") {
+        } else if (option == "--menu") {
+            size_t at = value.find('>');
+            if (at == std::string::npos || at == 0 || at + 1 == value.size()) {
+                fprintf(stderr, "q730: option --menu takes BUTTON>ITEM (see q730 %s --help)\n", pszCommand);
+                return kExitUsage;
+            }
+            run.actions.push_back({shown, PSS_MENUBUTTON, _Wide(value.substr(0, at)), _Wide(value.substr(at + 1)), 0});
+        } else if (option == "--choose" || option == "--type" || option == "--select" || option == "--set") {
             size_t at = value.find('=');
             if (at == std::string::npos || at == 0) {
                 fprintf(stderr, "q730: option %s takes LABEL=%s (see q730 %s --help)\n", option.c_str(),
-                        option == "--choose" ? "ITEM" : "TEXT", pszCommand);
+                        option == "--choose" ? "ITEM" : option == "--select" ? "ROW" : option == "--set" ? "N" : "TEXT",
+                        pszCommand);
                 return kExitUsage;
             }
-            run.actions.push_back({shown, option == "--choose" ? PSS_CHOOSE : PSS_TYPE, _Wide(value.substr(0, at)),
-                                   _Wide(value.substr(at + 1)), 0});
+            std::string text = value.substr(at + 1);
+            int iPos = 0;
+            if (option == "--set") {
+                char* end = nullptr;
+                errno = 0;
+                long long v = strtoll(text.c_str(), &end, 10);
+                if (text.empty() || *end || errno || v < INT32_MIN || v > INT32_MAX) {
+                    fprintf(stderr, "q730: option --set takes LABEL=N with a whole number N, not '%s' (see q730 %s --help)\n",
+                            text.c_str(), pszCommand);
+                    return kExitUsage;
+                }
+                iPos = (int)v;
+            }
+            int iKind = option == "--type" ? PSS_TYPE : option == "--set" ? PSS_SETPOS : PSS_CHOOSE;
+            run.actions.push_back({shown, iKind, _Wide(value.substr(0, at)), _Wide(text), iPos});
         } else {  // --answer
             static const struct {
                 const char* name;
@@ -1228,6 +1384,8 @@ int _SheetCommand(int argc, char** argv, bool bPreferences)
         }
     }
 
+    if (!_bPrinterKnown(printerName))
+        return kExitUsage;
     std::u16string printer = _Wide(printerName);
     HANDLE hPrinter = _hOpenOrInstall(printer, printerName);
     if (!hPrinter)
@@ -1321,6 +1479,9 @@ int _Print(int argc, char** argv)
         }
     }
 
+    if (!_bPrinterKnown(printerName))
+        return kExitUsage;
+
     std::string docName = kSampleName;
     std::unique_ptr<FILE, int (*)(FILE*)> input(nullptr, fclose);
     UINT cp = CP_UTF8;
@@ -1345,6 +1506,8 @@ int _Print(int argc, char** argv)
 
     std::u16string printer = _Wide(printerName);
     std::u16string output = outputPath.empty() ? std::u16string() : _Wide(_Absolute(outputPath));
+    if (!outputPath.empty() && !_bOutputFolderExists(_Absolute(outputPath)))
+        return kExitFailed;
     HANDLE hPrinter = _hOpenOrInstall(printer, printerName);
     if (!hPrinter)
         return kExitFailed;
@@ -1353,14 +1516,85 @@ int _Print(int argc, char** argv)
                                         input.get(), cp, bJapanese, &result)
                           : _bPrintSample(hPrinter, printer, printerName, output, &result);
     ClosePrinter(hPrinter);
-    if (!bOk)
+    if (!bOk) {
+        // A port file whose folder went away: say which folder.
+        size_t slash = result.strOutput.find_last_of('/');
+        struct stat st;
+        if (slash != std::string::npos && slash > 0 && stat(result.strOutput.substr(0, slash).c_str(), &st) != 0)
+            fprintf(stderr, "q730: the job goes to %s, but the folder %s does not exist\n", result.strOutput.c_str(),
+                    result.strOutput.substr(0, slash).c_str());
         return kExitFailed;
+    }
 
     struct stat st;
     if (result.strOutput.empty() || stat(result.strOutput.c_str(), &st) != 0)
         return _Fail("the job ended but its file " + result.strOutput + " is missing");
     printf("printed \"%s\" (%d pages) on printer \"%s\": %lld bytes to %s\n", docName.c_str(),
            result.cPages, printerName.c_str(), (long long)st.st_size, result.strOutput.c_str());
+    return kExitOk;
+}
+
+int _InstallUsage(FILE* out)
+{
+    fprintf(out,
+            "usage: q730 install [--printer NAME]\n"
+            "\n"
+            "Adds the printer NAME (default \"%s\") to the machine's root folder\n"
+            "with this driver: the driver files, the printer with its port file\n"
+            "<root>/c/ports/NAME.prn, and its default settings. A printer that is\n"
+            "installed already keeps its port and settings and gets this build's\n"
+            "driver files.\n"
+            "\n"
+            "options:\n"
+            "  --printer NAME   the printer to add\n"
+            "  --help           show this text\n"
+            "\n"
+            "Exit status: 0 installed, 1 the printer could not be installed, 2 a\n"
+            "usage error.\n",
+            kDefaultPrinter);
+    return out == stdout ? kExitOk : kExitUsage;
+}
+
+int _Install(int argc, char** argv)
+{
+    std::string printerName = kDefaultPrinter;
+    for (int i = 0; i < argc; ++i) {
+        std::string option = argv[i], value;
+        bool bHasValue = false;
+        size_t eq = option.find('=');
+        if (option.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = option.substr(eq + 1);
+            option = option.substr(0, eq);
+            bHasValue = true;
+        }
+        if (option == "--help" || option == "-h")
+            return _InstallUsage(stdout);
+        if (option != "--printer") {
+            fprintf(stderr, "q730: %s '%s' (see q730 install --help)\n",
+                    option.rfind("-", 0) == 0 ? "unknown option" : "unexpected argument", argv[i]);
+            return kExitUsage;
+        }
+        if (!bHasValue && i + 1 < argc)
+            value = argv[++i];
+        if (value.empty()) {
+            fprintf(stderr, "q730: option --printer needs a value (see q730 install --help)\n");
+            return kExitUsage;
+        }
+        printerName = value;
+    }
+    std::u16string printer = _Wide(printerName);
+    HANDLE hPrinter = NULL;
+    bool bExisted = OpenPrinterW((LPWSTR)printer.c_str(), &hPrinter, NULL);
+    if (bExisted)
+        ClosePrinter(hPrinter);
+    hPrinter = _hOpenOrInstall(printer, printerName);
+    if (!hPrinter)
+        return kExitFailed;
+    if (bExisted)
+        printf("printer \"%s\" was installed already: it keeps its port %s and its settings, and has this "
+               "build's driver files\n",
+               printerName.c_str(), _PortHostPath(hPrinter).c_str());
+    ClosePrinter(hPrinter);
     return kExitOk;
 }
 
@@ -1398,6 +1632,8 @@ int main(int argc, char** argv)
         return _SheetCommand(argc - 2, argv + 2, true);
     if (!strcmp(argv[1], "properties"))
         return _SheetCommand(argc - 2, argv + 2, false);
+    if (!strcmp(argv[1], "install"))
+        return _Install(argc - 2, argv + 2);
     fprintf(stderr, "q730: unknown command '%s' (see q730 --help)\n", argv[1]);
     return kExitUsage;
 }
