@@ -1375,7 +1375,11 @@ int _Version()
     int failed = 0;
     printf("q730 QX-730 printer driver, driver version 04.03\n");
     for (const char* lib : kLibraries) {
+        // Beside the program in the build, in the library folder of an
+        // installed tree.
         std::string path = std::string(PlatGetProgramDir()) + "/" + lib;
+        if (access(path.c_str(), F_OK) != 0)
+            path = std::string(PlatGetLibraryDir()) + "/" + lib;
         void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!h) {
             fprintf(stderr, "q730: cannot load %s: %s\n", path.c_str(), dlerror());
