@@ -386,6 +386,17 @@ HMODULE GetModuleHandleW(LPCWSTR lpModuleName)
         if (bMatch)
             return reinterpret_cast<HMODULE>(m);
     }
+    // A platform module is part of every process that runs on the
+    // platform, as the system's are: it gets its record on first asking,
+    // and keeps the use taken for it as long as the process.
+    if (const char* pszObject = bHasFolder ? nullptr : _SystemObject(name)) {
+        if (void* pDl = _LoadedObject(pszObject)) {
+            dlclose(pDl);
+            HMODULE h = LoadLibraryExW(base.c_str(), nullptr, 0);
+            if (h)
+                return h;
+        }
+    }
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }

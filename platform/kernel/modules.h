@@ -64,7 +64,8 @@ BOOL FreeLibrary(HMODULE hLibModule);
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 
 // The handle of a loaded module by name (no use counted); null gives the
-// running program.
+// running program. A platform module (USER32.DLL, ...) that the process
+// holds is found whether or not anything loaded it by name.
 HMODULE GetModuleHandleW(LPCWSTR lpModuleName);
 
 // The Windows path the module was loaded by (for a bare name: the system
