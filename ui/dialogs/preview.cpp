@@ -465,8 +465,8 @@ void _TextIn(HDC hdc, LPCWSTR psz, int cch, const RECT* prc, int dx, int dy)
 // more than one cut short. The room is what FitPreviewText allows, and no
 // more than the rectangle leaves right of the text's start (dx). Letters
 // narrow by one pixel of average width, or the face shrinks by one pixel,
-// or both, no further, so they stay easy to read; a text that still does
-// not fit is cut.
+// or both, or by two pixels, no further, so they stay easy to read; a text
+// that still does not fit is cut.
 HFONT _NarrowFontFor(HDC hdc, LPCWSTR psz, const RECT* prc, int dx)
 {
     int avail = std::min<int>(prc->right - prc->left - 5, prc->right - prc->left - dx - 1);
@@ -481,7 +481,7 @@ HFONT _NarrowFontFor(HDC hdc, LPCWSTR psz, const RECT* prc, int dx)
     const LONG em = tm.tmHeight - tm.tmInternalLeading, ave = tm.tmAveCharWidth;
     const struct {
         LONG lHeight, lWidth;  // 0: the face's own width at that height
-    } kCuts[] = {{em, ave - 1}, {em - 1, 0}, {em - 1, ave - 1}};
+    } kCuts[] = {{em, ave - 1}, {em - 1, 0}, {em - 1, ave - 1}, {em - 2, 0}};
     for (const auto& cut : kCuts) {
         LOGFONTW lf = {};
         lf.lfHeight = -cut.lHeight;
