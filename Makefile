@@ -3,6 +3,8 @@
 #   make test    sets up the machine, builds, and runs every test
 # Both build native x86-64 programs in build/; ARCH=i386 builds the 32-bit
 # reference in build-i386/ instead (make ARCH=i386 print|test).
+#   make install PREFIX=DIR   builds q730 and puts it in DIR/bin, its
+#                             libraries in DIR/lib
 ARCH ?= native
 ifeq ($(ARCH),i386)
 BUILD ?= build-i386
@@ -23,7 +25,9 @@ endif
 JOBS ?= $(shell nproc)
 SANITIZE ?= OFF
 
-.PHONY: all setup configure build peer print test bench clean
+PREFIX ?= /usr/local
+
+.PHONY: all setup configure build peer print install test bench clean
 
 all: build
 
@@ -49,6 +53,12 @@ endif
 print: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target q730 -- --no-print-directory
 	@$(BUILD)/bin/q730 print
+
+# q730 and the libraries it loads, nothing of the tests; the installed folder
+# may be moved or copied afterwards.
+install: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target q730 -- --no-print-directory
+	@cmake --install $(BUILD) --prefix "$(abspath $(PREFIX))"
 
 test: build peer
 	@cd $(BUILD) && $(TEST_ENV) ctest -j $(JOBS) --output-on-failure

@@ -135,7 +135,8 @@ void _Paint(HWND hwnd, TRACKBAR* p)
     // Tick marks below (or right of) the channel.
     DWORD style = GetWindowLongW(hwnd, GWL_STYLE);
     if (!(style & TBS_NOTICKS) && p->lMax > p->lMin) {
-        HBRUSH hbr = GetSysColorBrush(COLOR_BTNTEXT);
+        // A disabled track bar greys its ticks.
+        HBRUSH hbr = GetSysColorBrush(IsWindowEnabled(hwnd) ? COLOR_BTNTEXT : COLOR_BTNSHADOW);
         LONG freq = (style & TBS_AUTOTICKS) && p->lTicFreq > 0 ? p->lTicFreq : p->lMax - p->lMin;
         for (LONG v = p->lMin; v <= p->lMax; v += freq) {
             int c = _PixelOf(hwnd, p, v);
@@ -160,12 +161,18 @@ void _Paint(HWND hwnd, TRACKBAR* p)
     if (!(style & TBS_NOTHUMB)) {
         RECT t = _ThumbRect(hwnd, p);
         FillRect(hdc, &t, GetSysColorBrush(COLOR_BTNFACE));
-        DrawEdge(hdc, &t, EDGE_RAISED, BF_RECT);
         if (!IsWindowEnabled(hwnd)) {
-            RECT in = t;
-            InflateRect(&in, -3, -3);
-            FrameRect(hdc, &in, GetSysColorBrush(COLOR_BTNSHADOW));
+            // A disabled thumb is dithered with the highlight colour, as
+            // the classic look shows a control that cannot be moved.
+            HBRUSH hbrLight = GetSysColorBrush(COLOR_3DHIGHLIGHT);
+            for (int y = t.top; y < t.bottom; ++y) {
+                for (int x = t.left + ((y - t.top) & 1); x < t.right; x += 2) {
+                    RECT dot = {x, y, x + 1, y + 1};
+                    FillRect(hdc, &dot, hbrLight);
+                }
+            }
         }
+        DrawEdge(hdc, &t, EDGE_RAISED, BF_RECT);
     }
     if (GetFocus() == hwnd) {
         RECT f = rc;

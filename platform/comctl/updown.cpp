@@ -203,6 +203,16 @@ POINT _ArrowPoint(HWND hwnd, int iArrow)
     return pt;
 }
 
+// Whether the control takes clicks and keys: it is enabled, and so is its
+// buddy, whose value it changes (a disabled field keeps its arrows from
+// working, and they show it).
+bool _bEnabled(HWND hwnd, const UPDOWN* p)
+{
+    if (!IsWindowEnabled(hwnd))
+        return false;
+    return !p->hwndBuddy || !IsWindow(p->hwndBuddy) || IsWindowEnabled(p->hwndBuddy);
+}
+
 void _Paint(HWND hwnd, UPDOWN* p)
 {
     PAINTSTRUCT ps;
@@ -210,7 +220,7 @@ void _Paint(HWND hwnd, UPDOWN* p)
     RECT rc;
     GetClientRect(hwnd, &rc);
     bool bHorz = (GetWindowLongW(hwnd, GWL_STYLE) & UDS_HORZ) != 0;
-    UINT uDisabled = IsWindowEnabled(hwnd) ? 0 : DFCS_INACTIVE;
+    UINT uDisabled = _bEnabled(hwnd, p) ? 0 : DFCS_INACTIVE;
     RECT a = rc, b = rc;
     if (bHorz) {
         a.right = b.left = (rc.left + rc.right) / 2;  // a: left (down), b: right (up)
@@ -230,8 +240,8 @@ LRESULT _Script(HWND hwnd, UPDOWN* p, PLATSCRIPTACTION* pa)
 {
     if (pa->uAction != PSA_SETPOS)
         return PSR_UNKNOWN;
-    if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd))
-        return CtlScriptFail(pa, u"the up-down control is disabled or hidden");
+    if (!_bEnabled(hwnd, p) || !IsWindowVisible(hwnd))
+        return CtlScriptFail(pa, u"the up-down control (or its field) is disabled or hidden");
     if (_Clamp(p, pa->iValue) != pa->iValue) {
         int lo = p->iLower < p->iUpper ? p->iLower : p->iUpper, hi = p->iLower < p->iUpper ? p->iUpper : p->iLower;
         std::string range = std::to_string(lo) + " to " + std::to_string(hi);
@@ -281,7 +291,7 @@ LRESULT CALLBACK _UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         return 1;
     case WM_LBUTTONDOWN:
-        if (p && IsWindowEnabled(hwnd)) {
+        if (p && _bEnabled(hwnd, p)) {
             p->iPressed = _ArrowAt(hwnd, (SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam));
             SetCapture(hwnd);
             _Step(hwnd, p, p->iPressed);
@@ -298,7 +308,7 @@ LRESULT CALLBACK _UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_KEYDOWN:
-        if (p && IsWindowEnabled(hwnd) && (GetWindowLongW(hwnd, GWL_STYLE) & UDS_ARROWKEYS)) {
+        if (p && _bEnabled(hwnd, p) && (GetWindowLongW(hwnd, GWL_STYLE) & UDS_ARROWKEYS)) {
             if (wParam == VK_UP || wParam == VK_RIGHT)
                 _Step(hwnd, p, 1);
             else if (wParam == VK_DOWN || wParam == VK_LEFT)

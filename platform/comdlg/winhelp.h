@@ -2,9 +2,13 @@
 // files) and HtmlHelpW (compiled HTML help, exported by hhctrl.ocx).
 //
 // Owns: the HELP_ and HH_ commands, both calls, and their record
-// (help.cpp). The machine shows no help window: each call is recorded with
-// its window, file, command and data, so tests and a person reading the
-// log see what the user would have been shown.
+// (platform/user/help.cpp, in USER32, whose WinHelpW the driver binds, and
+// which hhctrl.ocx's HtmlHelpW reaches). The machine shows no help window:
+// each call is recorded with its window, file, command and data, and the
+// help it would show is printed on the standard output, one line: the file,
+// and the topic (of the control, for F1 and the context menu), so a person
+// who presses Help or F1 sees what the help would be.
+
 #pragma once
 
 #include "platform/windef.h"

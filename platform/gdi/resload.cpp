@@ -9,6 +9,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/resource.h"
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -183,6 +184,123 @@ std::vector<BYTE> _SystemDib(bool bArrow)
     return dib;
 }
 
+// The pictures of the platform's message-box icons, 32 x 32, drawn here
+// from simple shapes: each sample point of a pixel is either outside the
+// picture or of one colour, and a pixel is opaque when most of its samples
+// are, of their mean colour.
+enum { ICONSHAPE_ERROR, ICONSHAPE_QUESTION, ICONSHAPE_WARNING, ICONSHAPE_INFORMATION, ICONSHAPE_WINDOW };
+
+// Distance from (x, y) to the segment (ax, ay)-(bx, by).
+double _SegmentDistance(double x, double y, double ax, double ay, double bx, double by)
+{
+    double dx = bx - ax, dy = by - ay;
+    double len2 = dx * dx + dy * dy;
+    double t = len2 > 0 ? ((x - ax) * dx + (y - ay) * dy) / len2 : 0;
+    t = t < 0 ? 0 : t > 1 ? 1 : t;
+    double ex = x - (ax + t * dx), ey = y - (ay + t * dy);
+    return std::sqrt(ex * ex + ey * ey);
+}
+
+// The colour of one sample point (x, y in pixels from the top-left corner)
+// of a shape; false outside it.
+bool _IconSample(int shape, double x, double y, COLORREF* pc)
+{
+    const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0);
+    if (shape == ICONSHAPE_WINDOW) {
+        // A window: a frame, a blue title bar and a white client.
+        if (x < 2 || x >= 30 || y < 4 || y >= 28)
+            return false;
+        bool bFrame = x < 3 || x >= 29 || y < 5 || y >= 27;
+        *pc = bFrame ? RGB(64, 64, 64) : y < 10 ? RGB(10, 36, 106) : white;
+        return true;
+    }
+    if (shape == ICONSHAPE_WARNING) {
+        // A yellow triangle with a dark rim, an exclamation mark inside.
+        const double top = 2.5, bottom = 29.5, half = 14.5, cx = 16;
+        if (y < top || y > bottom)
+            return false;
+        double w = half * (y - top) / (bottom - top);
+        if (std::fabs(x - cx) > w)
+            return false;
+        // Distance to the slanted sides, roughly, for the rim.
+        double side = (w - std::fabs(x - cx)) * (bottom - top) / std::sqrt((bottom - top) * (bottom - top) + half * half);
+        bool bRim = side < 1.5 || bottom - y < 1.5;
+        bool bBar = _SegmentDistance(x, y, cx, 11, cx, 20.5) < 1.9;
+        bool bDot = _SegmentDistance(x, y, cx, 25, cx, 25) < 2.0;
+        *pc = bRim ? RGB(112, 88, 0) : (bBar || bDot) ? black : RGB(255, 204, 0);
+        return true;
+    }
+    // A round sign: red with a white cross (error), blue with a white
+    // question mark or a white "i".
+    const double cx = 16, cy = 16, r = 14.5;
+    double dx = x - cx, dy = y - cy, d = std::sqrt(dx * dx + dy * dy);
+    if (d > r)
+        return false;
+    COLORREF fill = shape == ICONSHAPE_ERROR ? RGB(208, 32, 32) : RGB(32, 88, 200);
+    COLORREF rim = shape == ICONSHAPE_ERROR ? RGB(112, 0, 0) : RGB(0, 40, 120);
+    bool bMark = false;
+    if (shape == ICONSHAPE_ERROR) {
+        bMark = _SegmentDistance(x, y, 10.5, 10.5, 21.5, 21.5) < 2.0 ||
+                _SegmentDistance(x, y, 21.5, 10.5, 10.5, 21.5) < 2.0;
+    } else if (shape == ICONSHAPE_INFORMATION) {
+        bMark = _SegmentDistance(x, y, cx, 14, cx, 23.5) < 1.9 || _SegmentDistance(x, y, cx, 9, cx, 9) < 2.1;
+    } else {
+        // The question mark: an open arc, a short stem and a dot.
+        double ax = x - cx, ay = y - 12.5, ad = std::sqrt(ax * ax + ay * ay);
+        double angle = std::atan2(ay, ax) * 180.0 / 3.14159265358979;  // 0 right, 90 down
+        bool bArc = std::fabs(ad - 4.8) < 1.8 && (angle < 75 || angle > 170);
+        bMark = bArc || _SegmentDistance(x, y, cx + 1.2, 17.2, cx, 19.5) < 1.8 ||
+                _SegmentDistance(x, y, cx, 24.5, cx, 24.5) < 2.0;
+    }
+    *pc = d > r - 1.3 ? rim : bMark ? white : fill;
+    return true;
+}
+
+// A packed 24-bit DIB of 32 x 32 of a shape; the key colour where the
+// picture is not.
+std::vector<BYTE> _IconDib(int shape)
+{
+    const LONG n = 32, cbRow = n * 3;
+    std::vector<BYTE> dib(sizeof(BITMAPINFOHEADER) + cbRow * n, 0);
+    BITMAPINFOHEADER h = {};
+    h.biSize = sizeof(h);
+    h.biWidth = n;
+    h.biHeight = n;
+    h.biPlanes = 1;
+    h.biBitCount = 24;
+    h.biCompression = BI_RGB;
+    memcpy(dib.data(), &h, sizeof(h));
+    BYTE* bits = dib.data() + sizeof(h);
+    const int k = 4;  // samples per pixel along each side
+    for (LONG y = 0; y < n; ++y) {
+        BYTE* row = bits + (n - 1 - y) * cbRow;  // bottom-up
+        for (LONG x = 0; x < n; ++x) {
+            int cIn = 0, r = 0, g = 0, b = 0;
+            for (int sy = 0; sy < k; ++sy) {
+                for (int sx = 0; sx < k; ++sx) {
+                    COLORREF c;
+                    if (_IconSample(shape, x + (sx + 0.5) / k, y + (sy + 0.5) / k, &c)) {
+                        ++cIn;
+                        r += GetRValue(c);
+                        g += GetGValue(c);
+                        b += GetBValue(c);
+                    }
+                }
+            }
+            COLORREF c = KEY_COLOUR;
+            if (cIn * 2 >= k * k) {
+                c = RGB(r / cIn, g / cIn, b / cIn);
+                if (c == KEY_COLOUR)
+                    c = RGB(254, 0, 255);
+            }
+            row[x * 3] = GetBValue(c);
+            row[x * 3 + 1] = GetGValue(c);
+            row[x * 3 + 2] = GetRValue(c);
+        }
+    }
+    return dib;
+}
+
 PLATICON* _Shared(bool bIcon, WORD id)
 {
     static std::mutex s_lock;
@@ -195,7 +313,15 @@ PLATICON* _Shared(bool bIcon, WORD id)
     p->dwMagic = PLATICON_MAGIC;
     p->fIcon = bIcon;
     bool bArrow = !bIcon && id == 32512;
-    p->own = _SystemDib(bArrow);
+    if (bIcon) {
+        // IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK; the
+        // application and the others are a window.
+        int shape = id == 32513 ? ICONSHAPE_ERROR : id == 32514 ? ICONSHAPE_QUESTION
+                    : id == 32515 ? ICONSHAPE_WARNING : id == 32516 ? ICONSHAPE_INFORMATION : ICONSHAPE_WINDOW;
+        p->own = _IconDib(shape);
+    } else {
+        p->own = _SystemDib(bArrow);
+    }
     p->pDib = p->own.data();
     p->cbDib = (DWORD)p->own.size();
     p->bShared = true;

@@ -18,6 +18,7 @@
 #include "platform/kernel/sysutil.h"
 #include "platform/kernel/wstr.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -76,17 +77,52 @@ bool _bFileExists(const std::string& host)
     return stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Host folder name of the kernel's own shared object.
+// Host folder name of the kernel's own shared object: the folder of the
+// platform's libraries.
 std::string _KernelDir()
 {
-    Dl_info info;
-    if (dladdr(reinterpret_cast<void*>(&LoadLibraryW), &info) && info.dli_fname) {
-        std::string f = info.dli_fname;
-        size_t slash = f.rfind('/');
-        if (slash != std::string::npos)
-            return f.substr(0, slash);
-    }
-    return std::string();
+    static const std::string s_dir = [] {
+        Dl_info info;
+        if (dladdr(reinterpret_cast<void*>(&LoadLibraryW), &info) && info.dli_fname) {
+            std::string f = info.dli_fname;
+            size_t slash = f.rfind('/');
+            if (slash != std::string::npos)
+                return f.substr(0, slash);
+        }
+        return std::string();
+    }();
+    return s_dir;
+}
+
+// The shared object that already stands for a platform module in this
+// process (found by its name, as the loader finds a library a module
+// needs); null when none does. A handle that is given is the caller's
+// reference.
+void* _LoadedObject(const char* pszObject)
+{
+    return dlopen(pszObject, RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+}
+
+// Loads every shared object of the platform that the process does not hold
+// yet, from the platform's own folder, and keeps it to the end of the
+// process. A driver module loaded from a folder of the root names them as
+// the libraries it needs; the loader then takes the ones loaded here rather
+// than looking for them, so the process holds one copy of each, the one
+// the program itself runs on.
+void _LoadPlatformObjects()
+{
+    static std::once_flag s_once;
+    std::call_once(s_once, [] {
+        const std::string dir = _KernelDir();
+        for (const SYSMODULE& s : kSystemModules) {
+            void* h = _LoadedObject(s.pszObject);
+            if (!h && !dir.empty())
+                h = dlopen((dir + "/" + s.pszObject).c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!h && getenv("Q730_DEBUG"))
+                fprintf(stderr, "LoadLibrary: %s\n", dlerror());
+            // The reference is kept: these stay loaded as long as the process.
+        }
+    });
 }
 
 // file in host folder dir, matched without regard to case; "" when absent.
@@ -133,10 +169,12 @@ void _Candidates(const std::u16string& name, std::vector<std::string>& paths, st
 
     for (const SYSMODULE& s : kSystemModules) {
         if (lstrcmpiW(s.pszName, base.c_str()) == 0) {
-            std::string p = _FindInFolder(PlatGetProgramDir(), s.pszObject);
+            // The platform's own folder first: a copy beside the program
+            // would be a second window system in the process.
+            std::string p = _FindInFolder(_KernelDir(), s.pszObject);
             if (!p.empty())
                 paths.push_back(p);
-            p = _FindInFolder(_KernelDir(), s.pszObject);
+            p = _FindInFolder(PlatGetProgramDir(), s.pszObject);
             if (!p.empty())
                 paths.push_back(p);
             paths.push_back(s.pszObject);  // the loader's own search
@@ -158,13 +196,28 @@ void _Candidates(const std::u16string& name, std::vector<std::string>& paths, st
         if (!p.empty())
             paths.push_back(p);
     } else {
+        // Beside the program, then beside the platform's libraries (an
+        // installed tree keeps the programs in bin/, the libraries in lib/).
         std::string p = _FindInFolder(PlatGetProgramDir(), object);
         if (!p.empty())
+            paths.push_back(p);
+        p = _FindInFolder(_KernelDir(), object);
+        if (!p.empty() && std::find(paths.begin(), paths.end(), p) == paths.end())
             paths.push_back(p);
         p = _FindInFolder(PlatHostPath(SYS_SYSTEM_DIR), object);
         if (!p.empty())
             paths.push_back(p);
     }
+}
+
+// The shared object of a platform module name; null for any other module.
+const char* _SystemObject(const std::u16string& name)
+{
+    std::u16string base = _WithExtension(_BaseName(name));
+    for (const SYSMODULE& s : kSystemModules)
+        if (lstrcmpiW(s.pszName, base.c_str()) == 0)
+            return s.pszObject;
+    return nullptr;
 }
 
 // The module's entry point, when the module itself (not one it depends
@@ -217,7 +270,13 @@ HMODULE LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD dwFlags)
     std::lock_guard<std::recursive_mutex> lock(g_modLock);
     void* pDl = nullptr;
     bool bFound = false;
+    if (const char* pszObject = _SystemObject(lpLibFileName))
+        pDl = _LoadedObject(pszObject);
+    else
+        _LoadPlatformObjects();
     for (const std::string& p : paths) {
+        if (pDl)
+            break;
         pDl = dlopen(p.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (pDl)
             break;
@@ -327,6 +386,17 @@ HMODULE GetModuleHandleW(LPCWSTR lpModuleName)
         if (bMatch)
             return reinterpret_cast<HMODULE>(m);
     }
+    // A platform module is part of every process that runs on the
+    // platform, as the system's are: it gets its record on first asking,
+    // and keeps the use taken for it as long as the process.
+    if (const char* pszObject = bHasFolder ? nullptr : _SystemObject(name)) {
+        if (void* pDl = _LoadedObject(pszObject)) {
+            dlclose(pDl);
+            HMODULE h = LoadLibraryExW(base.c_str(), nullptr, 0);
+            if (h)
+                return h;
+        }
+    }
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
@@ -362,6 +432,15 @@ DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize)
     lpFilename[nSize - 1] = 0;
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return nSize;
+}
+
+const char* PlatGetLibraryDir()
+{
+    static const std::string s_dir = [] {
+        std::string dir = _KernelDir();
+        return dir.empty() ? std::string(PlatGetProgramDir()) : dir;
+    }();
+    return s_dir.c_str();
 }
 
 void PlatSetProgramPath(LPCWSTR pszWinPath)

@@ -8,12 +8,17 @@
 //     lib<NAME>.so. With a folder in the name it is looked for (without
 //     regard to case) in that folder mapped into the root, then beside the
 //     running program; a bare name is looked for beside the program, then
-//     in the system folder. A file at the mapped path that is itself a
-//     shared object is loaded as it is.
+//     beside the platform's libraries, then in the system folder. A file at
+//     the mapped path that is itself a shared object is loaded as it is.
 //  2. The platform's own modules (KERNEL32.DLL, ADVAPI32.DLL, WINSPOOL.DRV,
 //     GDI32.DLL, COMCTL32.DLL, COMDLG32.DLL, SHFOLDER.DLL, HHCTRL.OCX, ...)
 //     are its shared objects libq730kernel.so, libq730advapi.so,
-//     libq730gdi.so and libq730comctl.so, from wherever the loader has them.
+//     libq730gdi.so, libq730user.so and libq730comctl.so: the copy the
+//     process holds already, else the one in the platform's own folder
+//     (PlatGetLibraryDir). A process holds one copy of each: before the
+//     first other module is loaded, every one of them is, from that folder,
+//     so a driver module in a folder of the root that needs them is given
+//     these.
 //  3. Loading a module that is loaded already gives the same handle and
 //     counts one more use; FreeLibrary unloads at the last use. The
 //     module's entry point (DllMain, DllEntryPoint or DllInitialize, C
@@ -59,7 +64,8 @@ BOOL FreeLibrary(HMODULE hLibModule);
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 
 // The handle of a loaded module by name (no use counted); null gives the
-// running program.
+// running program. A platform module (USER32.DLL, ...) that the process
+// holds is found whether or not anything loaded it by name.
 HMODULE GetModuleHandleW(LPCWSTR lpModuleName);
 
 // The Windows path the module was loaded by (for a bare name: the system

@@ -18,3 +18,8 @@ void PlatSetRoot(const char* pszHostPath);
 
 // Host folder of the running program (where the driver libraries are built).
 const char* PlatGetProgramDir();
+
+// Host folder of the platform's own libraries: the program's folder in the
+// build, DIR/lib in a tree installed with make install PREFIX=DIR, where
+// the driver libraries lie beside them.
+const char* PlatGetLibraryDir();

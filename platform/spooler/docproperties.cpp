@@ -7,8 +7,9 @@
 // shows nothing hands DrvDocumentPropertySheets a DOCUMENTPROPERTYHEADER
 // directly; a call that shows a sheet runs the common property-sheet host
 // (CommonPropertySheetUIW of COMPSTUI.DLL) with the driver's
-// DrvDocumentPropertySheets or DrvDevicePropertySheets as the sheet body,
-// as the platform does. Both libraries are released before the call returns.
+// DrvDocumentPropertySheets or DrvDevicePropertySheets inside the spooler's
+// own sheet body, which titles the sheet as the system does ("<printer>
+// Printing Preferences", "<printer> Properties"). Both libraries are released before the call returns.
 #include "platform/spooler/drvinterface.h"
 
 #include "platform/kernel/kernel.h"
@@ -17,7 +18,10 @@
 #include "platform/spooler/splutil.h"
 #include "platform/spooler/winspool.h"
 
+#include <algorithm>
+#include <mutex>
 #include <new>
+#include <string>
 #include <vector>
 
 // The dialog answers the sheet calls give.
@@ -62,10 +66,59 @@ PFN_PROPSHEETBODY _pfnBody(HMODULE hModule, const char* pszName)
     return reinterpret_cast<PFN_PROPSHEETBODY>(reinterpret_cast<void*>(GetProcAddress(hModule, pszName)));
 }
 
-// Runs the common property-sheet host with a driver's sheet body. Answers
-// the host's answer (below 0 when no sheet could be shown) and the body's
-// result in *pResult.
-LONG _RunSheet(HWND hWnd, PFN_PROPSHEETBODY pfnBody, LPARAM lParam, DWORD* pResult)
+// The spooler's own body around a driver's sheet body, as the host sees
+// it: every reason goes to the driver; at GET_INFO the spooler titles the
+// sheet as the system does, the printer's name the driver gives followed by
+// what the sheet is: "Printing Preferences" for the document sheet,
+// "Properties" for the device sheet.
+struct SHEETBODY {
+    PFN_PROPSHEETBODY pfnDriver;
+    bool bDocument;
+    HANDLE hComPropSheet;   // the host's handle, from INIT on
+    std::u16string title;   // the title handed to the host
+};
+
+std::mutex g_bodyLock;
+std::vector<SHEETBODY*> g_bodies;  // the sheets open, the newest last
+
+SHEETBODY* _Body(const PROPSHEETUI_INFO* pInfo)
+{
+    std::lock_guard<std::mutex> lock(g_bodyLock);
+    for (auto it = g_bodies.rbegin(); it != g_bodies.rend(); ++it)
+        if ((*it)->hComPropSheet == pInfo->hComPropSheet)
+            return *it;
+    // INIT: the sheet just started is the newest without a host handle.
+    for (auto it = g_bodies.rbegin(); it != g_bodies.rend(); ++it) {
+        if (!(*it)->hComPropSheet) {
+            (*it)->hComPropSheet = pInfo->hComPropSheet;
+            return *it;
+        }
+    }
+    return nullptr;
+}
+
+LONG _SpoolerSheetBody(PPROPSHEETUI_INFO pInfo, LPARAM lParam)
+{
+    SHEETBODY* b = pInfo ? _Body(pInfo) : nullptr;
+    if (!b)
+        return -1;
+    LONG l = b->pfnDriver(pInfo, lParam);
+    if (pInfo->Reason == PROPSHEETUI_REASON_GET_INFO && l > 0 && lParam) {
+        PROPSHEETUI_INFO_HEADER* pHeader = (PROPSHEETUI_INFO_HEADER*)lParam;
+        if (pHeader->Flags & PSUIHDRF_PROPTITLE) {
+            b->title = pHeader->pTitle ? std::u16string(pHeader->pTitle) : std::u16string();
+            b->title += b->bDocument ? u" Printing Preferences" : u" Properties";
+            pHeader->pTitle = (LPWSTR)b->title.c_str();
+            pHeader->Flags &= (WORD)~PSUIHDRF_PROPTITLE;
+        }
+    }
+    return l;
+}
+
+// Runs the common property-sheet host with a driver's sheet body, inside
+// the spooler's own. Answers the host's answer (below 0 when no sheet could
+// be shown) and the body's result in *pResult.
+LONG _RunSheet(HWND hWnd, PFN_PROPSHEETBODY pfnBody, bool bDocument, LPARAM lParam, DWORD* pResult)
 {
     *pResult = CPSUI_CANCEL;
     HMODULE hHost = LoadLibraryW(u"COMPSTUI.DLL");
@@ -73,7 +126,16 @@ LONG _RunSheet(HWND hWnd, PFN_PROPSHEETBODY pfnBody, LPARAM lParam, DWORD* pResu
         return -1;
     PFN_COMMONPROPSHEETUI pfnHost = reinterpret_cast<PFN_COMMONPROPSHEETUI>(
         reinterpret_cast<void*>(GetProcAddress(hHost, "CommonPropertySheetUIW")));
-    LONG l = pfnHost ? pfnHost(hWnd, pfnBody, lParam, pResult) : -1;
+    SHEETBODY body = {pfnBody, bDocument, NULL, std::u16string()};
+    {
+        std::lock_guard<std::mutex> lock(g_bodyLock);
+        g_bodies.push_back(&body);
+    }
+    LONG l = pfnHost ? pfnHost(hWnd, _SpoolerSheetBody, lParam, pResult) : -1;
+    {
+        std::lock_guard<std::mutex> lock(g_bodyLock);
+        g_bodies.erase(std::find(g_bodies.begin(), g_bodies.end(), &body));
+    }
     FreeLibrary(hHost);
     if (l < 0 && GetLastError() == ERROR_SUCCESS)
         SetLastError(ERROR_CANCELLED);
@@ -149,7 +211,7 @@ Q730_EXPORT LONG DocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR pDeviceN
                 // driver answers CPSUI_OK through its SET_RESULT when the
                 // user closed the sheet with OK.
                 DWORD dwResult = CPSUI_CANCEL;
-                LONG l = _RunSheet(hWnd, pfn, (LPARAM)&dph, &dwResult);
+                LONG l = _RunSheet(hWnd, pfn, true, (LPARAM)&dph, &dwResult);
                 lResult = l < 0 ? -1 : dwResult == CPSUI_OK ? IDOK : IDCANCEL;
             } else {
                 LONG l = pfn(NULL, (LPARAM)&dph);
@@ -200,7 +262,7 @@ Q730_EXPORT BOOL PrinterProperties(HWND hWnd, HANDLE hPrinter)
         dph.hPrinter = hPrinter;
         dph.pszPrinterName = (LPWSTR)name.c_str();
         DWORD dwResult = CPSUI_CANCEL;
-        bOk = _RunSheet(hWnd, pfn, (LPARAM)&dph, &dwResult) >= 0;
+        bOk = _RunSheet(hWnd, pfn, false, (LPARAM)&dph, &dwResult) >= 0;
     }
     FreeLibrary(hModule);
     return bOk;

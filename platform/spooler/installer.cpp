@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -57,6 +58,18 @@ BOOL _CopyLibrary(const std::u16string& from, const std::u16string& to)
         return FALSE;
     }
     return TRUE;
+}
+
+// The host folder the driver libraries are copied from: beside the
+// program, as in the build, else beside the platform's libraries, as in an
+// installed tree (programs in bin/, libraries in lib/).
+std::string _DriverLibDir()
+{
+    std::string program = PlatGetProgramDir();
+    struct stat st;
+    if (stat((program + "/" + k_aszDriverLibs[0]).c_str(), &st) == 0)
+        return program;
+    return PlatGetLibraryDir();
 }
 
 LONG _SetString(HKEY hKey, LPCWSTR name, const std::u16string& s)
@@ -182,7 +195,8 @@ BOOL PlatInstallPrinter(LPCWSTR pszPrinterName, LPCWSTR pszPortPath, const char*
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
-    std::u16string from = SplFromHostPath(pszHostLibDir && *pszHostLibDir ? pszHostLibDir : PlatGetProgramDir());
+    std::string source = pszHostLibDir && *pszHostLibDir ? std::string(pszHostLibDir) : _DriverLibDir();
+    std::u16string from = SplFromHostPath(source.c_str());
     std::u16string dir = std::u16string(SPL_DRIVER_VERSION_DIRECTORY) + u"\\";
     for (const char* lib : k_aszDriverLibs) {
         std::u16string name(lib, lib + strlen(lib));

@@ -363,7 +363,8 @@ Q730_EXPORT BOOL AbortPrinter(HANDLE hPrinter);
 
 // Adds (or updates) a printer with this driver in the current root:
 //  1. copies libQ730MVU3.so, libQ730MVG3.so and libQ730MVT3.so from
-//     pszHostLibDir (in; null: the running program's folder) into this
+//     pszHostLibDir (in; null: the running program's folder when they are
+//     there, else the folder of the platform's libraries) into this
 //     build's driver folder of the root, SPL_DRIVER_VERSION_DIRECTORY
 //     (C:\WINDOWS\system32\spool\drivers\w32x86\3 in the i386 build,
 //     ...\drivers\x64\3 in the native one); the other build's folder and

@@ -112,18 +112,32 @@ void PaintOne(WND* w)
     }
 }
 
+void PaintFrame(WND* w);
+
 void PaintTree(HWND hwnd)
 {
     WND* w = WndPeek(hwnd);
     if (!w || !WndReallyVisible(w))
         return;
+    bool bPainted = w->bUpdate != FALSE;
     PaintOne(w);
     w = WndPeek(hwnd);
     if (!w)
         return;
     std::vector<HWND> kids = w->aChildren;
-    for (HWND k : kids)
+    for (HWND k : kids) {
+        // The parent's paint covers its children's borders (a child's
+        // frame lies in the parent's client area): they are drawn again
+        // before the child paints, so an edit keeps its border, enabled
+        // or not.
+        WND* c = WndPeek(k);
+        if (bPainted && c && WndReallyVisible(c)) {
+            RECT rcc = WndClientInWindow(c);
+            if (rcc.left || rcc.top)
+                PaintFrame(c);
+        }
         PaintTree(k);
+    }
 }
 
 // The caption and frame of a top-level window (the non-client area).

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -391,6 +392,66 @@ TEST_F(Controls, OwnerDrawnListViewRowsAreDrawnByTheOwner)
     SendMessageW(hLv, LVM_GETITEMRECT, 1, (LPARAM)&row);
     EXPECT_EQ(PlatGetWindowPixel(hDlg, rl.left - rw.left + row.left + 5, rl.top - rw.top + row.top + 5),
               GetSysColor(COLOR_HIGHLIGHT));
+}
+
+// What a disabled field looks like: an edit keeps its border, the arrows
+// of its up-down turn grey with it, a track bar's thumb is dithered and its
+// ticks grey.
+TEST_F(Controls, DisabledFieldsLookDisabledAndKeepTheirBorders)
+{
+    HWND hEdit = CreateWindowExW(0, u"Edit", u"100", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 60, 20, hDlg,
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(116)), nullptr, nullptr);
+    HWND hUd = Make(UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 117, 0, 0, 16, 20);
+    SendMessageW(hUd, UDM_SETBUDDY, (WPARAM)hEdit, 0);
+    HWND hTb = Make(TRACKBAR_CLASSW, TBS_AUTOTICKS, 300, 10, 50, 160, 30);
+    SendMessageW(hTb, TBM_SETRANGE, FALSE, MAKELPARAM(0, 4));
+    RECT rw;
+    GetWindowRect(hDlg, &rw);
+    auto pixel = [&](HWND h, int x, int y) {
+        RECT r;
+        GetWindowRect(h, &r);
+        return PlatGetWindowPixel(hDlg, r.left - rw.left + x, r.top - rw.top + y);
+    };
+    // The colours the arrows of the up-down and the thumb of the track bar
+    // are drawn in, and whether the edit's frame shows.
+    auto look = [&](std::set<COLORREF>* pArrows, std::set<COLORREF>* pThumb, bool* pbBorder) {
+        ASSERT_TRUE(PlatRenderWindow(hDlg));
+        RECT r;
+        GetWindowRect(hUd, &r);
+        for (int y = 2; y < r.bottom - r.top - 2; ++y)
+            for (int x = 2; x < r.right - r.left - 2; ++x)
+                pArrows->insert(pixel(hUd, x, y));
+        RECT t = {};
+        SendMessageW(hTb, TBM_GETTHUMBRECT, 0, (LPARAM)&t);
+        for (int y = t.top + 3; y < t.bottom - 3; ++y)
+            for (int x = t.left + 3; x < t.right - 3; ++x)
+                pThumb->insert(pixel(hTb, x, y));
+        *pbBorder = pixel(hEdit, 0, 10) == GetSysColor(COLOR_WINDOWFRAME);
+    };
+    std::set<COLORREF> arrows, thumb;
+    bool bBorder = false;
+    look(&arrows, &thumb, &bBorder);
+    EXPECT_TRUE(arrows.count(GetSysColor(COLOR_BTNTEXT)));
+    EXPECT_EQ(thumb, std::set<COLORREF>{GetSysColor(COLOR_BTNFACE)});
+    EXPECT_TRUE(bBorder);
+
+    // The field is disabled (not its up-down), and the track bar.
+    EnableWindow(hEdit, FALSE);
+    EnableWindow(hTb, FALSE);
+    arrows.clear();
+    thumb.clear();
+    look(&arrows, &thumb, &bBorder);
+    // The arrows are grey, no longer black.
+    EXPECT_FALSE(arrows.count(GetSysColor(COLOR_BTNTEXT)));
+    EXPECT_TRUE(arrows.count(GetSysColor(COLOR_GRAYTEXT)));
+    EXPECT_TRUE(thumb.count(GetSysColor(COLOR_3DHIGHLIGHT)));
+    EXPECT_TRUE(bBorder);
+    // Its arrows no longer change it.
+    SendMessageW(hUd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 3));
+    SendMessageW(hUd, WM_LBUTTONUP, 0, MAKELPARAM(8, 3));
+    WCHAR text[16] = {};
+    GetWindowTextW(hEdit, text, 16);
+    EXPECT_EQ(std::u16string(text), u"100");
 }
 
 TEST_F(Controls, TabClickAsksThenTells)

@@ -239,6 +239,35 @@ TEST_F(Sheets, PrinterPropertiesStoresTheDeviceSettingsOnlyOnOk)
     EXPECT_EQ(DuplexUnit(h), 1u);
 }
 
+// The title of every sheet that opens, as a person reads it.
+void RecordTitle(HWND hwnd, void* pv)
+{
+    WCHAR sz[128] = {};
+    GetWindowTextW(hwnd, sz, 128);
+    static_cast<std::vector<std::u16string>*>(pv)->push_back(sz);
+}
+
+// The system titles each sheet with the printer's name the driver gives and
+// what the sheet is, so a person tells the two apart.
+TEST_F(Sheets, TheSystemTitlesEachSheetAfterThePrinterAndWhatItIs)
+{
+    std::vector<std::u16string> titles;
+    PlatSetModalLoopHook(RecordTitle, &titles);
+    Queue(kLayoutPage, {kCancel});
+    EXPECT_EQ(PlatPrintingPreferences(nullptr, h), IDCANCEL);
+    Queue(kDevicePage, {kCancel});
+    EXPECT_TRUE(PrinterProperties(nullptr, h));
+    // A program's document sheet is the printing preferences too.
+    std::vector<BYTE> out(kcbFake, 0);
+    Queue(kLayoutPage, {kCancel});
+    EXPECT_EQ(DocumentPropertiesW(nullptr, h, (LPWSTR)u"Fake", (PDEVMODEW)out.data(), nullptr,
+                                  DM_IN_PROMPT | DM_OUT_BUFFER),
+              IDCANCEL);
+    PlatSetModalLoopHook(nullptr, nullptr);
+    EXPECT_EQ(titles, (std::vector<std::u16string>{u"Fake Printing Preferences", u"Fake Properties",
+                                                   u"Fake Printing Preferences"}));
+}
+
 TEST_F(Sheets, PrinterPropertiesWithoutAdministerAccessIsReadOnly)
 {
     HANDLE hUser = nullptr;

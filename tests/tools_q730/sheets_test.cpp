@@ -61,8 +61,8 @@ bool Has(const std::string& text, const std::string& what)
 
 const DWORD kcbFake = sizeof(DEVMODEW) + 8;
 
-// A root with a copy of q730 beside the stand-in user-interface library,
-// and the printer "Fake" installed with it.
+// A root with a copy of q730 and the platform's libraries beside the
+// stand-in user-interface library, and the printer "Fake" installed with it.
 class FakeSheets : public testing::Test {
 protected:
     void SetUp() override
@@ -73,6 +73,10 @@ protected:
         std::string bin = PlatGetProgramDir();
         CopyFile(bin + "/q730", dir + "/q730");
         chmod((dir + "/q730").c_str(), 0755);
+        // The program runs on the platform's libraries beside it.
+        for (const char* lib : {"libq730kernel.so", "libq730advapi.so", "libq730gdi.so", "libq730user.so",
+                                "libq730comctl.so"})
+            CopyFile(bin + "/" + lib, dir + "/" + lib);
         CopyFile(bin + "/fakeui/libQ730MVU3.so", dir + "/libQ730MVU3.so");
         for (const char* lib : {"libQ730MVG3.so", "libQ730MVT3.so"})
             CopyFile(bin + "/" + lib, dir + "/" + lib);

@@ -137,6 +137,56 @@ TEST(Q730PrintText, LongTextFillsPagesAndWraps)
     EXPECT_LT(xMax, 4960);  // inside the A4 width at 600 dpi
 }
 
+// How many characters the first row of a page holds.
+size_t FirstRowLength(const std::vector<Mark>& marks)
+{
+    return marks.empty() ? 0 : (size_t)std::count_if(marks.begin(), marks.end(),
+                                                     [&](const Mark& m) { return m.y == marks[0].y; });
+}
+
+// The text goes on the paper as the user's printing preferences lay it:
+// their orientation (a landscape row holds more characters, a page fewer
+// rows) and their binding margin.
+TEST(Q730PrintText, FollowsThePrintingPreferences)
+{
+    TestNewRoot();
+    std::string text;
+    for (int i = 0; i < 80; ++i)
+        text += "x\n";
+    text += std::string(300, 'w') + "\n";
+    WriteBytes("doc.txt", text);
+    ASSERT_EQ(Q730("print --output portrait.prn doc.txt").iExit, 0);
+    QRun r = Q730("preferences --check Landscape");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    ASSERT_EQ(Q730("print --output landscape.prn doc.txt").iExit, 0);
+    r = Q730("preferences --check Portrait --check \"Binding margin\"");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    ASSERT_EQ(Q730("print --output margin.prn doc.txt").iExit, 0);
+
+    std::string portrait = Slurp(TestRootFile("portrait.prn"));
+    std::string landscape = Slurp(TestRootFile("landscape.prn"));
+    std::string margin = Slurp(TestRootFile("margin.prn"));
+    EXPECT_NE(portrait.find("@PJL SET ORIENTATION = PORTRAIT\n"), std::string::npos);
+    EXPECT_NE(landscape.find("@PJL SET ORIENTATION = LANDSCAPE\n"), std::string::npos);
+    EXPECT_NE(landscape.find("\npps A4 L;"), std::string::npos);
+    std::vector<std::string> pagesP = Pages(portrait), pagesL = Pages(landscape);
+    ASSERT_EQ(pagesP.size(), 2u);
+    ASSERT_EQ(pagesL.size(), 2u);
+    // The 80 short lines fill more of a portrait page than of a landscape
+    // one, whose second page then holds more of them.
+    EXPECT_LT(Marks(pagesP[1]).size(), Marks(pagesL[1]).size());
+    // The long line's rows are longer across the landscape page.
+    std::vector<Mark> longP = Marks(pagesP[1]), longL = Marks(pagesL[1]);
+    ASSERT_GE(longP.size(), 300u);
+    ASSERT_GE(longL.size(), 300u);
+    EXPECT_GT(FirstRowLength(std::vector<Mark>(longL.end() - 300, longL.end())),
+              FirstRowLength(std::vector<Mark>(longP.end() - 300, longP.end())));
+    // The binding margin moves the page's origin.
+    EXPECT_NE(margin.find("@PJL SET ORIENTATION = PORTRAIT\n"), std::string::npos);
+    EXPECT_EQ(portrait.find("\norg %14.06 %4.06;"), std::string::npos);
+    EXPECT_NE(margin.find("\norg %14.06 %4.06;"), std::string::npos);
+}
+
 TEST(Q730PrintText, ShiftJisWhereNotUtf8)
 {
     TestNewRoot();

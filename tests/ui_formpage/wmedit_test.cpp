@@ -216,11 +216,29 @@ TEST_F(WatermarkEditor, NoWatermarkSelectedDisablesEditingAndDragging)
     EXPECT_EQ(Text(h, IDC_WME_XTEXT), u"0mm");
     EXPECT_EQ(memcmp(before.data(), pList->pRecords, before.size()), 0);
     EXPECT_TRUE(PlatWriteWindowPng(h, "/tmp/q730_dlg_wmedit_none.png"));
+    // The texts that name the fields look as the fields do.
+    auto labelsEnabled = [&](bool bEnabled) {
+        for (const char16_t* text : {u"&Text:", u"&Font:", u"St&yle:", u"&Size:", u"points", u"8", u"400", u"An&gle:",
+                                     u"degrees", u"-90", u"+90", u"Light", u"Dark"}) {
+            HWND hLabel = nullptr;
+            for (HWND c = GetWindow(h, GW_CHILD); c && !hLabel; c = GetWindow(c, GW_HWNDNEXT)) {
+                WCHAR sz[32] = {};
+                GetWindowTextW(c, sz, 32);
+                if (std::u16string(sz) == text)
+                    hLabel = c;
+            }
+            ASSERT_NE(hLabel, nullptr) << Narrow(text);
+            EXPECT_EQ(IsWindowEnabled(hLabel) != FALSE, bEnabled) << Narrow(text);
+        }
+    };
+    labelsEnabled(false);
     // Choosing a watermark enables them; going back disables them again.
     ASSERT_TRUE(PlatScriptChoose(h, IDC_WME_LIST, nullptr, nullptr, 1));
     EXPECT_TRUE(Enabled(h, IDC_WME_TEXT));
+    labelsEnabled(true);
     ASSERT_TRUE(PlatScriptChoose(h, IDC_WME_LIST, nullptr, nullptr, 0));
     EXPECT_FALSE(Enabled(h, IDC_WME_TEXT));
+    labelsEnabled(false);
 }
 
 // New appends the template record and is refused once the list holds 50

@@ -10,6 +10,7 @@
 #include "ui/settings/listset.h"
 #include "ui/settings/regtree.h"
 #include "ui/settings/regwalk.h"
+#include "ui/settings/strcache.h"
 #include "ui/settings/uiparam.h"
 
 namespace {
@@ -168,6 +169,38 @@ TEST(FormPrompt, TheCreateModeHasItsOwnPrompt)
     EXPECT_EQ(prompt.uStyle, static_cast<UINT>(MB_OK));
     dm.ui.lpOverlay = 1;
     EXPECT_FALSE(FormatFormPrompt(&dm, u"QX-730 Prompt", &prompt));
+}
+
+// The prompts a printer starts with ask what their Yes and No answer:
+// each is a question naming the form.
+TEST(FormPrompt, TheDefaultPromptsAreQuestionsForTheirYesNoButtons)
+{
+    TestNewRoot();
+    ASSERT_TRUE(PlatInstallPrinter(u"QX-730 Prompt", u"C:\\ports\\p.prn", nullptr));
+    // The user's form list as a new user's sheet stores it.
+    HMODULE hRes = LoadResourceDll();
+    ASSERT_NE(hRes, nullptr);
+    FORMLIST* p = CreateFormList();
+    ASSERT_NE(p, nullptr);
+    SetDefaultFormList(p);
+    REGTREESET t = {};
+    BuildRegTreeTables(&t);
+    EXPECT_TRUE(RegTreeWalkList(p, &t, FEATURE_FORM, u"QX-730 Prompt", RTW_STORE));
+    FreeRegTreeTables(&t);
+    FreeFormList(&p);
+    DRVDEVMODE dm;
+    memset(&dm, 0, sizeof(dm));
+    lstrcpynW(dm.ui.szOverlayName, u"D:\\forms\\letter.xfo", 130);
+    for (BYTE bMode : {(BYTE)2, (BYTE)3}) {
+        dm.ui.lpOverlay = bMode;
+        FORMPROMPT prompt;
+        ASSERT_TRUE(FormatFormPrompt(&dm, u"QX-730 Prompt", &prompt)) << (int)bMode;
+        std::u16string text = prompt.szText;
+        EXPECT_EQ(prompt.uStyle & MB_TYPEMASK, static_cast<UINT>(MB_YESNO)) << (int)bMode;
+        EXPECT_NE(text.find(u"letter.xfo"), std::u16string::npos) << (int)bMode;
+        EXPECT_NE(text.find(u'?'), std::u16string::npos) << (int)bMode;
+    }
+    FreeResourceDll();
 }
 
 }  // namespace

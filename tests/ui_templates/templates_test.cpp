@@ -570,12 +570,51 @@ TEST(PageTemplateSizes, PagesPanesAndTriggersHaveTheirSizes)
 TEST(PageTemplateSizes, InsertSheetListShowsAllItsColumns)
 {
     // The cover page gives list 249 six columns of 85, 75, 40, 65, 75 and
-    // 50 pixels; all of them show without scrolling sideways.
+    // 50 pixels; all of them show without scrolling sideways. The widths
+    // are the page's own: a heading or a value wider than its column is
+    // cut there, as the columns are not made wider.
     SHOWNPAGE page(200);
     ASSERT_NE(page.hPage, nullptr);
     RECT r;
     GetClientRect(GetDlgItem(page.hPage, 249), &r);
     EXPECT_GE(r.right, 85 + 75 + 40 + 65 + 75 + 50);
+}
+
+TEST(PageTemplateSizes, ListsWithPicturesShowTheirLongestItemWhole)
+{
+    // The owner-drawn lists draw a picture and then the item's text from
+    // 28 pixels in; the text must fit before the drop-down button.
+    struct {
+        int idTemplate, idList;
+        std::vector<UINT> items;  // the texts of the list's items
+    } lists[] = {
+        {100, 125, {45048, 45049, 45050, 45051, 45052}},  // N-up on the Setup page
+        {300, 303, {45048, 45049, 45050, 45051, 45052}},  // N-up on the Finishing page
+        {300, 309, {45330, 45331}},                       // one page per sheet
+    };
+    HMODULE hRes = LoadLibraryW(u"Q730MVT3.DLL");
+    ASSERT_NE(hRes, nullptr);
+    for (const auto& l : lists) {
+        SHOWNPAGE page(l.idTemplate);
+        ASSERT_NE(page.hPage, nullptr);
+        HWND hList = GetDlgItem(page.hPage, l.idList);
+        ASSERT_NE(hList, nullptr) << l.idList;
+        RECT r;
+        GetClientRect(hList, &r);
+        int cxRoom = r.right - 28 - GetSystemMetrics(SM_CXVSCROLL);
+        HDC hdc = GetDC(page.hPage);
+        HGDIOBJ hOld = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(page.hPage, WM_GETFONT, 0, 0)));
+        for (UINT id : l.items) {
+            WCHAR text[128] = {};
+            ASSERT_GT(LoadStringW(hRes, id, text, 128), 0) << id;
+            SIZE sz = {};
+            GetTextExtentPoint32W(hdc, text, lstrlenW(text), &sz);
+            EXPECT_LE(sz.cx, cxRoom) << "list " << l.idList << ": \"" << Narrow(text) << "\"";
+        }
+        SelectObject(hdc, hOld);
+        ReleaseDC(page.hPage, hdc);
+    }
+    FreeLibrary(hRes);
 }
 
 TEST(PageTemplateSizes, PreviewPanesSitUnderTheViewChoice)

@@ -117,9 +117,10 @@ int _PrintUsage(FILE* out)
             "ORDEX2) is written to the printer's port file.\n"
             "\n"
             "FILE is plain text in UTF-8, or in Shift-JIS when it is not valid UTF-8.\n"
-            "It is printed in a 10-point monospaced face on the paper and within the\n"
-            "margins of the printer's settings: long lines wrap, a page holds as many\n"
-            "lines as fit, and a form feed starts a new page.\n"
+            "It is printed in a 10-point monospaced face on the paper, in the\n"
+            "orientation and within the margins of the printing preferences (see q730\n"
+            "preferences): long lines wrap, a page holds as many lines as fit, and a\n"
+            "form feed starts a new page.\n"
             "\n"
             "options:\n"
             "  --printer NAME   the printer to print on (default \"%s\", installed on\n"
@@ -275,7 +276,8 @@ HANDLE _hOpenOrInstall(std::u16string& printer, const std::string& printerName)
 // ---------------------------------------------------------------------------
 // The job.
 
-// The driver's job DEVMODE for one page orientation.
+// The driver's job DEVMODE: the user's printing preferences, turned to
+// sOrientation when it is not 0.
 bool _bJobDevmode(HANDLE hPrinter, std::u16string& printer, SHORT sOrientation,
                   std::vector<BYTE>* pdm)
 {
@@ -287,8 +289,10 @@ bool _bJobDevmode(HANDLE hPrinter, std::u16string& printer, SHORT sOrientation,
                             DM_OUT_BUFFER) != 1)
         return false;
     DEVMODEW* pIn = (DEVMODEW*)plain.data();
-    pIn->dmOrientation = sOrientation;
-    pIn->dmFields |= DM_ORIENTATION;
+    if (sOrientation) {
+        pIn->dmOrientation = sOrientation;
+        pIn->dmFields |= DM_ORIENTATION;
+    }
     pdm->assign(cb, 0);
     return DocumentPropertiesW(NULL, hPrinter, (LPWSTR)printer.c_str(), (DEVMODEW*)pdm->data(), pIn,
                                DM_IN_BUFFER | DM_OUT_BUFFER) == 1;
@@ -794,8 +798,10 @@ bool _bPrintText(HANDLE hPrinter, std::u16string& printer, const std::string& pr
                  const std::u16string& output, const std::u16string& docName, FILE* f, UINT cp,
                  bool bJapanese, JOBRESULT* pResult)
 {
+    // The text goes on the paper, in the orientation and within the margins
+    // of the user's printing preferences.
     std::vector<BYTE> dm;
-    if (!_bJobDevmode(hPrinter, printer, DMORIENT_PORTRAIT, &dm)) {
+    if (!_bJobDevmode(hPrinter, printer, 0, &dm)) {
         _FailCall("getting the job settings from the driver", printerName);
         return false;
     }
@@ -1603,7 +1609,11 @@ int _Version()
     int failed = 0;
     printf("q730 QX-730 printer driver, driver version 04.03\n");
     for (const char* lib : kLibraries) {
+        // Beside the program in the build, in the library folder of an
+        // installed tree.
         std::string path = std::string(PlatGetProgramDir()) + "/" + lib;
+        if (access(path.c_str(), F_OK) != 0)
+            path = std::string(PlatGetLibraryDir()) + "/" + lib;
         void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!h) {
             fprintf(stderr, "q730: cannot load %s: %s\n", path.c_str(), dlerror());

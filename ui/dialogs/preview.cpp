@@ -13,6 +13,7 @@
 #include "ui/settings/uiparam.h"
 #include "ui/settings/uisettings.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -458,12 +459,63 @@ void _TextIn(HDC hdc, LPCWSTR psz, int cch, const RECT* prc, int dx, int dy)
     ExtTextOutW(hdc, prc->left + dx, y, ETO_CLIPPED, prc, psz, (UINT)cch, nullptr);
 }
 
+// A narrower or smaller cut of the DC's face for a text wider than its
+// room (null when it fits as it is): the pane's half for a paper's name or
+// size is narrow, and a name drawn whole in slightly narrower letters tells
+// more than one cut short. The room is what FitPreviewText allows, and no
+// more than the rectangle leaves right of the text's start (dx). Letters
+// narrow by one pixel of average width, or the face shrinks by one pixel,
+// or both, or by two pixels, no further, so they stay easy to read; a text
+// that still does not fit is cut.
+HFONT _NarrowFontFor(HDC hdc, LPCWSTR psz, const RECT* prc, int dx)
+{
+    int avail = std::min<int>(prc->right - prc->left - 5, prc->right - prc->left - dx - 1);
+    SIZE sz = {};
+    int n = lstrlenW(psz);
+    if (n <= 0 || avail <= 0 || !GetTextExtentPoint32W(hdc, psz, n, &sz) || sz.cx <= avail)
+        return nullptr;
+    TEXTMETRICW tm = {};
+    WCHAR szFace[LF_FACESIZE] = {};
+    if (!GetTextMetricsW(hdc, &tm) || tm.tmAveCharWidth <= 1 || GetTextFaceW(hdc, LF_FACESIZE, szFace) <= 0)
+        return nullptr;
+    const LONG em = tm.tmHeight - tm.tmInternalLeading, ave = tm.tmAveCharWidth;
+    const struct {
+        LONG lHeight, lWidth;  // 0: the face's own width at that height
+    } kCuts[] = {{em, ave - 1}, {em - 1, 0}, {em - 1, ave - 1}, {em - 2, 0}};
+    for (const auto& cut : kCuts) {
+        LOGFONTW lf = {};
+        lf.lfHeight = -cut.lHeight;
+        lf.lfWidth = cut.lWidth;
+        lf.lfWeight = tm.tmWeight;
+        lf.lfItalic = tm.tmItalic;
+        lf.lfCharSet = tm.tmCharSet;
+        lstrcpynW(lf.lfFaceName, szFace, LF_FACESIZE);
+        HFONT hFont = CreateFontIndirectW(&lf);
+        if (!hFont)
+            return nullptr;
+        HGDIOBJ hOld = SelectObject(hdc, hFont);
+        SIZE szCut = {};
+        BOOL bFits = GetTextExtentPoint32W(hdc, psz, n, &szCut) && szCut.cx <= avail;
+        SelectObject(hdc, hOld);
+        if (bFits)
+            return hFont;
+        DeleteObject(hFont);
+    }
+    return nullptr;
+}
+
 void _FittedText(HDC hdc, LPCWSTR pszSource, const RECT* prc, int dx, int dy)
 {
     WCHAR sz[32];
     lstrcpynW(sz, pszSource ? pszSource : u"", 32);
+    HFONT hNarrow = _NarrowFontFor(hdc, sz, prc, dx);
+    HGDIOBJ hOld = hNarrow ? SelectObject(hdc, hNarrow) : nullptr;
     int n = FitPreviewText(hdc, sz, prc);
     _TextIn(hdc, sz, n, prc, dx, dy);
+    if (hNarrow) {
+        SelectObject(hdc, hOld);
+        DeleteObject(hNarrow);
+    }
 }
 
 }  // namespace

@@ -725,9 +725,22 @@ void CopyWatermarkFields(HWND hDlg, DWORD dwMask, int index)
 
 void EnableWatermarkEditControls(HWND hDlg, BOOL bEnable)
 {
-    for (int id : kEditControls)
-        if (HWND h = GetDlgItem(hDlg, id))
+    for (int id : kEditControls) {
+        if (HWND h = GetDlgItem(hDlg, id)) {
             EnableWindow(h, bEnable);
+            EnableFieldLabels(h, bEnable);
+        }
+    }
+    // The texts that go with the fields look as the fields do: the size
+    // bar's ends, the angle's unit, the position's read-outs with their
+    // labels, the density bar's ends.
+    for (int id : {IDC_WME_SIZEMIN, IDC_WME_SIZEMAX, IDC_WME_DEGREES, IDC_WME_XTEXT, IDC_WME_YTEXT, IDC_WME_LIGHT,
+                   IDC_WME_DARK}) {
+        if (HWND h = GetDlgItem(hDlg, id)) {
+            EnableWindow(h, bEnable);
+            EnableFieldLabels(h, bEnable);
+        }
+    }
 }
 
 void RefreshWatermarkEditDlg(HWND hDlg, UISETTINGS* pObj)

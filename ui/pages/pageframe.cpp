@@ -119,7 +119,9 @@ void _LinkEnableControl(HWND hwnd, WORD wControl, BOOL bEnable)
     if (!hCtl)
         return;
     UISETTINGS* pObj = PageGetSettings(GetParent(hCtl));
-    EnableWindow(hCtl, bEnable && (!pObj || bSheetEditable(pObj)));
+    BOOL bEnabled = bEnable && (!pObj || bSheetEditable(pObj));
+    EnableWindow(hCtl, bEnabled);
+    EnableFieldLabels(hCtl, bEnabled);
 }
 
 void _LinkSelectCombo(HWND hwnd, WORD wControl, SHORT sValue)

@@ -478,3 +478,40 @@ BOOL TitleLacksSheetSuffix(LPCWSTR pszTitle, BOOL bKeep)
         return FALSE;
     return TRUE;
 }
+
+namespace {
+
+// A static text without an id: a label a template gives no control of its
+// own.
+bool _bIdlessLabel(HWND h)
+{
+    WCHAR szClass[16] = {};
+    if (!h || GetClassNameW(h, szClass, 16) <= 0 || lstrcmpiW(szClass, u"Static") != 0)
+        return false;
+    int id = GetDlgCtrlID(h);
+    if (id != -1 && id != 0xFFFF)
+        return false;
+    DWORD dwType = (DWORD)GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK;
+    if (dwType != SS_LEFT && dwType != SS_CENTER && dwType != SS_RIGHT && dwType != SS_SIMPLE &&
+        dwType != SS_LEFTNOWORDWRAP)
+        return false;
+    return GetWindowTextLengthW(h) > 0;
+}
+
+}  // namespace
+
+void EnableFieldLabels(HWND hCtl, BOOL bEnable)
+{
+    if (!hCtl)
+        return;
+    HWND hPrev = GetWindow(hCtl, GW_HWNDPREV);
+    if (_bIdlessLabel(hPrev))
+        EnableWindow(hPrev, bEnable);
+    // An up-down control goes with the field it stands beside.
+    HWND hNext = GetWindow(hCtl, GW_HWNDNEXT);
+    for (WCHAR szClass[32] = {}; hNext && GetClassNameW(hNext, szClass, 32) > 0 &&
+                                 lstrcmpiW(szClass, UPDOWN_CLASSW) == 0;)
+        hNext = GetWindow(hNext, GW_HWNDNEXT);
+    for (HWND h = hNext; _bIdlessLabel(h); h = GetWindow(h, GW_HWNDNEXT))
+        EnableWindow(h, bEnable);
+}

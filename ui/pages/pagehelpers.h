@@ -118,6 +118,12 @@ int InsertCharInText(LPCWSTR pszText, LPWSTR pszOut, int cchMax, DWORD dwSel, WC
 BOOL bHasNonZeroDigit(LPCWSTR pszText);
 void FillWithNines(int nCount, LPWSTR pszOut);
 
+// Gives the static texts without an id that name a control the control's
+// enabled state, so a person sees a disabled field's label disabled too:
+// the one right before it in the dialog's order, and those right after it
+// up to the next control that is not such a text.
+void EnableFieldLabels(HWND hCtl, BOOL bEnable);
+
 // The sheet-origin test on the parent's title: TRUE when the title does not
 // end with text 31632 (compared on its last 4 characters, titles of 5 or
 // more) nor with text 31633 (last 5 characters, titles of more than 4); an
