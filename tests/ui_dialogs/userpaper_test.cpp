@@ -8,6 +8,7 @@
 #include "ui/settings/listset.h"
 #include "ui/settings/paramobj.h"
 #include "ui/settings/papertable.h"
+#include "ui/settings/sheetstate.h"
 
 #include <regex>
 
@@ -240,6 +241,21 @@ TEST_F(UserPaperDlg, WithoutWriteAccessTheSlotsCanOnlyBeBrowsed)
     DWORD dwType = 0, cb = 0, dw = 0;
     EXPECT_NE(GetPrinterDataW(hPrinter, (LPWSTR)u"DUMMY", &dwType, (LPBYTE)&dw, 4, &cb), (DWORD)ERROR_SUCCESS);
     ClosePrinter(hPrinter);
+}
+
+// A sheet whose title is not one the system gives its own sheets (an
+// application's page set-up) shows the user papers but registers none.
+TEST_F(UserPaperDlg, OnlyTheSystemsOwnSheetsRegisterUserPapers)
+{
+    for (DWORD dwLacksSuffix : {0u, 1u}) {
+        SetSheetState(pObj, UIS_STATE_TITLELACKSSUFFIX, dwLacksSuffix);
+        HWND h = Open(IDD_USERPAPER, UserPaperDlgProc);
+        for (int id : {IDC_UP_NAME, IDC_UP_WIDTH, IDC_UP_LENGTH, IDC_UP_MM, IDC_UP_INCH})
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(h, id)) != 0, dwLacksSuffix == 0) << id << " " << dwLacksSuffix;
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_UP_SLOT))) << dwLacksSuffix;
+        Close(h);
+    }
+    SetSheetState(pObj, UIS_STATE_TITLELACKSSUFFIX, 0);
 }
 
 TEST_F(UserPaperDlg, TheUserPaperOutsideTheSourceIsReported)

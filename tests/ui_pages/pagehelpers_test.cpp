@@ -446,11 +446,11 @@ TEST_F(SheetOrigin, TitleSuffixOnNt5Only)
     const Row rows[] = {
         {5, 1, print.c_str(), TRUE, FALSE},
         {5, 0, props.c_str(), TRUE, FALSE},
-        {5, 1, u"Document Properties", FALSE, TRUE},
+        {5, 1, u"Page Setup", FALSE, TRUE},
         {5, 1, u"", FALSE, TRUE},
         {5, 1, nullptr, FALSE, TRUE},
         {5, 1, GetResString(31632), TRUE, TRUE},  // the suffix alone is no sheet title of 5 or more
-        {4, 0, u"Document Properties", FALSE, FALSE},  // other systems keep the earlier answer
+        {4, 0, u"Page Setup", FALSE, FALSE},  // other systems keep the earlier answer
         {6, 1, print.c_str(), TRUE, TRUE},
     };
     for (const Row& r : rows) {

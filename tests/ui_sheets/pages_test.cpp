@@ -331,9 +331,11 @@ TEST(SheetCaption, PrintingPreferencesAndPropertiesTitles)
         BOOL bMatches;               // bCaptionMatchesParent
         BOOL bLacksSuffix;           // what DetectSheetOrigin records on NT 5.x
     } rows[] = {
-        {u"QX-730 \u5370\u5237\u8a2d\u5b9a", FALSE, FALSE},
-        {u"QX-730 \u30d7\u30ed\u30d1\u30c6\u30a3", FALSE, FALSE},
-        {u"QX-730 Properties", TRUE, TRUE},
+        // The titles the system gives its own two sheets.
+        {u"QX-730 Printing Preferences", FALSE, FALSE},
+        {u"QX-730 Properties", FALSE, FALSE},
+        // An application's own sheet.
+        {u"Page Setup", TRUE, TRUE},
         {u"", TRUE, TRUE},
         {nullptr, TRUE, TRUE},
     };

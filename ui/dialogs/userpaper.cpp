@@ -9,6 +9,7 @@
 #include "ui/dialogs/illustration.h"
 #include "ui/settings/listset.h"
 #include "ui/settings/papertable.h"
+#include "ui/settings/sheetstate.h"
 #include "ui/settings/strcache.h"
 #include "ui/settings/uisettings.h"
 
@@ -294,7 +295,10 @@ void Init(HWND hDlg, UISETTINGS* pObj)
         bWritable = bCanWritePrinterData(hPrinter);
         ClosePrinter(hPrinter);
     }
-    if (!bWritable) {
+    // A sheet the system did not title as its own (an application's page
+    // set-up, say) may show the papers, not register them.
+    BOOL bForeignSheet = GetSheetState(pObj, UIS_STATE_TITLELACKSSUFFIX) != 0;
+    if (!bWritable || bForeignSheet) {
         // The slots can be browsed, not changed.
         p->bLocked = TRUE;
         for (int id : {2215, 2204, 2205, 2207, 2208, 2218, 2219})
