@@ -118,6 +118,42 @@ TEST_F(DocProps, CallerWinsPublicFieldsPrinterWinsInstalledOptions)
     ASSERT_TRUE(DrvPrinterEvent(EntryPrinter(), PRINTER_EVENT_INITIALIZE, 0, 0));
 }
 
+// An application's DEVMODE kept from before the finisher went still asks
+// for stapling; every road that hands a DEVMODE out without a sheet settles
+// it against the printer's installed units, as a sheet does when it opens.
+TEST_F(DocProps, AnApplicationsDevmodeIsSettledAgainstTheInstalledUnits)
+{
+    const size_t kOutputUnit = 2325, kSimpleFinishing = 1423, kStaple = 1428;
+    for (BYTE bInstalled : {(BYTE)1, (BYTE)2}) {
+        std::vector<BYTE> stored(DRVUI_CB_DEVMODE);
+        DWORD cb = 0;
+        ASSERT_EQ(GetPrinterDataW(printer.h, (LPWSTR)u"RNOVA NT", NULL, stored.data(), (DWORD)stored.size(), &cb),
+                  (DWORD)ERROR_SUCCESS);
+        stored[kOutputUnit] = bInstalled;
+        ASSERT_EQ(SetPrinterDataW(printer.h, (LPWSTR)u"RNOVA NT", REG_BINARY, stored.data(), (DWORD)stored.size()),
+                  (DWORD)ERROR_SUCCESS);
+
+        std::vector<BYTE> in = OwnDevmode();
+        in[kOutputUnit] = 2;
+        in[kSimpleFinishing] = 1;
+        in[kStaple] = 1;
+        OutBuffer out1, out2, out3;
+        ASSERT_EQ(DrvDocumentProperties(NULL, printer.h, EntryPrinter(), out1.dm(), AsDevmode(in),
+                                        DM_IN_BUFFER | DM_OUT_BUFFER),
+                  1);
+        ASSERT_EQ(DrvAdvancedDocumentProperties(NULL, printer.h, EntryPrinter(), out2.dm(), AsDevmode(in)), 1);
+        ASSERT_EQ(NoSheet(printer.h, AsDevmode(in), out3.dm(), DM_IN_BUFFER | DM_OUT_BUFFER), 1);
+        for (OutBuffer* p : {&out1, &out2, &out3}) {
+            EXPECT_EQ(p->bytes[kOutputUnit], bInstalled);
+            // Without a finisher stapling is off; with one it stays.
+            EXPECT_EQ(p->bytes[kStaple], bInstalled == 1 ? 0 : 1) << (int)bInstalled;
+            EXPECT_TRUE(bValidDevmode(p->dm()));
+            EXPECT_TRUE(p->GuardIntact());
+        }
+    }
+    ASSERT_TRUE(DrvPrinterEvent(EntryPrinter(), PRINTER_EVENT_INITIALIZE, 0, 0));
+}
+
 TEST_F(DocProps, PrinterDevmodeComesBeforeTheCallers)
 {
     // The printer's own DEVMODE (PRINTER_INFO_2) asks for A5 landscape; the
