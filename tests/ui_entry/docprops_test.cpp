@@ -2,6 +2,7 @@
 // DrvAdvancedDocumentProperties, DrvDocumentPropertySheets with a
 // DOCUMENTPROPERTYHEADER, and DocumentPropertiesW through the spooler.
 #include "tests/ui_entry/entry_fixture.h"
+#include "ui/driverui/silentrules.h"
 
 namespace {
 
@@ -152,6 +153,27 @@ TEST_F(DocProps, AnApplicationsDevmodeIsSettledAgainstTheInstalledUnits)
         }
     }
     ASSERT_TRUE(DrvPrinterEvent(EntryPrinter(), PRINTER_EVENT_INITIALIZE, 0, 0));
+}
+
+// The rules touch only what they change: a settled DEVMODE comes back byte
+// for byte, even one whose watermark index a settings object would drop.
+TEST_F(DocProps, RulesLeaveASettledDevmodeByteForByte)
+{
+    std::vector<BYTE> dm = OwnDevmode();
+    POPTIONDB hDb = OpenOptionDb();
+    ASSERT_TRUE(ValidateDevmode(hDb, AsDevmode(dm), printer.h));
+    dm[1408] = 7;
+    const std::vector<BYTE> before = dm;
+    EXPECT_TRUE(ApplyRulesToDevmode(hDb, AsDevmode(dm), EntryPrinter(), printer.h));
+    for (size_t i = 0; i < dm.size(); ++i)
+        if (before[i] != dm[i])
+            ADD_FAILURE() << "byte " << i << ": " << (int)before[i] << " -> " << (int)dm[i];
+    // Stapling without a finisher is what they change.
+    dm[1423] = dm[1428] = 1;
+    EXPECT_TRUE(ApplyRulesToDevmode(hDb, AsDevmode(dm), NULL, printer.h));
+    EXPECT_EQ(0, dm[1428]);
+    EXPECT_TRUE(bValidDevmode(AsDevmode(dm)));
+    CloseOptionDb(hDb);
 }
 
 TEST_F(DocProps, PrinterDevmodeComesBeforeTheCallers)

@@ -19,11 +19,12 @@
 //      in: only a resolution that changed a setting writes the object back.
 //   2. The enable states of the controls are the library's, shared with any
 //      sheet open in the process; they are saved and put back around the run.
-//   3. Any failure (no memory, no settings object) leaves the DEVMODE as the
-//      merge made it.
+//   3. Any failure (no memory, no settings object, a failed write-back)
+//      leaves the DEVMODE as the merge made it.
 #include "ui/driverui/silentrules.h"
 
 #include "platform/windows.h"
+#include "ui/driverui/driverui.h"
 #include "ui/constraints/features.h"
 #include "ui/constraints/pageservices.h"
 #include "ui/constraints/resolver.h"
@@ -33,6 +34,7 @@
 #include "ui/settings/uiparam.h"
 #include "ui/settings/uisettings.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -70,12 +72,26 @@ void _Prepare(UISETTINGS* pObj)
     UpdateAllItemAvailability(pObj);
 }
 
-// Commits what the resolution changed; TRUE when anything did.
-BOOL _bCommitChanges(UISETTINGS* pObj, const std::vector<SHORT>& before)
+// The current value of every feature, in table order.
+std::vector<SHORT> _FeatureValues(UISETTINGS* pObj)
 {
     BindFeatureFields(pObj);
+    std::vector<SHORT> v;
+    for (int i = 0; i < g_cFeatures; ++i)
+        if (g_aFeatures[i].wKind & FK_VALUEKINDS)
+            v.push_back(GetFeatureValue(g_aFeatures[i].wId));
+    return v;
+}
+
+// Commits what the resolution changed, with the Setup page's derived
+// finishing flags as a sheet's commit derives them; TRUE when a feature
+// changed. A resolution that changed no feature commits nothing (its apply
+// derives the flags anew even then).
+BOOL _bCommitChanges(UISETTINGS* pObj, const std::vector<SHORT>& features, const std::vector<SHORT>& before)
+{
+    if (_FeatureValues(pObj) == features)
+        return FALSE;
     SyncSimpleFinishingFlags(pObj);
-    BOOL bChanged = FALSE;
     for (int i = 0; i < pObj->trailer.cParamRows && i < (int)before.size(); ++i) {
         const UIPARAMRT& r = pObj->trailer.pParamRows[i];
         if (!(r.row.dwKind & PK_ITEMKINDS))
@@ -84,7 +100,6 @@ BOOL _bCommitChanges(UISETTINGS* pObj, const std::vector<SHORT>& before)
         SHORT s = GetParamEdited(pObj, w);
         if (s == before[i])
             continue;
-        bChanged = TRUE;
         // The output size is the chosen one only while zoom is on, as the
         // commit of a sheet takes it.
         if (w == P_OUTPUTPAPER) {
@@ -93,7 +108,7 @@ BOOL _bCommitChanges(UISETTINGS* pObj, const std::vector<SHORT>& before)
         }
         SetParamCommitted(pObj, w, s);
     }
-    return bChanged;
+    return TRUE;
 }
 
 }  // namespace
@@ -108,26 +123,45 @@ BOOL ApplyRulesToDevmode(POPTIONDB hDb, DEVMODEW* pdm, LPCWSTR pszPrinter, HANDL
         lstrcpynW(szName, pdm->dmDeviceName, CCHDEVICENAME);
         pszPrinter = szName;
     }
-    UISETTINGS* pObj = nullptr;
-    if (CreateSettingsObject(hDb, &pObj, pdm, 0, pszPrinter) != 1 || !pObj)
+    // The settings object is made from a copy: making it touches the
+    // DEVMODE it reads (the mirror's name, a stale watermark or form index).
+    HGLOBAL hCopy = GlobalAlloc(GHND, DRVUI_CB_DEVMODE);
+    DEVMODEW* pdmCopy = hCopy ? (DEVMODEW*)GlobalLock(hCopy) : nullptr;
+    if (!pdmCopy) {
+        if (hCopy)
+            GlobalFree(hCopy);
         return FALSE;
+    }
+    memcpy(pdmCopy, pdm, DRVUI_CB_DEVMODE);
+    UISETTINGS* pObj = nullptr;
+    if (CreateSettingsObject(hDb, &pObj, pdmCopy, 0, pszPrinter) != 1 || !pObj) {
+        GlobalUnlock(hCopy);
+        GlobalFree(hCopy);
+        return FALSE;
+    }
 
     DEPSTATEPAIR *pCtrl = nullptr, *pDevOpt = nullptr, *pValue = nullptr;
     SaveDependencyStates(&pCtrl, &pDevOpt, &pValue);
 
     _Prepare(pObj);
-    std::vector<SHORT> before = _EditedValues(pObj);
+    const std::vector<SHORT> features = _FeatureValues(pObj);
+    const std::vector<SHORT> before = _EditedValues(pObj);
     ResolveConstraintsOnOpen(nullptr, pObj);
     // The report a sheet would show on its first page has no page here.
     FreeOpenReport(pObj);
-    BOOL bChanged = _bCommitChanges(pObj, before);
+    BOOL bChanged = _bCommitChanges(pObj, features, before);
     BOOL bOk = TRUE;
-    if (bChanged)
-        bOk = SettingsToDevmode(pObj, pdm, hDb) == 1 && ValidateDevmode(hDb, pdm, hPrinter);
+    if (bChanged) {
+        bOk = SettingsToDevmode(pObj, pdmCopy, hDb) == 1 && ValidateDevmode(hDb, pdmCopy, hPrinter);
+        if (bOk)
+            memcpy(pdm, pdmCopy, DRVUI_CB_DEVMODE);
+    }
 
     ForgetFeatureBinding(pObj);
     DestroySettingsObject(&pObj);
     RestoreDependencyStates(pCtrl, pDevOpt, pValue);
     FreeDependencyStates(&pCtrl, &pDevOpt, &pValue);
+    GlobalUnlock(hCopy);
+    GlobalFree(hCopy);
     return bOk;
 }

@@ -9,6 +9,6 @@
 // installed units (the DEVMODE's own installed-unit fields), silently, and
 // what the rules changed is written back and validated again. A DEVMODE the
 // rules leave alone is not touched. FALSE when the settings object cannot
-// be made or written back. Without a printer name the DEVMODE's device name
+// be made or written back; the DEVMODE is then as it came. Without a printer name the DEVMODE's device name
 // is taken.
 BOOL ApplyRulesToDevmode(POPTIONDB hDb, DEVMODEW* pdm, LPCWSTR pszPrinter, HANDLE hPrinter);
