@@ -96,14 +96,22 @@ INSTANTIATE_TEST_SUITE_P(
         FoldCase{"NoTrimmer", "--choose 'Output unit=Saddle finisher'",
                  "--answer yes --check 'Centre finish' --choose 'Centre finish=Stitch+trim'", 2,
                  "@PJL SET FOLD = OFF\n@PJL SET STITCH = OFF\n@PJL SET TRIM = OFF\n@PJL SET OUTPUTBIN = BIN2\n"},
-        // On the finisher, the punch/Z-fold unit Z-folds; stitching is not
-        // offered and centre finishing takes the kind the unit can do.
+        // On the finisher, the punch/Z-fold unit Z-folds an A3 sheet into
+        // the set; stitching is not offered and centre finishing takes the
+        // kind the unit can do.
         FoldCase{"ZFoldOnTheFinisher", "--choose 'Output unit=Finisher' --choose 'Punch / Z-fold unit=Installed'",
-                 "--answer yes --check 'Centre finish'", 0,
+                 "--page Setup --choose 'Original size=A3' --choose 'Output size=A3' --page Finishing --answer yes "
+                 "--check 'Centre finish'", 0,
                  "@PJL SET FOLD = ZFOLD\n@PJL SET STITCH = OFF\n@PJL SET TRIM = OFF\n@PJL SET OUTPUTBIN = BIN1\n"},
         FoldCase{"NoStitchOnTheFinisher",
                  "--choose 'Output unit=Finisher' --choose 'Punch / Z-fold unit=Installed'",
-                 "--answer yes --check 'Centre finish' --choose 'Centre finish=Stitch'", 2,
+                 "--page Setup --choose 'Original size=A3' --choose 'Output size=A3' --page Finishing --answer yes "
+                 "--check 'Centre finish' --choose 'Centre finish=Stitch'", 2,
+                 "@PJL SET FOLD = OFF\n@PJL SET STITCH = OFF\n@PJL SET TRIM = OFF\n@PJL SET OUTPUTBIN = BIN2\n"},
+        // An A4 sheet is not Z-folded: on A4 the finisher with the
+        // punch/Z-fold unit has no kind to offer.
+        FoldCase{"NoZFoldOfA4", "--choose 'Output unit=Finisher' --choose 'Punch / Z-fold unit=Installed'",
+                 "--check 'Centre finish'", 2,
                  "@PJL SET FOLD = OFF\n@PJL SET STITCH = OFF\n@PJL SET TRIM = OFF\n@PJL SET OUTPUTBIN = BIN2\n"}),
     [](const testing::TestParamInfo<FoldCase>& i) { return std::string(i.param.pszName); });
 

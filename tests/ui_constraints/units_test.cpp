@@ -45,6 +45,13 @@ const std::vector<NEED>& Needs()
          [](const V& v) { return v(804) == 3 && v(826) == 2; }},
         {"a Z-fold needs the punch/Z-fold unit", [](const V& v) { return Fold(v, 5) || Fold(v, 6); },
          [](const V& v) { return Finisher(v) && v(830) == 3; }},
+        {"the punch/Z-fold unit Z-folds A3, B4, Ledger and Legal only",
+         [](const V& v) {
+             SHORT p = v(114) == 257 ? v(111) : v(114);
+             return (Fold(v, 5) || Fold(v, 6)) && p != 8 && p != 12 && p != 3 && p != 5 && p != 4104 &&
+                    p != 4108 && p != 4099 && p != 4101;
+         },
+         [](const V&) { return false; }},
         {"a letter fold needs the fold unit", [](const V& v) { return Fold(v, 7); },
          [](const V& v) { return Finisher(v) && v(832) == 2; }},
         {"the shift tray is a finisher's", [](const V& v) { return v(139) == 3; }, Finisher},
