@@ -196,3 +196,26 @@ INSTANTIATE_TEST_SUITE_P(Units, InstalledUnitRules,
                                          std::pair<SHORT, SHORT>(3, 3)));
 
 }  // namespace
+
+namespace {
+
+// No control installs the trimmer: a stored trimmed kind falls back to the
+// same kind untrimmed on the saddle finisher, and centre finishing goes off
+// where the kind untrimmed has no unit either.
+class Trimmer : public ConstraintTest {};
+
+TEST_F(Trimmer, AStoredTrimmedKindWithoutTheTrimmerFallsBackUntrimmed)
+{
+    struct Case {
+        SHORT sOutputUnit, sKind, s317, s318;
+    } cases[] = {{3, 3, 1, 1}, {3, 4, 1, 2}, {2, 3, 0, 3}, {2, 4, 0, 4}};
+    for (const Case& c : cases) {
+        Set({{804, c.sOutputUnit}, {826, 1}, {830, 3}, {301, 1}, {123, 0}, {317, 1}, {318, c.sKind}});
+        ResolveConstraintsOnOpen(nullptr, pObj);
+        EXPECT_EQ(c.s317, Get(317)) << c.sOutputUnit << " " << c.sKind;
+        if (c.s317)
+            EXPECT_EQ(c.s318, Get(318)) << c.sOutputUnit << " " << c.sKind;
+    }
+}
+
+}  // namespace
