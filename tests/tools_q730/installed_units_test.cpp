@@ -107,7 +107,16 @@ INSTANTIATE_TEST_SUITE_P(
         UnitCase{"SaddleFinisher", "--choose 'Output unit=Saddle finisher'", "--check 'Centre finish'",
                  "--choose 'Output unit=Finisher'", {"FOLD", "STITCH", "TRIM"},
                  "@PJL SET FOLD = ON\n@PJL SET STITCH = ON\n@PJL SET TRIM = OFF\n",
-                 "@PJL SET FOLD = OFF\n@PJL SET STITCH = OFF\n@PJL SET TRIM = OFF\n"}),
+                 "@PJL SET FOLD = OFF\n@PJL SET STITCH = OFF\n@PJL SET TRIM = OFF\n"},
+        UnitCase{"PunchZFoldUnit", "--choose 'Output unit=Finisher' --choose 'Punch / Z-fold unit=Installed'",
+                 "--page Setup --choose 'Original size=A3' --choose 'Output size=A3' --page Finishing "
+                 "--answer yes --check 'Centre finish'",
+                 "--choose 'Punch / Z-fold unit=Not installed'", {"FOLD", "STITCH", "TRIM"},
+                 "@PJL SET FOLD = ZFOLD\n@PJL SET STITCH = OFF\n@PJL SET TRIM = OFF\n",
+                 "@PJL SET FOLD = OFF\n@PJL SET STITCH = OFF\n@PJL SET TRIM = OFF\n"},
+        UnitCase{"CoverSheetFeeder", "--choose 'Output unit=Finisher' --choose 'Cover sheet tray=Installed'",
+                 "--page 'Cover / Insert' --check 'Front cover sheet'", "--choose 'Cover sheet tray=Not installed'",
+                 {"RXFRONT"}, "@PJL SET RXFRONT = RXTRAY1\n", "@PJL SET RXFRONT = OFF\n"}),
     [](const testing::TestParamInfo<UnitCase>& i) { return std::string(i.param.pszName); });
 
 }  // namespace
