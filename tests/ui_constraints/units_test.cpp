@@ -76,10 +76,12 @@ const std::vector<NEED>& Needs()
 }
 
 // Where the walk of single changes starts: simple finishing (the default),
-// production finishing, production finishing with stapling, with centre
-// finishing. A step a configuration does not offer is left out.
+// simple finishing with stapling, production finishing, production
+// finishing with stapling, with centre finishing. A step a configuration
+// does not offer is left out.
 const std::vector<std::pair<WORD, SHORT>> kBases[] = {
     {},
+    {{130, 1}},
     {{301, 1}},
     {{301, 1}, {319, 1}},
     {{301, 1}, {317, 1}},
