@@ -30,6 +30,7 @@ TEST_F(RuleData, StaticTablesHaveTheirRowCounts)
     EXPECT_EQ(8, g_cPositionPairs);
     EXPECT_EQ(46, g_cPositionPapers);
     EXPECT_EQ(3, g_cSourceFeatures);
+    EXPECT_EQ(21, g_cFoldAvail);
     EXPECT_EQ(2, g_cFoldForce);
     EXPECT_EQ(6, g_cDefaultPairs);
     EXPECT_EQ(0, g_cRefreshPairs);

@@ -156,10 +156,15 @@ TEST_F(Resolver, AnsweringNoLeavesTheSettingsAsTheyWereByteForByte)
         if (GetFeatureKind(f) == FK_CHECK)
             v = (SHORT)(rng() % 2);
         else {
-            int n = GetFeatureItemCount(f);
-            if (!n)
+            // The combo shows the items the rules leave enabled.
+            UpdateFeatureAvailability(pObj, f);
+            std::vector<SHORT> shown;
+            for (int k = 0; k < GetFeatureItemCount(f); ++k)
+                if (GetFeatureItem(f, k)->sEnabled == ITEM_ENABLED)
+                    shown.push_back(GetFeatureItem(f, k)->sValue);
+            if (shown.empty())
                 continue;
-            v = GetFeatureItem(f, rng() % n)->sValue;
+            v = shown[rng() % shown.size()];
         }
         if (v == Get(f))
             continue;
@@ -201,10 +206,15 @@ TEST_F(Resolver, AnsweringYesHoldsEveryForcedValueAndBreaksNoRule)
         if (GetFeatureKind(f) == FK_CHECK)
             v = (SHORT)(rng() % 2);
         else {
-            int n = GetFeatureItemCount(f);
-            if (!n)
+            // The combo shows the items the rules leave enabled.
+            UpdateFeatureAvailability(pObj, f);
+            std::vector<SHORT> shown;
+            for (int k = 0; k < GetFeatureItemCount(f); ++k)
+                if (GetFeatureItem(f, k)->sEnabled == ITEM_ENABLED)
+                    shown.push_back(GetFeatureItem(f, k)->sValue);
+            if (shown.empty())
                 continue;
-            v = GetFeatureItem(f, rng() % n)->sValue;
+            v = shown[rng() % shown.size()];
         }
         Change(f, v, {IDYES, IDYES, IDYES});
         if (GetFeatureKind(f) == FK_CHECK || GetFeatureKind(f) == FK_LIST) {

@@ -2,6 +2,7 @@
 // DrvAdvancedDocumentProperties, DrvDocumentPropertySheets with a
 // DOCUMENTPROPERTYHEADER, and DocumentPropertiesW through the spooler.
 #include "tests/ui_entry/entry_fixture.h"
+#include "ui/driverui/silentrules.h"
 
 namespace {
 
@@ -116,6 +117,63 @@ TEST_F(DocProps, CallerWinsPublicFieldsPrinterWinsInstalledOptions)
     EXPECT_TRUE(bValidDevmode(out.dm()));
 
     ASSERT_TRUE(DrvPrinterEvent(EntryPrinter(), PRINTER_EVENT_INITIALIZE, 0, 0));
+}
+
+// An application's DEVMODE kept from before the finisher went still asks
+// for stapling; every road that hands a DEVMODE out without a sheet settles
+// it against the printer's installed units, as a sheet does when it opens.
+TEST_F(DocProps, AnApplicationsDevmodeIsSettledAgainstTheInstalledUnits)
+{
+    const size_t kOutputUnit = 2325, kSimpleFinishing = 1423, kStaple = 1428;
+    for (BYTE bInstalled : {(BYTE)1, (BYTE)2}) {
+        std::vector<BYTE> stored(DRVUI_CB_DEVMODE);
+        DWORD cb = 0;
+        ASSERT_EQ(GetPrinterDataW(printer.h, (LPWSTR)u"RNOVA NT", NULL, stored.data(), (DWORD)stored.size(), &cb),
+                  (DWORD)ERROR_SUCCESS);
+        stored[kOutputUnit] = bInstalled;
+        ASSERT_EQ(SetPrinterDataW(printer.h, (LPWSTR)u"RNOVA NT", REG_BINARY, stored.data(), (DWORD)stored.size()),
+                  (DWORD)ERROR_SUCCESS);
+
+        std::vector<BYTE> in = OwnDevmode();
+        in[kOutputUnit] = 2;
+        in[kSimpleFinishing] = 1;
+        in[kStaple] = 1;
+        OutBuffer out1, out2, out3;
+        ASSERT_EQ(DrvDocumentProperties(NULL, printer.h, EntryPrinter(), out1.dm(), AsDevmode(in),
+                                        DM_IN_BUFFER | DM_OUT_BUFFER),
+                  1);
+        ASSERT_EQ(DrvAdvancedDocumentProperties(NULL, printer.h, EntryPrinter(), out2.dm(), AsDevmode(in)), 1);
+        ASSERT_EQ(NoSheet(printer.h, AsDevmode(in), out3.dm(), DM_IN_BUFFER | DM_OUT_BUFFER), 1);
+        for (OutBuffer* p : {&out1, &out2, &out3}) {
+            EXPECT_EQ(p->bytes[kOutputUnit], bInstalled);
+            // Without a finisher stapling is off; with one it stays.
+            EXPECT_EQ(p->bytes[kStaple], bInstalled == 1 ? 0 : 1) << (int)bInstalled;
+            EXPECT_TRUE(bValidDevmode(p->dm()));
+            EXPECT_TRUE(p->GuardIntact());
+        }
+    }
+    ASSERT_TRUE(DrvPrinterEvent(EntryPrinter(), PRINTER_EVENT_INITIALIZE, 0, 0));
+}
+
+// The rules touch only what they change: a settled DEVMODE comes back byte
+// for byte, even one whose watermark index a settings object would drop.
+TEST_F(DocProps, RulesLeaveASettledDevmodeByteForByte)
+{
+    std::vector<BYTE> dm = OwnDevmode();
+    POPTIONDB hDb = OpenOptionDb();
+    ASSERT_TRUE(ValidateDevmode(hDb, AsDevmode(dm), printer.h));
+    dm[1408] = 7;
+    const std::vector<BYTE> before = dm;
+    EXPECT_TRUE(ApplyRulesToDevmode(hDb, AsDevmode(dm), EntryPrinter(), printer.h));
+    for (size_t i = 0; i < dm.size(); ++i)
+        if (before[i] != dm[i])
+            ADD_FAILURE() << "byte " << i << ": " << (int)before[i] << " -> " << (int)dm[i];
+    // Stapling without a finisher is what they change.
+    dm[1423] = dm[1428] = 1;
+    EXPECT_TRUE(ApplyRulesToDevmode(hDb, AsDevmode(dm), NULL, printer.h));
+    EXPECT_EQ(0, dm[1428]);
+    EXPECT_TRUE(bValidDevmode(AsDevmode(dm)));
+    CloseOptionDb(hDb);
 }
 
 TEST_F(DocProps, PrinterDevmodeComesBeforeTheCallers)

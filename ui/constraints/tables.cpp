@@ -60,8 +60,9 @@ const FOLDAVAILROW g_aFoldAvail[] = {
 #undef FOLDAVAIL_ROW
     {0, 0, 0, 0, 0},
 };
-// A double fold on its own (3, 4) cannot stitch: it falls back to the fold
-// that stitches (1) or the plain fold (2).
+// A trimmed kind that can no longer be had (the trimmer sits behind the
+// saddle unit) falls back to the same kind untrimmed: stitch and trim (3) to
+// stitch (1), fold and trim (4) to fold (2).
 const FOLDFORCEROW g_aFoldForce[] = {{318, 3, 1}, {318, 4, 2}, {0, 0, 0}};
 // Restoring the graphics mode restores the dither pattern with it.
 const FEATUREPAIR g_aDefaultPairs[] = {

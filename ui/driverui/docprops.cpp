@@ -15,12 +15,19 @@
 //   4. the installable-option fields of the printer's stored default
 //      ("RNOVA NT"), so that units, disks and the PDL type always come from
 //      the printer;
-//   5. validation against the option database.
+//   5. validation against the option database;
+//   6. on the roads without a sheet (DrvDocumentProperties, the no-sheet
+//      DrvDocumentPropertySheets and the spreadsheet pre-conversion), the
+//      rules against the printer's installed units, silently
+//      (ApplyRulesToDevmode): a default stored while a unit was installed
+//      asks the printer for nothing it no longer has. A sheet runs them
+//      itself when it opens, and tells the user what they changed.
 #include "ui/driverui/driverui.h"
 
 #include "platform/windows.h"
 #include "ui/driverui/drvsettings.h"
 #include "ui/driverui/propsheets.h"
+#include "ui/driverui/silentrules.h"
 
 #include <cstring>
 #include <new>
@@ -65,7 +72,7 @@ void _MergeOne(POPTIONDB hDb, const DEVMODEW* pdmIn, DEVMODEW* pdmResult)
 
 // The merge into pdmResult (DRVUI_CB_DEVMODE bytes) with an open database.
 BOOL _bRunMerge(POPTIONDB hDb, HANDLE hPrinter, LPWSTR pPrinterName, const DEVMODEW* pdmCaller,
-                DEVMODEW* pdmResult)
+                DEVMODEW* pdmResult, BOOL bRules)
 {
     // Result and, behind it, the printer's stored default.
     HGLOBAL hWork = GlobalAlloc(GHND, 2 * DRVUI_CB_DEVMODE);
@@ -97,6 +104,8 @@ BOOL _bRunMerge(POPTIONDB hDb, HANDLE hPrinter, LPWSTR pPrinterName, const DEVMO
     delete[] pInfo2;
     if (bOk)
         bOk = ValidateDevmode(hDb, pdmWork, hPrinter);
+    if (bOk && bRules)
+        ApplyRulesToDevmode(hDb, pdmWork, pPrinterName, hPrinter);
     if (bOk)
         memcpy(pdmResult, pdmWork, DRVUI_CB_DEVMODE);
     GlobalUnlock(hWork);
@@ -149,6 +158,7 @@ LONG _DocumentPropertiesMerge(HANDLE hPrinter, PWSTR pDeviceName, PDEVMODEW pdmO
     dmm.pdmOwn = pdmOwn;
     LONG lResult = -1;
     if (bMergeDevmode(&dmm)) {
+        ApplyRulesToDevmode((POPTIONDB)dmm.hOptionDb, pdmOwn, pDeviceName, hPrinter);
         if (pdmOutput)
             memcpy(pdmOutput, pdmOwn, DRVUI_CB_DEVMODE);
         CloseOptionDb((POPTIONDB)dmm.hOptionDb);
@@ -176,7 +186,7 @@ LONG _DocumentPropertiesNoSheet(PDOCUMENTPROPERTYHEADER pdph)
     }
     LONG lResult = -1;
     POPTIONDB hDb = OpenOptionDb();
-    if (hDb && _bRunMerge(hDb, pdph->hPrinter, pdph->pszPrinterName, pdph->pdmIn, pdmOwn)) {
+    if (hDb && _bRunMerge(hDb, pdph->hPrinter, pdph->pszPrinterName, pdph->pdmIn, pdmOwn, TRUE)) {
         if (pdph->fMode & (DM_UPDATE | DM_COPY))
             _HandOut(pdph->pdmIn, pdmOwn, pdph->pdmOut);
         lResult = 1;
@@ -208,7 +218,7 @@ BOOL bMergeDevmode(DEVMODEMERGE* pdmm)
     if (!pdmm->hOptionDb)
         return FALSE;
     if (!_bRunMerge((POPTIONDB)pdmm->hOptionDb, pdmm->hPrinter, pdmm->pPrinterName,
-                    pdmm->pdmCallerIn, pdmm->pdmOwn)) {
+                    pdmm->pdmCallerIn, pdmm->pdmOwn, FALSE)) {
         CloseOptionDb((POPTIONDB)pdmm->hOptionDb);
         pdmm->hOptionDb = NULL;
         return FALSE;
@@ -230,7 +240,7 @@ PDEVMODEW BuildMergedDevmode(HANDLE hPrinter, LPWSTR pPrinterName, const DEVMODE
         return NULL;
     }
     POPTIONDB hDb = OpenOptionDb();
-    BOOL bOk = hDb && _bRunMerge(hDb, hPrinter, pPrinterName, pdmIn, pdm);
+    BOOL bOk = hDb && _bRunMerge(hDb, hPrinter, pPrinterName, pdmIn, pdm, TRUE);
     CloseOptionDb(hDb);
     if (!bOk) {
         GlobalUnlock(h);
