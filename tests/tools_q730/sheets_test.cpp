@@ -546,3 +546,54 @@ TEST(Q730Pages, InsertSheetsReachTheNextJob)
 }
 
 }  // namespace
+
+namespace {
+
+// OK on the printing preferences without a change leaves the next job as it
+// was, byte for byte: the Font page lists only the TrueType families
+// installed here, and the printer fonts of the other families (the default
+// table names many more) stay in the user's list. Restore defaults on the
+// Font page is the default job again.
+TEST(Q730Pages, OkWithoutAChangeKeepsTheJob)
+{
+    for (const char* pszActions : {"--page Font", "--png pics", "--page Font --click 'Restore Defaults'",
+                                   "--page Font --uncheck 'Use printer fonts' --check 'Use printer fonts'"}) {
+        SCOPED_TRACE(pszActions);
+        TestNewRoot();
+        ASSERT_EQ(RunProgram("print --output before.prn").iExit, 0);
+        RunResult r = RunProgram(std::string("preferences ") + pszActions);
+        ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+        ASSERT_EQ(RunProgram("print --output after.prn").iExit, 0);
+        const std::string before = ReadFile(TestRootFile("before.prn"));
+        EXPECT_GT(Count(before, "\nfoc "), 80u);
+        EXPECT_EQ(ReadFile(TestRootFile("after.prn")), before);
+        // A second OK keeps it too.
+        ASSERT_EQ(RunProgram("preferences --page Font").iExit, 0);
+        ASSERT_EQ(RunProgram("print --output again.prn").iExit, 0);
+        EXPECT_EQ(ReadFile(TestRootFile("again.prn")), before);
+    }
+}
+
+// A printer font chosen for one family changes that family only.
+TEST(Q730Pages, PrinterFontChosenForOneFamilyKeepsTheOthers)
+{
+    TestNewRoot();
+    ASSERT_EQ(RunProgram("print --output before.prn").iExit, 0);
+    RunResult r = RunProgram("preferences --page Font --select 'TrueType font=Arial\tArial' "
+                             "--choose 'Printer font to use=Helvetica'");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    ASSERT_EQ(RunProgram("print --output after.prn").iExit, 0);
+    const std::string before = ReadFile(TestRootFile("before.prn")), after = ReadFile(TestRootFile("after.prn"));
+    EXPECT_EQ(Count(before, "\nfoc Arial Arial"), 4u);
+    EXPECT_EQ(Count(after, "\nfoc Arial Arial"), 0u);
+    // Arial text in the printer's Helvetica.
+    EXPECT_EQ(Count(before, "\nfos 59;"), 0u);
+    EXPECT_GT(Count(after, "\nfos 59;"), 0u);
+    // Every other family keeps its printer font.
+    for (const char* pszLine : {"\nfoc Albertus_Medium Albertus_Medium 1 W1 0;", "\nfoc Courier Courier 1 W1 11;",
+                                "\nfoc Univers Univers_Medium 1 W1 35;", "\nfoc HGMinchoL HGMinchoL 2 SJ 88;"})
+        EXPECT_EQ(Count(after, pszLine), 1u) << pszLine;
+    EXPECT_EQ(Count(after, "\nfoc "), Count(before, "\nfoc "));
+}
+
+}  // namespace
