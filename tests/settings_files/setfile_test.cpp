@@ -312,4 +312,36 @@ TEST_F(DamagedFiles, NeverLoadAsTheyComeNorTouchTheLiveSettings)
             << "cut " << i;
 }
 
+// A file that carries what no settings file may (edited by hand, or written
+// elsewhere) is read without it: confidential print, job combination, a form
+// overlay and a held, secure, box or timer output method come back off.
+// Plain printing and every other value come back as the file has them.
+TEST_F(SettingsFiles, EntryReadWithoutWhatNoFileCarries)
+{
+    const WORD kPassword = 19, kOverlay = 35, kJobComb = 81, kOutputMethod = 144;
+    const struct {
+        WORD wParam;
+        SHORT sInFile, sRead;
+    } cases[] = {
+        {kPassword, 1, 0},     {kJobComb, 1, 0},      {kOverlay, 3, 1},      {kOverlay, 2, 1},
+        {kOutputMethod, 2, 1}, {kOutputMethod, 5, 1}, {kOutputMethod, 0, 0}, {kOutputMethod, 1, 1},
+        {kParamCopies, 7, 7},
+    };
+    int i = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "param " << c.wParam << " = " << c.sInFile);
+        const SHORT sLive = GetParamEdited(pObj, c.wParam);
+        ASSERT_TRUE(SetParamEdited(pObj, c.wParam, c.sInFile));
+        std::u16string name = u"Case" + std::u16string(1, (char16_t)(u'A' + i++));
+        ASSERT_NE(nullptr, SaveNew(name.c_str()));
+        ASSERT_TRUE(SetParamEdited(pObj, c.wParam, sLive));
+        int iCode = -1;
+        USETENTRY* p = Load(name.c_str(), &iCode);
+        ASSERT_NE(nullptr, p);
+        EXPECT_EQ(SETFILE_OK, iCode);
+        EXPECT_EQ(c.sRead, GetParamEdited(p->pSettings, c.wParam));
+        EXPECT_EQ(sLive, GetParamEdited(pObj, c.wParam)) << "the live settings keep theirs";
+    }
+}
+
 }  // namespace

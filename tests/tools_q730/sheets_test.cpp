@@ -550,3 +550,136 @@ TEST(Q730Pages, InsertSheetsReachTheNextJob)
 }
 
 }  // namespace
+
+namespace {
+
+// OK on the printing preferences without a change leaves the next job as it
+// was, byte for byte: the Font page lists only the TrueType families
+// installed here, and the printer fonts of the other families (the default
+// table names many more) stay in the user's list. Restore defaults on the
+// Font page is the default job again.
+TEST(Q730Pages, OkWithoutAChangeKeepsTheJob)
+{
+    for (const char* pszActions : {"--page Font", "--png pics", "--page Font --click 'Restore Defaults'",
+                                   "--page Font --uncheck 'Use printer fonts' --check 'Use printer fonts'"}) {
+        SCOPED_TRACE(pszActions);
+        TestNewRoot();
+        ASSERT_EQ(RunProgram("print --output before.prn").iExit, 0);
+        RunResult r = RunProgram(std::string("preferences ") + pszActions);
+        ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+        ASSERT_EQ(RunProgram("print --output after.prn").iExit, 0);
+        const std::string before = ReadFile(TestRootFile("before.prn"));
+        EXPECT_GT(Count(before, "\nfoc "), 80u);
+        EXPECT_EQ(ReadFile(TestRootFile("after.prn")), before);
+        // A second OK keeps it too.
+        ASSERT_EQ(RunProgram("preferences --page Font").iExit, 0);
+        ASSERT_EQ(RunProgram("print --output again.prn").iExit, 0);
+        EXPECT_EQ(ReadFile(TestRootFile("again.prn")), before);
+    }
+}
+
+// A printer font chosen for one family changes that family only.
+TEST(Q730Pages, PrinterFontChosenForOneFamilyKeepsTheOthers)
+{
+    TestNewRoot();
+    ASSERT_EQ(RunProgram("print --output before.prn").iExit, 0);
+    RunResult r = RunProgram("preferences --page Font --select 'TrueType font=Arial\tArial' "
+                             "--choose 'Printer font to use=Helvetica'");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    ASSERT_EQ(RunProgram("print --output after.prn").iExit, 0);
+    const std::string before = ReadFile(TestRootFile("before.prn")), after = ReadFile(TestRootFile("after.prn"));
+    EXPECT_EQ(Count(before, "\nfoc Arial Arial"), 4u);
+    EXPECT_EQ(Count(after, "\nfoc Arial Arial"), 0u);
+    // Arial text in the printer's Helvetica.
+    EXPECT_EQ(Count(before, "\nfos 59;"), 0u);
+    EXPECT_GT(Count(after, "\nfos 59;"), 0u);
+    // Every other family keeps its printer font.
+    for (const char* pszLine : {"\nfoc Albertus_Medium Albertus_Medium 1 W1 0;", "\nfoc Courier Courier 1 W1 11;",
+                                "\nfoc Univers Univers_Medium 1 W1 35;", "\nfoc HGMinchoL HGMinchoL 2 SJ 88;"})
+        EXPECT_EQ(Count(after, pszLine), 1u) << pszLine;
+    EXPECT_EQ(Count(after, "\nfoc "), Count(before, "\nfoc "));
+}
+
+}  // namespace
+
+namespace {
+
+// The host path of the settings file NAME.xsf under the root's documents
+// folders, or "" when there is none.
+std::string FindSettingsFile(const std::string& dir, const std::string& file)
+{
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return "";
+    std::string found;
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = dir + "/" + name;
+        struct stat st = {};
+        if (stat(path.c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            found = FindSettingsFile(path, file);
+        else if (name == file)
+            found = path;
+        if (!found.empty())
+            break;
+    }
+    closedir(d);
+    return found;
+}
+
+std::string Utf16(const std::string& ascii)
+{
+    std::string s;
+    for (char c : ascii) {
+        s += c;
+        s += '\0';
+    }
+    return s;
+}
+
+// A settings file that says confidential print is on (edited by hand, or
+// brought from elsewhere; the save dialog never writes one) shows it off in
+// the recall dialog, as the file saved here does, and recalls without it:
+// the next job is the one printed before, not a held private job without a
+// key.
+TEST(Q730Library, ConfidentialPrintNeverComesFromASettingsFile)
+{
+    TestNewRoot();
+    mkdir(TestRootFile("saved").c_str(), 0755);
+    mkdir(TestRootFile("edited").c_str(), 0755);
+    RunResult r = RunProgram("preferences --menu 'Save/Recall>Save Settings' --type Name=Plain --ok");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    ASSERT_EQ(RunProgram("print --output before.prn").iExit, 0);
+    r = RunProgram("preferences --png saved --menu 'Save/Recall>Recall Settings' --cancel --cancel");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+
+    const std::string path = FindSettingsFile(TestRootFile("c"), "Plain.xsf");
+    ASSERT_FALSE(path.empty());
+    std::string file = ReadFile(path);
+    const std::string off = Utf16("Password_Check=0"), on = Utf16("Password_Check=1");
+    size_t at = file.find(off);
+    ASSERT_NE(at, std::string::npos);
+    file.replace(at, off.size(), on);
+    std::ofstream(path, std::ios::binary) << file;
+
+    r = RunProgram("preferences --png edited --menu 'Save/Recall>Recall Settings' --ok");
+    ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
+    int cx = 0, cy = 0, cx2 = 0, cy2 = 0;
+    std::vector<DWORD> saved, edited;
+    ASSERT_TRUE(TestReadPng(TestRootFile("saved/dialog-01-Recall-Settings.png"), &cx, &cy, &saved));
+    ASSERT_TRUE(TestReadPng(TestRootFile("edited/dialog-01-Recall-Settings.png"), &cx2, &cy2, &edited));
+    EXPECT_EQ(cx, cx2);
+    EXPECT_EQ(cy, cy2);
+    EXPECT_TRUE(saved == edited) << "the recall dialog shows confidential print";
+
+    ASSERT_EQ(RunProgram("print --output after.prn").iExit, 0);
+    const std::string after = ReadFile(TestRootFile("after.prn"));
+    EXPECT_EQ(PjlLine(after, "HOLD"), "@PJL SET HOLD = OFF");
+    EXPECT_TRUE(after == ReadFile(TestRootFile("before.prn"))) << "the recall changed the job";
+}
+
+}  // namespace

@@ -420,9 +420,69 @@ TEST_F(ImageFontPages, FontRowsFromTheUsersPairsAndFromTheDefaults)
     EXPECT_EQ(std::u16string(UserFonts()->pPairs[0].szDevice), u"Helvetica");
     EXPECT_TRUE(ApplyEnabled());
     PressApply();
-    // Every installed family the default table names.
-    EXPECT_EQ(UserFonts()->sCount, 7);
-    EXPECT_EQ(std::u16string(UserFonts()->pPairs[0].szTrueType), rows[0].substr(0, rows[0].find(u'\t')));
+    // The default table again: the installed families first, in row order,
+    // then the families not installed here; the user's pair of a family
+    // that is not installed is gone with the rest of the user's list.
+    FONTSUBLIST* l = UserFonts();
+    ASSERT_EQ(l->sCount, CountDefaultFontPairs());
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(std::u16string(l->pPairs[i].szTrueType) + u"\t" + l->pPairs[i].szDevice, rows[i]);
+    EXPECT_EQ(std::u16string(l->pPairs[rows.size()].szTrueType), u"Albertus Extra Bold");
+    for (int i = 0; i < l->sCount; ++i)
+        EXPECT_NE(std::u16string(l->pPairs[i].szTrueType), u"Nonesuch");
+}
+
+// Apply without a change keeps the user's pairs of the families the page
+// does not list (not installed here), after the rows; a row without a
+// printer font still drops its pair.
+TEST_F(ImageFontPages, ApplyKeepsThePairsOfFamiliesNotInstalled)
+{
+    struct Case {
+        const char* name;
+        std::initializer_list<std::pair<const char16_t*, const char16_t*>> user;
+        bool bNoneForArial;
+        std::vector<std::u16string> stored;  // "face\tdevice"
+    } cases[] = {
+        {"unchanged",
+         {{u"Nonesuch", u"Courier"}, {u"Arial", u"Helvetica"}, {u"Univers", u"Univers"}},
+         false,
+         {u"Arial\tHelvetica", u"Nonesuch\tCourier", u"Univers\tUnivers"}},
+        {"arial dropped", {{u"Nonesuch", u"Courier"}, {u"Arial", u"Helvetica"}}, true, {u"Nonesuch\tCourier"}},
+        // A pair without a printer font is no pair.
+        {"empty names", {{u"Nonesuch", u""}, {u"", u"Courier"}, {u"Marigold", u"Marigold"}}, false,
+         {u"Marigold\tMarigold"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUserPairs(c.user);
+        SetParamEdited(pObj, kFontUse, 1);
+        SetParamCommitted(pObj, kFontUse, 1);
+        SetParamEdited(pObj, kGraphicsMode, 2);
+        OpenSheet();
+        HWND hPage = Page(1);
+        if (c.bNoneForArial) {
+            std::vector<std::u16string> rows = Rows(hPage);
+            int iArial = -1;
+            for (int i = 0; i < (int)rows.size(); ++i)
+                if (rows[i].rfind(u"Arial\t", 0) == 0)
+                    iArial = i;
+            ASSERT_GE(iArial, 0);
+            ASSERT_TRUE(PlatScriptChoose(hSheet, 705, nullptr, nullptr, iArial)) << Narrow(PlatScriptError());
+            ASSERT_TRUE(PlatScriptChoose(hSheet, 709, nullptr, nullptr, 0)) << Narrow(PlatScriptError());
+        }
+        // OK applies every page, changed or not.
+        ASSERT_TRUE(PlatScriptClick(hSheet, 0, u"OK")) << Narrow(PlatScriptError());
+        PlatPumpMessages();
+        FONTSUBLIST* l = UserFonts();
+        std::vector<std::u16string> stored;
+        for (int i = 0; i < l->sCount; ++i)
+            stored.push_back(std::u16string(l->pPairs[i].szTrueType) + u"\t" + l->pPairs[i].szDevice);
+        EXPECT_EQ(stored, c.stored);
+        EXPECT_EQ(l->pPairs[l->sCount].szTrueType[0], 0);
+        if (IsWindow(hSheet))
+            DestroyWindow(hSheet);
+        hSheet = nullptr;
+    }
 }
 
 TEST_F(ImageFontPages, ChoosingNoPrinterFontDropsThePairAtApplyOnly)
@@ -510,6 +570,7 @@ TEST_F(ImageFontPages, FontPageEnablingByModeAndSwitch)
 // 500 in row order; rows without one are never stored.
 TEST_F(ImageFontPages, StoringKeepsAtMostTheArraysPairs)
 {
+    SetUserPairs({});
     SetParamEdited(pObj, kGraphicsMode, 2);
     OpenSheet();
     HWND hPage = Page(1);

@@ -209,4 +209,73 @@ TEST_F(Pictures, IconPaneOfEachLibraryDialogLiesInsideItsControl)
     }
 }
 
+// Confidential print never comes from a settings file: a file that says it
+// is on (written elsewhere, or edited by hand) shows it off in the recall
+// and organize dialogs, as the save dialog shows what a file keeps, and the
+// live settings keep their own.
+TEST_F(Pictures, ConfidentialPrintShowsOffInEveryLibraryDialog)
+{
+    const WORD wPassword = GetParamIdOfKey(u"Password_Check");
+    SetParamEdited(pObj, wPassword, 1);
+    SetParamCommitted(pObj, wPassword, 1);
+    AddEntry(u"Secure");
+    // The pane as the painter draws it, with confidential print on and off.
+    auto paint = [&](int w, int h, SHORT sPassword) {
+        SetParamEdited(pObj, wPassword, sPassword);
+        HDC hdc = CreateCompatibleDC(nullptr);
+        HBITMAP hbm = CreateBitmap(w, h, 1, 32, nullptr);
+        HGDIOBJ hOld = SelectObject(hdc, hbm);
+        RECT rcItem = {0, 0, w, h};
+        PaintSettingIconPanel(hdc, &rcItem, pObj);
+        SelectObject(hdc, hOld);
+        BITMAPINFO bi = {};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<DWORD> px((size_t)w * h);
+        EXPECT_GT(GetDIBits(hdc, hbm, 0, (UINT)h, px.data(), &bi, DIB_RGB_COLORS), 0);
+        DeleteObject(hbm);
+        DeleteDC(hdc);
+        for (DWORD& d : px)
+            d &= 0xFFFFFF;
+        SetParamEdited(pObj, wPassword, 1);
+        return px;
+    };
+    const struct {
+        int id;
+        DLGPROC proc;
+        const char* name;
+    } cases[] = {
+        {IDD_USET_SAVE, SaveSettingsDlgProc, "save"},
+        {IDD_USET_RECALL, RecallSettingsDlgProc, "recall"},
+        {IDD_USET_ORGANIZE, OrganizeLibraryDlgProc, "organize"},
+    };
+    for (const auto& c : cases) {
+        PlatMsgBoxReset();
+        HWND h = Open(c.id, c.proc);
+        ASSERT_NE(nullptr, h) << c.name;
+        HWND hPane = GetDlgItem(h, 167);
+        ASSERT_NE(nullptr, hPane) << c.name;
+        ASSERT_TRUE(PlatRenderWindow(h));
+        RECT rc, rcTop;
+        GetWindowRect(hPane, &rc);
+        GetWindowRect(h, &rcTop);
+        const int w = rc.right - rc.left, hh = rc.bottom - rc.top;
+        const std::vector<DWORD> off = paint(w, hh, 0), on = paint(w, hh, 1);
+        ASSERT_NE(off, on);
+        const LONG cx = rcTop.right - rcTop.left, cy = rcTop.bottom - rcTop.top;
+        BITMAPINFO bi = {};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<DWORD> all((size_t)cx * cy);
+        HDC hdc = CreateCompatibleDC(nullptr);
+        EXPECT_GT(GetDIBits(hdc, PlatGetWindowSurface(h), 0, (UINT)cy, all.data(), &bi, DIB_RGB_COLORS), 0);
+        DeleteDC(hdc);
+        std::vector<DWORD> shown;
+        for (int y = 0; y < hh; ++y)
+            for (int x = 0; x < w; ++x)
+                shown.push_back(all[(size_t)(rc.top - rcTop.top + y) * cx + (rc.left - rcTop.left + x)] & 0xFFFFFF);
+        EXPECT_TRUE(shown == off) << c.name << ": confidential print shows on";
+        Close(h);
+    }
+    EXPECT_EQ(GetParamEdited(pObj, wPassword), 1) << "the live settings keep theirs";
+}
+
 }  // namespace

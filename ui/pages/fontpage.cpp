@@ -39,10 +39,13 @@ enum : WORD {
 // Text of the entry that means no printer font.
 const UINT kNoSubstText = 31000;
 
-// The page's record: the settings object first.
+// The page's record: the settings object first. The list shows either the
+// user's pairs or, after restore defaults, the default table's; apply keeps
+// that list's pairs for the families the page does not show.
 struct FONTPAGEREC {
     UISETTINGS* pSettings;
     HWND hwnd;
+    BOOL bDefaultsShown;
 };
 
 FONTPAGEREC* Rec(HWND hwnd)
@@ -241,6 +244,8 @@ void RestoreDefaults(HWND hwnd, UISETTINGS* pObj)
     CheckDlgButton(hwnd, IDC_FONTUSE, GetParamEdited(pObj, P_FONTUSE) == 1 ? BST_CHECKED : BST_UNCHECKED);
     ApplyUseSwitch(hwnd, pObj);
     FillFontSubstList(hwnd, pObj, FONTSUBST_DEFAULTS);
+    if (FONTPAGEREC* r = Rec(hwnd))
+        r->bDefaultsShown = TRUE;
     ShowSelectedRow(hwnd, pObj);
     EnableByMode(hwnd, pObj);
     NotifySheetChanged(hwnd);
@@ -341,18 +346,43 @@ int StoreFontSubstList(HWND hwnd, FONTSUBLIST* pList)
     HWND hList = GetDlgItem(hwnd, IDC_LIST);
     if (!pList || !pList->pPairs || !hList)
         return 0;
+    // The list the rows were filled from: the user's pairs, or the default
+    // table after restore defaults. The page lists only the families
+    // installed here; the pairs of the others stay as they are.
+    std::vector<FONTSUBPAIR> base;
+    const FONTPAGEREC* r = Rec(hwnd);
+    if (r && r->bDefaultsShown) {
+        const DEFAULTTABLE& d = Defaults();
+        base.assign(d.pairs.begin(), d.pairs.begin() + d.cRows);
+    } else {
+        int cBase = pList->sCount < 0 ? 0 : (pList->sCount > FONTSUB_PAIRS ? FONTSUB_PAIRS : pList->sCount);
+        base.assign(pList->pPairs, pList->pPairs + cBase);
+    }
     memset(pList->pPairs, 0, sizeof(FONTSUBPAIR) * FONTSUB_PAIRS);
     int n = (int)SendMessageW(hList, LB_GETCOUNT, 0, 0);
     int c = 0;
     const std::u16string none = NoSubstText();
-    for (int i = 0; i < n && c < FONTSUB_PAIRS; ++i) {
+    std::vector<std::u16string> faces;
+    for (int i = 0; i < n; ++i) {
         std::u16string face, font;
         SplitRow(RowText(hList, i), &face, &font);
-        if (font == none || font.empty() || face.empty())
+        faces.push_back(face);
+        if (c >= FONTSUB_PAIRS || font == none || font.empty() || face.empty())
             continue;
         lstrcpynW(pList->pPairs[c].szTrueType, face.c_str(), 32);
         lstrcpynW(pList->pPairs[c].szDevice, font.c_str(), 32);
         ++c;
+    }
+    for (const FONTSUBPAIR& p : base) {
+        if (c >= FONTSUB_PAIRS)
+            break;
+        if (!p.szTrueType[0] || !p.szDevice[0])
+            continue;
+        bool bShown = false;
+        for (const std::u16string& f : faces)
+            bShown = bShown || !lstrcmpW(f.c_str(), p.szTrueType);
+        if (!bShown)
+            pList->pPairs[c++] = p;
     }
     pList->sCount = (SHORT)c;
     return c;

@@ -19,6 +19,9 @@ struct FONTSUBLIST;
 // no-substitution text). Row 0 is selected.
 void FillFontSubstList(HWND hwnd, UISETTINGS* pObj, int iSource);
 // Writes the rows of list box 705 that name a printer font into pList, in
-// row order. The list holds 500 pairs: rows beyond them are not stored.
-// Answers the number of pairs stored.
+// row order, followed by the pairs of the list the rows were filled from
+// (the user's, or the default table after restore defaults) whose family
+// has no row: families not installed here keep their printer font. The
+// list holds 500 pairs: pairs beyond them are not stored. Answers the
+// number of pairs stored.
 int StoreFontSubstList(HWND hwnd, FONTSUBLIST* pList);

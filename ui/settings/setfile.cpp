@@ -16,6 +16,7 @@
 #include "ui/settings/settext.h"
 #include "ui/settings/strcache.h"
 #include "ui/settings/uisettings.h"
+#include "ui/settings/usetlib.h"
 #include "ui/settings/xfer.h"
 
 namespace {
@@ -424,6 +425,7 @@ USETENTRY* LoadSettingsFile(USETLIBRARY* pLib, LPCWSTR pszFolder, LPCWSTR pszNam
     if (pLib->bLoadMode == 1) {
         if (!bReadUiparamSection(p->pSettings, szWork))
             return fail(SETFILE_PARAMS_FAILED);
+        ClearFileForbiddenSettings(p->pSettings);
         if ((p->dwAttributes == USET_STANDARD || p->dwAttributes == 3) &&
             GetParamEdited(p->pSettings, kParamEngine) == kEngineUnknown)
             SetParamEdited(p->pSettings, kParamEngine, GetParamEdited(pLib->pSettings, kParamEngine));

@@ -27,6 +27,9 @@
 //      or of another version the user keeps, or when it has no parameter
 //      section; a missing key reads as its default.
 //   4. Every text copied into a fixed field is cut to the field.
+//   5. What no settings file carries (confidential print, job combination,
+//      a form overlay, fax output) is taken out of an entry read from a
+//      file, whatever the file says (ClearFileForbiddenSettings).
 #pragma once
 
 #include "platform/windows.h"

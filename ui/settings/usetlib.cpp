@@ -867,14 +867,25 @@ UISETTINGS* CloneSettingsForSave(USETLIBRARY* pLib, UISETTINGS* pSettings)
         }
         _Box(pLib, text, kCapSave, MB_OK | MB_ICONWARNING);
     }
-    SetParamEdited(p, kParamPassword, 0);
-    SetParamEdited(p, kParamJobComb, 0);
-    SetParamEdited(p, kParamOverlay, 1);
-    SetParamEdited(p, kParamOutput, 2);
+    ClearFileForbiddenSettings(p);
     SetParamEdited(p, kParamOutputMethod, 1);
-    if (GetParamEdited(p, kParamReceivePersonal) == 2)
-        SetParamEdited(p, kParamReceivePersonal, 0);
     return p;
+}
+
+void ClearFileForbiddenSettings(UISETTINGS* pSettings)
+{
+    if (!pSettings)
+        return;
+    SetParamEdited(pSettings, kParamPassword, 0);
+    SetParamEdited(pSettings, kParamJobComb, 0);
+    SetParamEdited(pSettings, kParamOverlay, 1);
+    SetParamEdited(pSettings, kParamOutput, 2);
+    // Plain printing (0 or 1) stays as it is; held, secure, box and timer
+    // output become plain printing.
+    if (GetParamEdited(pSettings, kParamOutputMethod) > 1)
+        SetParamEdited(pSettings, kParamOutputMethod, 1);
+    if (GetParamEdited(pSettings, kParamReceivePersonal) == 2)
+        SetParamEdited(pSettings, kParamReceivePersonal, 0);
 }
 
 void DiscardSettingsClone(USETLIBRARY* pLib, UISETTINGS** ppClone)

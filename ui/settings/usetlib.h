@@ -62,6 +62,13 @@ BOOL bSaveTargetBlocked(USETLIBRARY* pLib, LPCWSTR pszFolder, LPCWSTR pszName, L
 // file and without what a saved file may not carry (confidential print,
 // job combination, form overlay, fax output; one notice when any was set).
 UISETTINGS* CloneSettingsForSave(USETLIBRARY* pLib, UISETTINGS* pSettings);
+// Takes out of pSettings, without a notice, what a settings file never
+// carries: confidential print and job combination off, no form overlay,
+// printed output, no held, secure, box or timer output method. The save
+// dialog's copy goes through it, and so does every
+// entry read from a file, so that a file edited by hand or brought from
+// elsewhere shows and recalls as the save dialog would have written it.
+void ClearFileForbiddenSettings(UISETTINGS* pSettings);
 void DiscardSettingsClone(USETLIBRARY* pLib, UISETTINGS** ppClone);
 
 // One text value under QX_UIPROFILE ("UsetEdit LoadFile", "UsetSave
