@@ -415,6 +415,48 @@ TEST(WriteImage8, CodedImageLargerThanTheKeptRows)
     EXPECT_TRUE(got == want);
 }
 
+// Rows repeated in blocks (blank rows, an image enlarged by repeating its
+// rows), in images that code smaller, that do not, and one whose kept code
+// overflows: every row as the reference codes it.
+TEST(WriteImage8, RepeatedRowsCodeAsEveryOtherRow)
+{
+    struct Case {
+        const char* what;
+        LONG cx, cy;
+        int nRepeat;
+        BOOL bNoise;
+    };
+    const Case cases[] = {
+        {"blank and striped, repeated in threes", 300, 90, 3, FALSE},
+        {"noise repeated in pairs", 257, 40, 2, TRUE},
+        {"one row all the way", 64, 50, 50, FALSE},
+        {"larger than the kept rows", 4000, 4200, 4, FALSE},
+    };
+    for (const Case& c : cases) {
+        BpPdev pd;
+        std::vector<BYTE> bits((size_t)c.cx * c.cy);
+        std::vector<std::string> rows;
+        unsigned seed = 77;
+        for (LONG r = 0; r < c.cy; ++r) {
+            BYTE* p = bits.data() + (size_t)r * c.cx;
+            LONG rSrc = r / c.nRepeat;
+            for (LONG i = 0; i < c.cx; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                if (c.bNoise)
+                    p[i] = r % c.nRepeat ? p[i - c.cx] : (BYTE)(seed >> 16);
+                else
+                    p[i] = rSrc % 7 == 0 ? 0 : (BYTE)((i / 7 + rSrc) % 3 == 0 ? 200 : 40 + (i / 3) % 9);
+            }
+            rows.emplace_back((const char*)p, (size_t)c.cx);
+        }
+        ASSERT_TRUE(WriteImage8(pd.pdev(), bits.data(), c.cx, c.cy, c.cx, 0, 0, c.cx, c.cy)) << c.what;
+        std::string want = ReferenceImage(8, 0, 0, c.cx, rows);
+        std::string got = FromMta(pd.Take());
+        EXPECT_EQ(got.size(), want.size()) << c.what;
+        EXPECT_TRUE(got == want) << c.what;
+    }
+}
+
 // A wide 1-bit source from several starting columns: every bit inverted in
 // its place, the bits past the width clear.
 TEST(OneBitImage, WideRowsFromAnyColumn)

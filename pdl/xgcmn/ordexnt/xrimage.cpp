@@ -271,9 +271,10 @@ struct WRITEBUFS {
     DWORD cbKeep;
     BYTE* pbSpare;     // a costly row whose code did not fit pbKeep
     BYTE* pbUnpacked;  // a kept row unpacked again for the raw output
+    BYTE* pbPrev;      // the row before, as it was made
     WRITEBUFS()
         : pbCode(abCode), pbMapped(nullptr), pbKeep(nullptr), cbKeep(0), pbSpare(nullptr),
-          pbUnpacked(nullptr)
+          pbUnpacked(nullptr), pbPrev(nullptr)
     {
     }
     ~WRITEBUFS()
@@ -284,6 +285,7 @@ struct WRITEBUFS {
         delete[] pbKeep;
         delete[] pbSpare;
         delete[] pbUnpacked;
+        delete[] pbPrev;
     }
 };
 
@@ -380,6 +382,10 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy,
     if (pir->bCostly && cbRaw <= kKeepMax && wb.pbKeep)
         wb.pbSpare = new (std::nothrow) BYTE[(size_t)cbRow];
 
+    // A row the same as the one before codes the same: blank rows, and the
+    // rows of an image enlarged by repeating them, are coded once.
+    wb.pbPrev = new (std::nothrow) BYTE[(size_t)cbRow];
+
     INKSCAN ink = {TRUE, TRUE};
     unsigned long long cbCoded = 0;
     BOOL bKept = wb.pbKeep != nullptr;
@@ -387,20 +393,35 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy,
     LONG cRowsKept = 0;   // the rows whose code lies in pbKeep
     DWORD cbKeptCode = 0; // its length
     LONG iSpare = -1;     // the row in pbSpare
+    DWORD cbPrevCoded = 0;      // the code length of the row before
+    BOOL bPrevKept = FALSE;     // its code lies in pbKeep, ending at cbCoded
     for (LONG row = 0; row < cy && cbCoded < cbRaw; ++row) {
         const BYTE* pRow = _GetRow(pir, row, cbRow, wb.pbMapped);
         _ScanInk(&ink, pRow, cbRow);
+        const BOOL bSame = wb.pbPrev && row > 0 && memcmp(pRow, wb.pbPrev, (size_t)cbRow) == 0;
+        const BYTE* pbPrevCode = bPrevKept ? wb.pbKeep + (cbCoded - cbPrevCoded) : nullptr;
         DWORD cbRowCoded;
         if (bKept && wb.cbKeep - cbCoded >= cbCodeRow) {
-            cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbKeep + cbCoded);
+            if (bSame && pbPrevCode) {
+                memcpy(wb.pbKeep + cbCoded, pbPrevCode, cbPrevCoded);
+                cbRowCoded = cbPrevCoded;
+            } else {
+                cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbKeep + cbCoded);
+            }
         } else if (bKept) {
-            cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbCode);
+            const BYTE* pbCode = pbPrevCode;
+            if (bSame && pbPrevCode) {
+                cbRowCoded = cbPrevCoded;
+            } else {
+                cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbCode);
+                pbCode = wb.pbCode;
+            }
             if (cbRowCoded <= wb.cbKeep - cbCoded)
-                memcpy(wb.pbKeep + cbCoded, wb.pbCode, cbRowCoded);
+                memcpy(wb.pbKeep + cbCoded, pbCode, cbRowCoded);
             else
                 bKept = FALSE;
         } else {
-            cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, nullptr);
+            cbRowCoded = bSame ? cbPrevCoded : PackBitsRow(pRow, (DWORD)cbRow, nullptr);
         }
         if (bKept) {
             cRowsKept = row + 1;
@@ -409,6 +430,10 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy,
             memcpy(wb.pbSpare, pRow, (size_t)cbRow);
             iSpare = row;
         }
+        if (wb.pbPrev && !bSame)
+            memcpy(wb.pbPrev, pRow, (size_t)cbRow);
+        cbPrevCoded = cbRowCoded;
+        bPrevKept = bKept;
         cbCoded += cbRowCoded;
         cMade = row + 1;
     }
