@@ -271,7 +271,8 @@ struct WRITEBUFS {
     DWORD cbKeep;
     BYTE* pbSpare;     // a costly row whose code did not fit pbKeep
     BYTE* pbUnpacked;  // a kept row unpacked again for the raw output
-    BYTE* pbPrev;      // the row before, as it was made
+    BYTE* pbPrev;      // the row before, as it was made (abPrev when it fits)
+    BYTE abPrev[512];
     WRITEBUFS()
         : pbCode(abCode), pbMapped(nullptr), pbKeep(nullptr), cbKeep(0), pbSpare(nullptr),
           pbUnpacked(nullptr), pbPrev(nullptr)
@@ -285,7 +286,8 @@ struct WRITEBUFS {
         delete[] pbKeep;
         delete[] pbSpare;
         delete[] pbUnpacked;
-        delete[] pbPrev;
+        if (pbPrev != abPrev)
+            delete[] pbPrev;
     }
 };
 
@@ -384,7 +386,7 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy,
 
     // A row the same as the one before codes the same: blank rows, and the
     // rows of an image enlarged by repeating them, are coded once.
-    wb.pbPrev = new (std::nothrow) BYTE[(size_t)cbRow];
+    wb.pbPrev = (size_t)cbRow <= sizeof(wb.abPrev) ? wb.abPrev : new (std::nothrow) BYTE[(size_t)cbRow];
 
     INKSCAN ink = {TRUE, TRUE};
     unsigned long long cbCoded = 0;
