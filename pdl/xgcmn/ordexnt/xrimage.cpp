@@ -262,6 +262,9 @@ void _ScanInk(INKSCAN* pis, const BYTE* pb, LONG cb)
         pis->bAllFF = FALSE;
 }
 
+// Rows of at least this many bytes are compared with the row before.
+const LONG kSameRowMin = 64;
+
 // The buffers of one image, all there before its first byte goes out.
 struct WRITEBUFS {
     BYTE abCode[kChunk];
@@ -385,60 +388,70 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy,
         wb.pbSpare = new (std::nothrow) BYTE[(size_t)cbRow];
 
     // A row the same as the one before codes the same: blank rows, and the
-    // rows of an image enlarged by repeating them, are coded once.
-    wb.pbPrev = (size_t)cbRow <= sizeof(wb.abPrev) ? wb.abPrev : new (std::nothrow) BYTE[(size_t)cbRow];
+    // rows of an image enlarged by repeating them, are coded once. Short
+    // rows (glyphs) are coded faster than they are compared.
+    if (cbRow >= kSameRowMin)
+        wb.pbPrev = (size_t)cbRow <= sizeof(wb.abPrev) ? wb.abPrev
+                                                      : new (std::nothrow) BYTE[(size_t)cbRow];
 
     INKSCAN ink = {TRUE, TRUE};
     unsigned long long cbCoded = 0;
     BOOL bKept = wb.pbKeep != nullptr;
-    LONG cMade = 0;
-    LONG cRowsKept = 0;   // the rows whose code lies in pbKeep
-    DWORD cbKeptCode = 0; // its length
-    LONG iSpare = -1;     // the row in pbSpare
+    LONG rowOverflow = -1;      // the row whose code did not fit pbKeep
+    DWORD cbKeptCode = 0;       // the code in pbKeep before it
     DWORD cbPrevCoded = 0;      // the code length of the row before
-    BOOL bPrevKept = FALSE;     // its code lies in pbKeep, ending at cbCoded
-    for (LONG row = 0; row < cy && cbCoded < cbRaw; ++row) {
-        const BYTE* pRow = _GetRow(pir, row, cbRow, wb.pbMapped);
+    LONG cMade = 0;
+    for (; cMade < cy && cbCoded < cbRaw; ++cMade) {
+        const BYTE* pRow = _GetRow(pir, cMade, cbRow, wb.pbMapped);
         _ScanInk(&ink, pRow, cbRow);
-        const BOOL bSame = wb.pbPrev && row > 0 && memcmp(pRow, wb.pbPrev, (size_t)cbRow) == 0;
-        const BYTE* pbPrevCode = bPrevKept ? wb.pbKeep + (cbCoded - cbPrevCoded) : nullptr;
+        BOOL bSame = FALSE;
+        if (wb.pbPrev) {
+            bSame = cMade > 0 && memcmp(pRow, wb.pbPrev, (size_t)cbRow) == 0;
+            if (!bSame)
+                memcpy(wb.pbPrev, pRow, (size_t)cbRow);
+        }
+        // While the code is kept, the row before's code ends where this
+        // row's begins.
         DWORD cbRowCoded;
         if (bKept && wb.cbKeep - cbCoded >= cbCodeRow) {
-            if (bSame && pbPrevCode) {
-                memcpy(wb.pbKeep + cbCoded, pbPrevCode, cbPrevCoded);
+            if (bSame) {
+                memcpy(wb.pbKeep + cbCoded, wb.pbKeep + (cbCoded - cbPrevCoded), cbPrevCoded);
                 cbRowCoded = cbPrevCoded;
             } else {
                 cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbKeep + cbCoded);
             }
         } else if (bKept) {
-            const BYTE* pbCode = pbPrevCode;
-            if (bSame && pbPrevCode) {
+            const BYTE* pbCode = wb.pbKeep + (cbCoded - cbPrevCoded);
+            if (bSame) {
                 cbRowCoded = cbPrevCoded;
             } else {
                 cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbCode);
                 pbCode = wb.pbCode;
             }
-            if (cbRowCoded <= wb.cbKeep - cbCoded)
+            if (cbRowCoded <= wb.cbKeep - cbCoded) {
                 memcpy(wb.pbKeep + cbCoded, pbCode, cbRowCoded);
-            else
+            } else {
                 bKept = FALSE;
+                rowOverflow = cMade;
+                cbKeptCode = (DWORD)cbCoded;
+                if (wb.pbSpare)
+                    memcpy(wb.pbSpare, pRow, (size_t)cbRow);
+            }
         } else {
             cbRowCoded = bSame ? cbPrevCoded : PackBitsRow(pRow, (DWORD)cbRow, nullptr);
         }
-        if (bKept) {
-            cRowsKept = row + 1;
-            cbKeptCode = (DWORD)(cbCoded + cbRowCoded);
-        } else if (wb.pbSpare && iSpare < 0) {
-            memcpy(wb.pbSpare, pRow, (size_t)cbRow);
-            iSpare = row;
-        }
-        if (wb.pbPrev && !bSame)
-            memcpy(wb.pbPrev, pRow, (size_t)cbRow);
         cbPrevCoded = cbRowCoded;
-        bPrevKept = bKept;
         cbCoded += cbRowCoded;
-        cMade = row + 1;
     }
+    // The rows whose code lies in pbKeep, and the row in pbSpare.
+    LONG cRowsKept = 0;
+    if (bKept) {
+        cRowsKept = cMade;
+        cbKeptCode = (DWORD)cbCoded;
+    } else if (rowOverflow >= 0) {
+        cRowsKept = rowOverflow;
+    }
+    const LONG iSpare = wb.pbSpare ? rowOverflow : -1;
     BOOL bCoded = cbCoded < cbRaw;
     // The raw output unpacks the kept rows again rather than making them.
     if (!bCoded && cRowsKept > 0 && pir->bCostly)
