@@ -63,8 +63,11 @@ install: configure
 test: build peer
 	@cd $(BUILD) && $(TEST_ENV) ctest -j $(JOBS) --output-on-failure
 
+# Every benchmark program, then the driver side by side with Ghostscript
+# (bench_side, run in turns by its script).
 bench: build
-	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && [ "$${b##*/}" != bench_side ] && "$$b"; done; true
+	@bash bench/side_by_side.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -41,8 +41,48 @@ void _PutText(LINEOUT* pl, const char* psz)
     }
 }
 
+// "00" to "99".
+struct DECIMALPAIRS {
+    char ach[200];
+};
+
+constexpr DECIMALPAIRS _MakeDecimalPairs()
+{
+    DECIMALPAIRS d = {};
+    for (int i = 0; i < 100; ++i) {
+        d.ach[2 * i] = (char)('0' + i / 10);
+        d.ach[2 * i + 1] = (char)('0' + i % 10);
+    }
+    return d;
+}
+
+constexpr DECIMALPAIRS kDecimalPairs = _MakeDecimalPairs();
+
 void _PutUnsigned(LINEOUT* pl, DWORD u)
 {
+    int nDigits = 1;
+    for (DWORD lim = 10; nDigits < 10 && u >= lim; lim *= 10) {
+        ++nDigits;
+    }
+    if (pl->cch + nDigits < pl->cbOut) {
+        // Room for all: written in place from the last digit, two at a
+        // time (most numbers of a page have three or four digits).
+        char* pEnd = pl->pOut + pl->cch + nDigits;
+        char* q = pEnd;
+        while (u >= 100) {
+            q -= 2;
+            memcpy(q, kDecimalPairs.ach + 2 * (u % 100), 2);
+            u /= 100;
+        }
+        if (u >= 10) {
+            q -= 2;
+            memcpy(q, kDecimalPairs.ach + 2 * u, 2);
+        } else {
+            *--q = (char)('0' + u);
+        }
+        pl->cch += nDigits;
+        return;
+    }
     char ach[12];
     int n = 0;
     do {

@@ -82,6 +82,12 @@ struct FONTREAL {
     std::unordered_map<char16_t, HGLYPH> charGlyphs;
     std::unordered_map<HGLYPH, LONG> advances;
     std::set<HGLYPH> upright;       // "@" face: glyphs of full-width characters
+    // Characters below 0x80 with the glyph and advance GlyphOfChar and
+    // AdvanceOf gave them (neither answer changes once given), so that a
+    // line of text does not look each character up in the maps.
+    HGLYPH ahgAscii[128];
+    LONG alAdvAscii[128];
+    BYTE abAscii[128];              // 1: the entry is filled
 };
 
 struct STRREAL {
@@ -1289,7 +1295,22 @@ STROBJ* PlatStrCreate(FONTOBJ* pfo, LPCWSTR pwsz, ULONG c, const LONG* pdx, BOOL
         // positions and the box are exact in integers.
         long long x = ptlOrg.x, y = ptlOrg.y;
         for (ULONG i = 0; i < c; i++) {
-            HGLYPH hg = bGlyphIndex ? static_cast<HGLYPH>(ps->str[i]) : GlyphOfChar(pf, ps->str[i]);
+            char16_t wc = ps->str[i];
+            HGLYPH hg;
+            LONG lAdvance = 0;
+            if (!bGlyphIndex && wc < 0x80) {
+                if (!pf->abAscii[wc]) {
+                    pf->ahgAscii[wc] = GlyphOfChar(pf, wc);
+                    pf->alAdvAscii[wc] = AdvanceOf(pf, pf->ahgAscii[wc]);
+                    pf->abAscii[wc] = 1;
+                }
+                hg = pf->ahgAscii[wc];
+                lAdvance = pf->alAdvAscii[wc];
+            } else {
+                hg = bGlyphIndex ? static_cast<HGLYPH>(wc) : GlyphOfChar(pf, wc);
+                if (!pdx)
+                    lAdvance = AdvanceOf(pf, hg);
+            }
             GLYPHPOS& gp = ps->gp[i];
             gp.hg = hg;
             gp.pgdf = nullptr;
@@ -1298,7 +1319,7 @@ STROBJ* PlatStrCreate(FONTOBJ* pfo, LPCWSTR pwsz, ULONG c, const LONG* pdx, BOOL
                 x += pdx[2 * i];
                 y += pdx[2 * i + 1];
             } else {
-                x += pdx ? pdx[i] : AdvanceOf(pf, hg);
+                x += pdx ? pdx[i] : lAdvance;
             }
         }
         ps->ptlEnd = POINTL{static_cast<LONG>(x), static_cast<LONG>(y)};

@@ -40,9 +40,15 @@ struct SPLHANDLE {
     DWORD dwJobId;                 // its id
     DWORD cPages;                  // pages started
     HANDLE hFile;                  // the temporary file
+    std::vector<BYTE> pending;     // written, not yet in the file (kSplBuffer at most)
     std::u16string sTarget;        // the path the job replaces at the end
     std::u16string sTemp;          // the path of the temporary file
 };
+
+// A job's writes gather up to this many bytes before they go to its file:
+// a driver writes a page in records of a few kilobytes, and a write to the
+// file system each is most of what printing a simple page costs.
+const size_t kSplBuffer = 64 * 1024;
 
 std::recursive_mutex g_lock;
 std::set<SPLHANDLE*> g_handles;
@@ -328,10 +334,26 @@ void _DiscardJob(SPLHANDLE* p)
         DeleteFileW(p->sTemp.c_str());
     SetLastError(saved);
     p->hFile = nullptr;
+    p->pending.clear();
+    p->pending.shrink_to_fit();
     p->bJob = false;
     p->bFailed = false;
     p->sTemp.clear();
     p->sTarget.clear();
+}
+
+// Writes what the job holds to its file; FALSE (the job failed) when the
+// file system refused it.
+BOOL _FlushPending(SPLHANDLE* p)
+{
+    if (p->pending.empty())
+        return TRUE;
+    DWORD written = 0;
+    BOOL ok = WriteFile(p->hFile, p->pending.data(), (DWORD)p->pending.size(), &written, nullptr);
+    p->pending.clear();
+    if (!ok)
+        p->bFailed = true;
+    return ok;
 }
 
 // The driver folder and driver key of an environment: null or empty is
@@ -855,10 +877,19 @@ BOOL WritePrinter(HANDLE hPrinter, LPVOID pBuf, DWORD cbBuf, LPDWORD pcWritten)
         return FALSE;
     }
     DWORD cb = mode == PLAT_WRITEPRINTER_SHORT ? cbBuf / 2 : cbBuf;
-    DWORD written = 0;
-    if (cb && !WriteFile(p->hFile, pBuf, cb, &written, nullptr)) {
-        p->bFailed = true;
+    if (p->pending.size() + cb > kSplBuffer && !_FlushPending(p))
         return FALSE;
+    if (cb >= kSplBuffer) {
+        DWORD written = 0;
+        if (!WriteFile(p->hFile, pBuf, cb, &written, nullptr)) {
+            p->bFailed = true;
+            return FALSE;
+        }
+    } else if (cb) {
+        if (p->pending.capacity() < kSplBuffer)
+            p->pending.reserve(kSplBuffer);
+        const BYTE* pb = static_cast<const BYTE*>(pBuf);
+        p->pending.insert(p->pending.end(), pb, pb + cb);
     }
     if (pcWritten)
         *pcWritten = cb;
@@ -880,6 +911,13 @@ BOOL EndDocPrinter(HANDLE hPrinter)
         SetLastError(ERROR_WRITE_FAULT);
         return FALSE;
     }
+    if (!_FlushPending(p)) {
+        DWORD err = GetLastError();
+        _DiscardJob(p);
+        SetLastError(err);
+        return FALSE;
+    }
+    p->pending.shrink_to_fit();
     BOOL ok = FlushFileBuffers(p->hFile);
     if (!CloseHandle(p->hFile))
         ok = FALSE;

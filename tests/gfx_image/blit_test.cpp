@@ -324,6 +324,75 @@ TEST(DriverHalftone, EveryPixelAgainstItsThresholdAtItsPlace)
     }
 }
 
+// Large images through the driver halftoning with density tables of every
+// kind: none (the value is the density), rising, falling with steps, and
+// one that goes up and down; each against the matrix pixel by pixel.
+struct LUTROWS {
+    const std::vector<BYTE>* pBits;
+    LONG cx;
+};
+
+const BYTE* LutRow(const IMAGEROWS* pir, LONG iRow)
+{
+    const LUTROWS* p = static_cast<const LUTROWS*>(pir->pvSource);
+    return p->pBits->data() + (size_t)iRow * p->cx;
+}
+
+TEST(DriverHalftone, EveryDensityTableAgainstTheMatrix)
+{
+    std::vector<BYTE> rising(256), falling(256), zigzag(256), dark(256);
+    for (int v = 0; v < 256; ++v) {
+        rising[v] = (BYTE)(v / 2 + 60);
+        falling[v] = (BYTE)(255 - (v / 16) * 16);
+        zigzag[v] = (BYTE)((v * 37) & 0xFF);
+        dark[v] = (BYTE)(v / 4);  // never reaches the highest thresholds
+    }
+    struct Case {
+        const char* what;
+        const BYTE* pbLut;
+        BYTE bDither;
+        LONG cx, cy, x, y;
+    };
+    const Case cases[] = {
+        {"no table, 16 x 16", nullptr, 4, 333, 250, 21, 2},
+        {"no table, 8 x 8", nullptr, 3, 300, 230, 8, 5},
+        {"rising, 16 x 16", rising.data(), 4, 301, 240, 3, 17},
+        {"falling in steps, 8 x 8", falling.data(), 3, 317, 229, 13, 7},
+        {"up and down, 16 x 16", zigzag.data(), 4, 299, 231, 6, 1},
+        {"dark, 16 x 16", dark.data(), 4, 320, 220, 0, 0},
+    };
+    for (const Case& c : cases) {
+        unsigned seed = 5;
+        std::vector<BYTE> bits((size_t)c.cx * c.cy);
+        for (BYTE& b : bits) {
+            seed = seed * 1103515245u + 12345u;
+            b = (BYTE)(seed >> 16);
+        }
+        const int n = c.bDither == 3 ? 8 : 16;
+        const BYTE* pm = GetThresholdMatrix(n);
+        std::vector<std::string> rows;
+        for (LONG r = 0; r < c.cy; ++r) {
+            std::string row((size_t)(c.cx + 7) / 8, '\0');
+            for (LONG i = 0; i < c.cx; ++i) {
+                BYTE v = bits[(size_t)r * c.cx + i];
+                BYTE d = c.pbLut ? c.pbLut[v] : v;
+                if (d >= pm[((c.y + r) % n) * n + (c.x + i) % n])
+                    row[i / 8] = (char)(row[i / 8] | (0x80 >> (i % 8)));
+            }
+            rows.push_back(row);
+        }
+        BpPdev pd;
+        PdlDevmodeBytes(pd.pdev())[2154] = c.bDither;
+        LUTROWS src = {&bits, c.cx};
+        IMAGEROWS ir = {LutRow, &src, c.pbLut, FALSE};
+        ASSERT_TRUE(WriteImage8Rows(pd.pdev(), &ir, c.cx, c.cy, c.x, c.y, c.cx, c.cy, TRUE)) << c.what;
+        std::string want = ReferenceImage(1, c.x, c.y, c.cx, rows);
+        std::string got = FromMta(pd.Take());
+        EXPECT_EQ(got.substr(0, 40), want.substr(0, 40)) << c.what;
+        EXPECT_TRUE(got == want) << c.what;
+    }
+}
+
 // An image whose coded rows outgrow what the writer keeps from its
 // counting pass: the rows are coded again as they go out, to the same bytes.
 TEST(WriteImage8, CodedImageLargerThanTheKeptRows)
@@ -344,6 +413,48 @@ TEST(WriteImage8, CodedImageLargerThanTheKeptRows)
     std::string got = FromMta(pd.Take());
     EXPECT_EQ(got.size(), want.size());
     EXPECT_TRUE(got == want);
+}
+
+// Rows repeated in blocks (blank rows, an image enlarged by repeating its
+// rows), in images that code smaller, that do not, and one whose kept code
+// overflows: every row as the reference codes it.
+TEST(WriteImage8, RepeatedRowsCodeAsEveryOtherRow)
+{
+    struct Case {
+        const char* what;
+        LONG cx, cy;
+        int nRepeat;
+        BOOL bNoise;
+    };
+    const Case cases[] = {
+        {"blank and striped, repeated in threes", 300, 90, 3, FALSE},
+        {"noise repeated in pairs", 257, 40, 2, TRUE},
+        {"one row all the way", 64, 50, 50, FALSE},
+        {"larger than the kept rows", 4000, 4200, 4, FALSE},
+    };
+    for (const Case& c : cases) {
+        BpPdev pd;
+        std::vector<BYTE> bits((size_t)c.cx * c.cy);
+        std::vector<std::string> rows;
+        unsigned seed = 77;
+        for (LONG r = 0; r < c.cy; ++r) {
+            BYTE* p = bits.data() + (size_t)r * c.cx;
+            LONG rSrc = r / c.nRepeat;
+            for (LONG i = 0; i < c.cx; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                if (c.bNoise)
+                    p[i] = r % c.nRepeat ? p[i - c.cx] : (BYTE)(seed >> 16);
+                else
+                    p[i] = rSrc % 7 == 0 ? 0 : (BYTE)((i / 7 + rSrc) % 3 == 0 ? 200 : 40 + (i / 3) % 9);
+            }
+            rows.emplace_back((const char*)p, (size_t)c.cx);
+        }
+        ASSERT_TRUE(WriteImage8(pd.pdev(), bits.data(), c.cx, c.cy, c.cx, 0, 0, c.cx, c.cy)) << c.what;
+        std::string want = ReferenceImage(8, 0, 0, c.cx, rows);
+        std::string got = FromMta(pd.Take());
+        EXPECT_EQ(got.size(), want.size()) << c.what;
+        EXPECT_TRUE(got == want) << c.what;
+    }
 }
 
 // A wide 1-bit source from several starting columns: every bit inverted in

@@ -582,6 +582,63 @@ TEST_F(Spooler, FailedWriteLeavesTheOldPortFileAndNoTemporaryFile)
     EXPECT_EQ(Listing(outDir), std::vector<std::string>{"port.prn"});
 }
 
+TEST_F(Spooler, ManySmallWritesArriveWholeAndInOrder)
+{
+    // Records of a few kilobytes, as a driver writes a page, well past what
+    // the spooler gathers before writing to the file, with one large write
+    // among them.
+    DOC_INFO_1W di = {(LPWSTR)u"doc", nullptr, nullptr};
+    ASSERT_NE(StartDocPrinterW(h, 1, (LPBYTE)&di), 0u);
+    std::string expected;
+    for (int i = 0; i < 200; ++i) {
+        std::string rec((size_t)(1 + (i * 977) % 4092), (char)('a' + i % 26));
+        if (i == 100)
+            rec.assign(200000, 'Z');
+        DWORD written = 0;
+        ASSERT_TRUE(WritePrinter(h, (LPVOID)rec.data(), (DWORD)rec.size(), &written));
+        EXPECT_EQ(written, (DWORD)rec.size());
+        expected += rec;
+    }
+    ASSERT_TRUE(EndDocPrinter(h));
+    EXPECT_EQ(ReadFile(port), expected);
+}
+
+TEST_F(Spooler, AFileWriteThatFailsAtTheEndFailsTheJob)
+{
+    // Small writes reach the file only at EndDocPrinter: a full disk there
+    // is the job's failure, not a printed job.
+    WriteFile(port, "good job");
+    DOC_INFO_1W di = {(LPWSTR)u"doc", nullptr, nullptr};
+    ASSERT_NE(StartDocPrinterW(h, 1, (LPBYTE)&di), 0u);
+    DWORD written = 0;
+    ASSERT_TRUE(WritePrinter(h, (LPVOID)"small", 5, &written));
+    PlatFailWriteFile(1, FALSE);
+    EXPECT_FALSE(EndDocPrinter(h));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_DISK_FULL);
+    PlatFailWriteFile(0, FALSE);
+    EXPECT_EQ(ReadFile(port), "good job");
+    EXPECT_EQ(Listing(outDir), std::vector<std::string>{"port.prn"});
+    EXPECT_FALSE(EndDocPrinter(h)) << "the job is over";
+}
+
+TEST_F(Spooler, AFileWriteThatFailsMidJobFailsTheJob)
+{
+    WriteFile(port, "good job");
+    DOC_INFO_1W di = {(LPWSTR)u"doc", nullptr, nullptr};
+    ASSERT_NE(StartDocPrinterW(h, 1, (LPBYTE)&di), 0u);
+    std::string rec(4000, 'r');
+    PlatFailWriteFile(1, TRUE);
+    BOOL bAllOk = TRUE;
+    for (int i = 0; i < 40; ++i) {
+        DWORD written = 0;
+        bAllOk = WritePrinter(h, (LPVOID)rec.data(), (DWORD)rec.size(), &written) && bAllOk;
+    }
+    PlatFailWriteFile(0, FALSE);
+    EXPECT_FALSE(bAllOk) << "the write that reached the full disk reports it";
+    EXPECT_FALSE(EndDocPrinter(h));
+    EXPECT_EQ(ReadFile(port), "good job");
+}
+
 TEST_F(Spooler, ShortWriteReportsWhatWasWrittenAndARetryCompletesTheJob)
 {
     PlatFailWritePrinter(1, PLAT_WRITEPRINTER_SHORT);

@@ -15,8 +15,11 @@
 // the coded form is used only when the whole image gets smaller by it.
 #include "pdl/xgcmn/ordexnt/xrimage.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
+
+#include <emmintrin.h>
 
 namespace {
 
@@ -82,6 +85,13 @@ inline DWORD _RunEnd(const BYTE* pb, DWORD i, DWORD cb)
     if (j >= cb || pb[j] != b)
         return j;
     ++j;
+    const __m128i vAll = _mm_set1_epi8((char)b);
+    for (; j + 16 <= cb; j += 16) {
+        unsigned m = (unsigned)_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + j)), vAll));
+        if (m != 0xFFFFu)
+            return j + (DWORD)__builtin_ctz(~m);
+    }
     const DWORD dwAll = b * 0x01010101u;
     for (; j + 4 <= cb; j += 4) {
         DWORD x = _Load32(pb + j) ^ dwAll;
@@ -98,6 +108,14 @@ inline DWORD _RunEnd(const BYTE* pb, DWORD i, DWORD cb)
 inline DWORD _NextPair(const BYTE* pb, DWORD i, DWORD cb)
 {
     DWORD j = i;
+    for (; j + 17 <= cb; j += 16) {
+        // Byte k of the compare is set where pb[j + k] == pb[j + k + 1].
+        unsigned m = (unsigned)_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + j)),
+                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + j + 1))));
+        if (m)
+            return j + (DWORD)__builtin_ctz(m);
+    }
     for (; j + 5 <= cb; j += 4) {
         // A zero byte k of x is an equal pair at j + k; the lowest flag of
         // the zero-byte test is always a true zero byte.
@@ -244,6 +262,9 @@ void _ScanInk(INKSCAN* pis, const BYTE* pb, LONG cb)
         pis->bAllFF = FALSE;
 }
 
+// Rows of at least this many bytes are compared with the row before.
+const LONG kSameRowMin = 64;
+
 // The buffers of one image, all there before its first byte goes out.
 struct WRITEBUFS {
     BYTE abCode[kChunk];
@@ -251,17 +272,48 @@ struct WRITEBUFS {
     BYTE* pbMapped;    // one row through the density table
     BYTE* pbKeep;      // the coded rows of the counting pass
     DWORD cbKeep;
-    BYTE* pbRows;      // costly rows as they were made
-    WRITEBUFS() : pbCode(abCode), pbMapped(nullptr), pbKeep(nullptr), cbKeep(0), pbRows(nullptr) {}
+    BYTE* pbSpare;     // a costly row whose code did not fit pbKeep
+    BYTE* pbUnpacked;  // a kept row unpacked again for the raw output
+    BYTE* pbPrev;      // the row before, as it was made (abPrev when it fits)
+    BYTE abPrev[512];
+    WRITEBUFS()
+        : pbCode(abCode), pbMapped(nullptr), pbKeep(nullptr), cbKeep(0), pbSpare(nullptr),
+          pbUnpacked(nullptr), pbPrev(nullptr)
+    {
+    }
     ~WRITEBUFS()
     {
         if (pbCode != abCode)
             delete[] pbCode;
         delete[] pbMapped;
         delete[] pbKeep;
-        delete[] pbRows;
+        delete[] pbSpare;
+        delete[] pbUnpacked;
+        if (pbPrev != abPrev)
+            delete[] pbPrev;
     }
 };
+
+// One row of cbRow bytes from its code at pb (as PackBitsRow wrote it);
+// the length of the code.
+DWORD _UnpackRow(const BYTE* pb, DWORD cbRow, BYTE* pOut)
+{
+    DWORD i = 0, o = 0;
+    while (o < cbRow) {
+        BYTE bHead = pb[i++];
+        if (bHead < 128) {
+            DWORD n = bHead + 1u;
+            memcpy(pOut + o, pb + i, n);
+            i += n;
+            o += n;
+        } else {
+            DWORD n = 257u - bHead;
+            memset(pOut + o, pb[i++], n);
+            o += n;
+        }
+    }
+    return i;
+}
 
 // Row iRow of the image, 8-bit rows through their density table.
 const BYTE* _GetRow(const IMAGEROWS* pir, LONG iRow, LONG cbRow, BYTE* pbMapped)
@@ -328,34 +380,82 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy,
     wb.pbKeep = new (std::nothrow) BYTE[wb.cbKeep];
     if (!wb.pbKeep)
         wb.cbKeep = 0;
-    if (pir->bCostly && cbRaw <= kKeepMax)
-        wb.pbRows = new (std::nothrow) BYTE[cbRaw];
+    // Rows that are costly to make are not made twice: the kept code holds
+    // them until it overflows, and as the keep is as large as the rows
+    // themselves (when they fit kKeepMax), the row it overflows on is the
+    // last one the counting makes; that one row is kept by itself.
+    if (pir->bCostly && cbRaw <= kKeepMax && wb.pbKeep)
+        wb.pbSpare = new (std::nothrow) BYTE[(size_t)cbRow];
+
+    // A row the same as the one before codes the same: blank rows, and the
+    // rows of an image enlarged by repeating them, are coded once. Short
+    // rows (glyphs) are coded faster than they are compared.
+    if (cbRow >= kSameRowMin)
+        wb.pbPrev = (size_t)cbRow <= sizeof(wb.abPrev) ? wb.abPrev
+                                                      : new (std::nothrow) BYTE[(size_t)cbRow];
 
     INKSCAN ink = {TRUE, TRUE};
     unsigned long long cbCoded = 0;
     BOOL bKept = wb.pbKeep != nullptr;
+    LONG rowOverflow = -1;      // the row whose code did not fit pbKeep
+    DWORD cbKeptCode = 0;       // the code in pbKeep before it
+    DWORD cbPrevCoded = 0;      // the code length of the row before
     LONG cMade = 0;
-    for (LONG row = 0; row < cy && cbCoded < cbRaw; ++row) {
-        const BYTE* pRow = _GetRow(pir, row, cbRow, wb.pbMapped);
+    for (; cMade < cy && cbCoded < cbRaw; ++cMade) {
+        const BYTE* pRow = _GetRow(pir, cMade, cbRow, wb.pbMapped);
         _ScanInk(&ink, pRow, cbRow);
-        if (wb.pbRows)
-            memcpy(wb.pbRows + (size_t)row * cbRow, pRow, (size_t)cbRow);
+        BOOL bSame = FALSE;
+        if (wb.pbPrev) {
+            bSame = cMade > 0 && memcmp(pRow, wb.pbPrev, (size_t)cbRow) == 0;
+            if (!bSame)
+                memcpy(wb.pbPrev, pRow, (size_t)cbRow);
+        }
+        // While the code is kept, the row before's code ends where this
+        // row's begins.
         DWORD cbRowCoded;
         if (bKept && wb.cbKeep - cbCoded >= cbCodeRow) {
-            cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbKeep + cbCoded);
+            if (bSame) {
+                memcpy(wb.pbKeep + cbCoded, wb.pbKeep + (cbCoded - cbPrevCoded), cbPrevCoded);
+                cbRowCoded = cbPrevCoded;
+            } else {
+                cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbKeep + cbCoded);
+            }
         } else if (bKept) {
-            cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbCode);
-            if (cbRowCoded <= wb.cbKeep - cbCoded)
-                memcpy(wb.pbKeep + cbCoded, wb.pbCode, cbRowCoded);
-            else
+            const BYTE* pbCode = wb.pbKeep + (cbCoded - cbPrevCoded);
+            if (bSame) {
+                cbRowCoded = cbPrevCoded;
+            } else {
+                cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbCode);
+                pbCode = wb.pbCode;
+            }
+            if (cbRowCoded <= wb.cbKeep - cbCoded) {
+                memcpy(wb.pbKeep + cbCoded, pbCode, cbRowCoded);
+            } else {
                 bKept = FALSE;
+                rowOverflow = cMade;
+                cbKeptCode = (DWORD)cbCoded;
+                if (wb.pbSpare)
+                    memcpy(wb.pbSpare, pRow, (size_t)cbRow);
+            }
         } else {
-            cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, nullptr);
+            cbRowCoded = bSame ? cbPrevCoded : PackBitsRow(pRow, (DWORD)cbRow, nullptr);
         }
+        cbPrevCoded = cbRowCoded;
         cbCoded += cbRowCoded;
-        cMade = row + 1;
     }
+    // The rows whose code lies in pbKeep, and the row in pbSpare.
+    LONG cRowsKept = 0;
+    if (bKept) {
+        cRowsKept = cMade;
+        cbKeptCode = (DWORD)cbCoded;
+    } else if (rowOverflow >= 0) {
+        cRowsKept = rowOverflow;
+    }
+    const LONG iSpare = wb.pbSpare ? rowOverflow : -1;
     BOOL bCoded = cbCoded < cbRaw;
+    // The raw output unpacks the kept rows again rather than making them.
+    if (!bCoded && cRowsKept > 0 && pir->bCostly)
+        wb.pbUnpacked = new (std::nothrow) BYTE[(size_t)cbRow];
 
     int n = PdlPrintf(pPDev, "mta %d %d;\n", x, y);
     if (n >= 0 && cxDest == cx && cyDest == cy)
@@ -372,12 +472,23 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy,
     ob.cb = 0;
     ob.bOk = TRUE;
     if (bCoded && bKept) {
-        _Put(&ob, wb.pbKeep, (DWORD)cbCoded);
+        // The kept rows go to the stream as they lie, without a copy.
+        ob.bOk = WriteStream(pPDev, wb.pbKeep, (DWORD)cbCoded);
     } else {
-        for (LONG row = 0; row < cy && ob.bOk; ++row) {
+        LONG row = 0;
+        DWORD ibKeep = 0;  // the next kept row's code
+        if (bCoded && cRowsKept > 0) {
+            // The rows that were kept coded go out as they are.
+            _Put(&ob, wb.pbKeep, cbKeptCode);
+            row = cRowsKept;
+        }
+        for (; row < cy && ob.bOk; ++row) {
             const BYTE* pRow;
-            if (wb.pbRows && row < cMade) {
-                pRow = wb.pbRows + (size_t)row * cbRow;
+            if (row < cRowsKept && wb.pbUnpacked) {
+                ibKeep += _UnpackRow(wb.pbKeep + ibKeep, (DWORD)cbRow, wb.pbUnpacked);
+                pRow = wb.pbUnpacked;
+            } else if (row == iSpare) {
+                pRow = wb.pbSpare;
             } else {
                 pRow = _GetRow(pir, row, cbRow, wb.pbMapped);
                 if (row >= cMade)
@@ -500,12 +611,82 @@ struct THRESHOLDROWS {
     const BYTE* pm;     // the matrix
     BYTE* pbTables;     // n x n x 256 bit tables, or null
     BYTE* pbRow;        // the 1-bit row
+    // With a density table that only rises (or only falls) with the value,
+    // as a grey palette's does, a pixel takes ink in column k of matrix row
+    // r exactly when its value is at least (at most) abCut[r][k], and
+    // abCan[r][k] is 0xFF (never otherwise): sixteen pixels are then
+    // compared at once. iOrder is 1 (rising), -1 (falling) or 0 (neither:
+    // the bit tables are used).
+    int iOrder;
+    BYTE abCut[16][16];
+    BYTE abCan[16][16];
+    // The previous row's source: the rows of a bitmap lie a stride apart,
+    // so the next row is fetched while this one is compared.
+    const BYTE* pbPrevSrc;
 };
+
+// Bytes with their bits in the opposite order: the compare gives the first
+// pixel in the lowest bit, the row wants it in the highest.
+struct BITREVERSE {
+    BYTE ab[256];
+};
+
+constexpr BITREVERSE _MakeBitReverse()
+{
+    BITREVERSE r = {};
+    for (int v = 0; v < 256; ++v) {
+        int b = 0;
+        for (int k = 0; k < 8; ++k)
+            if (v & (1 << k))
+                b |= 0x80 >> k;
+        r.ab[v] = (BYTE)b;
+    }
+    return r;
+}
+
+constexpr BITREVERSE kBitReverse = _MakeBitReverse();
+
+// Fills iOrder, abCut and abCan of tr for the density table pbLut (null:
+// the value is the density).
+void _SetCuts(THRESHOLDROWS* pt, const BYTE* pbLut)
+{
+    BOOL bRising = TRUE, bFalling = TRUE;
+    if (pbLut)
+        for (int v = 1; v < 256; ++v) {
+            if (pbLut[v] < pbLut[v - 1])
+                bRising = FALSE;
+            if (pbLut[v] > pbLut[v - 1])
+                bFalling = FALSE;
+        }
+    pt->iOrder = bRising ? 1 : bFalling ? -1 : 0;
+    if (pt->iOrder == 0)
+        return;
+    const int n = pt->n;
+    const LONG col0 = _PosMod(pt->x, n);
+    for (int r = 0; r < n; ++r)
+        for (int k = 0; k < 16; ++k) {
+            BYTE t = pt->pm[r * n + ((col0 + k) & (n - 1))];
+            // The values that reach t: from the first up when rising, from
+            // 0 to the last when falling.
+            int iFirst = -1, iLast = -1;
+            for (int v = 0; v < 256; ++v)
+                if ((pbLut ? pbLut[v] : v) >= t) {
+                    if (iFirst < 0)
+                        iFirst = v;
+                    iLast = v;
+                }
+            pt->abCan[r][k] = iFirst >= 0 ? 0xFF : 0x00;
+            pt->abCut[r][k] = (BYTE)(iFirst < 0 ? 0 : pt->iOrder > 0 ? iFirst : iLast);
+        }
+}
 
 const BYTE* _ThresholdRow(const IMAGEROWS* pir, LONG iRow)
 {
-    const THRESHOLDROWS* pt = static_cast<const THRESHOLDROWS*>(pir->pvSource);
+    THRESHOLDROWS* pt = static_cast<THRESHOLDROWS*>(pir->pvSource);
     const BYTE* pSrc = pt->pirSrc->pfnRow(pt->pirSrc, iRow);
+    // Where the next row should lie; only ever prefetched, never read.
+    const uintptr_t uNext = pt->pbPrevSrc ? (uintptr_t)pSrc + ((uintptr_t)pSrc - (uintptr_t)pt->pbPrevSrc) : 0;
+    pt->pbPrevSrc = pSrc;
     const BYTE* pLut = pt->pirSrc->pbLut;
     const LONG n = pt->n, lMask = n - 1, cx = pt->cx;
     const LONG col0 = _PosMod(pt->x, n);
@@ -516,6 +697,23 @@ const BYTE* _ThresholdRow(const IMAGEROWS* pir, LONG iRow)
         // Table k of this matrix row holds, for each density, the bit it
         // gives in column k of the row turned to start at the image's left.
         const BYTE* pTab = pt->pbTables + (size_t)r * n * 256;
+        if (pt->iOrder != 0) {
+            // Sixteen pixels at a time; a chunk starts on a multiple of 16,
+            // so column k of every chunk has the same threshold.
+            const __m128i vCut = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pt->abCut[r]));
+            const __m128i vCan = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pt->abCan[r]));
+            const BOOL bRising = pt->iOrder > 0;
+            for (; i + 16 <= cx; i += 16) {
+                if (uNext && (i & 63) == 0)
+                    _mm_prefetch(reinterpret_cast<const char*>(uNext + (uintptr_t)i), _MM_HINT_T0);
+                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pSrc + i));
+                __m128i vBound = bRising ? _mm_max_epu8(v, vCut) : _mm_min_epu8(v, vCut);
+                __m128i vInk = _mm_and_si128(_mm_cmpeq_epi8(vBound, v), vCan);
+                unsigned m = (unsigned)_mm_movemask_epi8(vInk);
+                pDst[i >> 3] = kBitReverse.ab[m & 0xFF];
+                pDst[(i >> 3) + 1] = kBitReverse.ab[m >> 8];
+            }
+        }
         for (; i + 8 <= cx; i += 8) {
             const BYTE* ps = pSrc + i;
             const BYTE* t = pTab + (size_t)(i & lMask) * 256;
@@ -573,13 +771,14 @@ BOOL WriteImage8Rows(PDEV* pPDev, const IMAGEROWS* pir, LONG cx, LONG cy, LONG x
         LONG cbRow = (cx + 7) / 8;
         if ((unsigned long long)cbRow * (unsigned long long)cy > 0x7FFFFFFFull)
             return FALSE;
-        THRESHOLDROWS tr = {pir, cx, x, y, n, GetThresholdMatrix(n), nullptr, nullptr};
+        THRESHOLDROWS tr = {pir, cx, x, y, n, GetThresholdMatrix(n), nullptr, nullptr, 0, {}, {}, nullptr};
         tr.pbRow = new (std::nothrow) BYTE[(size_t)cbRow];
         if (!tr.pbRow)
             return FALSE;
         if ((long long)cx * cy >= kTablePixels)
             tr.pbTables = new (std::nothrow) BYTE[(size_t)n * n * 256];
         if (tr.pbTables) {
+            _SetCuts(&tr, pir->pbLut);
             const LONG col0 = _PosMod(x, n);
             for (int r = 0; r < n; ++r)
                 for (int k = 0; k < n; ++k) {

@@ -153,7 +153,9 @@ struct RUN {
 };
 
 // A subpath: runs and points in global blocks that grow in whole
-// kilobytes, so that long subpaths are not moved point by point.
+// kilobytes, so that long subpaths are not moved point by point. The first
+// kilobyte of each is the subpath's own: the shapes of a page are mostly
+// a few points, and a block for each would cost more than drawing it.
 struct SUBPATH {
     POINTFIX ptStart;
     BOOL bClosed;
@@ -165,9 +167,12 @@ struct SUBPATH {
     ULONG cRuns;
     ULONG cbRuns;
     BOOL bFailed;
+    POINTFIX aptOwn[1024 / sizeof(POINTFIX)];
+    RUN arunOwn[1024 / sizeof(RUN)];
 };
 
-BOOL _bGrow(void** ppv, ULONG* pcb, ULONG cbNeeded)
+// pvOwn: the subpath's own room, which is never freed.
+BOOL _bGrow(void** ppv, ULONG* pcb, ULONG cbNeeded, const void* pvOwn)
 {
     if (cbNeeded <= *pcb) {
         return TRUE;
@@ -179,7 +184,9 @@ BOOL _bGrow(void** ppv, ULONG* pcb, ULONG cbNeeded)
     }
     if (*ppv != nullptr) {
         memcpy(pNew, *ppv, *pcb);
-        GfxFree(*ppv);
+        if (*ppv != pvOwn) {
+            GfxFree(*ppv);
+        }
     }
     *ppv = pNew;
     *pcb = cbNew;
@@ -195,12 +202,24 @@ void _SubpathClear(SUBPATH* psp)
     psp->bFailed = FALSE;
 }
 
+// A subpath with its own room and nothing in it.
+void _SubpathInit(SUBPATH* psp)
+{
+    psp->ppt = psp->aptOwn;
+    psp->cbPts = sizeof(psp->aptOwn);
+    psp->prun = psp->arunOwn;
+    psp->cbRuns = sizeof(psp->arunOwn);
+}
+
 void _SubpathFree(SUBPATH* psp)
 {
-    GfxFree(psp->ppt);
-    GfxFree(psp->prun);
-    psp->ppt = nullptr;
-    psp->prun = nullptr;
+    if (psp->ppt != psp->aptOwn) {
+        GfxFree(psp->ppt);
+    }
+    if (psp->prun != psp->arunOwn) {
+        GfxFree(psp->prun);
+    }
+    _SubpathInit(psp);
 }
 
 void _SubpathAdd(SUBPATH* psp, BOOL bCurve, const POINTFIX* ppt, ULONG c)
@@ -213,7 +232,7 @@ void _SubpathAdd(SUBPATH* psp, BOOL bCurve, const POINTFIX* ppt, ULONG c)
         return;
     }
     void* pv = psp->ppt;
-    if (!_bGrow(&pv, &psp->cbPts, (psp->cPts + c) * sizeof(POINTFIX))) {
+    if (!_bGrow(&pv, &psp->cbPts, (psp->cPts + c) * sizeof(POINTFIX), psp->aptOwn)) {
         psp->bFailed = TRUE;
         return;
     }
@@ -221,7 +240,7 @@ void _SubpathAdd(SUBPATH* psp, BOOL bCurve, const POINTFIX* ppt, ULONG c)
     memcpy(psp->ppt + psp->cPts, ppt, c * sizeof(POINTFIX));
     if (psp->cRuns == 0 || psp->prun[psp->cRuns - 1].bCurve != bCurve) {
         void* pr = psp->prun;
-        if (!_bGrow(&pr, &psp->cbRuns, (psp->cRuns + 1) * sizeof(RUN))) {
+        if (!_bGrow(&pr, &psp->cbRuns, (psp->cRuns + 1) * sizeof(RUN), psp->arunOwn)) {
             psp->bFailed = TRUE;
             return;
         }
@@ -359,6 +378,7 @@ void _WriteDrawingPath(PDEV* pPDev, PATHOBJ* ppo, BOOL* pbSegments, BOOL bSmallR
     PdlPrintf(pPDev, "phb %d;\n", PDL_PATH_DRAW);
     PATHOBJ_vEnumStart(ppo);
     SUBPATH sp = {};
+    _SubpathInit(&sp);
     BOOL bOpen = FALSE;
     BOOL bMore = TRUE;
     while (bMore) {

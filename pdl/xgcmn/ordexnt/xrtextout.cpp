@@ -314,49 +314,114 @@ BOOL _WriteGlyphImage(PDEV* pPDev, FONTOBJ* pfo, GLYPHPOS* pgp)
 
 // ---- characters in a resident font ------------------------------------------------
 
-// Appends upper-case hexadecimal of at least two digits.
-char* _PutHexTo(char* p, ULONG u)
+// Two decimal digits of 0..99, and two hexadecimal digits of a byte: a page
+// of text is thousands of "txo" lines, and their numbers are most of the
+// work of writing them.
+struct DIGITPAIRS {
+    char achDec[200];
+    char achHex[512];
+};
+
+constexpr DIGITPAIRS _MakeDigitPairs()
 {
-    static const char s_achDigits[] = "0123456789ABCDEF";
+    DIGITPAIRS d = {};
+    const char* pszHex = "0123456789ABCDEF";
+    for (int i = 0; i < 100; ++i) {
+        d.achDec[2 * i] = (char)('0' + i / 10);
+        d.achDec[2 * i + 1] = (char)('0' + i % 10);
+    }
+    for (int i = 0; i < 256; ++i) {
+        d.achHex[2 * i] = pszHex[i >> 4];
+        d.achHex[2 * i + 1] = pszHex[i & 0xF];
+    }
+    return d;
+}
+
+constexpr DIGITPAIRS kDigitPairs = _MakeDigitPairs();
+
+// Appends upper-case hexadecimal of at least two digits.
+inline char* _PutHexTo(char* p, ULONG u)
+{
+    if (u < 0x100) {
+        memcpy(p, kDigitPairs.achHex + 2 * u, 2);
+        return p + 2;
+    }
     char ach[8];
     int n = 0;
     do {
-        ach[n++] = s_achDigits[u & 0xF];
-        u >>= 4;
+        const char* pPair = kDigitPairs.achHex + 2 * (u & 0xFF);
+        ach[n++] = pPair[1];
+        ach[n++] = pPair[0];
+        u >>= 8;
     } while (u != 0);
-    if (n < 2)
-        ach[n++] = '0';
+    // Two digits at least, no leading zero beyond them.
+    if (ach[n - 1] == '0')
+        --n;
     while (n > 0)
         *p++ = ach[--n];
     return p;
 }
 
-char* _PutDecimalTo(char* p, LONG l)
+// The number of decimal digits of u.
+inline int _DecimalDigits(ULONG u)
+{
+    int n = 1;
+    for (ULONG lim = 10; n < 10 && u >= lim; lim *= 10)
+        ++n;
+    return n;
+}
+
+inline char* _PutDecimalTo(char* p, LONG l)
 {
     ULONG u = (ULONG)l;
     if (l < 0) {
         *p++ = '-';
         u = 0ul - u;
     }
-    char ach[12];
-    int n = 0;
-    do {
-        ach[n++] = (char)('0' + u % 10);
-        u /= 10;
-    } while (u != 0);
-    while (n > 0)
-        *p++ = ach[--n];
-    return p;
+    char* pEnd = p + _DecimalDigits(u);
+    char* q = pEnd;
+    while (u >= 100) {
+        q -= 2;
+        memcpy(q, kDigitPairs.achDec + 2 * (u % 100), 2);
+        u /= 100;
+    }
+    if (u >= 10) {
+        q -= 2;
+        memcpy(q, kDigitPairs.achDec + 2 * u, 2);
+    } else {
+        *--q = (char)('0' + u);
+    }
+    return pEnd;
 }
 
-// "txo #<code> <x> <y>;" as the stream formatter writes it, built directly:
-// a page of text is thousands of these lines. The code is one byte, or a
-// lead and a trail byte, each in two or more hexadecimal digits. FALSE when
-// the stream failed.
-BOOL _PutTxo(PDEV* pPDev, ULONG ulFirst, const ULONG* pulSecond, LONG x, LONG y)
+// The "txo" lines of one string, gathered and handed to the stream together:
+// the stream is written in the same order and the same bytes as line by
+// line, but passes its sinks once per string rather than once per character.
+// Anything else written in between (a glyph image) flushes it first.
+struct TXOBATCH {
+    PDEV* pPDev;
+    DWORD cb;
+    BOOL bFailed;
+    char ach[4096];
+};
+
+void _FlushTxo(TXOBATCH* pb)
 {
-    char ach[64];
-    char* p = ach;
+    if (pb->cb != 0 && !WriteStream(pb->pPDev, pb->ach, pb->cb))
+        pb->bFailed = TRUE;
+    pb->cb = 0;
+}
+
+// "txo #<code> <x> <y>;" as the stream formatter writes it, built directly.
+// The code is one byte, or a lead and a trail byte, each in two or more
+// hexadecimal digits. FALSE when the stream has failed.
+BOOL _PutTxo(TXOBATCH* pb, ULONG ulFirst, const ULONG* pulSecond, LONG x, LONG y)
+{
+    // The longest line: "txo #" 5, two codes 16, two numbers 22, spaces and
+    // the end 4.
+    if (pb->cb > sizeof(pb->ach) - 64)
+        _FlushTxo(pb);
+    char* p = pb->ach + pb->cb;
     memcpy(p, "txo #", 5);
     p += 5;
     p = _PutHexTo(p, ulFirst);
@@ -368,13 +433,15 @@ BOOL _PutTxo(PDEV* pPDev, ULONG ulFirst, const ULONG* pulSecond, LONG x, LONG y)
     p = _PutDecimalTo(p, y);
     *p++ = ';';
     *p++ = '\n';
-    return WriteStream(pPDev, ach, (DWORD)(p - ach));
+    pb->cb = (DWORD)(p - pb->ach);
+    return !pb->bFailed;
 }
 
 // Writes one character in the selected resident font; FALSE when the font
 // has no such character.
-BOOL _WriteResidentChar(PDEV* pPDev, const PDLFONTROW* pRow, WCHAR wc, LONG x, LONG y)
+BOOL _WriteResidentChar(TXOBATCH* pb, const PDLFONTROW* pRow, WCHAR wc, LONG x, LONG y)
 {
+    PDEV* pPDev = pb->pPDev;
     ULONG ulCode;
     if (pRow->jCharSet == PDL_CHARSET_SHIFTJIS) {
         char ab[2] = {0, 0};
@@ -386,18 +453,18 @@ BOOL _WriteResidentChar(PDEV* pPDev, const PDLFONTROW* pRow, WCHAR wc, LONG x, L
             BYTE lead = (BYTE)ab[0], trail = (BYTE)ab[1];
             ulCode = ((ULONG)lead << 8) | trail;
             ULONG ulTrail = trail;
-            if (!_PutTxo(pPDev, lead, &ulTrail, x, y))
+            if (!_PutTxo(pb, lead, &ulTrail, x, y))
                 return TRUE;
         } else {
             ulCode = (BYTE)ab[0];
-            if (!_PutTxo(pPDev, ulCode, nullptr, x, y))
+            if (!_PutTxo(pb, ulCode, nullptr, x, y))
                 return TRUE;
         }
     } else {
         if (wc >= 256)
             return FALSE;
         ulCode = wc;
-        if (!_PutTxo(pPDev, ulCode, nullptr, x, y))
+        if (!_PutTxo(pb, ulCode, nullptr, x, y))
             return TRUE;
     }
     if (!bIsWhiteChar(pPDev, ulCode))
@@ -419,6 +486,12 @@ void _DrawGlyphs(PDEV* pPDev, STROBJ* pstro, FONTOBJ* pfo, int iRow)
     } else {
         STROBJ_vEnumStart(pstro);
     }
+    // Nothing the characters write changes the scale of the page.
+    const BOOL bUnscaled = _Scale(pPDev) == 10000;
+    TXOBATCH batch;
+    batch.pPDev = pPDev;
+    batch.cb = 0;
+    batch.bFailed = FALSE;
     do {
         if (!pstro->pgp) {
             cBatch = 0;
@@ -429,13 +502,21 @@ void _DrawGlyphs(PDEV* pPDev, STROBJ* pstro, FONTOBJ* pfo, int iRow)
         }
         for (ULONG k = 0; k < cBatch; ++k, ++iChar) {
             BOOL bDone = FALSE;
-            if (pRow && pstro->pwszOrg && iChar < pstro->cGlyphs)
-                bDone = _WriteResidentChar(pPDev, pRow, pstro->pwszOrg[iChar],
-                                           _MapX(pPDev, pgp[k].ptl.x), _MapY(pPDev, pgp[k].ptl.y));
-            if (!bDone)
+            if (pRow && pstro->pwszOrg && iChar < pstro->cGlyphs) {
+                LONG x = pgp[k].ptl.x, y = pgp[k].ptl.y;
+                if (!bUnscaled) {
+                    x = _MapX(pPDev, x);
+                    y = _MapY(pPDev, y);
+                }
+                bDone = _WriteResidentChar(&batch, pRow, pstro->pwszOrg[iChar], x, y);
+            }
+            if (!bDone) {
+                _FlushTxo(&batch);
                 _WriteGlyphImage(pPDev, pfo, &pgp[k]);
+            }
         }
     } while (bMore);
+    _FlushTxo(&batch);
 }
 
 BOOL _bCharSetAgrees(BYTE jFont, BYTE jRow)
