@@ -2,39 +2,14 @@
 // program: controls named as a person names them, the Save/Recall menu and
 // the settings library end to end, and mistakes that say what is there.
 #include "platform/windows.h"
+#include "tests/common/q730run.h"
 #include "tests/common/testroot.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
-
-struct RunResult {
-    int iExit;
-    std::string strOut, strErr;
-};
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
-RunResult Q730(const std::string& args)
-{
-    std::string out = TestRootFile("q730.out"), err = TestRootFile("q730.err");
-    std::string cmd = "cd '" + TestRootPath() + "' && Q730_ROOT='" + TestRootPath() + "' '" + PlatGetProgramDir() +
-                      "/q730' " + args + " >'" + out + "' 2>'" + err + "'";
-    int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
-}
 
 bool Has(const std::string& text, const std::string& what)
 {
@@ -58,7 +33,7 @@ std::string PjlLine(const std::string& job, const std::string& key)
 // Prints the sample document into FILE in the root and answers the job.
 std::string Print(const std::string& file)
 {
-    RunResult r = Q730("print --output " + file);
+    RunResult r = RunQ730("print --output " + file);
     EXPECT_EQ(r.iExit, 0) << r.strErr;
     return ReadFile(TestRootFile(file));
 }
@@ -90,7 +65,7 @@ class Q730Mistakes : public testing::TestWithParam<MISTAKE> {};
 TEST_P(Q730Mistakes, ExitTwoSayWhyAndSaveNothing)
 {
     TestNewRoot();
-    RunResult r = Q730(std::string("preferences ") + GetParam().args);
+    RunResult r = RunQ730(std::string("preferences ") + GetParam().args);
     EXPECT_EQ(r.iExit, 2) << r.strOut << r.strErr;
     EXPECT_TRUE(Has(r.strErr, GetParam().message)) << r.strErr;
     EXPECT_TRUE(Has(r.strErr, "the printing preferences were cancelled: nothing was saved")) << r.strErr;
@@ -142,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Q730Actions, ARefusedTickAsksOnce)
 {
     TestNewRoot();
-    RunResult r = Q730("preferences --page Finishing --answer no --check 'Production print'");
+    RunResult r = RunQ730("preferences --page Finishing --answer no --check 'Production print'");
     EXPECT_EQ(r.iExit, 2) << r.strOut << r.strErr;
     EXPECT_EQ(Count(r.strOut, "message box \"Production print\""), 1u) << r.strOut;
     EXPECT_TRUE(Has(r.strErr, "--check \"Production print\": the box did not take the state")) << r.strErr;
@@ -153,7 +128,7 @@ TEST(Q730Actions, ARefusedTickAsksOnce)
 TEST(Q730Actions, AFailureStillPicturesWhatWasSeen)
 {
     TestNewRoot();
-    RunResult r = Q730("preferences --png pics --menu 'Save/Recall>Save Settings' --type 'Name=a.b' --ok");
+    RunResult r = RunQ730("preferences --png pics --menu 'Save/Recall>Save Settings' --type 'Name=a.b' --ok");
     EXPECT_EQ(r.iExit, 2) << r.strOut << r.strErr;
     for (const char* name : {"dialog-01-Save-Settings.png", "message-01.png", "failed-Save-Settings.png"})
         EXPECT_EQ(ReadFile(TestRootFile(std::string("pics/") + name)).substr(0, 4), "\x89PNG") << name << r.strOut;
@@ -167,7 +142,7 @@ TEST(Q730Actions, AFailureStillPicturesWhatWasSeen)
 TEST(Q730Actions, OkThatLeavesTheDialogOpenFails)
 {
     TestNewRoot();
-    RunResult r = Q730("preferences --menu 'Save/Recall>Save Settings' --ok");
+    RunResult r = RunQ730("preferences --menu 'Save/Recall>Save Settings' --ok");
     EXPECT_EQ(r.iExit, 2) << r.strOut << r.strErr;
     EXPECT_EQ(Count(r.strOut, "message box \"Save Settings\""), 1u) << r.strOut;
     EXPECT_TRUE(Has(r.strErr, "--ok: the dialog \"Save Settings\" stayed open: it did not take what it holds"))
@@ -184,7 +159,7 @@ TEST(Q730Actions, ControlsNamedAsAPersonNamesThemReachTheJob)
 {
     TestNewRoot();
     const std::string plain = Print("plain.prn");
-    RunResult r = Q730("preferences --check N-up --choose 'Order / border=Lines only' --set Copies=3 "
+    RunResult r = RunQ730("preferences --check N-up --choose 'Order / border=Lines only' --set Copies=3 "
                        "--page 'Cover / Insert' --check 'Back cover' --check 'Back cover/Printed'");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     const std::string job = Print("named.prn");
@@ -196,14 +171,14 @@ TEST(Q730Actions, ControlsNamedAsAPersonNamesThemReachTheJob)
 
     // The border list is the one under "Order / border" that offers the
     // item: without lines the same two-up job has fewer drawing commands.
-    r = Q730("preferences --choose 'Order / border=None' --set Copies=3");
+    r = RunQ730("preferences --choose 'Order / border=None' --set Copies=3");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     const std::string unlined = Print("unlined.prn");
     EXPECT_EQ(Count(unlined, "prn;"), 2u);
     EXPECT_LT(unlined.size(), job.size());
 
     // "Production print" stands for the one label that begins so.
-    r = Q730("preferences --page Finishing --answer yes --check 'Production print' --check Duplex");
+    r = RunQ730("preferences --page Finishing --answer yes --check 'Production print' --check Duplex");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     EXPECT_EQ(PjlLine(Print("duplex.prn"), "DUPLEX"), "@PJL SET DUPLEX = ON");
 }
@@ -226,15 +201,15 @@ std::string BlankSheets(const std::string& job)
 TEST(Q730Actions, ARowOfAListViewIsSelectedByItsText)
 {
     TestNewRoot();
-    RunResult r = Q730("preferences --page 'Cover / Insert' --check 'Use insert sheets' --click Add... --type Pages=2 "
+    RunResult r = RunQ730("preferences --page 'Cover / Insert' --check 'Use insert sheets' --click Add... --type Pages=2 "
                        "--ok --click Add... --type Pages=4 --ok");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     EXPECT_EQ(BlankSheets(Print("two.prn")), "-X--X-");
-    r = Q730("preferences --page 'Cover / Insert' --select 'Insert sheet list=3' --click Delete");
+    r = RunQ730("preferences --page 'Cover / Insert' --select 'Insert sheet list=3' --click Delete");
     EXPECT_EQ(r.iExit, 2);
     EXPECT_TRUE(Has(r.strErr, "no item \"3\"; the lists offer \"List 1\", ")) << r.strErr;
     EXPECT_TRUE(Has(r.strErr, "; and \"Document\", \"2\", \"4\"")) << r.strErr;
-    r = Q730("preferences --page Cover --select 'Insert sheet list=4' --click Delete");
+    r = RunQ730("preferences --page Cover --select 'Insert sheet list=4' --click Delete");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     // The sheet that stays is the blank one in front of page 2.
     EXPECT_EQ(BlankSheets(Print("one.prn")), "-X---");
@@ -253,41 +228,41 @@ TEST(Q730Library, ARecalledSetPrintsTheJobItWasSavedFrom)
                        "--page 'Cover / Insert' --check 'Back cover' --check 'Back cover/Printed'";
     const char* kChange = "preferences --choose 'Original size=A4' --choose 'Output size=A4' --uncheck N-up "
                           "--type Copies=1 --page 'Cover / Insert' --uncheck 'Back cover'";
-    RunResult r = Q730(kSet);
+    RunResult r = RunQ730(kSet);
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     const std::string before = Print("before.prn");
 
-    r = Q730("preferences --menu 'Save/Recall>Save Settings' --type 'Name=Draft' --type 'Comment=three on A3' --ok");
+    r = RunQ730("preferences --menu 'Save/Recall>Save Settings' --type 'Name=Draft' --type 'Comment=three on A3' --ok");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     EXPECT_TRUE(Has(r.strOut, "dialog \"Save Settings\" opened")) << r.strOut;
     // The menu lists the set now.
-    RunResult menu = Q730("preferences --click Save/Recall");
+    RunResult menu = RunQ730("preferences --click Save/Recall");
     EXPECT_TRUE(Has(menu.strErr, "\"Organize Settings\", \"Draft\", \"Recall Details...\"")) << menu.strErr;
     // Saving the set left the settings as they were.
     EXPECT_EQ(Print("saved.prn"), before);
 
-    ASSERT_EQ(Q730(kChange).iExit, 0);
+    ASSERT_EQ(RunQ730(kChange).iExit, 0);
     const std::string changed = Print("changed.prn");
     ASSERT_NE(changed, before);
     EXPECT_EQ(PjlLine(changed, "COPIES"), "@PJL SET COPIES = 1");
 
     // The recall dialog, with the paper size and copies among what a recall
     // brings back.
-    r = Q730("preferences --menu 'Save/Recall>Recall Settings' --click 'Recall details' --check 'Original size' --ok "
+    r = RunQ730("preferences --menu 'Save/Recall>Recall Settings' --click 'Recall details' --check 'Original size' --ok "
              "--select 'Saved settings=Draft' --ok");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     EXPECT_TRUE(Has(r.strOut, "dialog \"Recall Details\" opened")) << r.strOut;
     EXPECT_EQ(Print("recalled.prn"), before);
 
     // The menu's entry of the set recalls it at once.
-    ASSERT_EQ(Q730(kChange).iExit, 0);
+    ASSERT_EQ(RunQ730(kChange).iExit, 0);
     EXPECT_EQ(Print("changed2.prn"), changed);
-    r = Q730("preferences --menu 'Save/Recall>Recall Details' --check 'Original size' --ok --menu 'Save/Recall>Draft'");
+    r = RunQ730("preferences --menu 'Save/Recall>Recall Details' --check 'Original size' --ok --menu 'Save/Recall>Draft'");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     EXPECT_EQ(Print("quick.prn"), before);
 
     // A row the recall dialog does not list: its rows are named.
-    r = Q730("preferences --menu 'Save/Recall>Recall Settings' --select 'Saved settings=Final' --ok");
+    r = RunQ730("preferences --menu 'Save/Recall>Recall Settings' --select 'Saved settings=Final' --ok");
     EXPECT_EQ(r.iExit, 2);
     EXPECT_TRUE(Has(r.strErr, "--select \"Saved settings=Final\": no item \"Final\"; the list offers \"Draft\""))
         << r.strErr;

@@ -3,40 +3,15 @@
 // its own: a centre-finish kind needs the unit that does it, tab paper is
 // cut to A4 and Letter, a booklet cannot be printed on thick paper.
 #include "platform/windows.h"
+#include "tests/common/q730run.h"
 #include "tests/common/testroot.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
-
-struct RunResult {
-    int iExit;
-    std::string strOut, strErr;
-};
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
-RunResult Q730(const std::string& args)
-{
-    std::string out = TestRootFile("q730.out"), err = TestRootFile("q730.err");
-    std::string cmd = "cd '" + TestRootPath() + "' && Q730_ROOT='" + TestRootPath() + "' '" +
-                      PlatGetProgramDir() + "/q730' " + args + " >'" + out + "' 2>'" + err + "'";
-    int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
-}
 
 std::string PjlLines(const std::string& job, const std::vector<std::string>& keys)
 {
@@ -51,7 +26,7 @@ std::string PjlLines(const std::string& job, const std::vector<std::string>& key
 
 std::string PrintJob()
 {
-    RunResult r = Q730("print --output job.prn");
+    RunResult r = RunQ730("print --output job.prn");
     EXPECT_EQ(0, r.iExit) << r.strOut << r.strErr;
     return ReadFile(TestRootFile("job.prn"));
 }
@@ -77,9 +52,9 @@ TEST_P(CentreFinish, EachKindNeedsTheUnitThatDoesIt)
 {
     const FoldCase& c = GetParam();
     TestNewRoot();
-    RunResult r = Q730(std::string("properties ") + c.pszUnits);
+    RunResult r = RunQ730(std::string("properties ") + c.pszUnits);
     ASSERT_EQ(0, r.iExit) << r.strOut << r.strErr;
-    r = Q730(std::string("preferences ") + kProduction + c.pszPreferences);
+    r = RunQ730(std::string("preferences ") + kProduction + c.pszPreferences);
     EXPECT_EQ(c.iExit, r.iExit) << r.strOut << r.strErr;
     EXPECT_EQ(c.pszLines, PjlLines(PrintJob(), {"FOLD", "STITCH", "TRIM", "OUTPUTBIN"}));
 }
@@ -132,7 +107,7 @@ TEST_P(TabPaper, OnlyA4AndLetterTakeTabPaper)
 {
     const TabCase& c = GetParam();
     TestNewRoot();
-    RunResult r = Q730(std::string("preferences --choose 'Paper source=Bypass tray' --choose 'Paper type=Index paper' "
+    RunResult r = RunQ730(std::string("preferences --choose 'Paper source=Bypass tray' --choose 'Paper type=Index paper' "
                                    "--choose '") + c.pszSize + "'");
     EXPECT_EQ(c.iExit, r.iExit) << r.strOut << r.strErr;
     EXPECT_EQ(c.pszLines, PjlLines(PrintJob(), {"MEDIATYPE"}));
@@ -153,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Q730Booklet, RefusedOnThickPaperNamingThePaper)
 {
     TestNewRoot();
-    RunResult r = Q730(std::string("preferences --choose 'Paper source=Bypass tray' --choose 'Paper type=Thick paper' ") +
+    RunResult r = RunQ730(std::string("preferences --choose 'Paper source=Bypass tray' --choose 'Paper type=Thick paper' ") +
                        kProduction + "--check Booklet");
     EXPECT_EQ(2, r.iExit) << r.strOut << r.strErr;
     size_t at = r.strOut.find("message box \"Booklet\": ");

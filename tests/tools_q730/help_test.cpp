@@ -1,39 +1,14 @@
 // The Help button of the printer's sheets, pressed through q730: the help
 // the driver asks for is printed, its file and the page's topic.
 #include "platform/windows.h"
+#include "tests/common/q730run.h"
 #include "tests/common/testroot.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
-
-struct RunResult {
-    int iExit;
-    std::string strOut, strErr;
-};
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
-RunResult RunQ730(const std::string& args)
-{
-    std::string out = TestRootFile("q730.out"), err = TestRootFile("q730.err");
-    std::string cmd = "cd '" + TestRootPath() + "' && Q730_ROOT='" + TestRootPath() + "' '" + PlatGetProgramDir() +
-                      "/q730' " + args + " >'" + out + "' 2>'" + err + "'";
-    int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
-}
 
 // The help file in the driver folder of this build's architecture.
 const std::string kHelpFile = std::string("help: C:\\WINDOWS\\system32\\spool\\drivers\\") +

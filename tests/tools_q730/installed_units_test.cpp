@@ -3,40 +3,15 @@
 // as separate runs; every later job asks the printer only for the units it
 // still has.
 #include "platform/windows.h"
+#include "tests/common/q730run.h"
 #include "tests/common/testroot.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
-
-struct RunResult {
-    int iExit;
-    std::string strOut, strErr;
-};
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
-RunResult Q730(const std::string& args)
-{
-    std::string out = TestRootFile("q730.out"), err = TestRootFile("q730.err");
-    std::string cmd = "cd '" + TestRootPath() + "' && Q730_ROOT='" + TestRootPath() + "' '" +
-                      PlatGetProgramDir() + "/q730' " + args + " >'" + out + "' 2>'" + err + "'";
-    int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
-}
 
 // The "@PJL SET" lines of a job for the keys asked, one per line.
 std::string PjlLines(const std::string& job, const std::vector<std::string>& keys)
@@ -52,7 +27,7 @@ std::string PjlLines(const std::string& job, const std::vector<std::string>& key
 
 std::string PrintJob(const std::string& name)
 {
-    RunResult r = Q730("print --output " + name);
+    RunResult r = RunQ730("print --output " + name);
     EXPECT_EQ(0, r.iExit) << r.strOut << r.strErr;
     return ReadFile(TestRootFile(name));
 }
@@ -79,13 +54,13 @@ TEST_P(InstalledUnits, TheUsersDefaultStopsAskingForAUnitThatWasTakenOff)
     const UnitCase& c = GetParam();
     TestNewRoot();
     const std::string baseline = PrintJob("baseline.prn");
-    RunResult r = Q730(std::string("properties ") + c.pszInstall);
+    RunResult r = RunQ730(std::string("properties ") + c.pszInstall);
     ASSERT_EQ(0, r.iExit) << r.strOut << r.strErr;
-    r = Q730(std::string("preferences ") + kProduction + c.pszPreferences);
+    r = RunQ730(std::string("preferences ") + kProduction + c.pszPreferences);
     ASSERT_EQ(0, r.iExit) << r.strOut << r.strErr;
     EXPECT_EQ(c.pszWith, PjlLines(PrintJob("with.prn"), c.keys));
 
-    r = Q730(std::string("properties ") + c.pszRemove);
+    r = RunQ730(std::string("properties ") + c.pszRemove);
     ASSERT_EQ(0, r.iExit) << r.strOut << r.strErr;
     // Every later job, not only the next one.
     for (const char* name : {"without.prn", "again.prn"}) {

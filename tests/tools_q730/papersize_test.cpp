@@ -2,40 +2,15 @@
 // output sizes chosen in "q730 preferences", the custom size dialog reached
 // from both size lists, and the zoom the next "q730 print" prints at.
 #include "platform/windows.h"
+#include "tests/common/q730run.h"
 #include "tests/common/testroot.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <vector>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
-
-struct RunResult {
-    int iExit;
-    std::string strOut, strErr;
-};
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
-RunResult Q730(const std::string& args)
-{
-    std::string out = TestRootFile("q730.out"), err = TestRootFile("q730.err");
-    std::string cmd = "cd '" + TestRootPath() + "' && Q730_ROOT='" + TestRootPath() + "' '" + PlatGetProgramDir() +
-                      "/q730' " + args + " >'" + out + "' 2>'" + err + "'";
-    int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
-}
 
 // The line of the job that starts with what.
 std::string Line(const std::string& job, const std::string& what)
@@ -47,7 +22,7 @@ std::string Line(const std::string& job, const std::string& what)
 // Prints the sample document and answers the job.
 std::string PrintSample()
 {
-    RunResult r = Q730("print --output job.prn");
+    RunResult r = RunQ730("print --output job.prn");
     EXPECT_EQ(r.iExit, 0) << r.strErr;
     return ReadFile(TestRootFile("job.prn"));
 }
@@ -71,7 +46,7 @@ TEST_P(Q730Zoom, TheJobPrintsAtTheZoomOfTheChosenSizes)
 {
     const ZOOMCASE& c = GetParam();
     TestNewRoot();
-    RunResult r = Q730(std::string("preferences --page Setup --choose 'Original size=") + c.original +
+    RunResult r = RunQ730(std::string("preferences --page Setup --choose 'Original size=") + c.original +
                        "' --choose 'Output size=" + c.output + "'");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     std::string job = PrintSample();
@@ -93,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Q730CustomSize, FromTheOutputSizeList)
 {
     TestNewRoot();
-    RunResult r = Q730("preferences --page Setup --choose 'Output size=Set custom size...' --type Width=150 "
+    RunResult r = RunQ730("preferences --page Setup --choose 'Output size=Set custom size...' --type Width=150 "
                        "--type Length=250 --ok");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     std::string job = PrintSample();
@@ -107,7 +82,7 @@ TEST(Q730CustomSize, FromTheOutputSizeList)
 TEST(Q730CustomSize, FromTheOriginalSizeList)
 {
     TestNewRoot();
-    RunResult r = Q730("preferences --page Setup --choose 'Original size=Set custom size...' --type Width=150 "
+    RunResult r = RunQ730("preferences --page Setup --choose 'Original size=Set custom size...' --type Width=150 "
                        "--type Length=250 --ok");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     EXPECT_NE(r.strOut.find("dialog \"Custom Paper Size\" opened"), std::string::npos) << r.strOut;
@@ -117,7 +92,7 @@ TEST(Q730CustomSize, FromTheOriginalSizeList)
     EXPECT_EQ(Line(job, "mta "), FirstMove(115));
     // Cancelled, the dialog changes nothing.
     TestNewRoot();
-    r = Q730("preferences --page Setup --choose 'Original size=Set custom size...' --cancel");
+    r = RunQ730("preferences --page Setup --choose 'Original size=Set custom size...' --cancel");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     job = PrintSample();
     EXPECT_EQ(Line(job, "pps "), "pps A4 P;");
@@ -145,10 +120,10 @@ std::vector<BYTE> UserDefault()
 TEST(Q730AutoZoomSwitch, KeptApartFromTheHardDisk)
 {
     TestNewRoot();
-    RunResult r = Q730("properties --choose 'Hard disk=Installed'");
+    RunResult r = RunQ730("properties --choose 'Hard disk=Installed'");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     // The output size is the original size: no automatic zoom.
-    r = Q730("preferences");
+    r = RunQ730("preferences");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     std::vector<BYTE> dm = UserDefault();
     ASSERT_EQ(dm.size(), 2615u);
@@ -156,7 +131,7 @@ TEST(Q730AutoZoomSwitch, KeptApartFromTheHardDisk)
     EXPECT_EQ(dm[2330], 2);  // the hard disk, installed
     EXPECT_EQ(dm[2581], 2);
     // A3 output: the zoom follows it.
-    r = Q730("preferences --page Setup --choose 'Output size=A3'");
+    r = RunQ730("preferences --page Setup --choose 'Output size=A3'");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     dm = UserDefault();
     ASSERT_EQ(dm.size(), 2615u);

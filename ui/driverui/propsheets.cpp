@@ -13,6 +13,7 @@
 #include "ui/constraints/pageservices.h"
 #include "ui/constraints/resolver.h"
 #include "ui/driverui/ownercheck.h"
+#include "ui/driverui/silentrules.h"
 #include "ui/pages/pageframe.h"
 #include "ui/settings/listset.h"
 #include "ui/settings/sheetstate.h"
@@ -97,17 +98,7 @@ void _PrepareSettings(SHEETCONTEXT* pCtx, BOOL bDevice)
     // from the first one.
     BindFeatureFields(pObj);
     SaveUserProfileOnApply(pObj, 1);
-    LoadUserPaperRows(pObj->trailer.pListSet ? pObj->trailer.pListSet->pUserPapers : nullptr);
-    for (WORD wList : {(WORD)111, (WORD)114}) {
-        SHORT sCode = GetFeatureValue(wList);
-        if (bFeatureExists(wList) && bIsCustomPaper(sCode))
-            SetCustomSizeMargins(pObj, wList, sCode);
-    }
-    IndexTabCopyNames(0, pObj);
-    IndexTabLoadTexts(pObj);
-    BindFeatureFields(pObj);
-    EvaluateControlDependencies(nullptr, pObj);
-    UpdateAllItemAvailability(pObj);
+    PrepareSheetSettings(pObj);
     if (!bDevice) {
         ResolveConstraintsOnOpen(nullptr, pObj);
         SetSheetState(pObj, UIS_STATE_RESOLVEDONOPEN, 1);

@@ -53,25 +53,6 @@ std::vector<SHORT> _EditedValues(UISETTINGS* pObj)
     return v;
 }
 
-// The settings object as a document sheet prepares it before its opening
-// resolution: user papers, custom-size margins, the insert-sheet set, the
-// enable states and the item availability.
-void _Prepare(UISETTINGS* pObj)
-{
-    BindFeatureFields(pObj);
-    LoadUserPaperRows(pObj->trailer.pListSet ? pObj->trailer.pListSet->pUserPapers : nullptr);
-    for (WORD wList : {(WORD)111, (WORD)114}) {
-        SHORT sCode = GetFeatureValue(wList);
-        if (bFeatureExists(wList) && bIsCustomPaper(sCode))
-            SetCustomSizeMargins(pObj, wList, sCode);
-    }
-    IndexTabCopyNames(0, pObj);
-    IndexTabLoadTexts(pObj);
-    BindFeatureFields(pObj);
-    EvaluateControlDependencies(nullptr, pObj);
-    UpdateAllItemAvailability(pObj);
-}
-
 // The current value of every feature, in table order.
 std::vector<SHORT> _FeatureValues(UISETTINGS* pObj)
 {
@@ -113,6 +94,22 @@ BOOL _bCommitChanges(UISETTINGS* pObj, const std::vector<SHORT>& features, const
 
 }  // namespace
 
+void PrepareSheetSettings(UISETTINGS* pObj)
+{
+    BindFeatureFields(pObj);
+    LoadUserPaperRows(pObj->trailer.pListSet ? pObj->trailer.pListSet->pUserPapers : nullptr);
+    for (WORD wList : {(WORD)111, (WORD)114}) {
+        SHORT sCode = GetFeatureValue(wList);
+        if (bFeatureExists(wList) && bIsCustomPaper(sCode))
+            SetCustomSizeMargins(pObj, wList, sCode);
+    }
+    IndexTabCopyNames(0, pObj);
+    IndexTabLoadTexts(pObj);
+    BindFeatureFields(pObj);
+    EvaluateControlDependencies(nullptr, pObj);
+    UpdateAllItemAvailability(pObj);
+}
+
 BOOL ApplyRulesToDevmode(POPTIONDB hDb, DEVMODEW* pdm, LPCWSTR pszPrinter, HANDLE hPrinter)
 {
     if (!hDb || !pdm)
@@ -143,7 +140,7 @@ BOOL ApplyRulesToDevmode(POPTIONDB hDb, DEVMODEW* pdm, LPCWSTR pszPrinter, HANDL
     DEPSTATEPAIR *pCtrl = nullptr, *pDevOpt = nullptr, *pValue = nullptr;
     SaveDependencyStates(&pCtrl, &pDevOpt, &pValue);
 
-    _Prepare(pObj);
+    PrepareSheetSettings(pObj);
     const std::vector<SHORT> features = _FeatureValues(pObj);
     const std::vector<SHORT> before = _EditedValues(pObj);
     ResolveConstraintsOnOpen(nullptr, pObj);

@@ -4,6 +4,13 @@
 #include "platform/windows.h"
 #include "ui/settings/optiondb.h"
 
+struct UISETTINGS;
+
+// The settings object as a document sheet prepares it before its opening
+// resolution: user papers, custom-size margins, the insert-sheet set, the
+// enable states and the item availability.
+void PrepareSheetSettings(UISETTINGS* pObj);
+
 // Settles a merged and validated DEVMODE of this driver as a document sheet
 // settles its settings when it opens: every rule runs against the printer's
 // installed units (the DEVMODE's own installed-unit fields), silently, and
