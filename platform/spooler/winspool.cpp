@@ -47,8 +47,11 @@ struct SPLHANDLE {
 
 // A job's writes gather up to this many bytes before they go to its file:
 // a driver writes a page in records of a few kilobytes, and a write to the
-// file system each is most of what printing a simple page costs.
-const size_t kSplBuffer = 64 * 1024;
+// file system each is most of what printing a simple page costs. Larger
+// writes also cost the file system less per byte (it takes them in larger
+// pieces of memory): an image page of a few megabytes goes out in a dozen
+// writes.
+const size_t kSplBuffer = 256 * 1024;
 
 std::recursive_mutex g_lock;
 std::set<SPLHANDLE*> g_handles;
