@@ -140,10 +140,15 @@ BOOL bWriteJobData(PDEV* pPDev, const BYTE* pb, DWORD cb)
         if (cb <= pPDev->cbRecCapacity) {
             _AppendToBuffer(pPDev, pb, cb);
         } else {
+            // Each piece leaves as a record of its own at once: it goes to
+            // the writer from where it lies, not through the buffer.
             while (cb > 0 && bOk) {
                 DWORD cbPiece = cb < JR_MAX_DATA ? cb : JR_MAX_DATA;
-                _AppendToBuffer(pPDev, pb, cbPiece);
-                bOk = _bEmitData(pPDev);
+                SPOOLWRITER* pWriter = PdevWriter(pPDev);
+                if (!pWriter || !bProcessJobData(pWriter, pb, cbPiece)) {
+                    pPDev->fJob |= PDEVF_ABORTED;
+                    bOk = FALSE;
+                }
                 pb += cbPiece;
                 cb -= cbPiece;
             }

@@ -236,6 +236,11 @@ SPOOLWRITER* CreateSpoolWriter(HANDLE hPrinter);
 BOOL bProcessJobRecord(SPOOLWRITER* pWriter, const BYTE* pRecord, DWORD cbRecord,
                        DWORD* pcbTaken);
 
+// A DATA record of cb bytes (1..4092) at pb, given without its header: what
+// bProcessJobRecord does with the whole record, for data that lies in the
+// caller's memory and is not copied behind a header first.
+BOOL bProcessJobData(SPOOLWRITER* pWriter, const BYTE* pb, DWORD cb);
+
 SPOOLSTATE* CreateSpoolState(HANDLE hSink, WORD wMode, SHORT nCopies, PFN_SPOOLSINK pfnWrite);
 void SetSpoolSection(SPOOLSTATE* pState, WORD wSection);
 // Bytes written (the count), or SPOOL_E_*. On SPOOL_E_WRITE or SPOOL_E_NOMEM

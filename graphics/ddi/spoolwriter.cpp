@@ -548,6 +548,14 @@ static void _FreeWriter(SPOOLWRITER* pWriter)
     GfxFree(pWriter);
 }
 
+BOOL bProcessJobData(SPOOLWRITER* pWriter, const BYTE* pb, DWORD cb)
+{
+    if (!pWriter || pWriter->dwSignature != SPOOLWRITER_SIGNATURE || !pb || cb == 0 ||
+        cb > JR_MAX_DATA || !pWriter->pState)
+        return FALSE;
+    return _WriteThrough(pWriter, pb, cb) == static_cast<LONG>(cb);
+}
+
 BOOL bProcessJobRecord(SPOOLWRITER* pWriter, const BYTE* pRecord, DWORD cbRecord, DWORD* pcbTaken)
 {
     if (pcbTaken)
