@@ -416,8 +416,9 @@ TEST(WriteImage8, CodedImageLargerThanTheKeptRows)
 }
 
 // Rows repeated in blocks (blank rows, an image enlarged by repeating its
-// rows), in images that code smaller, that do not, and one whose kept code
-// overflows: every row as the reference codes it.
+// rows) and with a period (a halftone's flat areas, a pattern), in images
+// that code smaller, that do not, and whose kept code overflows: every row
+// as the reference codes it.
 TEST(WriteImage8, RepeatedRowsCodeAsEveryOtherRow)
 {
     struct Case {
@@ -425,12 +426,19 @@ TEST(WriteImage8, RepeatedRowsCodeAsEveryOtherRow)
         LONG cx, cy;
         int nRepeat;
         BOOL bNoise;
+        int nPeriod;  // the rows of every nPeriod blocks again (0: never)
     };
     const Case cases[] = {
-        {"blank and striped, repeated in threes", 300, 90, 3, FALSE},
-        {"noise repeated in pairs", 257, 40, 2, TRUE},
-        {"one row all the way", 64, 50, 50, FALSE},
-        {"larger than the kept rows", 4000, 4200, 4, FALSE},
+        {"blank and striped, repeated in threes", 300, 90, 3, FALSE, 0},
+        {"noise repeated in pairs", 257, 40, 2, TRUE, 0},
+        {"one row all the way", 64, 50, 50, FALSE, 0},
+        {"larger than the kept rows", 4000, 4200, 4, FALSE, 0},
+        {"striped threes, every five blocks again", 300, 200, 3, FALSE, 5},
+        {"noise, every 16 rows again", 130, 100, 1, TRUE, 16},
+        {"noise, every 17 rows again", 130, 100, 1, TRUE, 17},
+        {"noise pairs, every 9 pairs again", 257, 120, 2, TRUE, 9},
+        {"noise, every 3 rows again, coding larger", 64, 40, 1, TRUE, 3},
+        {"larger than the kept rows, every six blocks again", 4000, 4200, 2, FALSE, 6},
     };
     for (const Case& c : cases) {
         BpPdev pd;
@@ -442,7 +450,9 @@ TEST(WriteImage8, RepeatedRowsCodeAsEveryOtherRow)
             LONG rSrc = r / c.nRepeat;
             for (LONG i = 0; i < c.cx; ++i) {
                 seed = seed * 1103515245u + 12345u;
-                if (c.bNoise)
+                if (c.nPeriod && r >= c.nPeriod * c.nRepeat)
+                    p[i] = p[i - (ptrdiff_t)c.nPeriod * c.nRepeat * c.cx];
+                else if (c.bNoise)
                     p[i] = r % c.nRepeat ? p[i - c.cx] : (BYTE)(seed >> 16);
                 else
                     p[i] = rSrc % 7 == 0 ? 0 : (BYTE)((i / 7 + rSrc) % 3 == 0 ? 200 : 40 + (i / 3) % 9);

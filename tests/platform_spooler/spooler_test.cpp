@@ -629,7 +629,8 @@ TEST_F(Spooler, AFileWriteThatFailsMidJobFailsTheJob)
     std::string rec(4000, 'r');
     PlatFailWriteFile(1, TRUE);
     BOOL bAllOk = TRUE;
-    for (int i = 0; i < 40; ++i) {
+    // 640 KB: more than the spooler gathers before its first file write.
+    for (int i = 0; i < 160; ++i) {
         DWORD written = 0;
         bAllOk = WritePrinter(h, (LPVOID)rec.data(), (DWORD)rec.size(), &written) && bAllOk;
     }

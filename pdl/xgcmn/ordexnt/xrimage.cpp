@@ -262,8 +262,77 @@ void _ScanInk(INKSCAN* pis, const BYTE* pb, LONG cb)
         pis->bAllFF = FALSE;
 }
 
-// Rows of at least this many bytes are compared with the row before.
+// Rows of at least this many bytes are compared with the rows made before.
 const LONG kSameRowMin = 64;
+
+// The last distinct rows of an image are kept with their code: rows repeat
+// next to each other (blank rows, an image enlarged by repeating its rows)
+// and a few rows apart (the flat areas of a halftone repeat with its
+// matrix, 8 or 16 rows; a pattern with its own period). Up to this many,
+// and this many bytes of them.
+const LONG kRecentRows = 16;
+const LONG kRecentBytes = 256 * 1024;
+
+// A row's hash, only ever compared with the hashes of the rows kept.
+DWORD _HashRow(const BYTE* pb, LONG cb)
+{
+    __m128i vRot = _mm_setzero_si128(), vSum = _mm_setzero_si128();
+    LONG i = 0;
+    for (; i + 16 <= cb; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + i));
+        vRot = _mm_xor_si128(_mm_or_si128(_mm_slli_epi32(vRot, 5), _mm_srli_epi32(vRot, 27)), v);
+        vSum = _mm_add_epi32(vSum, v);
+    }
+    alignas(16) DWORD adw[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(adw), vRot);
+    _mm_store_si128(reinterpret_cast<__m128i*>(adw + 4), vSum);
+    DWORD h = 0x9E3779B9u;
+    for (int k = 0; k < 8; ++k)
+        h = (h ^ adw[k]) * 0x01000193u;
+    for (; i < cb; ++i)
+        h = (h ^ pb[i]) * 0x01000193u;
+    return h;
+}
+
+// One row kept: its bytes, its hash, and its code (where it lies in the
+// kept code while that is kept, and its length).
+struct RECENTROW {
+    DWORD dwHash;
+    DWORD ibCode;
+    DWORD cbCode;
+    BYTE* pbRow;
+};
+
+struct RECENTROWS {
+    RECENTROW aRows[kRecentRows];
+    LONG cSlots;  // rows that can be kept (0: none)
+    LONG cUsed;
+    LONG iNext;   // the slot the next row takes, the oldest when all are used
+    LONG iLast;   // the slot of the last row made
+
+    // The kept row equal to pb (cb bytes, hash h), or null.
+    const RECENTROW* Find(const BYTE* pb, LONG cb, DWORD h) const
+    {
+        // The row before first: it is the one most often repeated.
+        for (LONG n = 0, k = iLast; n < cUsed; ++n, k = k == 0 ? cUsed - 1 : k - 1)
+            if (aRows[k].dwHash == h && memcmp(aRows[k].pbRow, pb, (size_t)cb) == 0)
+                return &aRows[k];
+        return nullptr;
+    }
+    void Add(const BYTE* pb, LONG cb, DWORD h, DWORD ibCode, DWORD cbCode)
+    {
+        RECENTROW& r = aRows[iNext];
+        memcpy(r.pbRow, pb, (size_t)cb);
+        r.dwHash = h;
+        r.ibCode = ibCode;
+        r.cbCode = cbCode;
+        iLast = iNext;
+        iNext = iNext + 1 == cSlots ? 0 : iNext + 1;
+        if (cUsed < cSlots)
+            ++cUsed;
+    }
+    void Hit(const RECENTROW* p) { iLast = (LONG)(p - aRows); }
+};
 
 // The buffers of one image, all there before its first byte goes out.
 struct WRITEBUFS {
@@ -274,12 +343,14 @@ struct WRITEBUFS {
     DWORD cbKeep;
     BYTE* pbSpare;     // a costly row whose code did not fit pbKeep
     BYTE* pbUnpacked;  // a kept row unpacked again for the raw output
-    BYTE* pbPrev;      // the row before, as it was made (abPrev when it fits)
-    BYTE abPrev[512];
+    BYTE* pbRecent;    // the rows of recent (abRecent when they fit)
+    RECENTROWS recent;
+    BYTE abRecent[4096];
     WRITEBUFS()
         : pbCode(abCode), pbMapped(nullptr), pbKeep(nullptr), cbKeep(0), pbSpare(nullptr),
-          pbUnpacked(nullptr), pbPrev(nullptr)
+          pbUnpacked(nullptr), pbRecent(nullptr)
     {
+        recent.cSlots = recent.cUsed = recent.iNext = recent.iLast = 0;
     }
     ~WRITEBUFS()
     {
@@ -289,8 +360,8 @@ struct WRITEBUFS {
         delete[] pbKeep;
         delete[] pbSpare;
         delete[] pbUnpacked;
-        if (pbPrev != abPrev)
-            delete[] pbPrev;
+        if (pbRecent != abRecent)
+            delete[] pbRecent;
     }
 };
 
@@ -387,43 +458,50 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy,
     if (pir->bCostly && cbRaw <= kKeepMax && wb.pbKeep)
         wb.pbSpare = new (std::nothrow) BYTE[(size_t)cbRow];
 
-    // A row the same as the one before codes the same: blank rows, and the
-    // rows of an image enlarged by repeating them, are coded once. Short
-    // rows (glyphs) are coded faster than they are compared.
-    if (cbRow >= kSameRowMin)
-        wb.pbPrev = (size_t)cbRow <= sizeof(wb.abPrev) ? wb.abPrev
-                                                      : new (std::nothrow) BYTE[(size_t)cbRow];
+    // A row the same as one of the last rows made codes the same, and is
+    // coded once. Short rows (glyphs) are coded faster than they are
+    // compared.
+    if (cbRow >= kSameRowMin) {
+        LONG cSlots = cy < kRecentRows ? cy : kRecentRows;
+        if ((long long)cSlots * cbRow > kRecentBytes)
+            cSlots = 1;
+        size_t cbSlots = (size_t)cSlots * (size_t)cbRow;
+        wb.pbRecent = cbSlots <= sizeof(wb.abRecent) ? wb.abRecent : new (std::nothrow) BYTE[cbSlots];
+        if (wb.pbRecent) {
+            wb.recent.cSlots = cSlots;
+            for (LONG k = 0; k < cSlots; ++k)
+                wb.recent.aRows[k].pbRow = wb.pbRecent + (size_t)k * (size_t)cbRow;
+        }
+    }
 
     INKSCAN ink = {TRUE, TRUE};
     unsigned long long cbCoded = 0;
     BOOL bKept = wb.pbKeep != nullptr;
     LONG rowOverflow = -1;      // the row whose code did not fit pbKeep
     DWORD cbKeptCode = 0;       // the code in pbKeep before it
-    DWORD cbPrevCoded = 0;      // the code length of the row before
     LONG cMade = 0;
     for (; cMade < cy && cbCoded < cbRaw; ++cMade) {
         const BYTE* pRow = _GetRow(pir, cMade, cbRow, wb.pbMapped);
         _ScanInk(&ink, pRow, cbRow);
-        BOOL bSame = FALSE;
-        if (wb.pbPrev) {
-            bSame = cMade > 0 && memcmp(pRow, wb.pbPrev, (size_t)cbRow) == 0;
-            if (!bSame)
-                memcpy(wb.pbPrev, pRow, (size_t)cbRow);
+        // A row seen before: while the code is kept, its code lies in it.
+        const RECENTROW* pSame = nullptr;
+        DWORD dwHash = 0;
+        if (wb.recent.cSlots) {
+            dwHash = _HashRow(pRow, cbRow);
+            pSame = wb.recent.Find(pRow, cbRow, dwHash);
         }
-        // While the code is kept, the row before's code ends where this
-        // row's begins.
         DWORD cbRowCoded;
         if (bKept && wb.cbKeep - cbCoded >= cbCodeRow) {
-            if (bSame) {
-                memcpy(wb.pbKeep + cbCoded, wb.pbKeep + (cbCoded - cbPrevCoded), cbPrevCoded);
-                cbRowCoded = cbPrevCoded;
+            if (pSame) {
+                memcpy(wb.pbKeep + cbCoded, wb.pbKeep + pSame->ibCode, pSame->cbCode);
+                cbRowCoded = pSame->cbCode;
             } else {
                 cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbKeep + cbCoded);
             }
         } else if (bKept) {
-            const BYTE* pbCode = wb.pbKeep + (cbCoded - cbPrevCoded);
-            if (bSame) {
-                cbRowCoded = cbPrevCoded;
+            const BYTE* pbCode = pSame ? wb.pbKeep + pSame->ibCode : nullptr;
+            if (pSame) {
+                cbRowCoded = pSame->cbCode;
             } else {
                 cbRowCoded = PackBitsRow(pRow, (DWORD)cbRow, wb.pbCode);
                 pbCode = wb.pbCode;
@@ -438,9 +516,14 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy,
                     memcpy(wb.pbSpare, pRow, (size_t)cbRow);
             }
         } else {
-            cbRowCoded = bSame ? cbPrevCoded : PackBitsRow(pRow, (DWORD)cbRow, nullptr);
+            cbRowCoded = pSame ? pSame->cbCode : PackBitsRow(pRow, (DWORD)cbRow, nullptr);
         }
-        cbPrevCoded = cbRowCoded;
+        // The code's place is used only while the code is kept, and a row
+        // coded then lies in it.
+        if (pSame)
+            wb.recent.Hit(pSame);
+        else if (wb.recent.cSlots)
+            wb.recent.Add(pRow, cbRow, dwHash, (DWORD)cbCoded, cbRowCoded);
         cbCoded += cbRowCoded;
     }
     // The rows whose code lies in pbKeep, and the row in pbSpare.
