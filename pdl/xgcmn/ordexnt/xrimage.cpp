@@ -273,22 +273,21 @@ const LONG kSameRowMin = 64;
 const LONG kRecentRows = 16;
 const LONG kRecentBytes = 256 * 1024;
 
-// A row's hash, only ever compared with the hashes of the rows kept.
+// A row's hash, only ever compared with the hashes of the rows kept: the
+// sums of its 32-bit words in four lanes, and the sums of those sums, so
+// that the order of the words counts.
 DWORD _HashRow(const BYTE* pb, LONG cb)
 {
-    __m128i vRot = _mm_setzero_si128(), vSum = _mm_setzero_si128();
+    __m128i vSum = _mm_setzero_si128(), vSumSum = _mm_setzero_si128();
     LONG i = 0;
     for (; i + 16 <= cb; i += 16) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + i));
-        vRot = _mm_xor_si128(_mm_or_si128(_mm_slli_epi32(vRot, 5), _mm_srli_epi32(vRot, 27)), v);
-        vSum = _mm_add_epi32(vSum, v);
+        vSum = _mm_add_epi32(vSum, _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + i)));
+        vSumSum = _mm_add_epi32(vSumSum, vSum);
     }
-    alignas(16) DWORD adw[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(adw), vRot);
-    _mm_store_si128(reinterpret_cast<__m128i*>(adw + 4), vSum);
-    DWORD h = 0x9E3779B9u;
-    for (int k = 0; k < 8; ++k)
-        h = (h ^ adw[k]) * 0x01000193u;
+    __m128i v = _mm_xor_si128(vSum, _mm_shuffle_epi32(vSumSum, 0x39));
+    v = _mm_xor_si128(v, _mm_srli_si128(v, 8));
+    v = _mm_xor_si128(v, _mm_srli_si128(v, 4));
+    DWORD h = (DWORD)_mm_cvtsi128_si32(v) * 0x01000193u;
     for (; i < cb; ++i)
         h = (h ^ pb[i]) * 0x01000193u;
     return h;
