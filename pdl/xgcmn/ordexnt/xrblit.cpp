@@ -270,6 +270,9 @@ struct BLITROWS {
     BYTE* pbRow;
 };
 
+// How many rows ahead of the one converted the source is fetched.
+const LONG kFetchAhead = 4;
+
 const BYTE* _BlitRow(const IMAGEROWS* pir, LONG iRow)
 {
     BLITROWS* pbr = static_cast<BLITROWS*>(pir->pvSource);
@@ -278,10 +281,11 @@ const BYTE* _BlitRow(const IMAGEROWS* pir, LONG iRow)
     if (pbr->bInPlace)
         return pRow + pbr->xs;
     BYTE* pOut = pbr->pbRow;
-    if (iRow + 1 < pbr->cys) {
-        // The next row is fetched while this one is converted: the rows of
-        // a bottom-up bitmap are read from the end of its memory back.
-        LONG rowNext = (pbr->fFlip & 2) ? row - 1 : row + 1;
+    if (iRow + kFetchAhead < pbr->cys) {
+        // A row a few ahead is fetched while this one is converted (one
+        // row takes less time than memory does to answer): the rows of a
+        // bottom-up bitmap are read from the end of its memory back.
+        LONG rowNext = (pbr->fFlip & 2) ? row - kFetchAhead : row + kFetchAhead;
         const char* pNext = reinterpret_cast<const char*>(pbr->pbScan0) +
                             (long long)(pbr->ys + rowNext) * pbr->lDelta;
         for (LONG ib = 0; ib < pbr->cbMinRow; ib += 64)

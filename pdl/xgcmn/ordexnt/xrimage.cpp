@@ -309,10 +309,17 @@ struct RECENTROWS {
     LONG iNext;   // the slot the next row takes, the oldest when all are used
     LONG iLast;   // the slot of the last row made
 
-    // The kept row equal to pb (cb bytes, hash h), or null.
+    // The last row made when pb (cb bytes) is the same, or null: the row
+    // most often repeated, found without a hash.
+    const RECENTROW* FindLast(const BYTE* pb, LONG cb) const
+    {
+        if (cUsed && memcmp(aRows[iLast].pbRow, pb, (size_t)cb) == 0)
+            return &aRows[iLast];
+        return nullptr;
+    }
+    // The kept row equal to pb (cb bytes, hash h), or null; the latest first.
     const RECENTROW* Find(const BYTE* pb, LONG cb, DWORD h) const
     {
-        // The row before first: it is the one most often repeated.
         for (LONG n = 0, k = iLast; n < cUsed; ++n, k = k == 0 ? cUsed - 1 : k - 1)
             if (aRows[k].dwHash == h && memcmp(aRows[k].pbRow, pb, (size_t)cb) == 0)
                 return &aRows[k];
@@ -485,7 +492,7 @@ BOOL _WriteImage(PDEV* pPDev, int nBits, const IMAGEROWS* pir, LONG cx, LONG cy,
         // A row seen before: while the code is kept, its code lies in it.
         const RECENTROW* pSame = nullptr;
         DWORD dwHash = 0;
-        if (wb.recent.cSlots) {
+        if (wb.recent.cSlots && !(pSame = wb.recent.FindLast(pRow, cbRow))) {
             dwHash = _HashRow(pRow, cbRow);
             pSame = wb.recent.Find(pRow, cbRow, dwHash);
         }
