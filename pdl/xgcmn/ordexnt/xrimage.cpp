@@ -351,7 +351,7 @@ struct WRITEBUFS {
     BYTE* pbUnpacked;  // a kept row unpacked again for the raw output
     BYTE* pbRecent;    // the rows of recent (abRecent when they fit)
     RECENTROWS recent;
-    BYTE abRecent[4096];
+    BYTE abRecent[2048];
     WRITEBUFS()
         : pbCode(abCode), pbMapped(nullptr), pbKeep(nullptr), cbKeep(0), pbSpare(nullptr),
           pbUnpacked(nullptr), pbRecent(nullptr)
