@@ -349,7 +349,7 @@ struct WRITEBUFS {
     DWORD cbKeep;
     BYTE* pbSpare;     // a costly row whose code did not fit pbKeep
     BYTE* pbUnpacked;  // a kept row unpacked again for the raw output
-    BYTE* pbRecent;    // the rows of recent (abRecent when they fit)
+    BYTE* pbRecent;    // the bytes of the recent rows (abRecent when they fit)
     RECENTROWS recent;
     BYTE abRecent[2048];
     WRITEBUFS()
