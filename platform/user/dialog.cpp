@@ -312,9 +312,11 @@ void DialogRegister()
     PlatRegisterSystemClass(&wc);
 }
 
-BOOL DlgHandleKey(HWND hDlg, HWND hwndFrom, UINT vk)
+BOOL DlgHandleKey(HWND hDlg, HWND hwndFrom, UINT vk, const MSG* pMsg)
 {
-    LRESULT code = hwndFrom ? SendMessageW(hwndFrom, WM_GETDLGCODE, vk, 0) : 0;
+    MSG made = {hwndFrom, WM_KEYDOWN, vk, 1, 0, {0, 0}};
+    LRESULT code = hwndFrom ? SendMessageW(hwndFrom, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(pMsg ? pMsg : &made))
+                            : 0;
     if (code & DLGC_WANTALLKEYS)
         return FALSE;
     switch (vk) {
@@ -384,6 +386,104 @@ BOOL DlgHandleKey(HWND hDlg, HWND hwndFrom, UINT vk)
     }
     }
     return FALSE;
+}
+
+WCHAR WndMnemonic(const std::u16string& s)
+{
+    for (size_t i = 0; i + 1 < s.size(); ++i) {
+        if (s[i] != u'&')
+            continue;
+        if (s[i + 1] != u'&')
+            return s[i + 1];
+        ++i;
+    }
+    return 0;
+}
+
+namespace {
+
+WCHAR Upper(WCHAR c)
+{
+    if (c >= u'a' && c <= u'z')
+        return static_cast<WCHAR>(c - u'a' + u'A');
+    if (c >= u'\uFF41' && c <= u'\uFF5A')  // full-width letters
+        return static_cast<WCHAR>(c - u'\uFF41' + u'A');
+    if (c >= u'\uFF21' && c <= u'\uFF3A')
+        return static_cast<WCHAR>(c - u'\uFF21' + u'A');
+    return c;
+}
+
+BOOL IsLabel(HWND h)
+{
+    LRESULT code = SendMessageW(h, WM_GETDLGCODE, 0, 0);
+    return (code & DLGC_STATIC) != 0;
+}
+
+BOOL HasMnemonic(WND* c, WCHAR chUp)
+{
+    if (!c || !WndReallyVisible(c) || (c->dwStyle & WS_DISABLED))
+        return FALSE;
+    if (c->pCls->strName == u"Static" && (c->dwStyle & SS_NOPREFIX))
+        return FALSE;
+    WCHAR m = WndMnemonic(c->strText);
+    return m && Upper(m) == chUp;
+}
+
+}  // namespace
+
+BOOL DlgMnemonic(HWND hDlg, HWND hwndFrom, WCHAR ch)
+{
+    std::vector<HWND> v;
+    TabList(hDlg, &v);
+    int n = static_cast<int>(v.size());
+    if (!n)
+        return FALSE;
+    WCHAR up = Upper(ch);
+    int iFrom = -1;
+    for (int k = 0; k < n; ++k)
+        if (v[static_cast<size_t>(k)] == hwndFrom)
+            iFrom = k;
+    // The first control after the focus that has the mnemonic.
+    int iHit = -1, cHits = 0;
+    for (int step = 1; step <= n; ++step) {
+        int k = ((iFrom < 0 ? -1 : iFrom) + step) % n;
+        if (HasMnemonic(WndPeek(v[static_cast<size_t>(k)]), up)) {
+            if (iHit < 0)
+                iHit = k;
+            ++cHits;
+        }
+    }
+    if (iHit < 0)
+        return FALSE;
+    HWND h = v[static_cast<size_t>(iHit)];
+    if (IsLabel(h)) {
+        // A label or group box names the control after it.
+        for (int step = 1; step < n; ++step) {
+            HWND c = v[static_cast<size_t>((iHit + step) % n)];
+            WND* wc = WndPeek(c);
+            if (wc && WndReallyVisible(wc) && !(wc->dwStyle & WS_DISABLED) && !IsLabel(c)) {
+                SetFocus(c);
+                if (SendMessageW(c, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+                    SendMessageW(c, EM_SETSEL, 0, -1);
+                return TRUE;
+            }
+        }
+        return TRUE;
+    }
+    LRESULT code = SendMessageW(h, WM_GETDLGCODE, 0, 0);
+    if (!(code & DLGC_BUTTON) || cHits > 1) {
+        // A control that is not a button, or a mnemonic several share:
+        // the focus moves to it, nothing is pressed.
+        SetFocus(h);
+        if (code & DLGC_HASSETSEL)
+            SendMessageW(h, EM_SETSEL, 0, -1);
+        return TRUE;
+    }
+    if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        SetFocus(h);
+    if (IsWindow(h))
+        SendMessageW(h, BM_CLICK, 0, 0);
+    return TRUE;
 }
 
 extern "C" {
@@ -464,11 +564,50 @@ void PlatSetModalLoopHook(PLATMODALHOOK pfn, void* pvContext)
 
 INT_PTR PlatRunModalLoop(HWND hwnd)
 {
+    return PlatRunModalLoopEx(hwnd, nullptr);
+}
+
+INT_PTR PlatRunModalLoopEx(HWND hwnd, PLATDLGMSGPROC pfnIsDialogMessage)
+{
     WND* w = WndGet(hwnd);
     if (!w)
         return -1;
     w->bModal = TRUE;
     w->bEnded = FALSE;
+    if (!g_pfnModalHook && DesktopLive()) {
+        // A person is there: the loop hands out their input until the
+        // window ends, waiting for more when the queue is empty.
+        while ((w = WndPeek(hwnd)) != nullptr && !w->bEnded) {
+            MSG m;
+            if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+                if (m.message == WM_QUIT)
+                    continue;
+                BOOL bDone = pfnIsDialogMessage ? pfnIsDialogMessage(hwnd, &m) : IsDialogMessageW(hwnd, &m);
+                if (!bDone) {
+                    TranslateMessage(&m);
+                    DispatchMessageW(&m);
+                }
+                continue;
+            }
+            PaintAllPending();
+            if (WndQueueEmpty() && !DesktopWait(-1)) {
+                // The display went away: the window is closed as its close
+                // box closes it.
+                SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDCANCEL)));
+                PlatPumpMessages();
+                if ((w = WndPeek(hwnd)) != nullptr && !w->bEnded) {
+                    w->bEnded = TRUE;
+                    w->nResult = IDCANCEL;
+                }
+            }
+        }
+        if (!w)
+            return -1;
+        w->bModal = FALSE;
+        ShowWindow(hwnd, SW_HIDE);
+        return w->nResult;
+    }
     if (g_pfnModalHook) {
         g_pfnModalHook(hwnd, g_pvModalHook);
         w = WndPeek(hwnd);
@@ -646,8 +785,28 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
         return FALSE;
     if (lpMsg->hwnd != hDlg && !IsChild(hDlg, lpMsg->hwnd))
         return FALSE;
-    if (lpMsg->message == WM_KEYDOWN && DlgHandleKey(hDlg, lpMsg->hwnd, static_cast<UINT>(lpMsg->wParam)))
-        return TRUE;
+    switch (lpMsg->message) {
+    case WM_KEYDOWN:
+        if (DlgHandleKey(hDlg, lpMsg->hwnd, static_cast<UINT>(lpMsg->wParam), lpMsg))
+            return TRUE;
+        break;
+    case WM_SYSCHAR:
+        // Alt with a letter: the control it marks, else a beep.
+        if (lpMsg->wParam != u' ' && !DlgMnemonic(hDlg, lpMsg->hwnd, static_cast<WCHAR>(lpMsg->wParam)))
+            MessageBeep(0);
+        if (lpMsg->wParam != u' ')
+            return TRUE;
+        break;
+    case WM_CHAR: {
+        // The letter alone works where the focused control takes no characters.
+        LRESULT code = SendMessageW(lpMsg->hwnd, WM_GETDLGCODE, lpMsg->wParam, reinterpret_cast<LPARAM>(lpMsg));
+        if (!(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) && lpMsg->wParam > u' ' &&
+            DlgMnemonic(hDlg, lpMsg->hwnd, static_cast<WCHAR>(lpMsg->wParam)))
+            return TRUE;
+        break;
+    }
+    }
+    TranslateMessage(lpMsg);
     DispatchMessageW(lpMsg);
     return TRUE;
 }

@@ -239,6 +239,14 @@ HDC PaintMakeDC(WND* w, BOOL bClient, const RECT* prcClip)
         OffsetRect(&r, o.x, o.y);
         IntersectRect(&rcVis, &rcVis, &r);
     }
+    // What the desktop shows again.
+    if (rcVis.right > rcVis.left && rcVis.bottom > rcVis.top) {
+        if (t->bSurfaceDirty)
+            UnionRect(&t->rcSurfaceDirty, &t->rcSurfaceDirty, &rcVis);
+        else
+            t->rcSurfaceDirty = rcVis;
+        t->bSurfaceDirty = TRUE;
+    }
     SetViewportOrgEx(hdc, o.x, o.y, nullptr);
     HRGN hrgn = CreateRectRgn(rcVis.left, rcVis.top, std::max(rcVis.left, rcVis.right),
                               std::max(rcVis.top, rcVis.bottom));
@@ -260,8 +268,17 @@ void PaintFreeDC(HDC hdc)
 
 void PaintAllPending()
 {
-    for (HWND h : WndTopLevels())
+    for (HWND h : WndTopLevels()) {
+        // A caption that changed (activation, text) is painted again first.
+        WND* w = WndPeek(h);
+        if (w && w->bFrameDirty && WndReallyVisible(w)) {
+            w->bFrameDirty = FALSE;
+            RECT rcc = WndClientInWindow(w);
+            if (rcc.left || rcc.top)
+                PaintFrame(w);
+        }
         PaintTree(h);
+    }
 }
 
 HBRUSH PaintCtlColor(HWND hwnd, HDC hdc, UINT uMsg)
@@ -795,6 +812,7 @@ BOOL PlatRenderWindow(HWND hwnd)
         FillRect(hdc, &rc, GetSysColorBrush(COLOR_BTNFACE));
         PaintFreeDC(hdc);
     }
+    w->bFrameDirty = FALSE;
     BOOL bWasVisible = (w->dwStyle & WS_VISIBLE) != 0;
     // A window not shown yet is still pictured as it would look.
     w->dwStyle |= WS_VISIBLE;
