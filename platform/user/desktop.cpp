@@ -193,6 +193,24 @@ void Create(HWND h, WND* w)
     x.bPopup = (w->dwStyle & WS_CAPTION) != WS_CAPTION;
     int cx = std::max<int>(1, w->rcWindow.right - w->rcWindow.left);
     int cy = std::max<int>(1, w->rcWindow.bottom - w->rcWindow.top);
+    if (!x.bPopup) {
+        // A window of its own appears in the middle of the screen; one
+        // with an owner where the platform put it, kept on the screen.
+        int sw = DisplayWidth(g_dpy, g_screen), sh = DisplayHeight(g_dpy, g_screen);
+        int xw = w->rcWindow.left, yw = w->rcWindow.top;
+        if (!w->hwndOwner) {
+            xw = (sw - cx) / 2;
+            yw = (sh - cy) / 2;
+        }
+        xw = std::max(0, std::min(xw, sw - cx));
+        yw = std::max(0, std::min(yw, sh - cy));
+        if (xw != w->rcWindow.left || yw != w->rcWindow.top) {
+            SetWindowPos(h, nullptr, xw, yw, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            w = WndPeek(h);
+            if (!w)
+                return;
+        }
+    }
     XSetWindowAttributes a = {};
     a.background_pixel = 0xD4D0C8;
     a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
