@@ -257,6 +257,7 @@ struct LAYOUT {
     int iFaceUp = -1;             // "Face up" in Output order
     std::u16string paperSourceNext;  // the item after the shown one
     std::u16string boxTitle;
+    std::u16string saveTitle;     // the dialog Save/Recall>Save Settings opens
     int cDepth = 0;
     HWND hSheet = nullptr;
 };
@@ -275,12 +276,18 @@ void Measure(HWND hwnd, void* pv)
     LAYOUT* l = (LAYOUT*)pv;
     PlatPumpMessages();
     if (l->cDepth > 0) {
-        // The message box the tick opens.
         WCHAR sz[128] = {};
         GetWindowTextW(hwnd, sz, 128);
-        l->boxTitle = (const char16_t*)sz;
-        if (HWND hYes = GetDlgItem(hwnd, IDYES))
+        if (HWND hYes = GetDlgItem(hwnd, IDYES)) {
+            // The message box the tick opens.
+            l->boxTitle = (const char16_t*)sz;
             l->at["box Yes"] = InWindow(hwnd, hYes);
+        } else if (HWND hName = PlatScriptFindControl(hwnd, 0, u"Name")) {
+            // The dialog the menu opens.
+            l->saveTitle = (const char16_t*)sz;
+            l->at["save Name"] = InWindow(hwnd, hName);
+            PlatScriptPressCancel(hwnd);
+        }
         return;
     }
     ++l->cDepth;
@@ -315,6 +322,11 @@ void Measure(HWND hwnd, void* pv)
             l->at[c.name] = InWindow(hSheet, h[c.name]);
     }
     l->at["OK"] = InWindow(hSheet, GetDlgItem(hSheet, IDOK));
+    if (HWND hMenuButton = PlatScriptFindControl(hSheet, 0, u"Save/Recall")) {
+        l->at["Save/Recall"] = InWindow(hSheet, hMenuButton);
+        PlatScriptMenu(hSheet, 0, u"Save/Recall", u"Save Settings");
+        PlatScriptReset();
+    }
     l->at["Cancel"] = InWindow(hSheet, GetDlgItem(hSheet, IDCANCEL));
     l->cyItem = (int)SendMessageW(h["Output order"], CB_GETITEMHEIGHT, 0, 0);
     l->iFaceUp = (int)SendMessageW(h["Output order"], CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)u"Face up");
@@ -523,6 +535,37 @@ TEST_F(Desktop, APageLooksAsItsPictureAndCancelSavesNothing)
         EXPECT_NE(ReadFile(TestRootFile("live.out")).find("cancelled: nothing was saved"), std::string::npos)
             << c.how << ReadFile(TestRootFile("live.out"));
     }
+}
+
+// A button's pop-up menu chosen by the keys opens a dialog of its own; what
+// is typed there is kept.
+TEST_F(Desktop, AMenuChosenByTheKeysOpensItsDialog)
+{
+    ASSERT_EQ(RunQ730("preferences --ok").iExit, 0);
+    LAYOUT l = MeasureSheet();
+    ASSERT_TRUE(l.at.count("Save/Recall") && l.at.count("save Name") && l.at.count("Cancel"));
+    LIVE live;
+    ASSERT_TRUE(live.Start(x.display, "preferences"));
+    Window w = person.Find("QX-730 Printing Preferences");
+    ASSERT_NE(w, 0u);
+    ASSERT_TRUE(person.WaitFocus(w));
+    person.Click(w, Centre(l.at["Save/Recall"]));
+    ASSERT_TRUE(person.WaitPopup(true));
+    // The first item is the menu's heading: Down lights the first choice.
+    person.Keys("Down Return");
+    ASSERT_TRUE(person.WaitPopup(false));
+    Window d = person.Find(Narrow(l.saveTitle));
+    ASSERT_NE(d, 0u);
+    person.Click(d, Centre(l.at["save Name"]));
+    person.Run("type --delay 20 Draft");
+    person.Keys("Return");
+    ASSERT_TRUE(person.WaitFocus(w));
+    person.Click(w, Centre(l.at["Cancel"]));
+    ASSERT_TRUE(live.Wait());
+    EXPECT_EQ(live.iExit, 0);
+    // The library holds it: the menu offers it to the next run.
+    RunResult r = RunQ730("preferences --menu 'Save/Recall>Draft' --ok");
+    EXPECT_EQ(r.iExit, 0) << r.strErr;
 }
 
 // Without a display and without actions the person is told what to do.
