@@ -250,6 +250,31 @@ HDC PaintMakeDC(WND* w, BOOL bClient, const RECT* prcClip)
     SetViewportOrgEx(hdc, o.x, o.y, nullptr);
     HRGN hrgn = CreateRectRgn(rcVis.left, rcVis.top, std::max(rcVis.left, rcVis.right),
                               std::max(rcVis.top, rcVis.bottom));
+    // A window that clips its siblings (or whose ancestor does) leaves alone
+    // the visible siblings above it: a tab control does not paint over the
+    // page shown on it.
+    for (WND* p = w; (p->dwStyle & WS_CHILD) && p->hwndParent;) {
+        WND* q = WndPeek(p->hwndParent);
+        if (!q)
+            break;
+        if (p->dwStyle & WS_CLIPSIBLINGS) {
+            auto it = std::find(q->aChildren.begin(), q->aChildren.end(), p->hwnd);
+            for (++it; it < q->aChildren.end(); ++it) {
+                WND* sib = WndPeek(*it);
+                if (!sib || !(sib->dwStyle & WS_VISIBLE))
+                    continue;
+                POINT so = WndClientOriginInSurface(sib);
+                RECT sc = WndClientInWindow(sib);
+                so.x -= sc.left;
+                so.y -= sc.top;
+                HRGN hSib = CreateRectRgn(so.x, so.y, so.x + sib->rcWindow.right - sib->rcWindow.left,
+                                          so.y + sib->rcWindow.bottom - sib->rcWindow.top);
+                CombineRgn(hrgn, hrgn, hSib, RGN_DIFF);
+                DeleteObject(hSib);
+            }
+        }
+        p = q;
+    }
     SelectClipRgn(hdc, hrgn);
     DeleteObject(hrgn);
     SelectObject(hdc, WndFont(w));

@@ -16,6 +16,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -136,6 +137,7 @@ struct LIVE {
 // The person: xdotool on the display.
 struct PERSON {
     std::string display;
+    std::string lastDiff;  // where the last picture differed
     Display* dpy = nullptr;
     ~PERSON()
     {
@@ -237,10 +239,18 @@ struct PERSON {
             std::vector<DWORD> got = Shot(w, &sx, &sy);
             if (sx == cx && sy == cy) {
                 cDiff = 0;
+                RECT box = {cx, cy, -1, -1};
                 for (size_t i = 0; i < got.size(); ++i)
-                    cDiff += got[i] != want[i];
+                    if (got[i] != want[i]) {
+                        ++cDiff;
+                        int x = (int)(i % cx), y = (int)(i / cx);
+                        box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
+                               std::max<LONG>(box.right, x), std::max<LONG>(box.bottom, y)};
+                    }
                 if (!cDiff)
                     return 0;
+                lastDiff = "pixels differ from (" + std::to_string(box.left) + "," + std::to_string(box.top) +
+                           ") to (" + std::to_string(box.right) + "," + std::to_string(box.bottom) + ")";
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         } while (Clock::now() < end);
@@ -282,6 +292,8 @@ void Measure(HWND hwnd, void* pv)
             // The message box the tick opens.
             l->boxTitle = (const char16_t*)sz;
             l->at["box Yes"] = InWindow(hwnd, hYes);
+            if (HWND hNo = GetDlgItem(hwnd, IDNO))
+                l->at["box No"] = InWindow(hwnd, hNo);
         } else if (HWND hName = PlatScriptFindControl(hwnd, 0, u"Name")) {
             // The dialog the menu opens.
             l->saveTitle = (const char16_t*)sz;
@@ -434,7 +446,7 @@ TEST_F(Desktop, ClicksAndKeysOnTheSheetSaveWhatWasChosen)
     ASSERT_NE(w, 0u) << ReadFile(TestRootFile("live.err"));
     ASSERT_TRUE(person.WaitFocus(w));
     // It opens looking as its picture.
-    EXPECT_EQ(person.WaitPicture(w, TestRootFile("pics/page-01-Setup.png")), 0);
+    EXPECT_EQ(person.WaitPicture(w, TestRootFile("pics/page-01-Setup.png")), 0) << person.lastDiff;
 
     // Tick a box; type the copies (the caret after the 1, which goes).
     person.Click(w, Centre(l.at["N-up"]));
@@ -484,16 +496,32 @@ TEST_F(Desktop, ClicksAndKeysOnTheSheetSaveWhatWasChosen)
     EXPECT_EQ(clicked, UserDefault());
 }
 
-// The window shows the page picked by its tab as its picture does; Escape
-// and the close box end it unsaved.
+// The window shows the page picked by its tab, or by Ctrl+Tab, as its
+// picture does; a tick the page refuses (its message box answered No by a
+// click) leaves it as it was; Escape, the close box, Cancel and the window
+// manager's close end it unsaved.
 TEST_F(Desktop, APageLooksAsItsPictureAndCancelSavesNothing)
 {
     RunResult r = RunQ730("preferences --png fin --page Finishing --cancel");
     ASSERT_EQ(r.iExit, 0) << r.strErr;
     std::string png = TestRootFile("fin/page-03-Finishing.png");
+    std::string pngNext = TestRootFile("fin/page-04-Form.png");
     ASSERT_EQ(ReadFile(png).substr(0, 4), "\x89PNG") << r.strOut;
+    ASSERT_EQ(ReadFile(pngNext).substr(0, 4), "\x89PNG") << r.strOut;
+    // The refused tick from the command line: the box, and the sheet the
+    // refusal leaves.
+    r = RunQ730("preferences --png ref --page Finishing --answer no --check 'Production print'");
+    ASSERT_EQ(r.iExit, 2) << r.strOut;
+    // (The box as it opens: answered by its default button, which keeps the
+    // focus where it was.)
+    r = RunQ730("preferences --png box --page Finishing --answer yes --check 'Production print' --cancel");
+    ASSERT_EQ(r.iExit, 0) << r.strOut;
+    std::string pngBox = TestRootFile("box/message-01.png");
+    std::string pngRefused = TestRootFile("ref/failed-QX-730-Printing-Preferences.png");
+    ASSERT_EQ(ReadFile(pngRefused).substr(0, 4), "\x89PNG") << r.strOut;
     LAYOUT l = MeasureSheet();
-    ASSERT_TRUE(l.at.count("tab Finishing") && l.at.count("Production print") && l.at.count("Cancel"));
+    ASSERT_TRUE(l.at.count("tab Finishing") && l.at.count("Production print") && l.at.count("Cancel") &&
+                l.at.count("box No"));
     struct Case {
         const char* how;
     } cases[] = {{"Escape"}, {"close box"}, {"Cancel"}, {"window manager"}};
@@ -504,11 +532,18 @@ TEST_F(Desktop, APageLooksAsItsPictureAndCancelSavesNothing)
         ASSERT_NE(w, 0u);
         ASSERT_TRUE(person.WaitFocus(w));
         person.Click(w, Centre(l.at["tab Finishing"]));
-        EXPECT_EQ(person.WaitPicture(w, png), 0) << c.how;
+        EXPECT_EQ(person.WaitPicture(w, png), 0) << c.how << ": " << person.lastDiff;
+        person.Keys("ctrl+Tab");
+        EXPECT_EQ(person.WaitPicture(w, pngNext), 0) << c.how << ": " << person.lastDiff;
+        person.Keys("ctrl+shift+Tab");
+        EXPECT_EQ(person.WaitPicture(w, png), 0) << c.how << ": " << person.lastDiff;
         person.Click(w, Centre(l.at["Production print"]));
         Window box = person.Find(Narrow(l.boxTitle));
         ASSERT_NE(box, 0u);
-        person.Keys("Return");  // Yes, the box's default
+        EXPECT_EQ(person.WaitPicture(box, pngBox), 0) << c.how << ": " << person.lastDiff;
+        person.Click(box, Centre(l.at["box No"]));
+        ASSERT_TRUE(person.WaitFocus(w));
+        EXPECT_EQ(person.WaitPicture(w, pngRefused), 0) << c.how << ": " << person.lastDiff;
         if (std::string(c.how) == "Escape") {
             ASSERT_TRUE(person.WaitFocus(w));
             person.Keys("Escape");
