@@ -6,8 +6,9 @@
 // Set/GetDlgItemTextW, Set/GetDlgItemInt, CheckDlgButton,
 // IsDlgButtonChecked, CheckRadioButton, GetNextDlgTabItem,
 // GetNextDlgGroupItem, MapDialogRect, GetDialogBaseUnits, the modal loop
-// (PlatRunModalLoop, PlatEndModalLoop, PlatIsModalLoopEnded), and the
-// template ids (PlatGetWindowTemplateId, PlatSetWindowTemplateId).
+// (PlatRunModalLoop, PlatRunModalLoopEx, PlatEndModalLoop,
+// PlatIsModalLoopEnded), and the template ids (PlatGetWindowTemplateId,
+// PlatSetWindowTemplateId).
 //
 // Rules:
 //  1. Templates are in the binary form winuser.h describes (DLGTEMPLATE and
@@ -22,6 +23,16 @@
 //     DWLP_MSGRESULT long, except for the messages whose answer is the
 //     return value itself (WM_CTLCOLOR*, WM_COMPAREITEM, WM_VKEYTOITEM,
 //     WM_CHARTOITEM, WM_INITDIALOG, WM_QUERYDRAGICON).
+//  5. IsDialogMessageW hands a dialog's keys out as the dialog manager
+//     does: Tab and Shift+Tab, the arrows within a group, Enter (the
+//     focused push button, else the default one), Escape, F1, each asked
+//     of the focused control first (WM_GETDLGCODE with the key's message);
+//     Alt with a letter, or the letter alone where the focused control
+//     takes no characters, acts on the control whose text marks it (a
+//     label's mnemonic moves the focus to the control after it). Any other
+//     message is translated (its characters) and dispatched.
+//  6. With the desktop open and no watcher set, a modal loop waits for a
+//     person's input and ends only when the window is ended.
 #include "platform/user/wnd.h"
 
 #include "platform/gdi/gdidraw.h"
