@@ -25,6 +25,7 @@
 #include <map>
 #include <poll.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -53,6 +54,8 @@ struct XSERVER {
             return false;
         pid = fork();
         if (pid == 0) {
+            // The server goes with the test, however the test ends.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             close(fds[0]);
             int devnull = open("/dev/null", O_WRONLY);
             dup2(devnull, 1);
@@ -101,6 +104,7 @@ struct LIVE {
     {
         pid = fork();
         if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
             if (chdir(TestRootPath().c_str()) != 0)
                 _exit(126);
             setenv("DISPLAY", display.c_str(), 1);
@@ -570,6 +574,37 @@ TEST_F(Desktop, APageLooksAsItsPictureAndCancelSavesNothing)
         EXPECT_NE(ReadFile(TestRootFile("live.out")).find("cancelled: nothing was saved"), std::string::npos)
             << c.how << ReadFile(TestRootFile("live.out"));
     }
+}
+
+// Every page, reached by Ctrl+Tab from the tab row, shows as its picture:
+// what is painted when a page is picked is what the pictures hold.
+TEST_F(Desktop, EveryPageLooksAsItsPicture)
+{
+    RunResult r = RunQ730("preferences --png all --cancel");
+    ASSERT_EQ(r.iExit, 0) << r.strErr;
+    std::vector<std::string> pages;
+    for (size_t at = r.strOut.find("picture: "); at != std::string::npos; at = r.strOut.find("picture: ", at + 1)) {
+        std::string path = r.strOut.substr(at + 9, r.strOut.find('\n', at) - at - 9);
+        if (path.find("/page-") != std::string::npos)
+            pages.push_back(path);
+    }
+    ASSERT_GT(pages.size(), 2u) << r.strOut;
+    LAYOUT l = MeasureSheet();
+    ASSERT_TRUE(l.at.count("tab Setup"));
+    LIVE live;
+    ASSERT_TRUE(live.Start(x.display, "preferences"));
+    Window w = person.Find("QX-730 Printing Preferences");
+    ASSERT_NE(w, 0u);
+    ASSERT_TRUE(person.WaitFocus(w));
+    // The tab row takes the focus, as a picked tab does.
+    person.Click(w, Centre(l.at["tab Setup"]));
+    for (size_t i = 1; i < pages.size(); ++i) {
+        person.Keys("ctrl+Tab");
+        EXPECT_EQ(person.WaitPicture(w, pages[i]), 0) << pages[i] << ": " << person.lastDiff;
+    }
+    person.Keys("Escape");
+    ASSERT_TRUE(live.Wait());
+    EXPECT_EQ(live.iExit, 0);
 }
 
 // A button's pop-up menu chosen by the keys opens a dialog of its own; what
