@@ -82,6 +82,13 @@ POINT g_ptMoveWindow = {0, 0};
 Atom g_aProtocols, g_aDelete, g_aNetName, g_aUtf8, g_aMotif, g_aType, g_aTypeDialog, g_aTypeDropdown,
     g_aTypePopup, g_aState, g_aStateModal;
 
+// A request the server refuses (focus given to a window the window manager
+// unmapped a moment before) costs nothing: the next change sets it right.
+int IgnoreError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
 unsigned long NowMs()
 {
     timespec ts;
@@ -674,6 +681,7 @@ BOOL PlatDesktopOpen(const char** ppszWhy)
     g_aTypePopup = XInternAtom(g_dpy, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
     g_aState = XInternAtom(g_dpy, "_NET_WM_STATE", False);
     g_aStateModal = XInternAtom(g_dpy, "_NET_WM_STATE_MODAL", False);
+    XSetErrorHandler(IgnoreError);
     // A held key repeats as presses alone, as the platform's keys do.
     XkbSetDetectableAutoRepeat(g_dpy, True, nullptr);
     g_msLast = NowMs();
