@@ -399,6 +399,49 @@ BOOL DlgHandleKey(HWND hDlg, HWND hwndFrom, UINT vk, const MSG* pMsg)
     return FALSE;
 }
 
+void DlgFocusMoved(HWND hNew)
+{
+    WND* n = WndPeek(hNew);
+    if (!n || !(n->dwStyle & WS_CHILD))
+        return;
+    HWND hDlg = GetAncestor(hNew, GA_ROOT);
+    WND* d = WndPeek(hDlg);
+    if (!d || !d->bDialog)
+        return;
+    std::vector<HWND> v;
+    TabList(hDlg, &v);
+    // The dialog's own default: DM_SETDEFID's, else the push button its
+    // template made the default (remembered the first time the focus moves).
+    int idDef = static_cast<int>(reinterpret_cast<LONG_PTR>(GetPropW(hDlg, u"PlatDefId")));
+    if (!idDef) {
+        LONG_PTR kept = reinterpret_cast<LONG_PTR>(GetPropW(hDlg, u"PlatTemplateDefId"));
+        if (!kept) {
+            kept = -1;
+            for (HWND h : v)
+                if (IsPushButton(h) && GetParent(h) == hDlg &&
+                    (WndPeek(h)->dwStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+                    kept = GetDlgCtrlID(h);
+                    break;
+                }
+            SetPropW(hDlg, u"PlatTemplateDefId", reinterpret_cast<HANDLE>(kept));
+        }
+        idDef = static_cast<int>(kept);
+    }
+    // A focused push button wears the default look; with the focus
+    // elsewhere the dialog's default does.
+    BOOL bPush = IsPushButton(hNew);
+    for (HWND h : v) {
+        if (!IsPushButton(h))
+            continue;
+        WND* b = WndPeek(h);
+        BOOL bWant = bPush ? h == hNew : GetParent(h) == hDlg && GetDlgCtrlID(h) == idDef;
+        BOOL bHas = (b->dwStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        if (bWant != bHas)
+            SendMessageW(h, BM_SETSTYLE, (b->dwStyle & 0xFFFF & ~static_cast<DWORD>(BS_TYPEMASK)) |
+                                             (bWant ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), TRUE);
+    }
+}
+
 WCHAR WndMnemonic(const std::u16string& s)
 {
     for (size_t i = 0; i + 1 < s.size(); ++i) {

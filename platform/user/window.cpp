@@ -206,6 +206,8 @@ void SendFocusChange(HWND hwndOld, HWND hwndNew)
     if (hwndNew)
         if (WND* n = WndPeek(hwndNew))
             WndCall(n, WM_SETFOCUS, reinterpret_cast<WPARAM>(hwndOld), 0);
+    if (hwndNew && g_hwndFocus == hwndNew)
+        DlgFocusMoved(hwndNew);
 }
 
 void DestroyTree(WND* w);

@@ -120,6 +120,8 @@ BOOL DlgHandleKey(HWND hDlg, HWND hwndFrom, UINT vk, const MSG* pMsg = nullptr);
 // focused control takes no characters): the control whose text marks it
 // acts. FALSE when no control of the dialog has it.
 BOOL DlgMnemonic(HWND hDlg, HWND hwndFrom, WCHAR ch);
+// The focus moved to hNew: the default push button's look follows it.
+void DlgFocusMoved(HWND hNew);
 
 // Control families register their classes at load.
 void ButtonRegister();

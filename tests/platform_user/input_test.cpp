@@ -130,6 +130,28 @@ TEST(Input, TabAndShiftTabWalkTheTabStopsInOrderPassingDisabledOnes)
     EXPECT_EQ(k.Text(411), u"");
 }
 
+// The default frame follows the focus among push buttons and goes back to
+// the dialog's default when the focus leaves them.
+TEST(Input, TheDefaultLookFollowsTheFocusedPushButton)
+{
+    struct Step {
+        int iFocus;      // after one more Tab
+        int idDefault;   // the one push button with the default look
+    };
+    const Step kSteps[] = {{411, IDOK}, {421, IDOK}, {431, IDOK}, {441, 441}, {IDOK, IDOK}, {IDCANCEL, IDCANCEL},
+                           {401, IDOK}};
+    Keys k;
+    for (const Step& st : kSteps) {
+        k.Key(VK_TAB, u'\t');
+        ASSERT_EQ(k.Focus(), st.iFocus);
+        for (int id : {441, IDOK, IDCANCEL}) {
+            DWORD kind = (DWORD)GetWindowLongW(GetDlgItem(k.h, id), GWL_STYLE) & BS_TYPEMASK;
+            EXPECT_EQ(kind, id == st.idDefault ? (DWORD)BS_DEFPUSHBUTTON : (DWORD)BS_PUSHBUTTON)
+                << "focus " << st.iFocus << ", button " << id;
+        }
+    }
+}
+
 TEST(Input, MnemonicsActOnTheControlTheyMark)
 {
     struct Case {
