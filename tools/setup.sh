@@ -13,7 +13,9 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok ins
 
 common=(cmake make g++ googletest pkg-config fonts-liberation2 fonts-ipafont)
 case "$arch" in
-    native) libs=(libfreetype-dev libfontconfig-dev libpng-dev libsqlite3-dev libbenchmark-dev) ;;
+    # libx11-dev: the desktop window; xvfb and xdotool: its tests.
+    native) libs=(libfreetype-dev libfontconfig-dev libpng-dev libsqlite3-dev libbenchmark-dev
+                  libx11-dev xvfb xdotool) ;;
     i386)   libs=(g++-multilib libfreetype-dev:i386 libfontconfig-dev:i386 libpng-dev:i386
                   libsqlite3-dev:i386 libbenchmark-dev:i386) ;;
     *) echo "setup: unknown architecture '$arch' (native or i386)" >&2; exit 2 ;;

@@ -53,6 +53,10 @@ struct LISTVIEW {
     COLORREF clrBk, clrText, clrTextBk;
     unsigned long serial;  // counts selections started
     int iPressedCol;       // header column pressed, -1 none
+    BOOL bPressedIn;       // the pointer is over the pressed column
+    int iSizingCol;        // column whose right edge is dragged, -1 none
+    int xSizeStart;        // where the drag began, and the width then
+    int cxSizeStart;
     int iMark;             // selection mark
 };
 
@@ -267,6 +271,21 @@ int _HitTest(HWND hwnd, LISTVIEW* p, POINT pt, int* piSub, UINT* pFlags)
     return i;
 }
 
+// The column whose right edge (the divider) is within a few pixels of the
+// point in the header, -1 when none.
+int _DividerHit(HWND hwnd, LISTVIEW* p, POINT pt)
+{
+    if (pt.y < 0 || pt.y >= _HeaderHeight(hwnd, p))
+        return -1;
+    int x = 0;
+    for (int k = 0; k < (int)p->cols.size(); ++k) {
+        x += p->cols[k].cx;
+        if (pt.x >= x - 3 && pt.x <= x + 3)
+            return k;
+    }
+    return -1;
+}
+
 int _HeaderHit(HWND hwnd, LISTVIEW* p, POINT pt)
 {
     if (pt.y < 0 || pt.y >= _HeaderHeight(hwnd, p))
@@ -338,7 +357,7 @@ void _Paint(HWND hwnd, LISTVIEW* p)
             if (h.right <= h.left)
                 continue;
             FillRect(hdc, &h, GetSysColorBrush(COLOR_BTNFACE));
-            DrawEdge(hdc, &h, k == p->iPressedCol ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_SOFT);
+            DrawEdge(hdc, &h, k == p->iPressedCol && p->bPressedIn ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_SOFT);
             if (!bFiller) {
                 RECT t = h;
                 InflateRect(&t, -6, 0);
@@ -524,6 +543,7 @@ LRESULT CALLBACK _ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
             return FALSE;
         pNew->clrBk = pNew->clrText = pNew->clrTextBk = CLR_DEFAULT;
         pNew->iPressedCol = -1;
+        pNew->iSizingCol = -1;
         pNew->iMark = -1;
         CtlSetState(hwnd, pNew);
         break;
@@ -567,10 +587,22 @@ LRESULT CALLBACK _ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         if (!p || !IsWindowEnabled(hwnd))
             return 0;
         POINT pt = {(SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam)};
+        // A column's divider is dragged to size it; a column is pressed as
+        // a button. Either holds the mouse until the button is let go.
+        int div = _DividerHit(hwnd, p, pt);
+        if (div >= 0) {
+            p->iSizingCol = div;
+            p->xSizeStart = pt.x;
+            p->cxSizeStart = p->cols[div].cx;
+            SetCapture(hwnd);
+            return 0;
+        }
         int col = _HeaderHit(hwnd, p, pt);
         if (col >= 0) {
             if (!(GetWindowLongW(hwnd, GWL_STYLE) & LVS_NOSORTHEADER)) {
                 p->iPressedCol = col;
+                p->bPressedIn = TRUE;
+                SetCapture(hwnd);
                 _Invalidate(hwnd);
             }
             return 0;
@@ -591,9 +623,17 @@ LRESULT CALLBACK _ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         if (!p)
             return 0;
         POINT pt = {(SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam)};
+        if (p->iSizingCol >= 0) {
+            p->iSizingCol = -1;
+            if (GetCapture() == hwnd)
+                ReleaseCapture();
+            return 0;
+        }
         if (p->iPressedCol >= 0) {
             int col = p->iPressedCol;
             p->iPressedCol = -1;
+            if (GetCapture() == hwnd)
+                ReleaseCapture();
             _Invalidate(hwnd);
             if (_HeaderHit(hwnd, p, pt) == col) {
                 NMLISTVIEW nm = {};
@@ -612,6 +652,33 @@ LRESULT CALLBACK _ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         _SendActivate(hwnd, NM_CLICK, i, iSub, pt);
         return 0;
     }
+    case WM_MOUSEMOVE: {
+        if (!p)
+            return 0;
+        POINT pt = {(SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam)};
+        if (p->iSizingCol >= 0 && p->iSizingCol < (int)p->cols.size()) {
+            int cx = std::max(0, p->cxSizeStart + pt.x - p->xSizeStart);
+            if (cx != p->cols[p->iSizingCol].cx) {
+                p->cols[p->iSizingCol].cx = cx;
+                _Invalidate(hwnd);
+            }
+        } else if (p->iPressedCol >= 0) {
+            // The column looks pressed while the pointer is over it.
+            BOOL bIn = _HeaderHit(hwnd, p, pt) == p->iPressedCol;
+            if (bIn != p->bPressedIn) {
+                p->bPressedIn = bIn;
+                _Invalidate(hwnd);
+            }
+        }
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        if (p && (HWND)lParam != hwnd && (p->iSizingCol >= 0 || p->iPressedCol >= 0)) {
+            p->iSizingCol = -1;
+            p->iPressedCol = -1;
+            _Invalidate(hwnd);
+        }
+        return 0;
     case WM_LBUTTONDBLCLK: {
         if (!p || !IsWindowEnabled(hwnd))
             return 0;

@@ -368,9 +368,42 @@ void _PreparePage(SHEETPAGE* pg)
                          : 0;
 }
 
+// The sheet's keys before the dialog manager's: Ctrl+Tab and Ctrl+PgDn pick
+// the next page, Ctrl+Shift+Tab and Ctrl+PgUp the one before, round the
+// row, as a click on its tab does (the page shown may refuse to be left).
+BOOL _bSheetKey(SHEET* s, const MSG* pm)
+{
+    if (pm->message != WM_KEYDOWN || !(GetKeyState(VK_CONTROL) & 0x8000))
+        return FALSE;
+    if (pm->wParam != VK_TAB && pm->wParam != VK_PRIOR && pm->wParam != VK_NEXT)
+        return FALSE;
+    int n = (int)s->pages.size();
+    if (n < 2 || s->iCur < 0)
+        return TRUE;
+    BOOL bBack = pm->wParam == VK_TAB ? (GetKeyState(VK_SHIFT) & 0x8000) != 0 : pm->wParam == VK_PRIOR;
+    int i = (s->iCur + (bBack ? n - 1 : 1)) % n;
+    BOOL bTabFocused = GetFocus() == s->hwndTab;
+    if (_bSelect(s, i) && !bTabFocused && s->iCur >= 0 && s->pages[s->iCur]->hwnd)
+        SetFocus(s->pages[s->iCur]->hwnd);
+    return TRUE;
+}
+
+BOOL _bSheetDialogMessage(HWND hwnd, LPMSG pm)
+{
+    return SendMessageW(hwnd, PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(pm)) != 0;
+}
+
 LRESULT _PsmMessage(HWND hwnd, SHEET* s, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case PSM_ISDIALOGMESSAGE: {
+        MSG* pm = reinterpret_cast<MSG*>(lParam);
+        if (!pm || (pm->hwnd != hwnd && !IsChild(hwnd, pm->hwnd)))
+            return FALSE;
+        if (_bSheetKey(s, pm))
+            return TRUE;
+        return IsDialogMessageW(hwnd, pm);
+    }
     case PSM_CHANGED:
         s->changed.insert(reinterpret_cast<HWND>(wParam));
         if (s->hwndApply)
@@ -792,7 +825,7 @@ INT_PTR PropertySheetW(LPCPROPSHEETHEADERW lppsh)
         s->bOwnerDisabled = TRUE;
         EnableWindow(s->hwndOwner, FALSE);
     }
-    INT_PTR r = PlatRunModalLoop(hwnd);
+    INT_PTR r = PlatRunModalLoopEx(hwnd, _bSheetDialogMessage);
     s = IsWindow(hwnd) ? _Sheet(hwnd) : nullptr;
     if (s && !s->bEnded)
         _Cancel(s, TRUE);  // closed from outside: the pages still hear of it

@@ -111,6 +111,10 @@ void _Paint(HWND hwnd, TABCTL* p)
     RECT rc;
     GetClientRect(hwnd, &rc);
     int h = p->items.empty() ? 0 : _RowHeight(hwnd, p);
+    // The strip of the tabs: what the selected tab covered when another was
+    // selected goes back to the dialog's face.
+    RECT strip = {rc.left, rc.top, rc.right, std::min<LONG>(rc.bottom, h)};
+    FillRect(hdc, &strip, GetSysColorBrush(COLOR_BTNFACE));
     // The display area's frame.
     RECT body = rc;
     body.top = h;

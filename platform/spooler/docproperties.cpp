@@ -239,17 +239,22 @@ Q730_EXPORT LONG AdvancedDocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR 
 
 Q730_EXPORT BOOL PrinterProperties(HWND hWnd, HANDLE hPrinter)
 {
+    return PlatPrinterProperties(hWnd, hPrinter) >= 0;
+}
+
+LONG PlatPrinterProperties(HWND hWnd, HANDLE hPrinter)
+{
     if (!hPrinter) {
         SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
+        return -1;
     }
     std::u16string name = _PrinterName(hPrinter);
     if (name.empty())
-        return FALSE;
+        return -1;
     HMODULE hModule = _hLoadDriverUi(hPrinter);
     if (!hModule)
-        return FALSE;
-    BOOL bOk = FALSE;
+        return -1;
+    LONG lResult = -1;
     PFN_PROPSHEETBODY pfn = _pfnBody(hModule, "DrvDevicePropertySheets");
     if (!pfn) {
         SetLastError(ERROR_PROC_NOT_FOUND);
@@ -262,10 +267,11 @@ Q730_EXPORT BOOL PrinterProperties(HWND hWnd, HANDLE hPrinter)
         dph.hPrinter = hPrinter;
         dph.pszPrinterName = (LPWSTR)name.c_str();
         DWORD dwResult = CPSUI_CANCEL;
-        bOk = _RunSheet(hWnd, pfn, false, (LPARAM)&dph, &dwResult) >= 0;
+        LONG l = _RunSheet(hWnd, pfn, false, (LPARAM)&dph, &dwResult);
+        lResult = l < 0 ? -1 : dwResult == CPSUI_OK ? IDOK : IDCANCEL;
     }
     FreeLibrary(hModule);
-    return bOk;
+    return lResult;
 }
 
 LONG PlatPrintingPreferences(HWND hWnd, HANDLE hPrinter)

@@ -264,6 +264,9 @@ Q730_EXPORT LONG AdvancedDocumentPropertiesW(HWND hWnd, HANDLE hPrinter, LPWSTR 
 // DPS_NOPERMISSION. TRUE when the sheet was shown and closed (OK or
 // Cancel); FALSE with the last error set when it could not be shown.
 Q730_EXPORT BOOL PrinterProperties(HWND hWnd, HANDLE hPrinter);
+// The same, answering how the sheet ended: IDOK (the settings were
+// stored), IDCANCEL, or a negative value with the last error set.
+LONG PlatPrinterProperties(HWND hWnd, HANDLE hPrinter);
 
 // The printers folder's "Printing Preferences": the document sheet over
 // the user's default settings (fMode DM_USER_DEFAULT | DM_IN_BUFFER |

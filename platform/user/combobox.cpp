@@ -172,8 +172,20 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         delete c;
         w->pCtl = nullptr;
         return 0;
-    case WM_GETDLGCODE:
+    case WM_GETDLGCODE: {
+        // Enter and Escape close the dropped list rather than the dialog.
+        const MSG* m = reinterpret_cast<const MSG*>(lParam);
+        if (c && c->bDropped && m && m->message == WM_KEYDOWN && (m->wParam == VK_RETURN || m->wParam == VK_ESCAPE))
+            return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    }
+    case WM_SYSKEYDOWN:
+        // Alt with Down or Up opens or closes the list, as F4 does.
+        if (wParam == VK_DOWN || wParam == VK_UP) {
+            SendMessageW(hwnd, WM_KEYDOWN, VK_F4, 0);
+            return 0;
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC hdc = BeginPaint(hwnd, &ps);
@@ -244,6 +256,16 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_PLAT_LISTPICK: {
         int i = static_cast<int>(wParam);
+        if (i < 0) {
+            // A press outside the dropped list: closed, nothing chosen.
+            if (c->bDropped) {
+                Drop(hwnd, FALSE);
+                WndNotifyParent(hwnd, CBN_SELENDCANCEL);
+                if (IsWindow(hwnd))
+                    WndNotifyParent(hwnd, CBN_CLOSEUP);
+            }
+            return 0;
+        }
         int iOld = static_cast<int>(SendMessageW(c->hwndList, LB_GETCURSEL, 0, 0));
         SendMessageW(c->hwndList, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
         InvalidateRect(hwnd, nullptr, FALSE);

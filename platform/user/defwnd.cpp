@@ -29,8 +29,10 @@ extern "C" LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lPa
     }
     case WM_SETTEXT:
         w->strText = lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"";
-        if ((w->dwStyle & WS_CAPTION) == WS_CAPTION)
+        if ((w->dwStyle & WS_CAPTION) == WS_CAPTION) {
+            w->bFrameDirty = TRUE;
             InvalidateRect(hWnd, nullptr, FALSE);
+        }
         return TRUE;
     case WM_GETTEXT: {
         LPWSTR p = reinterpret_cast<LPWSTR>(lParam);
@@ -60,6 +62,11 @@ extern "C" LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lPa
     }
     case WM_CLOSE:
         DestroyWindow(hWnd);
+        return 0;
+    case WM_SYSKEYDOWN:
+        // Alt+F4 closes the top-level window.
+        if (wParam == VK_F4 && (lParam & (1L << 29)))
+            PostMessageW(GetAncestor(hWnd, GA_ROOT), WM_SYSCOMMAND, SC_CLOSE, 0);
         return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE)
@@ -98,8 +105,28 @@ extern "C" LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lPa
                 return r;
         }
         return MA_ACTIVATE;
-    case WM_NCHITTEST:
-        return HTCLIENT;
+    case WM_NCHITTEST: {
+        // Screen point: the caption and its close box, the frame, the client.
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        RECT rcw;
+        GetWindowRect(hWnd, &rcw);
+        if (!PtInRect(&rcw, pt))
+            return HTNOWHERE;
+        RECT rcc = WndClientInWindow(w);
+        OffsetRect(&rcc, rcw.left, rcw.top);
+        if (PtInRect(&rcc, pt))
+            return HTCLIENT;
+        if ((w->dwStyle & WS_CAPTION) == WS_CAPTION) {
+            // As the frame paints it: 3 pixels of frame, then 18 of caption.
+            RECT rcap = {rcw.left + 3, rcw.top + 3, rcw.right - 3, rcw.top + 21};
+            RECT rclose = {rcap.right - 18, rcap.top + 2, rcap.right - 2, rcap.bottom - 2};
+            if ((w->dwStyle & WS_SYSMENU) && PtInRect(&rclose, pt))
+                return HTCLOSE;
+            if (PtInRect(&rcap, pt))
+                return HTCAPTION;
+        }
+        return HTBORDER;
+    }
     case WM_SETCURSOR:
         return FALSE;
     case WM_SHOWWINDOW:

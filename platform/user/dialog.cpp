@@ -6,8 +6,9 @@
 // Set/GetDlgItemTextW, Set/GetDlgItemInt, CheckDlgButton,
 // IsDlgButtonChecked, CheckRadioButton, GetNextDlgTabItem,
 // GetNextDlgGroupItem, MapDialogRect, GetDialogBaseUnits, the modal loop
-// (PlatRunModalLoop, PlatEndModalLoop, PlatIsModalLoopEnded), and the
-// template ids (PlatGetWindowTemplateId, PlatSetWindowTemplateId).
+// (PlatRunModalLoop, PlatRunModalLoopEx, PlatEndModalLoop,
+// PlatIsModalLoopEnded), and the template ids (PlatGetWindowTemplateId,
+// PlatSetWindowTemplateId).
 //
 // Rules:
 //  1. Templates are in the binary form winuser.h describes (DLGTEMPLATE and
@@ -22,6 +23,16 @@
 //     DWLP_MSGRESULT long, except for the messages whose answer is the
 //     return value itself (WM_CTLCOLOR*, WM_COMPAREITEM, WM_VKEYTOITEM,
 //     WM_CHARTOITEM, WM_INITDIALOG, WM_QUERYDRAGICON).
+//  5. IsDialogMessageW hands a dialog's keys out as the dialog manager
+//     does: Tab and Shift+Tab, the arrows within a group, Enter (the
+//     focused push button, else the default one), Escape, F1, each asked
+//     of the focused control first (WM_GETDLGCODE with the key's message);
+//     Alt with a letter, or the letter alone where the focused control
+//     takes no characters, acts on the control whose text marks it (a
+//     label's mnemonic moves the focus to the control after it). Any other
+//     message is translated (its characters) and dispatched.
+//  6. With the desktop open and no watcher set, a modal loop waits for a
+//     person's input and ends only when the window is ended.
 #include "platform/user/wnd.h"
 
 #include "platform/gdi/gdidraw.h"
@@ -312,9 +323,11 @@ void DialogRegister()
     PlatRegisterSystemClass(&wc);
 }
 
-BOOL DlgHandleKey(HWND hDlg, HWND hwndFrom, UINT vk)
+BOOL DlgHandleKey(HWND hDlg, HWND hwndFrom, UINT vk, const MSG* pMsg)
 {
-    LRESULT code = hwndFrom ? SendMessageW(hwndFrom, WM_GETDLGCODE, vk, 0) : 0;
+    MSG made = {hwndFrom, WM_KEYDOWN, vk, 1, 0, {0, 0}};
+    LRESULT code = hwndFrom ? SendMessageW(hwndFrom, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(pMsg ? pMsg : &made))
+                            : 0;
     if (code & DLGC_WANTALLKEYS)
         return FALSE;
     switch (vk) {
@@ -384,6 +397,147 @@ BOOL DlgHandleKey(HWND hDlg, HWND hwndFrom, UINT vk)
     }
     }
     return FALSE;
+}
+
+void DlgFocusMoved(HWND hNew)
+{
+    WND* n = WndPeek(hNew);
+    if (!n || !(n->dwStyle & WS_CHILD))
+        return;
+    HWND hDlg = GetAncestor(hNew, GA_ROOT);
+    WND* d = WndPeek(hDlg);
+    if (!d || !d->bDialog)
+        return;
+    std::vector<HWND> v;
+    TabList(hDlg, &v);
+    // The dialog's own default: DM_SETDEFID's, else the push button its
+    // template made the default (remembered the first time the focus moves).
+    int idDef = static_cast<int>(reinterpret_cast<LONG_PTR>(GetPropW(hDlg, u"PlatDefId")));
+    if (!idDef) {
+        LONG_PTR kept = reinterpret_cast<LONG_PTR>(GetPropW(hDlg, u"PlatTemplateDefId"));
+        if (!kept) {
+            kept = -1;
+            for (HWND h : v)
+                if (IsPushButton(h) && GetParent(h) == hDlg &&
+                    (WndPeek(h)->dwStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+                    kept = GetDlgCtrlID(h);
+                    break;
+                }
+            SetPropW(hDlg, u"PlatTemplateDefId", reinterpret_cast<HANDLE>(kept));
+        }
+        idDef = static_cast<int>(kept);
+    }
+    // A focused push button wears the default look; with the focus
+    // elsewhere the dialog's default does.
+    BOOL bPush = IsPushButton(hNew);
+    for (HWND h : v) {
+        if (!IsPushButton(h))
+            continue;
+        WND* b = WndPeek(h);
+        BOOL bWant = bPush ? h == hNew : GetParent(h) == hDlg && GetDlgCtrlID(h) == idDef;
+        BOOL bHas = (b->dwStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        if (bWant != bHas)
+            SendMessageW(h, BM_SETSTYLE, (b->dwStyle & 0xFFFF & ~static_cast<DWORD>(BS_TYPEMASK)) |
+                                             (bWant ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), TRUE);
+    }
+}
+
+WCHAR WndMnemonic(const std::u16string& s)
+{
+    for (size_t i = 0; i + 1 < s.size(); ++i) {
+        if (s[i] != u'&')
+            continue;
+        if (s[i + 1] != u'&')
+            return s[i + 1];
+        ++i;
+    }
+    return 0;
+}
+
+namespace {
+
+WCHAR Upper(WCHAR c)
+{
+    if (c >= u'a' && c <= u'z')
+        return static_cast<WCHAR>(c - u'a' + u'A');
+    if (c >= u'\uFF41' && c <= u'\uFF5A')  // full-width letters
+        return static_cast<WCHAR>(c - u'\uFF41' + u'A');
+    if (c >= u'\uFF21' && c <= u'\uFF3A')
+        return static_cast<WCHAR>(c - u'\uFF21' + u'A');
+    return c;
+}
+
+BOOL IsLabel(HWND h)
+{
+    LRESULT code = SendMessageW(h, WM_GETDLGCODE, 0, 0);
+    return (code & DLGC_STATIC) != 0;
+}
+
+BOOL HasMnemonic(WND* c, WCHAR chUp)
+{
+    if (!c || !WndReallyVisible(c) || (c->dwStyle & WS_DISABLED))
+        return FALSE;
+    if (c->pCls->strName == u"Static" && (c->dwStyle & SS_NOPREFIX))
+        return FALSE;
+    WCHAR m = WndMnemonic(c->strText);
+    return m && Upper(m) == chUp;
+}
+
+}  // namespace
+
+BOOL DlgMnemonic(HWND hDlg, HWND hwndFrom, WCHAR ch)
+{
+    std::vector<HWND> v;
+    TabList(hDlg, &v);
+    int n = static_cast<int>(v.size());
+    if (!n)
+        return FALSE;
+    WCHAR up = Upper(ch);
+    int iFrom = -1;
+    for (int k = 0; k < n; ++k)
+        if (v[static_cast<size_t>(k)] == hwndFrom)
+            iFrom = k;
+    // The first control after the focus that has the mnemonic.
+    int iHit = -1, cHits = 0;
+    for (int step = 1; step <= n; ++step) {
+        int k = ((iFrom < 0 ? -1 : iFrom) + step) % n;
+        if (HasMnemonic(WndPeek(v[static_cast<size_t>(k)]), up)) {
+            if (iHit < 0)
+                iHit = k;
+            ++cHits;
+        }
+    }
+    if (iHit < 0)
+        return FALSE;
+    HWND h = v[static_cast<size_t>(iHit)];
+    if (IsLabel(h)) {
+        // A label or group box names the control after it.
+        for (int step = 1; step < n; ++step) {
+            HWND c = v[static_cast<size_t>((iHit + step) % n)];
+            WND* wc = WndPeek(c);
+            if (wc && WndReallyVisible(wc) && !(wc->dwStyle & WS_DISABLED) && !IsLabel(c)) {
+                SetFocus(c);
+                if (SendMessageW(c, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+                    SendMessageW(c, EM_SETSEL, 0, -1);
+                return TRUE;
+            }
+        }
+        return TRUE;
+    }
+    LRESULT code = SendMessageW(h, WM_GETDLGCODE, 0, 0);
+    if (!(code & DLGC_BUTTON) || cHits > 1) {
+        // A control that is not a button, or a mnemonic several share:
+        // the focus moves to it, nothing is pressed.
+        SetFocus(h);
+        if (code & DLGC_HASSETSEL)
+            SendMessageW(h, EM_SETSEL, 0, -1);
+        return TRUE;
+    }
+    if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        SetFocus(h);
+    if (IsWindow(h))
+        SendMessageW(h, BM_CLICK, 0, 0);
+    return TRUE;
 }
 
 extern "C" {
@@ -464,11 +618,50 @@ void PlatSetModalLoopHook(PLATMODALHOOK pfn, void* pvContext)
 
 INT_PTR PlatRunModalLoop(HWND hwnd)
 {
+    return PlatRunModalLoopEx(hwnd, nullptr);
+}
+
+INT_PTR PlatRunModalLoopEx(HWND hwnd, PLATDLGMSGPROC pfnIsDialogMessage)
+{
     WND* w = WndGet(hwnd);
     if (!w)
         return -1;
     w->bModal = TRUE;
     w->bEnded = FALSE;
+    if (!g_pfnModalHook && DesktopLive()) {
+        // A person is there: the loop hands out their input until the
+        // window ends, waiting for more when the queue is empty.
+        while ((w = WndPeek(hwnd)) != nullptr && !w->bEnded) {
+            MSG m;
+            if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+                if (m.message == WM_QUIT)
+                    continue;
+                BOOL bDone = pfnIsDialogMessage ? pfnIsDialogMessage(hwnd, &m) : IsDialogMessageW(hwnd, &m);
+                if (!bDone) {
+                    TranslateMessage(&m);
+                    DispatchMessageW(&m);
+                }
+                continue;
+            }
+            PaintAllPending();
+            if (WndQueueEmpty() && !DesktopWait(-1)) {
+                // The display went away: the window is closed as its close
+                // box closes it.
+                SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDCANCEL)));
+                PlatPumpMessages();
+                if ((w = WndPeek(hwnd)) != nullptr && !w->bEnded) {
+                    w->bEnded = TRUE;
+                    w->nResult = IDCANCEL;
+                }
+            }
+        }
+        if (!w)
+            return -1;
+        w->bModal = FALSE;
+        ShowWindow(hwnd, SW_HIDE);
+        return w->nResult;
+    }
     if (g_pfnModalHook) {
         g_pfnModalHook(hwnd, g_pvModalHook);
         w = WndPeek(hwnd);
@@ -646,8 +839,28 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
         return FALSE;
     if (lpMsg->hwnd != hDlg && !IsChild(hDlg, lpMsg->hwnd))
         return FALSE;
-    if (lpMsg->message == WM_KEYDOWN && DlgHandleKey(hDlg, lpMsg->hwnd, static_cast<UINT>(lpMsg->wParam)))
-        return TRUE;
+    switch (lpMsg->message) {
+    case WM_KEYDOWN:
+        if (DlgHandleKey(hDlg, lpMsg->hwnd, static_cast<UINT>(lpMsg->wParam), lpMsg))
+            return TRUE;
+        break;
+    case WM_SYSCHAR:
+        // Alt with a letter: the control it marks, else a beep.
+        if (lpMsg->wParam != u' ' && !DlgMnemonic(hDlg, lpMsg->hwnd, static_cast<WCHAR>(lpMsg->wParam)))
+            MessageBeep(0);
+        if (lpMsg->wParam != u' ')
+            return TRUE;
+        break;
+    case WM_CHAR: {
+        // The letter alone works where the focused control takes no characters.
+        LRESULT code = SendMessageW(lpMsg->hwnd, WM_GETDLGCODE, lpMsg->wParam, reinterpret_cast<LPARAM>(lpMsg));
+        if (!(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) && lpMsg->wParam > u' ' &&
+            DlgMnemonic(hDlg, lpMsg->hwnd, static_cast<WCHAR>(lpMsg->wParam)))
+            return TRUE;
+        break;
+    }
+    }
+    TranslateMessage(lpMsg);
     DispatchMessageW(lpMsg);
     return TRUE;
 }

@@ -314,6 +314,16 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
+        if (l->hwndCombo) {
+            // The dropped list holds the mouse: a press outside it closes it.
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (!PtInRect(&rc, pt)) {
+                SendMessageW(l->hwndCombo, WM_PLAT_LISTPICK, static_cast<WPARAM>(-1), 0);
+                return 0;
+            }
+        }
         if (!l->hwndCombo)
             SetFocus(hwnd);
         if (!IsWindow(hwnd))

@@ -9,7 +9,8 @@
 // TrackPopupMenu runs as the desktop's does: WM_ENTERMENULOOP and
 // WM_INITMENUPOPUP to the owner, WM_MEASUREITEM for owner-drawn items, a
 // pop-up window painted (WM_DRAWITEM with ODT_MENU for owner-drawn items),
-// then the choice the scripted user queued (none: the menu is dismissed),
+// then the choice the scripted user queued (none: the menu is dismissed;
+// on the desktop a person chooses with the mouse or the keys),
 // WM_EXITMENULOOP, and the chosen id as WM_COMMAND to the owner (or as the
 // answer with TPM_RETURNCMD). Handles are small numbers never reused.
 //
@@ -226,6 +227,119 @@ void PaintMenu(HWND hwnd, HDC hdc, TRACK* t)
         }
         y += cy;
     }
+}
+
+int ItemHeight(const MENUITEM& it)
+{
+    return (it.uFlags & MF_SEPARATOR) ? 8 : (it.uFlags & MF_OWNERDRAW) ? static_cast<int>(it.cyItem) : 18;
+}
+
+BOOL Choosable(const MENUITEM& it)
+{
+    return !(it.uFlags & (MF_GRAYED | MF_DISABLED | MF_SEPARATOR | MF_POPUP));
+}
+
+// The item at a point of the pop-up's client area, -1 when none.
+int ItemAt(HMENU hMenu, HWND hPopup, POINT pt)
+{
+    MENU* m = Get(hMenu);
+    RECT rc;
+    GetClientRect(hPopup, &rc);
+    if (!m || !PtInRect(&rc, pt))
+        return -1;
+    int y = 0;
+    for (size_t i = 0; i < m->aItems.size(); ++i) {
+        int cy = ItemHeight(m->aItems[i]);
+        if (pt.y >= y && pt.y < y + cy)
+            return static_cast<int>(i);
+        y += cy;
+    }
+    return -1;
+}
+
+void SetHot(TRACK* t, HWND hPopup, int i)
+{
+    if (t->iHot == i)
+        return;
+    t->iHot = i;
+    InvalidateRect(hPopup, nullptr, FALSE);
+}
+
+// A person's menu on the desktop: the pointer lights the item under it and
+// a click there chooses it; a press outside, Escape or Alt dismisses it;
+// Up and Down light the choosable items in turn, Enter chooses the lit
+// one. Answers the index chosen, -1 when dismissed.
+int TrackLive(TRACK* t, HWND hPopup)
+{
+    SetCapture(hPopup);
+    int iChosen = -1;
+    BOOL bDone = FALSE;
+    while (!bDone && IsWindow(hPopup)) {
+        MSG msg;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            PaintAllPending();
+            if (WndQueueEmpty() && !DesktopWait(-1))
+                break;
+            continue;
+        }
+        MENU* m = Get(t->hMenu);
+        if (!m)
+            break;
+        int n = static_cast<int>(m->aItems.size());
+        switch (msg.message) {
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP: {
+            POINT pt = {GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+            if (msg.hwnd != hPopup) {
+                ClientToScreen(msg.hwnd, &pt);
+                ScreenToClient(hPopup, &pt);
+            }
+            int i = ItemAt(t->hMenu, hPopup, pt);
+            BOOL bOn = i >= 0 && Choosable(m->aItems[static_cast<size_t>(i)]);
+            if (msg.message == WM_MOUSEMOVE)
+                SetHot(t, hPopup, bOn ? i : -1);
+            else if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) && i < 0)
+                bDone = TRUE;
+            else if ((msg.message == WM_LBUTTONUP || msg.message == WM_RBUTTONUP) && bOn) {
+                iChosen = i;
+                bDone = TRUE;
+            }
+            break;
+        }
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (msg.wParam == VK_ESCAPE || msg.wParam == VK_MENU) {
+                bDone = TRUE;
+            } else if ((msg.wParam == VK_RETURN || msg.wParam == VK_SPACE) && t->iHot >= 0) {
+                iChosen = t->iHot;
+                bDone = TRUE;
+            } else if ((msg.wParam == VK_DOWN || msg.wParam == VK_UP) && n > 0) {
+                int step = msg.wParam == VK_DOWN ? 1 : n - 1;
+                int i = t->iHot < 0 ? (msg.wParam == VK_DOWN ? n - 1 : 0) : t->iHot;
+                for (int k = 0; k < n; ++k) {
+                    i = (i + step) % n;
+                    if (Choosable(m->aItems[static_cast<size_t>(i)]))
+                        break;
+                }
+                if (Choosable(m->aItems[static_cast<size_t>(i)]))
+                    SetHot(t, hPopup, i);
+            }
+            break;
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+        case WM_CHAR:
+        case WM_SYSCHAR:
+            break;
+        default:
+            DispatchMessageW(&msg);
+        }
+    }
+    if (GetCapture() == hPopup)
+        ReleaseCapture();
+    return iChosen;
 }
 
 LRESULT CALLBACK MenuWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -534,8 +648,19 @@ BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND 
         g_outcome.aItems.push_back(Shown(it));
         g_outcome.aEnabled.push_back(!(it.uFlags & (MF_GRAYED | MF_DISABLED | MF_POPUP)));
     }
-    // The scripted user's choice.
     UINT_PTR idChosen = 0;
+    if (g_choices.empty() && hPopup && DesktopLive()) {
+        // A person chooses.
+        int i = TrackLive(&t, hPopup);
+        m = Get(hMenu);
+        if (m && i >= 0 && i < static_cast<int>(m->aItems.size())) {
+            idChosen = m->aItems[static_cast<size_t>(i)].id;
+            g_outcome.iOutcome = MENU_CHOSEN;
+        } else {
+            g_outcome.iOutcome = MENU_DISMISSED;
+        }
+    }
+    // The scripted user's choice.
     if (!g_choices.empty()) {
         CHOICE c = g_choices.front();
         g_choices.pop_front();

@@ -8,7 +8,8 @@
 // text, caption, style). Once it is open the answer queued for it is given
 // by clicking that button (an answer with no button of its own ends the
 // box with that answer, as a test asks); with no answer queued the box's
-// default button is pressed, as Enter does.
+// default button is pressed, as Enter does, except on the desktop, where
+// the box waits for the person's answer.
 #include "platform/user/msgbox.h"
 
 #include "platform/gdi/gdidraw.h"
@@ -117,8 +118,10 @@ INT_PTR CALLBACK BoxProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
                       : uIcon == MB_ICONEXCLAMATION ? IDI_EXCLAMATION : uIcon == MB_ICONASTERISK ? IDI_ASTERISK : nullptr;
         if (idi)
             SendDlgItemMessageW(hDlg, kIdIcon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, idi)), 0);
-        // The answer comes once the box is up, as a person's click does.
-        PostMessageW(hDlg, WM_PLAT_ANSWER, 0, 0);
+        // The answer comes once the box is up, as a person's click does;
+        // on the desktop a person gives it, unless one was queued.
+        if (d->iAnswer || !DesktopLive())
+            PostMessageW(hDlg, WM_PLAT_ANSWER, 0, 0);
         int iDef = DefaultAnswer(d->uType);
         HWND hDef = GetDlgItem(hDlg, iDef);
         if (hDef)

@@ -239,9 +239,42 @@ HDC PaintMakeDC(WND* w, BOOL bClient, const RECT* prcClip)
         OffsetRect(&r, o.x, o.y);
         IntersectRect(&rcVis, &rcVis, &r);
     }
+    // What the desktop shows again.
+    if (rcVis.right > rcVis.left && rcVis.bottom > rcVis.top) {
+        if (t->bSurfaceDirty)
+            UnionRect(&t->rcSurfaceDirty, &t->rcSurfaceDirty, &rcVis);
+        else
+            t->rcSurfaceDirty = rcVis;
+        t->bSurfaceDirty = TRUE;
+    }
     SetViewportOrgEx(hdc, o.x, o.y, nullptr);
     HRGN hrgn = CreateRectRgn(rcVis.left, rcVis.top, std::max(rcVis.left, rcVis.right),
                               std::max(rcVis.top, rcVis.bottom));
+    // A window that clips its siblings (or whose ancestor does) leaves alone
+    // the visible siblings above it: a tab control does not paint over the
+    // page shown on it.
+    for (WND* p = w; (p->dwStyle & WS_CHILD) && p->hwndParent;) {
+        WND* q = WndPeek(p->hwndParent);
+        if (!q)
+            break;
+        if (p->dwStyle & WS_CLIPSIBLINGS) {
+            auto it = std::find(q->aChildren.begin(), q->aChildren.end(), p->hwnd);
+            for (++it; it < q->aChildren.end(); ++it) {
+                WND* sib = WndPeek(*it);
+                if (!sib || !(sib->dwStyle & WS_VISIBLE))
+                    continue;
+                POINT so = WndClientOriginInSurface(sib);
+                RECT sc = WndClientInWindow(sib);
+                so.x -= sc.left;
+                so.y -= sc.top;
+                HRGN hSib = CreateRectRgn(so.x, so.y, so.x + sib->rcWindow.right - sib->rcWindow.left,
+                                          so.y + sib->rcWindow.bottom - sib->rcWindow.top);
+                CombineRgn(hrgn, hrgn, hSib, RGN_DIFF);
+                DeleteObject(hSib);
+            }
+        }
+        p = q;
+    }
     SelectClipRgn(hdc, hrgn);
     DeleteObject(hrgn);
     SelectObject(hdc, WndFont(w));
@@ -260,8 +293,17 @@ void PaintFreeDC(HDC hdc)
 
 void PaintAllPending()
 {
-    for (HWND h : WndTopLevels())
+    for (HWND h : WndTopLevels()) {
+        // A caption that changed (activation, text) is painted again first.
+        WND* w = WndPeek(h);
+        if (w && w->bFrameDirty && WndReallyVisible(w)) {
+            w->bFrameDirty = FALSE;
+            RECT rcc = WndClientInWindow(w);
+            if (rcc.left || rcc.top)
+                PaintFrame(w);
+        }
         PaintTree(h);
+    }
 }
 
 HBRUSH PaintCtlColor(HWND hwnd, HDC hdc, UINT uMsg)
@@ -795,6 +837,7 @@ BOOL PlatRenderWindow(HWND hwnd)
         FillRect(hdc, &rc, GetSysColorBrush(COLOR_BTNFACE));
         PaintFreeDC(hdc);
     }
+    w->bFrameDirty = FALSE;
     BOOL bWasVisible = (w->dwStyle & WS_VISIBLE) != 0;
     // A window not shown yet is still pictured as it would look.
     w->dwStyle |= WS_VISIBLE;

@@ -115,3 +115,15 @@ int PlatLiveTimers()
 }
 
 }  // extern "C"
+
+int TimerMsUntilNext()
+{
+    int iMin = -1;
+    for (const TIMER& t : g_timers) {
+        LONG d = static_cast<LONG>(t.dwDue - g_dwClock);
+        int ms = d < 0 ? 0 : static_cast<int>(d);
+        if (iMin < 0 || ms < iMin)
+            iMin = ms;
+    }
+    return iMin;
+}

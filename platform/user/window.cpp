@@ -206,6 +206,8 @@ void SendFocusChange(HWND hwndOld, HWND hwndNew)
     if (hwndNew)
         if (WND* n = WndPeek(hwndNew))
             WndCall(n, WM_SETFOCUS, reinterpret_cast<WPARAM>(hwndOld), 0);
+    if (hwndNew && g_hwndFocus == hwndNew)
+        DlgFocusMoved(hwndNew);
 }
 
 void DestroyTree(WND* w);
@@ -1019,8 +1021,10 @@ BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
             continue;
         if (lpMsg)
             *lpMsg = *it;
-        if (wRemoveMsg & PM_REMOVE)
+        if (wRemoveMsg & PM_REMOVE) {
+            InputNoteTaken(*it);
             g_queue.erase(it);
+        }
         return TRUE;
     }
     return FALSE;
@@ -1034,12 +1038,6 @@ BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
             return -1;
     }
     return lpMsg && lpMsg->message == WM_QUIT ? FALSE : TRUE;
-}
-
-BOOL TranslateMessage(const MSG* lpMsg)
-{
-    // Keys arrive as characters already (the scripted user sends WM_CHAR).
-    return lpMsg && lpMsg->message == WM_KEYDOWN;
 }
 
 LRESULT DispatchMessageW(const MSG* lpMsg)
@@ -1201,6 +1199,11 @@ HWND SetActiveWindow(HWND hWnd)
     if (hOld == hNew)
         return hOld;
     g_hwndActive = hNew;
+    // Their captions show which one is active.
+    if (WND* o = WndPeek(hOld))
+        o->bFrameDirty = TRUE;
+    if (WND* n = WndPeek(hNew))
+        n->bFrameDirty = TRUE;
     if (WND* o = WndPeek(hOld))
         WndCall(o, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hNew));
     if (WND* n = WndPeek(hNew))
@@ -1249,15 +1252,6 @@ BOOL ReleaseCapture()
     return TRUE;
 }
 
-SHORT GetKeyState(int nVirtKey)
-{
-    return 0;
-}
-
-SHORT GetAsyncKeyState(int vKey)
-{
-    return 0;
-}
 
 // --- geometry --------------------------------------------------------------------------------
 
@@ -1396,10 +1390,8 @@ BOOL MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint)
 
 }  // extern "C"
 
-namespace {
-
 // The deepest visible window under a screen point inside w.
-HWND HitChild(WND* w, POINT ptScreen)
+HWND WndHitChild(WND* w, POINT ptScreen)
 {
     std::vector<HWND> kids = w->aChildren;
     for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
@@ -1412,13 +1404,11 @@ HWND HitChild(WND* w, POINT ptScreen)
             // A group box is see-through for the mouse.
             if (c->pCls->strName == u"Button" && (c->dwStyle & BS_TYPEMASK) == BS_GROUPBOX)
                 continue;
-            return HitChild(c, ptScreen);
+            return WndHitChild(c, ptScreen);
         }
     }
     return w->hwnd;
 }
-
-}  // namespace
 
 extern "C" {
 
@@ -1430,7 +1420,7 @@ HWND WindowFromPoint(POINT Point)
         if (!t || !(t->dwStyle & WS_VISIBLE))
             continue;
         if (PtInRect(&t->rcWindow, Point))
-            return HitChild(t, Point);
+            return WndHitChild(t, Point);
     }
     return nullptr;
 }
@@ -1773,3 +1763,26 @@ void PlatBeepReset()
 }
 
 }  // extern "C"
+
+// --- input from devices (input.cpp) ----------------------------------------------------------
+
+void WndPostInput(const MSG& m)
+{
+    // Moves of the mouse over one window are one move: the last position.
+    if (m.message == WM_MOUSEMOVE && !g_queue.empty() && g_queue.back().message == WM_MOUSEMOVE &&
+        g_queue.back().hwnd == m.hwnd) {
+        g_queue.back() = m;
+        return;
+    }
+    g_queue.push_back(m);
+}
+
+void WndPostFront(const MSG& m)
+{
+    g_queue.push_front(m);
+}
+
+BOOL WndQueueEmpty()
+{
+    return g_queue.empty();
+}

@@ -972,8 +972,38 @@ typedef int* LPINT;
 #define VK_F3 0x72
 #define VK_F4 0x73
 #define VK_F5 0x74
+#define VK_F6 0x75
+#define VK_F7 0x76
+#define VK_F8 0x77
+#define VK_F9 0x78
 #define VK_F10 0x79
+#define VK_F11 0x7A
+#define VK_F12 0x7B
 #define VK_APPS 0x5D
+#define VK_NUMPAD0 0x60
+#define VK_NUMPAD9 0x69
+#define VK_MULTIPLY 0x6A
+#define VK_ADD 0x6B
+#define VK_SUBTRACT 0x6D
+#define VK_DECIMAL 0x6E
+#define VK_DIVIDE 0x6F
+#define VK_LSHIFT 0xA0
+#define VK_RSHIFT 0xA1
+#define VK_LCONTROL 0xA2
+#define VK_RCONTROL 0xA3
+#define VK_LMENU 0xA4
+#define VK_RMENU 0xA5
+#define VK_OEM_1 0xBA
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_COMMA 0xBC
+#define VK_OEM_MINUS 0xBD
+#define VK_OEM_PERIOD 0xBE
+#define VK_OEM_2 0xBF
+#define VK_OEM_3 0xC0
+#define VK_OEM_4 0xDB
+#define VK_OEM_5 0xDC
+#define VK_OEM_6 0xDD
+#define VK_OEM_7 0xDE
 
 // DrawEdge
 #define BDR_RAISEDOUTER 0x0001
@@ -1702,6 +1732,37 @@ HBITMAP PlatGetWindowSurface(HWND hwnd);
 // The dialog font (face and height in pixels) every dialog uses unless its
 // template names another; dialog base units derive from it.
 HFONT PlatGetDialogFont();
+
+// What a person does with the mouse and the keyboard, as the devices
+// report it (the desktop feeds them; tests may too). They post the
+// messages the windows get; a modal loop (or PlatPumpMessages) hands them
+// out. PlatInputMouse takes WM_MOUSEMOVE, WM_LBUTTONDOWN / UP or
+// WM_RBUTTONDOWN / UP at a screen point over the top-level window
+// hwndTop (null: the one under the point), the device's time in
+// milliseconds; it answers the hit-test code of the point (HTCAPTION: the
+// caller may move the window). PlatInputKey takes a virtual key going down
+// or up and the character the keyboard gives with it (0: none).
+// PlatInputReset forgets the keys and buttons held.
+UINT PlatInputMouse(HWND hwndTop, UINT uMsg, int xScreen, int yScreen, DWORD dwTime);
+BOOL PlatInputKey(UINT vk, BOOL bDown, WCHAR ch, DWORD dwTime);
+void PlatInputReset();
+
+// The desktop: the top-level windows shown on the machine's display, each
+// as a window of its own, its pixels the window's surface, the display's
+// mouse and keyboard its input (through PlatInputMouse and PlatInputKey).
+// While it is open, modal loops wait for a person's input, and message
+// boxes wait for their answer. PlatDesktopOpen answers FALSE (with the
+// reason in *ppszWhy, a static text) when there is no display or this
+// build has no desktop.
+BOOL PlatDesktopOpen(const char** ppszWhy);
+void PlatDesktopClose();
+BOOL PlatDesktopIsOpen();
+
+// A modal loop whose messages first pass through pfnIsDialogMessage (as a
+// property sheet's do), which answers TRUE for those it handled; null:
+// IsDialogMessageW of the window.
+typedef BOOL (*PLATDLGMSGPROC)(HWND hwnd, LPMSG lpMsg);
+INT_PTR PlatRunModalLoopEx(HWND hwnd, PLATDLGMSGPROC pfnIsDialogMessage);
 
 // Marks a window so that the dialog manager treats it as the owner of a
 // nested modal loop (property sheets and message boxes use it):

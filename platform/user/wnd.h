@@ -63,6 +63,9 @@ struct WND {
     int cCalls;                 // procedure calls running on this record
     // top-level windows: the surface every window DC of the tree draws on
     HBITMAP hbmSurface;
+    BOOL bFrameDirty;           // the caption and frame are to be painted again
+    BOOL bSurfaceDirty;         // drawn on since the desktop last showed it
+    RECT rcSurfaceDirty;        // what was drawn on, in surface pixels
     // dialogs
     BOOL bDialog;
     int idTemplate;             // resource number of its template, 0 if none
@@ -110,7 +113,15 @@ HBRUSH PaintCtlColor(HWND hwnd, HDC hdc, UINT uMsg);
 // Dialog manager (dialog.cpp): the font and its base units.
 void DlgBaseUnits(int* pcx, int* pcy);
 // Keyboard handling every dialog applies (Enter, Escape, Tab, arrows).
-BOOL DlgHandleKey(HWND hDlg, HWND hwndFrom, UINT vk);
+// The control asks first (WM_GETDLGCODE with the key's message, pMsg or a
+// WM_KEYDOWN made for it).
+BOOL DlgHandleKey(HWND hDlg, HWND hwndFrom, UINT vk, const MSG* pMsg = nullptr);
+// A mnemonic pressed in a dialog (Alt+letter, or the letter alone where the
+// focused control takes no characters): the control whose text marks it
+// acts. FALSE when no control of the dialog has it.
+BOOL DlgMnemonic(HWND hDlg, HWND hwndFrom, WCHAR ch);
+// The focus moved to hNew: the default push button's look follows it.
+void DlgFocusMoved(HWND hNew);
 
 // Control families register their classes at load.
 void ButtonRegister();
@@ -138,6 +149,29 @@ struct MENUOUTCOME {
     std::vector<BOOL> aEnabled;
 };
 const MENUOUTCOME& MenuLastOutcome();
+
+// The device input (input.cpp) and the queue it feeds (window.cpp).
+// The deepest visible window under a screen point inside the top-level w.
+HWND WndHitChild(WND* w, POINT ptScreen);
+// Posts a message of the input queue (a move of the mouse replaces the
+// move queued last for the same window).
+void WndPostInput(const MSG& m);
+// Puts a message at the head of the queue (the characters of a key).
+void WndPostFront(const MSG& m);
+BOOL WndQueueEmpty();
+// A message taken from the queue: the keys' state follows it (input.cpp).
+void InputNoteTaken(const MSG& m);
+// The mnemonic of a control's text ('&' followed by it), 0 when none.
+WCHAR WndMnemonic(const std::u16string& s);
+
+// The desktop (desktop.cpp): whether the windows are shown on a display;
+// showing what was painted, and waiting for input up to a number of
+// milliseconds (-1: until some comes). False when the display is gone.
+BOOL DesktopLive();
+BOOL DesktopWait(int iTimeoutMs);
+// Milliseconds of the platform clock until the next timer is due, -1 when
+// no timer runs (timer.cpp).
+int TimerMsUntilNext();
 
 // Text helpers.
 std::u16string WndStripMnemonic(const std::u16string& s);

@@ -534,6 +534,47 @@ TEST(ImageList, KeepsItsOwnCopyAndDrawsThroughTheMask)
     EXPECT_EQ(ImageList_GetImageCount(himl), 0);
 }
 
+// A drag holds the mouse: the thumb of a track bar and a list column's
+// divider follow the pointer while the button is held, even past the
+// control's edge, and let go where the button is let go.
+TEST_F(Controls, DragsFollowThePointerPastTheControlWhileTheButtonIsHeld)
+{
+    HWND hTb = Make(TRACKBAR_CLASSW, TBS_AUTOTICKS, 300, 10, 10, 160, 30);
+    SendMessageW(hTb, TBM_SETRANGE, FALSE, MAKELPARAM(0, 4));
+    HWND hLv = Make(WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL, 249, 10, 50, 200, 120);
+    LVCOLUMNW col = Col(LVCF_TEXT | LVCF_WIDTH, 0, 80, u"Name");
+    SendMessageW(hLv, LVM_INSERTCOLUMNW, 0, (LPARAM)&col);
+    PlatInputReset();
+    auto drag = [&](POINT from, POINT to) {
+        PlatInputMouse(nullptr, WM_LBUTTONDOWN, from.x, from.y, 1000);
+        PlatPumpMessages();
+        PlatInputMouse(nullptr, WM_MOUSEMOVE, (from.x + to.x) / 2, (from.y + to.y) / 2, 1010);
+        PlatPumpMessages();
+        PlatInputMouse(nullptr, WM_MOUSEMOVE, to.x, to.y, 1020);
+        PlatPumpMessages();
+        PlatInputMouse(nullptr, WM_LBUTTONUP, to.x, to.y, 1030);
+        PlatPumpMessages();
+    };
+    // The thumb, dragged far past the right end: the last position.
+    RECT rt;
+    SendMessageW(hTb, TBM_GETTHUMBRECT, 0, (LPARAM)&rt);
+    MapWindowPoints(hTb, nullptr, (POINT*)&rt, 2);
+    POINT thumb = {(rt.left + rt.right) / 2, (rt.top + rt.bottom) / 2};
+    drag(thumb, {thumb.x + 400, thumb.y + 60});
+    EXPECT_EQ(SendMessageW(hTb, TBM_GETPOS, 0, 0), 4);
+    EXPECT_EQ(GetCapture(), nullptr);
+    // The column's divider, dragged 30 pixels right, then 50 left.
+    POINT divider = {10, 5};
+    ClientToScreen(hLv, &divider);
+    divider.x += 80 - 10;
+    drag(divider, {divider.x + 30, divider.y + 200});
+    EXPECT_EQ(SendMessageW(hLv, LVM_GETCOLUMNWIDTH, 0, 0), 110);
+    drag({divider.x + 30, divider.y}, {divider.x - 20, divider.y});
+    EXPECT_EQ(SendMessageW(hLv, LVM_GETCOLUMNWIDTH, 0, 0), 60);
+    EXPECT_EQ(GetCapture(), nullptr);
+    PlatInputReset();
+}
+
 }  // namespace
 
 #endif

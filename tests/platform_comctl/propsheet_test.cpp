@@ -274,3 +274,56 @@ TEST(PropertySheet, ScriptedUserPicksTabsAndPressesButtons)
 }  // namespace
 
 #endif
+
+// Ctrl+Tab and Ctrl+PgDn pick the next page, Ctrl+Shift+Tab and Ctrl+PgUp
+// the one before, round the row, through the sheet's own keyboard handling
+// (PSM_ISDIALOGMESSAGE, as a program's loop calls it); a page that refuses
+// to be left keeps the sheet where it is.
+TEST(PropertySheet, CtrlTabPicksPagesRoundTheRow)
+{
+    struct Step {
+        std::vector<UINT> held;
+        UINT vk;
+        int iAfter;
+    };
+    const Step kSteps[] = {
+        {{VK_LCONTROL}, VK_TAB, 1},
+        {{VK_LCONTROL}, VK_TAB, 2},
+        {{VK_LCONTROL}, VK_TAB, 0},
+        {{VK_LCONTROL, VK_LSHIFT}, VK_TAB, 2},
+        {{VK_LCONTROL}, VK_PRIOR, 1},
+        {{VK_LCONTROL}, VK_NEXT, 2},
+        {{}, VK_TAB, 2},  // Tab alone moves the focus, not the page
+    };
+    PAGECONF a = Conf("A"), b = Conf("B"), c = Conf("C");
+    HWND hSheet = OpenModelessSheet({&a, &b, &c});
+    ASSERT_NE(hSheet, nullptr);
+    PlatInputReset();
+    auto press = [&](const std::vector<UINT>& held, UINT vk) {
+        for (UINT m : held)
+            PlatInputKey(m, TRUE, 0, 0);
+        PlatInputKey(vk, TRUE, vk == VK_TAB ? u'\t' : 0, 0);
+        PlatInputKey(vk, FALSE, 0, 0);
+        for (auto it = held.rbegin(); it != held.rend(); ++it)
+            PlatInputKey(*it, FALSE, 0, 0);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            if (!SendMessageW(hSheet, PSM_ISDIALOGMESSAGE, 0, (LPARAM)&m)) {
+                TranslateMessage(&m);
+                DispatchMessageW(&m);
+            }
+    };
+    for (const Step& s : kSteps) {
+        press(s.held, s.vk);
+        EXPECT_EQ(SendMessageW(PropSheet_GetTabControl(hSheet), TCM_GETCURSEL, 0, 0), s.iAfter) << s.vk;
+    }
+    // The page shown refuses to be left.
+    DestroyWindow(hSheet);
+    PAGECONF a2 = Conf("A", TRUE), b2 = Conf("B");
+    hSheet = OpenModelessSheet({&a2, &b2});
+    ASSERT_NE(hSheet, nullptr);
+    press({VK_LCONTROL}, VK_TAB);
+    EXPECT_EQ(SendMessageW(PropSheet_GetTabControl(hSheet), TCM_GETCURSEL, 0, 0), 0);
+    DestroyWindow(hSheet);
+    PlatInputReset();
+}

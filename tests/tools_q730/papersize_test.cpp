@@ -123,7 +123,7 @@ TEST(Q730AutoZoomSwitch, KeptApartFromTheHardDisk)
     RunResult r = RunQ730("properties --choose 'Hard disk=Installed'");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     // The output size is the original size: no automatic zoom.
-    r = RunQ730("preferences");
+    r = RunQ730("preferences --ok");
     ASSERT_EQ(r.iExit, 0) << r.strOut << r.strErr;
     std::vector<BYTE> dm = UserDefault();
     ASSERT_EQ(dm.size(), 2615u);

@@ -123,7 +123,7 @@ TEST_F(FakeSheets, PreferencesActByLabelAndOkMakesThemTheUserDefault)
     EXPECT_EQ(pdm->dmOrientation, DMORIENT_LANDSCAPE);
 
     // The next run opens over them; OK without a change keeps every byte.
-    RunResult again = Q730("preferences --printer Fake");
+    RunResult again = Q730("preferences --printer Fake --ok");
     ASSERT_EQ(again.iExit, 0) << again.strErr;
     EXPECT_EQ(UserDefault(), dm);
     // --cancel ends the sheet without saving.

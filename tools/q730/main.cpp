@@ -2,7 +2,8 @@
 // the driver libraries.
 //
 // Owns: the commands "preferences" and "properties" (the printer's sheets,
-// headless, acted on through the scripted user), "install" (a printer of
+// shown on the desktop for a person, or headless and acted on through the
+// scripted user), "install" (a printer of
 // this driver added to the root), "print" (a job through the
 // whole road, from the printer's installation to the bytes in its port
 // file: the built-in sample document, or a plain-text file laid out in
@@ -92,8 +93,10 @@ int _Usage(FILE* out)
             "\n"
             "commands:\n"
             "  print        print a document on a QX-730 printer (see q730 print --help)\n"
-            "  preferences  the printing preferences, headless (see q730 preferences --help)\n"
-            "  properties   the printer properties, headless (see q730 properties --help)\n"
+            "  preferences  the printing preferences, in a window or acted on from the\n"
+            "               command line (see q730 preferences --help)\n"
+            "  properties   the printer properties, in a window or acted on from the\n"
+            "               command line (see q730 properties --help)\n"
             "  install      add a printer of this driver (see q730 install --help)\n"
             "  version      load the three driver libraries and report them\n"
             "  --help       show this text\n"
@@ -1216,9 +1219,15 @@ int _SheetUsage(FILE* out, bool bPreferences)
             "usage: q730 %s [--printer NAME] [--png DIR] [ACTION...]\n"
             "\n"
             "%s\n"
-            "No window appears: the actions act on the sheet as a person would, in the\n"
-            "order given, on the window in front (the sheet, or a dialog an action\n"
-            "opened); then the sheet is closed with OK, which %s.\n"
+            "Without actions and without --png, the sheet opens in a window on the X\n"
+            "display (DISPLAY): every dialog and message box it opens is a window of\n"
+            "its own, and the mouse and the keyboard work as on any dialog. OK %s;\n"
+            "Cancel or the close box ends it unsaved. With no display, say what to do\n"
+            "with actions, or picture the pages with --png.\n"
+            "\n"
+            "With actions or --png no window appears: the actions act on the sheet as\n"
+            "a person would, in the order given, on the window in front (the sheet, or\n"
+            "a dialog an action opened); then the sheet is closed with OK.\n"
             "A failed action (a label that is not there, a disabled control, an item a\n"
             "list does not offer, text a field does not take, a tick refused) cancels\n"
             "the sheet: nothing is saved, exit status 2. The message names the action\n"
@@ -1392,10 +1401,28 @@ int _SheetCommand(int argc, char** argv, bool bPreferences)
 
     if (!_bPrinterKnown(printerName))
         return kExitUsage;
+    // Without actions or pictures the sheet is shown on the desktop, where a
+    // person acts on it.
+    bool bDesktop = run.actions.empty() && run.pngDir.empty();
+    if (bDesktop) {
+        const char* pszWhy = "";
+        if (!PlatDesktopOpen(&pszWhy)) {
+            fprintf(stderr,
+                    "q730: the %s cannot be shown in a window: %s\n"
+                    "q730: act on them from the command line, for example\n"
+                    "q730:   q730 %s --page TITLE --check LABEL --ok\n"
+                    "q730: or picture every page with q730 %s --png DIR (see q730 %s --help)\n",
+                    bPreferences ? "printing preferences" : "printer properties", pszWhy, pszCommand, pszCommand,
+                    pszCommand);
+            return kExitUsage;
+        }
+    }
     std::u16string printer = _Wide(printerName);
     HANDLE hPrinter = _hOpenOrInstall(printer, printerName);
-    if (!hPrinter)
+    if (!hPrinter) {
+        PlatDesktopClose();
         return kExitFailed;
+    }
     if (!bPreferences) {
         // The properties change the printer: the handle may administer it.
         ClosePrinter(hPrinter);
@@ -1406,15 +1433,22 @@ int _SheetCommand(int argc, char** argv, bool bPreferences)
 
     PlatScriptReset();
     PlatMsgBoxReset();
-    PlatSetModalLoopHook(_ModalHook, &run);
     LONG lResult;
-    if (bPreferences) {
-        lResult = PlatPrintingPreferences(NULL, hPrinter);
+    if (bDesktop) {
+        // A person answers every window: OK, Cancel or the close box.
+        lResult = bPreferences ? PlatPrintingPreferences(NULL, hPrinter) : PlatPrinterProperties(NULL, hPrinter);
+        run.bOkPressed = lResult == IDOK;
     } else {
-        lResult = PrinterProperties(NULL, hPrinter) ? (run.bOkPressed ? IDOK : IDCANCEL) : -1;
+        PlatSetModalLoopHook(_ModalHook, &run);
+        if (bPreferences) {
+            lResult = PlatPrintingPreferences(NULL, hPrinter);
+        } else {
+            lResult = PrinterProperties(NULL, hPrinter) ? (run.bOkPressed ? IDOK : IDCANCEL) : -1;
+        }
     }
     DWORD dwError = GetLastError();
     PlatSetModalLoopHook(NULL, NULL);
+    PlatDesktopClose();
     ClosePrinter(hPrinter);
 
     for (int iAnswer : run.answers)
