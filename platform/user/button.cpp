@@ -98,7 +98,9 @@ void PaintButton(HWND hwnd, HDC hdc)
         }
         return;
     }
-    if (hbr)
+    // A group box paints its frame and its caption only: the controls
+    // inside it are its siblings and show through, whichever paints last.
+    if (hbr && k != BS_GROUPBOX)
         FillRect(hdc, &rc, hbr);
     if (k == BS_GROUPBOX) {
         TEXTMETRICW tm = {};

@@ -112,7 +112,7 @@ void PaintOne(WND* w)
     }
 }
 
-void PaintFrame(WND* w);
+void PaintFrame(WND* w, const RECT* prcClip = nullptr);
 
 void PaintTree(HWND hwnd)
 {
@@ -120,30 +120,37 @@ void PaintTree(HWND hwnd)
     if (!w || !WndReallyVisible(w))
         return;
     bool bPainted = w->bUpdate != FALSE;
+    RECT rcPainted = w->rcUpdate;
     PaintOne(w);
     w = WndPeek(hwnd);
     if (!w)
         return;
     std::vector<HWND> kids = w->aChildren;
     for (HWND k : kids) {
-        // The parent's paint covers its children's borders (a child's
-        // frame lies in the parent's client area): they are drawn again
-        // before the child paints, so an edit keeps its border, enabled
-        // or not.
+        // The parent's paint covers its children's borders where it
+        // painted (a child's frame lies in the parent's client area): they
+        // are drawn again there before the child paints, so an edit keeps
+        // its border, enabled or not. Elsewhere a border stays as it is: it
+        // does not cover a sibling that was not painted again (the arrows
+        // over an edit's right edge).
         WND* c = WndPeek(k);
-        if (bPainted && c && WndReallyVisible(c)) {
+        RECT ri;
+        if (bPainted && c && WndReallyVisible(c) && IntersectRect(&ri, &rcPainted, &c->rcWindow)) {
             RECT rcc = WndClientInWindow(c);
-            if (rcc.left || rcc.top)
-                PaintFrame(c);
+            if (rcc.left || rcc.top) {
+                OffsetRect(&ri, -c->rcWindow.left, -c->rcWindow.top);
+                PaintFrame(c, &ri);
+            }
         }
         PaintTree(k);
     }
 }
 
-// The caption and frame of a top-level window (the non-client area).
-void PaintFrame(WND* w)
+// The caption and frame of a window (the non-client area), within prcClip
+// (window coordinates) when given.
+void PaintFrame(WND* w, const RECT* prcClip)
 {
-    HDC hdc = PaintMakeDC(w, FALSE, nullptr);
+    HDC hdc = PaintMakeDC(w, FALSE, prcClip);
     if (!hdc)
         return;
     RECT rc = {0, 0, w->rcWindow.right - w->rcWindow.left, w->rcWindow.bottom - w->rcWindow.top};

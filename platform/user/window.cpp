@@ -1658,13 +1658,16 @@ BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase)
         w->rcUpdate = r;
     w->bUpdate = TRUE;
     w->bErase = w->bErase || bErase;
-    // Children under the rectangle show through and paint again as well.
+    // Children under the update rectangle show through and paint again as
+    // well. The update rectangle is the union of every rectangle asked for
+    // since the last paint, and the parent's erasing and painting cover all
+    // of it: a child lying between two small rectangles is covered too.
     for (HWND k : w->aChildren) {
         WND* c = WndPeek(k);
         if (!c)
             continue;
         RECT ri;
-        if (IntersectRect(&ri, &r, &c->rcWindow))
+        if (IntersectRect(&ri, &w->rcUpdate, &c->rcWindow))
             InvalidateRect(k, nullptr, bErase);
     }
     return TRUE;
