@@ -142,6 +142,25 @@ void PaintTree(HWND hwnd)
                 PaintFrame(c, &ri);
             }
         }
+        // A child painted again covers the siblings painted after it where
+        // they overlap (neither clips the other: the arrows over an edit's
+        // right end): they paint again there, in their order, so that the
+        // window looks as when everything is painted.
+        c = WndPeek(k);
+        if (c && c->bUpdate && WndReallyVisible(c)) {
+            RECT rcc = WndClientInWindow(c);
+            RECT rk = c->rcUpdate;
+            OffsetRect(&rk, c->rcWindow.left + rcc.left, c->rcWindow.top + rcc.top);
+            for (auto it = std::find(kids.begin(), kids.end(), k) + 1; it < kids.end(); ++it) {
+                WND* s = WndPeek(*it);
+                RECT ro;
+                if (!s || !WndReallyVisible(s) || !IntersectRect(&ro, &rk, &s->rcWindow))
+                    continue;
+                RECT rsc = WndClientInWindow(s);
+                OffsetRect(&ro, -(s->rcWindow.left + rsc.left), -(s->rcWindow.top + rsc.top));
+                InvalidateRect(*it, &ro, TRUE);
+            }
+        }
         PaintTree(k);
     }
 }
