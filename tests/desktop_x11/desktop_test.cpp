@@ -22,6 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <poll.h>
 #include <string>
@@ -270,6 +272,7 @@ struct LAYOUT {
     int cyItem = 0;               // a drop-down list's row
     int iFaceUp = -1;             // "Face up" in Output order
     std::u16string paperSourceNext;  // the item after the shown one
+    std::u16string originalSizeNext;  // the same for Original size
     std::u16string boxTitle;
     std::u16string saveTitle;     // the dialog Save/Recall>Save Settings opens
     int cDepth = 0;
@@ -330,7 +333,8 @@ void Measure(HWND hwnd, void* pv)
         const char* name;
         const char16_t* label;
     } kControls[] = {{"N-up", u"N-up"}, {"Copies", u"Copies"}, {"Output order", u"Output order"},
-                     {"Paper source", u"Paper source"}};
+                     {"Paper source", u"Paper source"}, {"Landscape", u"Landscape"},
+                     {"Original size", u"Original size"}, {"Setup Duplex", u"Duplex"}};
     std::map<std::string, HWND> h;
     for (const auto& c : kControls) {
         h[c.name] = PlatScriptFindControl(hSheet, 0, c.label);
@@ -357,6 +361,10 @@ void Measure(HWND hwnd, void* pv)
     WCHAR sz[64] = {};
     SendMessageW(h["Paper source"], CB_GETLBTEXT, iSource + 1, (LPARAM)sz);
     l->paperSourceNext = (const char16_t*)sz;
+    int iSize = (int)SendMessageW(h["Original size"], CB_GETCURSEL, 0, 0);
+    WCHAR szSize[64] = {};
+    SendMessageW(h["Original size"], CB_GETLBTEXT, iSize + 1, (LPARAM)szSize);
+    l->originalSizeNext = (const char16_t*)szSize;
     PlatScriptPickTab(hSheet, 0, nullptr, u"Finishing", -1);
     for (const char16_t* label : {u"Production print", u"Duplex"}) {
         HWND c = PlatScriptFindControl(hSheet, 0, label);
@@ -601,6 +609,76 @@ TEST_F(Desktop, EveryPageLooksAsItsPicture)
     for (size_t i = 1; i < pages.size(); ++i) {
         person.Keys("ctrl+Tab");
         EXPECT_EQ(person.WaitPicture(w, pages[i]), 0) << pages[i] << ": " << person.lastDiff;
+    }
+    person.Keys("Escape");
+    ASSERT_TRUE(live.Wait());
+    EXPECT_EQ(live.iExit, 0);
+}
+
+// After every change made in the window the page is painted again as its
+// picture shows the same choices made by actions: the controls the change
+// enables, disables or repaints, and those beside or under them, are all
+// there (a check box's label beside a picture painted again, the arrows on
+// an edit's right end, the controls inside a group box).
+TEST_F(Desktop, AfterEachChangeThePageLooksAsItsPicture)
+{
+    ASSERT_EQ(RunQ730("preferences --cancel").iExit, 0);
+    LAYOUT l = MeasureSheet();
+    for (const char* name : {"Landscape", "N-up", "Setup Duplex", "Copies", "Original size", "tab Finishing",
+                             "tab Setup"})
+        ASSERT_TRUE(l.at.count(name)) << name;
+    ASSERT_FALSE(l.originalSizeNext.empty());
+    PERSON& p = person;
+    struct Step {
+        const char* what;
+        std::string actions;  // the same change as actions on the command line
+        const char* picture;  // the page's picture after it
+        std::function<void(Window)> make;
+    } steps[] = {
+        {"Landscape", "--check Landscape", "page-01-Setup.png",
+         [&](Window w) { p.Click(w, Centre(l.at["Landscape"])); }},
+        {"N-up ticked (its lists enabled)", "--check N-up", "page-01-Setup.png",
+         [&](Window w) { p.Click(w, Centre(l.at["N-up"])); }},
+        {"Duplex ticked", "--check Duplex", "page-01-Setup.png",
+         [&](Window w) { p.Click(w, Centre(l.at["Setup Duplex"])); }},
+        {"Copies typed", "--type Copies=3", "page-01-Setup.png",
+         [&](Window w) {
+             p.Click(w, Centre(l.at["Copies"]));
+             p.Keys("End BackSpace 3 Tab");
+         }},
+        {"Original size chosen from its list", "--choose 'Original size=" + Narrow(l.originalSizeNext) + "'",
+         "page-01-Setup.png",
+         [&](Window w) {
+             p.Click(w, Centre(l.at["Original size"]));
+             ASSERT_TRUE(p.WaitPopup(true));
+             p.Keys("Down Return");
+             ASSERT_TRUE(p.WaitPopup(false));
+         }},
+        {"another page", "--page Finishing", "page-03-Finishing.png",
+         [&](Window w) { p.Click(w, Centre(l.at["tab Finishing"])); }},
+        {"back to the first page", "--page Setup", "page-01-Setup.png",
+         [&](Window w) { p.Click(w, Centre(l.at["tab Setup"])); }},
+    };
+    // The pictures: each made by its own run without a display, with the
+    // actions of every step up to it.
+    std::string actions;
+    std::vector<std::string> pictures;
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        actions += " " + steps[i].actions;
+        std::string dir = "step" + std::to_string(i);
+        RunResult r = RunQ730("preferences --png " + dir + actions + " --cancel");
+        ASSERT_EQ(r.iExit, 0) << steps[i].what << ": " << r.strErr;
+        pictures.push_back(TestRootFile(dir + "/" + steps[i].picture));
+        ASSERT_EQ(ReadFile(pictures.back()).substr(0, 4), "\x89PNG") << r.strOut;
+    }
+    LIVE live;
+    ASSERT_TRUE(live.Start(x.display, "preferences"));
+    Window w = person.Find("QX-730 Printing Preferences");
+    ASSERT_NE(w, 0u) << ReadFile(TestRootFile("live.err"));
+    ASSERT_TRUE(person.WaitFocus(w));
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].make(w);
+        EXPECT_EQ(person.WaitPicture(w, pictures[i]), 0) << steps[i].what << ": " << person.lastDiff;
     }
     person.Keys("Escape");
     ASSERT_TRUE(live.Wait());
