@@ -154,6 +154,78 @@ TEST(Render, DialogPngShowsChecksDisabledTextAndOwnerDraw)
     DestroyWindow(h);
 }
 
+// The surface's pixels as 0x00RRGGBB.
+std::vector<DWORD> Surface(HWND h)
+{
+    RECT rw;
+    GetWindowRect(h, &rw);
+    LONG cx = rw.right - rw.left, cy = rw.bottom - rw.top;
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> px(static_cast<size_t>(cx) * static_cast<size_t>(cy));
+    HDC hdc = CreateCompatibleDC(nullptr);
+    int n = GetDIBits(hdc, PlatGetWindowSurface(h), 0, static_cast<UINT>(cy), px.data(), &bi, DIB_RGB_COLORS);
+    DeleteDC(hdc);
+    if (n <= 0)
+        px.clear();
+    for (DWORD& v : px)
+        v &= 0xFFFFFF;
+    return px;
+}
+
+// What a change paints again, and only that, leaves the dialog as it looks
+// painted whole: the controls under the parts the dialog paints again (all
+// of them, between two parts far apart too), those inside a group box
+// painted again, a box enabled, a field written.
+TEST(Render, AChangePaintedAloneLooksAsThePaintedWhole)
+{
+    struct Case {
+        const char* what;
+        void (*change)(HWND);
+    } cases[] = {
+        {"two small parts of the dialog far apart, controls between them",
+         [](HWND h) {
+             RECT a = InSurface(h, 301), b = InSurface(h, 161);
+             RECT ra = {a.left, a.top, a.left + 4, a.top + 4};
+             RECT rb = {b.right - 4, b.bottom - 4, b.right, b.bottom};
+             // In client coordinates of the dialog.
+             POINT o = {0, 0};
+             ClientToScreen(h, &o);
+             RECT rw;
+             GetWindowRect(h, &rw);
+             OffsetRect(&ra, rw.left - o.x, rw.top - o.y);
+             OffsetRect(&rb, rw.left - o.x, rw.top - o.y);
+             InvalidateRect(h, &ra, TRUE);
+             InvalidateRect(h, &rb, TRUE);
+         }},
+        {"the group box painted again",
+         [](HWND h) {
+             for (HWND k = GetWindow(h, GW_CHILD); k; k = GetWindow(k, GW_HWNDNEXT))
+                 if ((GetWindowLongW(k, GWL_STYLE) & 0xF) == BS_GROUPBOX)
+                     InvalidateRect(k, nullptr, TRUE);
+         }},
+        {"a disabled box enabled", [](HWND h) { EnableWindow(GetDlgItem(h, 302), TRUE); }},
+        {"a field's number written", [](HWND h) { SetDlgItemInt(h, 141, 345, FALSE); }},
+    };
+    for (const Case& c : cases) {
+        HWND h = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(100), nullptr, PaintProc, 0);
+        ASSERT_NE(h, nullptr);
+        ShowWindow(h, SW_SHOW);
+        ASSERT_TRUE(PlatRenderWindow(h));
+        c.change(h);
+        PlatPumpMessages();
+        std::vector<DWORD> alone = Surface(h);
+        ASSERT_TRUE(PlatRenderWindow(h));
+        std::vector<DWORD> whole = Surface(h);
+        ASSERT_FALSE(whole.empty());
+        size_t cDiff = 0;
+        for (size_t i = 0; i < whole.size() && i < alone.size(); ++i)
+            cDiff += alone[i] != whole[i];
+        EXPECT_EQ(cDiff, 0u) << c.what;
+        DestroyWindow(h);
+    }
+}
+
 TEST(Render, BadWindowsAndPathsFail)
 {
     EXPECT_FALSE(PlatRenderWindow(reinterpret_cast<HWND>(9)));
