@@ -118,6 +118,8 @@ void _Child(const std::string& root)
         ClosePrinter(hPrinter);
     }
     HDC hdc = CreateDCW(nullptr, FUZZ_PRINTER, nullptr, nullptr);
+    if (!hdc && getenv("FUZZ_DEBUG"))
+        fprintf(stderr, "==fuzz== no device context over this registry (error %u)\n", (unsigned)GetLastError());
     if (hdc) {
         bool bPrinted = FuzzPrintDocument(hdc, 1);
         DeleteDC(hdc);
