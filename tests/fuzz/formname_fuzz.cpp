@@ -66,7 +66,8 @@ void FuzzOne(const uint8_t* pData, size_t cbData)
     pdm->ui.lpOverlay = bMode;
     std::memset(pdm->ui.szOverlayName, 0, sizeof(pdm->ui.szOverlayName));
     std::vector<uint8_t> name = in.Take(129 * sizeof(WCHAR));
-    std::memcpy(pdm->ui.szOverlayName, name.data(), name.size() & ~(size_t)1);
+    if (!name.empty())
+        std::memcpy(pdm->ui.szOverlayName, name.data(), name.size() & ~(size_t)1);
     _Plant();
     HDC hdc = CreateDCW(nullptr, FUZZ_PRINTER, nullptr, (const DEVMODEW*)dm.data());
     if (hdc) {

@@ -140,15 +140,16 @@ bool _Damage(FuzzInput& in, int cSets)
     }
     case 1: {
         DWORD dw = 0;
-        std::memcpy(&dw, bytes.data(), std::min(bytes.size(), sizeof(dw)));
+        if (!bytes.empty())
+            std::memcpy(&dw, bytes.data(), std::min(bytes.size(), sizeof(dw)));
         _SetDword(key, value.c_str(), dw);
         break;
     }
     case 2:
-        _Set(key, value.c_str(), REG_SZ, bytes.data(), (DWORD)bytes.size());
+        _Set(key, value.c_str(), REG_SZ, bytes.empty() ? nullptr : bytes.data(), (DWORD)bytes.size());
         break;
     default:
-        _Set(key, value.c_str(), REG_BINARY, bytes.data(), (DWORD)bytes.size());
+        _Set(key, value.c_str(), REG_BINARY, bytes.empty() ? nullptr : bytes.data(), (DWORD)bytes.size());
         break;
     }
     return bList;

@@ -139,7 +139,8 @@ void FuzzOne(const uint8_t* pData, size_t cbData)
     run.bButtons = in.U8();
     run.bEndings = in.U8();
     std::vector<uint8_t> bytes = in.Take(300 * sizeof(WCHAR));
-    run.text.assign((const char16_t*)bytes.data(), bytes.size() / sizeof(WCHAR));
+    if (bytes.size() >= sizeof(WCHAR))
+        run.text.assign((const char16_t*)bytes.data(), bytes.size() / sizeof(WCHAR));
     // A NUL ends what a person can type.
     run.text = run.text.c_str();
 
