@@ -17,7 +17,8 @@
 #   -s SEED       first seed (default: the time)
 #   -m            no campaign: minimise each target's corpus (the project's
 #                 seeds and what the campaigns found) into the project's
-#                 corpus, tests/fuzz/corpus/NAME, with libFuzzer's -merge=1
+#                 corpus, tests/fuzz/corpus/NAME, with libFuzzer's -merge=1;
+#                 the inputs of findings (finding-*) are kept as they are
 #   TARGET        names without "fuzz_" (default: every target)
 #
 # JOBS in the environment caps the compile jobs of the build (default: every
@@ -132,8 +133,15 @@ merge_one() {
     (cd "$build/bin" && ./fuzz_"$name" -merge=1 -timeout="$(timeout_of "$name")" \
         "$out" "$project" "$scratch") >"$build/fuzz/logs/$name.merge.log" 2>&1 || return 1
     [ -n "$(ls -A "$out")" ] || return 1
+    # The inputs of findings stay under their own names, whatever the merge
+    # thinks of their coverage: each is the case of a fix.
+    local kept=$build/fuzz/kept/$name
+    rm -rf "$kept"
+    mkdir -p "$kept"
+    find "$project" -maxdepth 1 -name 'finding-*' -exec cp {} "$kept"/ \;
     rm -f "$project"/*
     cp "$out"/* "$project"/
+    cp "$kept"/* "$project"/ 2>/dev/null || true
     printf '%-22s %6s files %8s bytes\n' "$name" "$(ls "$project" | wc -l)" \
         "$(cat "$project"/* | wc -c)"
 }
