@@ -467,6 +467,27 @@ static BOOL _bFormFileName(const WCHAR* pszPath)
     return cBefore != u'\\' && cBefore != u'/' && cBefore != u':';
 }
 
+// TRUE when a new form may take the place of what is at pszPath: nothing,
+// an empty file, or a form file (its first bytes are those of a form: the
+// printer language's "foc " or "org %", a PCL 5 macro, a PCL XL stream).
+// Anything else is someone's file, which a job never replaces.
+static BOOL _bFormMayReplace(const WCHAR* pszPath)
+{
+    HANDLE h = CreateFileW(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!h || h == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+    BYTE ab[11] = {};
+    DWORD cbRead = 0;
+    BOOL bRead = ReadFile(h, ab, sizeof(ab), &cbRead, nullptr);
+    CloseHandle(h);
+    if (!bRead)
+        return FALSE;
+    auto starts = [&](const char* psz, DWORD cb) { return cbRead >= cb && std::memcmp(ab, psz, cb) == 0; };
+    return cbRead == 0 || starts("foc ", 4) || starts("org %", 5) || starts("\x1b&f16Y", 6) ||
+           starts(") HP-PCL XL", 11);
+}
+
 static BOOL _bOpen(SPOOLWRITER* pWriter, const JOBRECORD_OPEN* pRec)
 {
     WCHAR szPath[MAX_PATH];
@@ -480,6 +501,10 @@ static BOOL _bOpen(SPOOLWRITER* pWriter, const JOBRECORD_OPEN* pRec)
         return FALSE;
     }
     if (pRec->bFormMode == FORMFILE_CREATE) {
+        if (!_bFormMayReplace(szPath)) {
+            SetLastError(ERROR_FILE_EXISTS);
+            return FALSE;
+        }
         DeleteFileW(szPath);
         HANDLE hFile = CreateFileW(szPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);

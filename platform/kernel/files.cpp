@@ -702,17 +702,14 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     }
     struct stat now;
     fstat(fd, &now);
-    if (!bExists || dwCreationDisposition == CREATE_ALWAYS) {
-        DWORD kept = dwFlagsAndAttributes & kKeptAttrs;
-        if (!bExists || kept)
-            g_attrs[host] = kept ? kept : FILE_ATTRIBUTE_ARCHIVE;
-    }
 
     FILEOBJ* pf = new (std::nothrow) FILEOBJ{fd, host, fAccess, dwShareMode,
                                              (dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) != 0,
                                              S_ISDIR(now.st_mode), now.st_dev, now.st_ino};
     HANDLE h = pf ? PlatHandleCreate(PLAT_HANDLE_FILE, pf, _CloseFile) : nullptr;
     if (!h) {
+        // Nothing of the file stays: not the file it made, nor a record of
+        // its attributes (one per failed create would pile up otherwise).
         delete pf;
         close(fd);
         if (!bExists) {
@@ -721,6 +718,12 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         }
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return INVALID_HANDLE_VALUE;
+    }
+    // The attributes are recorded once the file is open for good.
+    if (!bExists || dwCreationDisposition == CREATE_ALWAYS) {
+        DWORD kept = dwFlagsAndAttributes & kKeptAttrs;
+        if (!bExists || kept)
+            g_attrs[host] = kept ? kept : FILE_ATTRIBUTE_ARCHIVE;
     }
     g_openFiles.push_back(pf);
     bool bReportExisting = bExists && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);

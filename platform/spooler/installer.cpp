@@ -21,8 +21,6 @@ namespace {
 // loader finds "Q730MVx3.DLL" in the driver folder.
 const char* const k_aszDriverLibs[] = {"libQ730MVU3.so", "libQ730MVG3.so", "libQ730MVT3.so"};
 
-// Copies a file through a temporary name, so that a library being loaded
-// elsewhere is replaced whole or not at all. The last error on failure.
 // Size and time of last write of a file; false when it is not there.
 bool _bFileStamp(const std::u16string& path, WIN32_FIND_DATAW* pData)
 {
@@ -33,24 +31,72 @@ bool _bFileStamp(const std::u16string& path, WIN32_FIND_DATAW* pData)
     return !(pData->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The two files hold the same bytes.
+bool _bSameBytes(const std::u16string& a, const std::u16string& b)
+{
+    const DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE ha = CreateFileW(a.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (ha == INVALID_HANDLE_VALUE)
+        return false;
+    HANDLE hb = CreateFileW(b.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hb == INVALID_HANDLE_VALUE) {
+        CloseHandle(ha);
+        return false;
+    }
+    std::string bufA(1 << 16, '\0'), bufB(1 << 16, '\0');
+    bool bSame = true;
+    for (;;) {
+        DWORD cbA = 0, cbB = 0;
+        if (!ReadFile(ha, &bufA[0], (DWORD)bufA.size(), &cbA, nullptr) ||
+            !ReadFile(hb, &bufB[0], (DWORD)bufB.size(), &cbB, nullptr) || cbA != cbB ||
+            std::memcmp(bufA.data(), bufB.data(), cbA) != 0) {
+            bSame = false;
+            break;
+        }
+        if (cbA == 0)
+            break;
+    }
+    CloseHandle(ha);
+    CloseHandle(hb);
+    return bSame;
+}
+
 // A copy keeps the time of last write of its original, so a library whose
-// size and time both match was copied from this very build and is left as
-// it is: installing again on every run costs nothing then.
+// size and time both match was most likely copied from this very build. It
+// is left as it is only when its bytes are the original's too: a copy taken
+// while the original was still being written (a build linking it at that
+// moment) has its final size and time but not its content, and would fail
+// to load on every run after.
 bool _bSameLibrary(const std::u16string& from, const std::u16string& to)
 {
     WIN32_FIND_DATAW a = {}, b = {};
     return _bFileStamp(from, &a) && _bFileStamp(to, &b) && a.nFileSizeLow == b.nFileSizeLow &&
-           a.nFileSizeHigh == b.nFileSizeHigh && CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+           a.nFileSizeHigh == b.nFileSizeHigh && CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0 &&
+           _bSameBytes(from, to);
 }
 
+// Copies a library and checks the copy against its original before it takes
+// the library's name; an original that changed while it was copied is copied
+// again (a few times, then the last error is ERROR_WRITE_FAULT).
 BOOL _CopyLibrary(const std::u16string& from, const std::u16string& to)
 {
     if (_bSameLibrary(from, to))
         return TRUE;
     std::string suffix = ".~inst" + std::to_string((unsigned)GetCurrentProcessId());
     std::u16string temp = to + std::u16string(suffix.begin(), suffix.end());
-    if (!CopyFileW(from.c_str(), temp.c_str(), FALSE))
+    bool bCopied = false;
+    for (int iTry = 0; iTry < 3 && !bCopied; ++iTry) {
+        if (!CopyFileW(from.c_str(), temp.c_str(), FALSE))
+            return FALSE;
+        bCopied = _bSameLibrary(from, temp);
+    }
+    if (!bCopied) {
+        DeleteFileW(temp.c_str());
+        SetLastError(ERROR_WRITE_FAULT);
         return FALSE;
+    }
+    // Through a temporary name, so that a library being loaded elsewhere is
+    // replaced whole or not at all.
     if (!MoveFileExW(temp.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DWORD err = GetLastError();
         DeleteFileW(temp.c_str());

@@ -118,6 +118,8 @@ void _Child(const std::string& root)
         ClosePrinter(hPrinter);
     }
     HDC hdc = CreateDCW(nullptr, FUZZ_PRINTER, nullptr, nullptr);
+    if (!hdc && getenv("FUZZ_DEBUG"))
+        fprintf(stderr, "==fuzz== no device context over this registry (error %u)\n", (unsigned)GetLastError());
     if (hdc) {
         bool bPrinted = FuzzPrintDocument(hdc, 1);
         DeleteDC(hdc);
@@ -125,6 +127,33 @@ void _Child(const std::string& root)
             fprintf(stderr, "==fuzz== the job over this registry %s\n", bPrinted ? "printed" : "failed");
     }
     _exit(0);
+}
+
+// The machine's files in a root of the child's own. The driver libraries
+// (tens of megabytes under the sanitizers, and never written by a child)
+// are linked, not copied: a case costs the registry's bytes, not the
+// libraries'. Everything else is copied, so that nothing a child writes
+// reaches the base.
+void _CopyRoot(const std::string& from, const std::string& to)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_directories(to, ec);
+    for (auto it = fs::recursive_directory_iterator(from, ec); it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        if (ec)
+            break;
+        fs::path target = fs::path(to) / fs::relative(it->path(), from, ec);
+        if (it->is_directory(ec)) {
+            fs::create_directories(target, ec);
+        } else if (it->path().extension() == ".so") {
+            fs::create_hard_link(it->path(), target, ec);
+            if (ec)
+                fs::copy_file(it->path(), target, ec);
+        } else {
+            fs::copy_file(it->path(), target, ec);
+        }
+    }
 }
 
 void _Write(const std::string& path, const std::vector<uint8_t>& b)
@@ -153,8 +182,9 @@ void FuzzOne(const uint8_t* pData, size_t cbData)
     std::string root = g_base + ".case" + std::to_string(g_case++ % 4);
     std::error_code ec;
     std::filesystem::remove_all(root, ec);
-    std::filesystem::copy(g_base, root, std::filesystem::copy_options::recursive, ec);
+    _CopyRoot(g_base, root);
     std::filesystem::remove(root + "/registry.db-shm", ec);
+    std::filesystem::remove(root + "/registry.db", ec);
     _Write(root + "/registry.db", db);
     if (wal.empty())
         std::filesystem::remove(root + "/registry.db-wal", ec);

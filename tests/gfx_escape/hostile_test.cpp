@@ -180,26 +180,31 @@ TEST_F(HostileJob, DevmodeShorterThanItsHeaderIsRefused)
 }
 
 // The create-a-form mode writes the job to the file the job DEVMODE names:
-// only a form file name is taken, so an application cannot make the driver
+// only a form file name is taken, and an existing file only when it is a
+// form file itself (or empty), so an application cannot make the driver
 // delete or overwrite any other file; the job then fails and the file stays.
 TEST_F(HostileJob, FormFileModeTakesOnlyAFormFileName)
 {
     const struct {
         const char16_t* name;
         const char* host;
+        const char* before;  // null: no file there
         bool bTaken;
     } kNames[] = {
-        {u"C:\\victim.txt", "c/victim.txt", false},
-        {u"C:\\victim", "c/victim", false},
-        {u"C:\\victim.XFO", "c/victim.XFO", false},
-        {u"C:\\.xfo", "c/.xfo", false},
-        {u"C:\\letterhead.xfo", "c/letterhead.xfo", true},
+        {u"C:\\victim.txt", "c/victim.txt", "precious", false},
+        {u"C:\\victim", "c/victim", "precious", false},
+        {u"C:\\victim.XFO", "c/victim.XFO", "precious", false},
+        {u"C:\\.xfo", "c/.xfo", "precious", false},
+        {u"C:\\letterhead.xfo", "c/letterhead.xfo", "precious", false},
+        {u"C:\\oldform.xfo", "c/oldform.xfo", "foc Arial Arial_Font 1 W1 0;\n", true},
+        {u"C:\\empty.xfo", "c/empty.xfo", "", true},
+        {u"C:\\new.xfo", "c/new.xfo", nullptr, true},
     };
     for (const auto& c : kNames) {
         std::string host = TestRootFile(c.host);
-        {
+        if (c.before) {
             std::ofstream f(host, std::ios::binary | std::ios::trunc);
-            f << "precious";
+            f << c.before;
         }
         std::vector<BYTE> dm = DefaultDevmode();
         DRVDEVMODE* pdm = reinterpret_cast<DRVDEVMODE*>(dm.data());
@@ -218,9 +223,9 @@ TEST_F(HostileJob, FormFileModeTakesOnlyAFormFileName)
         EXPECT_TRUE(DeleteDC(hdc));
         EXPECT_EQ(bPrinted, c.bTaken) << c.host;
         if (c.bTaken)
-            EXPECT_NE(ReadHostFile(host), "precious") << c.host;
+            EXPECT_NE(ReadHostFile(host), c.before ? c.before : "") << c.host;
         else
-            EXPECT_EQ(ReadHostFile(host), "precious") << c.host;
+            EXPECT_EQ(ReadHostFile(host), c.before) << c.host;
     }
 }
 

@@ -97,7 +97,10 @@ TEST_F(SettingsFiles, NewFileHasItsSectionsInOrder)
                             "product=OSTREL BRAVINE ORDEX Driver\r\nsystem=MS Windows 2000\r\n"
                             "model=OSTREL BRAVINE QX-730 ORDEX2 V\r\nversion=04.03\r\nversionnum=1027\r\n"
                             "usetversion=1\r\nreserved0=\r\nreserved1=\r\nreserved2=\r\nreserved3=\r\n"
-                            "reserved4=\r\n[QX_SETTING LIBRARY UIPARAM]\r\nCopies=4\r\n"));
+                            "reserved4=\r\nendmark=1\r\n[QX_SETTING LIBRARY UIPARAM]\r\nCopies=4\r\n"));
+    // The end mark is the file's last line.
+    const std::string end = "[QX_SETTING LIBRARY END]\r\nendmark=1\r\n";
+    EXPECT_EQ(file.size() - end.size(), file.find(end));
     std::string params = SectionText(file, "QX_SETTING LIBRARY UIPARAM");
     EXPECT_NE(std::string::npos, params.find("\r\npagenumStr=\r\n"));
     EXPECT_EQ(params.size() - std::string("pagenumStr=\r\n").size(), params.rfind("pagenumStr="));
@@ -170,6 +173,20 @@ TEST_F(SettingsFiles, ResultCodeOfEachFile)
          SETFILE_PARAMS_FAILED},
         {"random bytes", std::string("\x13\x9a\xff\x00\x41[\r\n=\x7f", 10), false, 0, SETFILE_BAD_DRIVERINFO},
         {"cut header", good.substr(0, 40), false, 0, SETFILE_BAD_DRIVERINFO},
+        // Cut short anywhere before the end mark: refused, not read as
+        // defaults for what is gone.
+        {"cut at a quarter", good.substr(0, good.size() / 4), false, 0, SETFILE_PARAMS_FAILED},
+        {"cut after the parameters", good.substr(0, good.find("[QX_SETTING LIBRARY END]")), false, 0,
+         SETFILE_PARAMS_FAILED},
+        {"cut inside the end mark", good.substr(0, good.size() - 4), false, 0, SETFILE_PARAMS_FAILED},
+        // A file of an older writer has no end mark and says nothing of one:
+        // whole or lacking keys, it reads with defaults for what it lacks.
+        {"older writer", with("endmark=1\r\n", "").substr(0, good.find("[QX_SETTING LIBRARY END]") - 11),
+         false, 0, SETFILE_OK},
+        {"older writer, keys missing",
+         with("endmark=1\r\n", "").substr(0, good.find("[QX_SETTING LIBRARY UIPARAM]") - 11) +
+             "[QX_SETTING LIBRARY UIPARAM]\r\nCopies=4\r\n",
+         false, 0, SETFILE_OK},
     };
     ASSERT_TRUE(SetParamEdited(pObj, kParamCopies, 3));
     for (const Row& r : rows) {

@@ -1557,6 +1557,14 @@ int _Print(int argc, char** argv)
                           : _bPrintSample(hPrinter, printer, printerName, output, &result);
     ClosePrinter(hPrinter);
     if (!bOk) {
+        // The driver's own word on why the job stopped, as a person at the
+        // screen would have read it in its message box.
+        for (int i = 0; i < PlatMsgBoxCount(); ++i) {
+            LPCWSTR pszText = NULL, pszCaption = NULL;
+            if (PlatMsgBoxGet(i, NULL, &pszText, &pszCaption, NULL))
+                fprintf(stderr, "q730: the driver said (\"%s\"): %s\n", _Narrow((const char16_t*)pszCaption).c_str(),
+                        _Narrow((const char16_t*)pszText).c_str());
+        }
         // A port file whose folder went away: say which folder.
         size_t slash = result.strOutput.find_last_of('/');
         struct stat st;

@@ -63,6 +63,7 @@ enum : UINT {
     IDS_FORM_CAPTION = 29511,
     IDS_FORM_PDL_MISMATCH = 29522,
     IDS_FORM_NOT_IN_VECTOR = 29546,
+    IDS_FORM_NOT_REPLACED = 29547,
 };
 
 const WCHAR kHardDiskUnit[] = u"HV-208";
@@ -880,6 +881,18 @@ int DocEventCheckFormFile(HANDLE hPrinter, HDC hdc, WORD wEvent, ULONG cbIn, PVO
         if (!SuppressOutput(hdc))
             iResult = DOCEV_FAIL;
     }
+    // A form is created at any path the user picked, but a file already
+    // there is replaced only when it is a form file itself (its first bytes
+    // say so) or empty: anything else is someone's file, and the job stops
+    // with the reason instead of writing over it.
+    if (iResult == DOCEV_OK && iOverlay == 2 && szForm[0] && !bFormFileReplaceable(szForm)) {
+        WCHAR szTidy[261] = {};
+        TidyFilePath(szForm, szTidy, 261);
+        std::u16string text = Format(IDS_FORM_NOT_REPLACED, szTidy), caption = Res(IDS_FORM_CAPTION);
+        MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_ICONWARNING);
+        SetLastError(ERROR_FILE_EXISTS);
+        iResult = DOCEV_FAIL;
+    }
     if (iResult == DOCEV_OK && iOverlay == 3) {
         BYTE bClass = SniffFormFilePdl(szForm);
         BOOL bFits = (iPdl == 0 && bClass == 0) || (iPdl == 1 && bClass == 1) || (iPdl == 2 && bClass == 2) ||
@@ -927,6 +940,19 @@ BYTE SniffFormFilePdl(LPCWSTR pszPath)
     if (starts(") HP-PCL XL", 10))
         return 2;
     return 0xFF;
+}
+
+BOOL bFormFileReplaceable(LPCWSTR pszPath)
+{
+    if (!pszPath || !pszPath[0])
+        return FALSE;
+    HANDLE h = CreateFileW(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+    DWORD dwSize = GetFileSize(h, nullptr);
+    CloseHandle(h);
+    return dwSize == 0 || SniffFormFilePdl(pszPath) != 0xFF;
 }
 
 BOOL bDeleteFileIfPresent(LPCWSTR pszPath)

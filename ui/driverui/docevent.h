@@ -151,6 +151,9 @@ BYTE* ReadWorkArea(HDC hdc);
 // Form-file class by its first bytes: 0 native, 1 PCL 5e, 2 PCL XL, 255
 // unreadable, empty or unknown.
 BYTE SniffFormFilePdl(LPCWSTR pszPath);
+// TRUE when a form may be created at the path: no file is there, or the file
+// there is empty or a form file (its first bytes are a form's).
+BOOL bFormFileReplaceable(LPCWSTR pszPath);
 // TRUE when the file existed, could be opened for writing and was deleted.
 BOOL bDeleteFileIfPresent(LPCWSTR pszPath);
 // The registry list of temporary files of the printer's fax jobs.

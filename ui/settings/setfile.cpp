@@ -24,6 +24,11 @@ namespace {
 const WCHAR kDriverInfo[] = u"QX_SETTING LIBRARY DRIVERINFO";
 const WCHAR kUiparam[] = u"QX_SETTING LIBRARY UIPARAM";
 const WCHAR kPageNum[] = u"pagenumStr";
+// The end mark: the writer ends every file with it, and says so in
+// DRIVERINFO. A file that says so and lacks the end was cut short; a file
+// that does not say so is of an older writer and reads as before.
+const WCHAR kEndSection[] = u"QX_SETTING LIBRARY END";
+const WCHAR kEndMark[] = u"endmark";
 
 const WORD kParamPageLists = 223;  // pagenumStr
 const WORD kParamEngine = 126;     // lpEngine
@@ -278,6 +283,7 @@ BOOL bWriteDriverInfoSection(const USETENTRY* pEntry, LPCWSTR pszFile)
     static const WCHAR* const kReserved[] = {u"reserved0", u"reserved1", u"reserved2", u"reserved3", u"reserved4"};
     for (LPCWSTR pszKey : kReserved)
         bOk = bOk && WritePrivateProfileStringW(kDriverInfo, pszKey, u"", pszFile);
+    bOk = bOk && WritePrivateProfileStringW(kDriverInfo, kEndMark, u"1", pszFile);
     return bOk;
 }
 
@@ -301,6 +307,24 @@ BOOL bReadDriverInfoSection(BOOL bFolderTest, LPCWSTR pszFile, USETENTRY* pEntry
             pEntry->dwAttributes = USET_READONLY;
     }
     return pEntry->szManufacture[0] && pEntry->szProduct[0];
+}
+
+BOOL bSettingsFileWhole(LPCWSTR pszFile)
+{
+    if (!pszFile)
+        return FALSE;
+    if (GetPrivateProfileIntW(kDriverInfo, kEndMark, 0, pszFile) != 1)
+        return TRUE;
+    return GetPrivateProfileIntW(kEndSection, kEndMark, 0, pszFile) == 1;
+}
+
+BOOL bWriteEndMark(LPCWSTR pszFile)
+{
+    if (!pszFile)
+        return FALSE;
+    // Removed first, so that it is written after everything else again.
+    WritePrivateProfileStringW(kEndSection, nullptr, nullptr, pszFile);
+    return WritePrivateProfileStringW(kEndSection, kEndMark, u"1", pszFile);
 }
 
 BOOL bWriteUiparamSection(UISETTINGS* pObj, LPCWSTR pszFile)
@@ -384,6 +408,8 @@ USETENTRY* LoadSettingsFile(USETLIBRARY* pLib, LPCWSTR pszFolder, LPCWSTR pszNam
     ReadSetfileString(g_szSetfileNameSection, u"name", szBase, p->szDisplayName, szPath);
     if (!bReadDriverInfoSection(TRUE, szPath, p))
         return fail(SETFILE_BAD_DRIVERINFO);
+    if (!bSettingsFileWhole(szPath))
+        return fail(SETFILE_PARAMS_FAILED);
 
     p->bState = USET_SAVED;
     if (!_SameText(p->szSystem, pLib->current.szSystem) && !_SameText(p->szSystem, pLib->legacy.szSystem)) {
@@ -490,7 +516,8 @@ BOOL bSaveSettingsFile(USETLIBRARY* pLib, USETENTRY* pEntry, LPCWSTR pszPath)
         return FALSE;
     BOOL bOk = bWriteSetfileString(g_szSetfileNameSection, u"name", pEntry->szDisplayName, pszWork) &&
                bWriteSetfileComment(g_szSetfileCommentSection, pEntry->szComment, pszWork) &&
-               bWriteDriverInfoSection(pEntry, pszWork) && bWriteUiparamSection(pEntry->pSettings, pszWork);
+               bWriteDriverInfoSection(pEntry, pszWork) && bWriteUiparamSection(pEntry->pSettings, pszWork) &&
+               bWriteEndMark(pszWork);
     _Flush(pszWork);
     if (!bOk)
         return FALSE;

@@ -14,6 +14,8 @@
 //                                    reserved0..4; "attributes" read only
 //   [QX_SETTING LIBRARY UIPARAM] and the list sections (xfer.h), with
 //                                    "pagenumStr" last
+//   [QX_SETTING LIBRARY END]         endmark=1, always the file's last
+//                                    line (DRIVERINFO has endmark=1 too)
 //
 // Rules:
 //   1. A registered file is never edited: an entry works on its working
@@ -25,7 +27,10 @@
 //   3. A file is refused with its result code, before anything of it
 //      reaches a settings object, when its DRIVERINFO is unusable, foreign
 //      or of another version the user keeps, or when it has no parameter
-//      section; a missing key reads as its default.
+//      section; a missing key reads as its default. A file whose DRIVERINFO
+//      says it ends with the end mark and that lacks it was cut short and is
+//      refused (SETFILE_PARAMS_FAILED); a file of an older writer, which
+//      says nothing of an end mark, reads as before.
 //   4. Every text copied into a fixed field is cut to the field.
 //   5. What no settings file carries (confidential print, job combination,
 //      a form overlay, fax output) is taken out of an entry read from a
@@ -157,6 +162,10 @@ BOOL bWriteUiparamSection(UISETTINGS* pObj, LPCWSTR pszFile);
 // Reads every parameter and list of the file into pObj. FALSE, with pObj
 // unchanged, when the file cannot be read or has no parameter section.
 BOOL bReadUiparamSection(UISETTINGS* pObj, LPCWSTR pszFile);
+// FALSE for a file cut short: it says it ends with the end mark, and the
+// mark is not there. bWriteEndMark writes the mark as the file's last line.
+BOOL bSettingsFileWhole(LPCWSTR pszFile);
+BOOL bWriteEndMark(LPCWSTR pszFile);
 
 // Reads and checks folder\name.ext (rule 3) for the library: a new entry,
 // or null with *piCode set (SETFILE_*). bAsk: the library is being loaded

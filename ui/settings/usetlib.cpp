@@ -175,10 +175,47 @@ DWORD _ReadCount(USETLIBRARY* p)
     return n;
 }
 
-int _ReadTurn(USETLIBRARY* p, int iPosition)
+// The slots of the identified list in display order. One damaged value costs
+// only itself. The Turn values say the order: a count that cannot be read
+// (deleted, or stored as another type) or that is smaller than the Turn
+// values there are does not hide a set they name (the writer deletes the
+// Turn values past its count, so a whole list has none). A position whose
+// Turn value is damaged, names a slot out of range or a slot an earlier
+// position named is dropped, the others stay. A missing Turn value below a
+// readable count is the slot of the same number, as before.
+std::vector<int> _ReadOrder(USETLIBRARY* p)
 {
-    DWORD dw = 0;
-    return _ReadDword(p, u"Turn", _Num(iPosition).c_str(), &dw) ? (int)dw : iPosition;
+    DWORD n = 0;
+    if (!_ReadDword(p, u"Count", u"count", &n))
+        n = 0;
+    std::u16string turn = _Locate(p, true) + u"\\Turn";
+    HKEY h = nullptr;
+    if (OsRegOpenKey(hkeyUserRoot(), turn.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        h = nullptr;
+    std::vector<int> order;
+    std::vector<bool> seen(USET_MAX_ENTRIES, false);
+    for (DWORD k = 0; k < USET_MAX_ENTRIES; ++k) {
+        std::u16string name = _Num((LONG)k);
+        DWORD dw = 0, dwType = 0, cb = sizeof(dw);
+        LONG lErr = h ? OsRegQueryValue(h, name.c_str(), nullptr, &dwType, (LPBYTE)&dw, &cb) : ERROR_FILE_NOT_FOUND;
+        int s;
+        if (lErr != ERROR_FILE_NOT_FOUND) {
+            if (lErr != ERROR_SUCCESS || dwType != REG_DWORD || cb != sizeof(DWORD))
+                continue;
+            s = (int)dw;
+        } else if (k < n) {
+            s = (int)k;
+        } else {
+            continue;
+        }
+        if (s < 0 || s >= USET_MAX_ENTRIES || seen[s])
+            continue;
+        seen[s] = true;
+        order.push_back(s);
+    }
+    if (h)
+        OsRegCloseKey(h);
+    return order;
 }
 
 void _DeleteKey(const std::u16string& path)
@@ -284,9 +321,8 @@ std::u16string _DisplayName(const FILEINFO& fi)
 std::vector<FILEINFO> _UserEntries(USETLIBRARY* p)
 {
     std::vector<FILEINFO> out;
-    DWORD n = _ReadCount(p);
-    for (DWORD k = 0; k < n && k < USET_MAX_ENTRIES; ++k) {
-        FILEINFO fi = _ReadFileInfo(p, _ReadTurn(p, (int)k));
+    for (int s : _ReadOrder(p)) {
+        FILEINFO fi = _ReadFileInfo(p, s);
         if (fi.dwType == USET_WRITABLE || fi.dwType == USET_READONLY)
             out.push_back(fi);
     }
@@ -330,14 +366,11 @@ BOOL _StandardNameTaken(USETLIBRARY* p, const FILEINFO& std, const std::vector<F
 // files back (without a second entry of a name the user already has).
 void _Migrate(USETLIBRARY* p)
 {
-    int n = (int)_ReadCount(p);
-    if (n > USET_MAX_ENTRIES)
-        n = USET_MAX_ENTRIES;
-    std::vector<int> turn(n);
+    std::vector<int> turn = _ReadOrder(p);
+    int n = (int)turn.size();
     std::vector<FILEINFO> info(n);
     int cStandard = 0;
     for (int k = 0; k < n; ++k) {
-        turn[k] = _ReadTurn(p, k);
         info[k] = _ReadFileInfo(p, turn[k]);
         if (info[k].dwType == USET_STANDARD || info[k].dwType == 3)
             ++cStandard;
@@ -391,12 +424,8 @@ void _Migrate(USETLIBRARY* p)
 // The positions whose file exists, in order.
 void _DropMissing(USETLIBRARY* p)
 {
-    DWORD n = _ReadCount(p);
     p->cEntries = 0;
-    for (DWORD k = 0; k < n && k < USET_MAX_ENTRIES; ++k) {
-        int s = _ReadTurn(p, (int)k);
-        if (s < 0 || s >= USET_MAX_ENTRIES)
-            continue;
+    for (int s : _ReadOrder(p)) {
         FILEINFO fi = _ReadFileInfo(p, s);
         std::u16string path = _FilePath(fi);
         if (!path.empty() && bFileExistsOrBusy(path.c_str()))

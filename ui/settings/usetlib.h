@@ -15,6 +15,12 @@
 //      last, so a failure part-way never leaves an empty library.
 //   3. No operation overwrites a file it did not make: a rename to the name
 //      of an existing file is refused.
+//   4. A damaged value of the stored list costs only itself: the Turn
+//      values name the sets even when the count cannot be read or is too
+//      small, and a position whose Turn value or File Info is damaged is
+//      the only one dropped. (An identity that cannot be read still resets
+//      the list, as for a store of another driver; a count above 25 still
+//      makes the library unavailable.)
 #pragma once
 
 #include "ui/settings/setfile.h"
