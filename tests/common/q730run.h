@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct RunResult {
     int iExit;              // exit status, -1 when it did not exit normally
@@ -16,3 +17,7 @@ std::string ReadFile(const std::string& path);
 // Runs "q730 ARGS" (the q730 beside the test program, or program) in the
 // current root, its folder the current folder.
 RunResult RunQ730(const std::string& args, const std::string& program = "");
+
+// The user's own default DEVMODE of a printer as the printing preferences
+// saved it (level 9, with its private part); empty when there is none.
+std::vector<unsigned char> UserDefault(const char16_t* pszPrinter = u"QX-730");

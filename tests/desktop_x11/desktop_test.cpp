@@ -404,20 +404,6 @@ std::string Narrow(const std::u16string& s)
     return out;
 }
 
-std::vector<BYTE> UserDefault()
-{
-    HANDLE h = nullptr;
-    EXPECT_TRUE(OpenPrinterW((LPWSTR)u"QX-730", &h, nullptr));
-    DWORD cb = 0;
-    GetPrinterW(h, 9, nullptr, 0, &cb);
-    std::vector<BYTE> buf(cb ? cb : 4);
-    EXPECT_TRUE(GetPrinterW(h, 9, buf.data(), cb, &cb));
-    ClosePrinter(h);
-    const DEVMODEW* pdm = ((PRINTER_INFO_9W*)buf.data())->pDevMode;
-    if (!pdm)
-        return {};
-    return std::vector<BYTE>((const BYTE*)pdm, (const BYTE*)pdm + pdm->dmSize + pdm->dmDriverExtra);
-}
 
 class Desktop : public testing::Test {
 protected:

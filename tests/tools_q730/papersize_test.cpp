@@ -99,21 +99,6 @@ TEST(Q730CustomSize, FromTheOriginalSizeList)
     EXPECT_EQ(Line(job, "mta "), FirstMove(100));
 }
 
-// The user's default DEVMODE that the printing preferences saved.
-std::vector<BYTE> UserDefault()
-{
-    HANDLE h = nullptr;
-    EXPECT_TRUE(OpenPrinterW((LPWSTR)u"QX-730", &h, nullptr));
-    DWORD cb = 0;
-    GetPrinterW(h, 9, nullptr, 0, &cb);
-    std::vector<BYTE> buf(cb ? cb : 4);
-    EXPECT_TRUE(GetPrinterW(h, 9, buf.data(), cb, &cb));
-    ClosePrinter(h);
-    const DEVMODEW* pdm = ((PRINTER_INFO_9W*)buf.data())->pDevMode;
-    if (!pdm)
-        return {};
-    return std::vector<BYTE>((const BYTE*)pdm, (const BYTE*)pdm + pdm->dmSize + pdm->dmDriverExtra);
-}
 
 // The settings keep the automatic-zoom switch as the Setup page left it
 // (byte 2564), and the installed hard disk in its own copy (byte 2581).

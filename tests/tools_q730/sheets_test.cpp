@@ -5,6 +5,7 @@
 // pages; the user's default reaching "q730 print" runs the real driver.
 #include "platform/windows.h"
 #include "tests/common/pngdump.h"
+#include "tests/common/q730run.h"
 #include "tests/common/testroot.h"
 
 #include <gtest/gtest.h>
@@ -83,21 +84,7 @@ protected:
         ASSERT_TRUE(PlatInstallPrinter(u"Fake", u"C:\\fake.prn", dir.c_str()));
     }
     RunResult Q730(const std::string& args) { return RunProgram(args, dir + "/q730"); }
-    // The user's own default DEVMODE of "Fake", empty when none.
-    std::vector<BYTE> UserDefault()
-    {
-        HANDLE h = nullptr;
-        EXPECT_TRUE(OpenPrinterW((LPWSTR)u"Fake", &h, nullptr));
-        DWORD cb = 0;
-        GetPrinterW(h, 9, nullptr, 0, &cb);
-        std::vector<BYTE> buf(cb ? cb : 4);
-        EXPECT_TRUE(GetPrinterW(h, 9, buf.data(), cb, &cb));
-        ClosePrinter(h);
-        const DEVMODEW* pdm = ((PRINTER_INFO_9W*)buf.data())->pDevMode;
-        if (!pdm)
-            return {};
-        return std::vector<BYTE>((const BYTE*)pdm, (const BYTE*)pdm + pdm->dmSize + pdm->dmDriverExtra);
-    }
+    std::vector<BYTE> UserDefault() { return ::UserDefault(u"Fake"); }
     DWORD DuplexUnit()
     {
         HANDLE h = nullptr;
