@@ -12,46 +12,12 @@
 // besides no fault and nothing held afterwards: a job that reports success
 // left a whole job in the port (from its first byte to its last); a job
 // that reports failure had its fault fire and left the port as it was.
+#include "tests/common/failingnew.h"
 #include "tests/fuzz/fuzz.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-
-namespace {
-long g_cNew = 0;
-long g_failNewIn = 0;
-
-bool _bNewAllowed()
-{
-    ++g_cNew;
-    return !(g_failNewIn > 0 && --g_failNewIn == 0);
-}
-}  // namespace
-
-// The non-throwing new, which the driver uses beside GlobalAlloc: counted,
-// and the armed one fails. Each takes its block from the ordinary form of
-// the same shape, which the ordinary delete frees.
-void* operator new(std::size_t cb, const std::nothrow_t&) noexcept
-{
-    if (!_bNewAllowed())
-        return nullptr;
-    try {
-        return ::operator new(cb);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t cb, const std::nothrow_t&) noexcept
-{
-    if (!_bNewAllowed())
-        return nullptr;
-    try {
-        return ::operator new[](cb);
-    } catch (...) {
-        return nullptr;
-    }
-}
 
 namespace {
 

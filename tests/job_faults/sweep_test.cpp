@@ -8,6 +8,7 @@
 // CTest runs every N up to the first 40 and then every Nth with a stride
 // that keeps the sweep short; Q730_SWEEP_ALL=1 runs every N.
 #include "platform/windows.h"
+#include "tests/common/failingnew.h"
 #include "tests/common/testroot.h"
 
 #include <gtest/gtest.h>
@@ -18,43 +19,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-// Allocations with the non-throwing new, which the driver uses beside
-// GlobalAlloc: counted, and the armed one fails.
-namespace {
-long g_cNew = 0;
-long g_failNewIn = 0;
-
-// Counts one allocation; false when it is the armed one.
-bool _bNewAllowed()
-{
-    ++g_cNew;
-    return !(g_failNewIn > 0 && --g_failNewIn == 0);
-}
-}  // namespace
-
-// Each form takes its block from the ordinary form of the same shape, so
-// that the ordinary delete, or delete[], frees it.
-void* operator new(std::size_t cb, const std::nothrow_t&) noexcept
-{
-    if (!_bNewAllowed())
-        return nullptr;
-    try {
-        return ::operator new(cb);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t cb, const std::nothrow_t&) noexcept
-{
-    if (!_bNewAllowed())
-        return nullptr;
-    try {
-        return ::operator new[](cb);
-    } catch (...) {
-        return nullptr;
-    }
-}
 
 namespace {
 
